@@ -1,0 +1,42 @@
+#pragma once
+// File-system queries the core needs, behind one interface so the core stays free of
+// operating-system headers. The process-wide instance is the real implementation; tests may
+// swap in their own with SetSistemaArchivos.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "folder/item_carpeta.h"
+
+namespace quirvex {
+
+struct EntradaDirectorio {
+    std::string nombre;           // exact bytes
+    std::uint32_t atributos = 0;  // ATR_* bits
+    std::int64_t tamano = 0;      // 0 for folders
+    Fecha modificacion = 0;       // local time
+    Fecha creacion = 0;           // birth time, or the last-write time where there is none
+};
+
+class SistemaArchivos {
+public:
+    virtual ~SistemaArchivos() = default;
+
+    // Calls porEntrada for each entry of the folder in the order the file system returns them,
+    // "." and ".." left out. Returns false when the folder cannot be opened.
+    virtual bool Listar(const std::string& carpeta,
+                        const std::function<void(EntradaDirectorio&&)>& porEntrada) = 0;
+    // True when the folder can be opened for listing.
+    virtual bool Accesible(const std::string& carpeta) = 0;
+    // What a listing would say of this one path (a link is described by what it points to, with
+    // ATR_ENLACE added); nothing when it does not exist.
+    virtual std::optional<EntradaDirectorio> Consultar(const std::string& ruta) = 0;
+};
+
+SistemaArchivos& Archivos();
+// Replaces the process-wide instance; nullptr restores the real one. For tests.
+void SetSistemaArchivos(SistemaArchivos* sistema);
+
+}  // namespace quirvex
