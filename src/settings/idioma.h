@@ -32,6 +32,9 @@ const std::string& Texto(int seccion, int clave);
 // The text with every "[N]" replaced by n.
 std::string TextoN(int seccion, int clave, long long n);
 
+// English and Castellano (Español).
+inline constexpr int N_IDIOMAS_INCORPORADOS = 2;
+
 struct IdiomaIncorporado {
     std::string_view nombre;
     int idPrimario;
