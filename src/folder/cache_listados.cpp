@@ -1,0 +1,149 @@
+#include "folder/cache_listados.h"
+
+#include <array>
+#include <vector>
+
+#include "folder/texto.h"
+#include "platform/sistema_archivos.h"
+
+namespace quirvex {
+namespace {
+
+constexpr std::array<std::string_view, 29> kGruposExtension = {
+    "*TXT*LOG*",
+    "*INI*CFG*INF*",
+    "*BMP*",
+    "*PNG*GIF*TIF*TIFF*",
+    "*JPG*JPEG*",
+    "*EXE*COM*",
+    "*DLL*OCX*SYS*CPL*MANIFEST*",
+    "*RAR*ZIP*CAB*ARJ*LZH*ACE*7-ZIP*TAR*GZIP*UUE*BZ2*JAR*Z*",
+    "*BAT*",
+    "*WAV*SND*MIDI*MID*AIFF*AU*XA*",
+    "*MOV*AVI*MPG*MPEG*BIK*",
+    "*M3U*WPL*ASX*",
+    "*MP3*MP4*",
+    "*WMA*WMV*ASF*WM*WMX*WMD*WMZ*",
+    "*VBP*",
+    "*FRM*",
+    "*BAS*",
+    "*CLS*",
+    "*LNK*",
+    "*PDF*",
+    "*HTM*HTML*",
+    "*URL*",
+    "*HLP*CHM*",
+    "*REG*",
+    "*DOC*RTF*WRI*",
+    "*XLS*",
+    "*PPT*PPS*",
+    "*MDB*",
+    "*ISO*NRG*BIN*DMG*ISZ*MDS*MDF*ASHDISC*B5T*B5I*B6T*B6I*CUE*LCD*CCD*IMG*DVD*000*CDI*CIF*P01*"
+    "MD1*TIMG*HFS*NCD*RIF*RDF*GI*IXA*VC4*VCD*FCD*IMA*BIF*C2D*VAPORCD*DAO*TAO*VDI*",
+};
+
+// Files the other desktop leaves in folders; hidden when the setting asks for it.
+bool EsArchivoDeSistema(const std::string& nombre) {
+    if (nombre.size() < 9 || nombre.size() > 11) return false;
+    const std::string m = Mayusculas(nombre);
+    return m == "DESKTOP.INI" || m == "FOLDER.HTT" || m == "THUMBS.DB";
+}
+
+ItemCarpeta ItemDe(const std::string& carpeta, EntradaDirectorio&& e) {
+    ItemCarpeta it;
+    it.RutaCompleta = carpeta + e.nombre;
+    it.Atributos = e.atributos;
+    it.FechaModificacion = e.modificacion;
+    it.FechaCreacion = e.creacion;
+    if (e.atributos & ATR_DIRECTORIO) {
+        it.Tipo = TIPO_CARPETA;
+        it.Icono = 0;
+        it.Extension = std::string();
+        it.Ext = std::string(1, '\0');
+    } else {
+        it.Tipo = TIPO_ARCHIVO;
+        it.Tamano = e.tamano;
+        it.Icono = GrupoExtension(e.nombre);
+        const auto punto = e.nombre.rfind('.');
+        if (punto != std::string::npos) {
+            it.Ext = Minusculas(std::string_view(e.nombre).substr(punto + 1));
+            it.Extension = it.Ext;
+        } else {
+            it.Extension = std::string(".");
+            it.Ext = std::string(1, '\1');
+        }
+    }
+    it.NombreMostrar = e.nombre;
+    it.Nombre = std::move(e.nombre);
+    return it;
+}
+
+std::vector<ListadoCarpeta>& Tabla() {
+    static std::vector<ListadoCarpeta> tabla;
+    return tabla;
+}
+
+}  // namespace
+
+std::int32_t GrupoExtension(std::string_view nombre) {
+    const auto punto = nombre.rfind('.');
+    if (punto == std::string_view::npos) return 1;
+    const std::string buscada = "*" + Mayusculas(nombre.substr(punto + 1)) + "*";
+    for (size_t g = 0; g < kGruposExtension.size(); ++g)
+        if (kGruposExtension[g].find(buscada) != std::string_view::npos)
+            return static_cast<std::int32_t>(g) + 2;
+    return 1;
+}
+
+ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosSistema) {
+    ListadoCarpeta l;
+    l.ruta = carpeta;
+    auto items = std::make_shared<TablaItems>();
+    Archivos().Listar(carpeta, [&](EntradaDirectorio&& e) {
+        const bool esCarpeta = (e.atributos & ATR_DIRECTORIO) != 0;
+        if (ocultarArchivosSistema && !esCarpeta && EsArchivoDeSistema(e.nombre)) return;
+        if (esCarpeta) {
+            ++l.nCarpetas;
+        } else {
+            ++l.nArchivos;
+            l.TotalSize += e.tamano;
+        }
+        items->push_back(ItemDe(carpeta, std::move(e)));
+    });
+    l.items = std::move(items);
+    return l;
+}
+
+namespace mvCache {
+
+std::int64_t Buscar(const std::string& ruta) {
+    const auto& t = Tabla();
+    for (size_t i = 0; i < t.size(); ++i)
+        if (t[i].ruta == ruta) return static_cast<std::int64_t>(i);
+    return -1;
+}
+
+const ListadoCarpeta& Entrada(std::int64_t indice) { return Tabla().at(static_cast<size_t>(indice)); }
+
+std::int64_t Cantidad() { return static_cast<std::int64_t>(Tabla().size()); }
+
+void Quitar(std::int64_t indice) {
+    auto& t = Tabla();
+    if (indice < 0 || static_cast<size_t>(indice) >= t.size()) return;
+    if (static_cast<size_t>(indice) != t.size() - 1) t[static_cast<size_t>(indice)] = std::move(t.back());
+    t.pop_back();
+}
+
+void Quitar(const std::string& ruta) { Quitar(Buscar(ruta)); }
+
+void Vaciar() { Tabla().clear(); }
+
+const ListadoCarpeta& ListarConCache(const std::string& carpeta, bool ocultarArchivosSistema) {
+    const std::int64_t i = Buscar(carpeta);
+    if (i >= 0) return Entrada(i);
+    Tabla().push_back(EnumerarCarpeta(carpeta, ocultarArchivosSistema));
+    return Tabla().back();
+}
+
+}  // namespace mvCache
+}  // namespace quirvex

@@ -1,0 +1,97 @@
+#pragma once
+// cContenidoVisor: what one pane shows — its location, item table, counts, filter, sort mode and
+// history — and the one way to change it, CargarContenido. The pane window owns one and
+// implements VistaVisor, through which loading asks for redraws; the core never paints.
+// Single-threaded: call from the user-interface thread only.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "folder/item_carpeta.h"
+
+namespace quirvex {
+
+// What a load needs from the window that shows the pane. Every call has a do-nothing default so
+// tests and headless users implement only what they watch.
+class VistaVisor {
+public:
+    virtual ~VistaVisor() = default;
+    virtual void BloquearDibujo() {}
+    virtual void DesbloquearDibujo() {}
+    virtual void ScrollArriba() {}
+    virtual void DeseleccionarTodo() {}
+    virtual void DibujarNombreCarpeta() {}
+    // The window updates the tab caption when this pane is the active one of the active tab.
+    virtual void ActualizarTituloTab() {}
+    virtual void RedibujarTodo() {}
+    virtual void SetEstadoAtrasAdelante(int /*boton*/, bool /*habilitado*/) {}
+    virtual void ActualizarAtrasAdelante() {}
+    // Index of the current item, -1 when there is none.
+    virtual std::int64_t ItemActual() const { return -1; }
+};
+
+class cContenidoVisor {
+public:
+    explicit cContenidoVisor(VistaVisor* vista = nullptr);
+
+    // Loads a location (empty = the current one) into the pane. False when the folder cannot
+    // be opened: the user is told and nothing in the pane changes.
+    bool CargarContenido(std::string ubicacion, bool bloquear);
+    void ActualizarContenido();
+    void QuitarICO(std::int64_t indice);
+    // Sets the sort mode and reloads; choosing the current mode again does nothing.
+    void CambiarOrden(int criterio);
+
+    std::int64_t GetIndexItem(const std::string& nombre) const;
+    void SetItemRuta(std::int64_t indice, const std::string& nombre);
+    std::string GetRutaAFiles(std::int64_t indice) const;
+    std::string GetTipoAFiles(std::int64_t indice) const;
+
+    // History.
+    void AgregarHistorial(const std::string& ubicacion);
+    std::string Historial(std::int64_t posicion) const;
+    std::int64_t UboundHistorial() const;
+    std::int64_t IndexHistorial() const { return indexHistorial_; }
+    void GoHistorial(std::int64_t posicion);
+    // The Backspace / "Up one level" move: nothing at My PC, My PC from "/", else the parent.
+    void SubirNivel();
+    void SubirUnNivel();
+    void GoDefaultFolder(const std::string& ubicacion);
+
+    bool EnMiPC() const;
+    bool EnRed() const;
+    std::int64_t nMostrados() const { return nCarpetas + nArchivos; }
+
+    std::string RutaActual;
+    std::string txtFiltro;
+    int cboFiltro = 0;
+    TablaItems Items;
+    std::int64_t nCarpetas = 0;
+    std::int64_t nArchivos = 0;
+    std::int64_t TotalSize = 0;
+    int CriterioOrden = 0;
+    std::string NombreCarpeta;
+    int IconoCarpeta = 7;
+    std::string TextoEstado;  // status text of the drive and network lists
+
+private:
+    void MostrarMiPC(bool listarUnidades, bool historial);
+    void MostrarRed();
+    bool CargarRecursosRed();
+    void TerminarCarga(const std::string& ubicacion);
+    void PrepararEncabezado(const std::string& ubicacion);
+
+    VistaVisor* vista_;
+    VistaVisor vistaNula_;
+    std::shared_ptr<const TablaItems> listado_;  // the unfiltered listing Items comes from
+    std::vector<std::string> historial_;
+    std::int64_t indexHistorial_ = 0;
+};
+
+// Location texts.
+std::string QuitarBarraFinal(const std::string& ruta);
+std::string UltimoComponente(const std::string& ruta);
+
+}  // namespace quirvex

@@ -1,0 +1,151 @@
+// Folder listing on Linux: readdir for the names, statx for sizes and times.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/fecha_local.h"
+#include "platform/sistema_archivos.h"
+
+namespace quirvex {
+namespace {
+
+// Whether the user may write the entry, from its mode bits; cheaper than access(2) per entry.
+class Permisos {
+public:
+    Permisos() : uid_(geteuid()) {
+        grupos_.resize(static_cast<size_t>(getgroups(0, nullptr)) + 1);
+        int n = getgroups(static_cast<int>(grupos_.size()), grupos_.data());
+        grupos_.resize(n > 0 ? static_cast<size_t>(n) : 0);
+        grupos_.push_back(getegid());
+    }
+    bool PuedeEscribir(const struct statx& st) const {
+        if (uid_ == 0) return true;
+        if (st.stx_uid == uid_) return (st.stx_mode & S_IWUSR) != 0;
+        for (gid_t g : grupos_)
+            if (g == st.stx_gid) return (st.stx_mode & S_IWGRP) != 0;
+        return (st.stx_mode & S_IWOTH) != 0;
+    }
+
+private:
+    uid_t uid_;
+    std::vector<gid_t> grupos_;
+};
+
+const Permisos& PermisosProceso() {
+    static const Permisos permisos;
+    return permisos;
+}
+
+constexpr unsigned kCampos = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE |
+                             STATX_MTIME | STATX_BTIME;
+
+bool Statx(int dirfd, const char* ruta, int flags, struct statx& st) {
+    return statx(dirfd, ruta, flags | AT_STATX_SYNC_AS_STAT, kCampos, &st) == 0;
+}
+
+Fecha FechaDe(const struct statx_timestamp& t) {
+    return FechaLocalDesdeUnix(t.tv_sec, t.tv_nsec);
+}
+
+// Fills what the listing says of an entry from its statx record. A link is described by its
+// target (a link to a folder opens as a folder) and keeps the link bit; recursive work checks
+// that bit and never follows it.
+void Describir(const struct statx& st, bool esEnlace, EntradaDirectorio& e) {
+    std::uint32_t atr = 0;
+    const auto tipo = st.stx_mode & S_IFMT;
+    if (tipo == S_IFDIR) {
+        atr |= ATR_DIRECTORIO;
+    } else if (tipo == S_IFREG) {
+        atr |= ATR_ARCHIVO;
+        e.tamano = static_cast<std::int64_t>(st.stx_size);
+    } else if (!esEnlace || tipo != S_IFLNK) {
+        atr |= ATR_DISPOSITIVO;
+    } else {
+        atr |= ATR_ARCHIVO;  // a dangling link shows as an empty file
+    }
+    if (esEnlace) atr |= ATR_ENLACE;
+    if (!e.nombre.empty() && e.nombre[0] == '.') atr |= ATR_OCULTO;
+    if (!PermisosProceso().PuedeEscribir(st)) atr |= ATR_SOLO_LECTURA;
+    e.atributos = atr;
+    e.modificacion = FechaDe(st.stx_mtime);
+    e.creacion = (st.stx_mask & STATX_BTIME) ? FechaDe(st.stx_btime) : e.modificacion;
+}
+
+// Describes `nombre` inside the folder open as dirfd (or the path itself with AT_FDCWD).
+bool DescribirEn(int dirfd, const char* nombre, EntradaDirectorio& e) {
+    struct statx st {};
+    if (!Statx(dirfd, nombre, AT_SYMLINK_NOFOLLOW, st)) return false;
+    if ((st.stx_mode & S_IFMT) != S_IFLNK) {
+        Describir(st, false, e);
+        return true;
+    }
+    struct statx destino {};
+    if (Statx(dirfd, nombre, 0, destino))
+        Describir(destino, true, e);
+    else
+        Describir(st, true, e);
+    return true;
+}
+
+struct CerrarDir {
+    void operator()(DIR* d) const { closedir(d); }
+};
+
+class SistemaArchivosLinux final : public SistemaArchivos {
+public:
+    bool Listar(const std::string& carpeta,
+                const std::function<void(EntradaDirectorio&&)>& porEntrada) override {
+        std::unique_ptr<DIR, CerrarDir> dir(opendir(carpeta.c_str()));
+        if (!dir) return false;
+        const int fd = dirfd(dir.get());
+        while (const dirent* d = readdir(dir.get())) {
+            const char* n = d->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+            EntradaDirectorio e;
+            e.nombre = n;
+            // An entry that vanished since readdir still shows, with size 0 and no dates.
+            if (!DescribirEn(fd, n, e)) {
+                e.atributos = d->d_type == DT_DIR ? ATR_DIRECTORIO : ATR_ARCHIVO;
+                if (e.nombre[0] == '.') e.atributos |= ATR_OCULTO;
+            }
+            porEntrada(std::move(e));
+        }
+        return true;
+    }
+
+    bool Accesible(const std::string& carpeta) override {
+        DIR* d = opendir(carpeta.c_str());
+        if (!d) return false;
+        closedir(d);
+        return true;
+    }
+
+    std::optional<EntradaDirectorio> Consultar(const std::string& ruta) override {
+        EntradaDirectorio e;
+        std::string limpia = ruta;
+        while (limpia.size() > 1 && limpia.back() == '/') limpia.pop_back();
+        const auto barra = limpia.rfind('/');
+        e.nombre = barra == std::string::npos ? limpia : limpia.substr(barra + 1);
+        if (!DescribirEn(AT_FDCWD, limpia.c_str(), e)) return std::nullopt;
+        return e;
+    }
+};
+
+SistemaArchivos* g_reemplazo = nullptr;
+
+}  // namespace
+
+SistemaArchivos& Archivos() {
+    static SistemaArchivosLinux real;
+    return g_reemplazo ? *g_reemplazo : real;
+}
+
+void SetSistemaArchivos(SistemaArchivos* sistema) { g_reemplazo = sistema; }
+
+}  // namespace quirvex

@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Configures and builds one build folder: tools/build.sh DIR [cmake options...]
+set -euo pipefail
+dir=$1; shift
+cmake -S "$(dirname "$0")/.." -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+ninja -C "$dir" -j"$(nproc)"

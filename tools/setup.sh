@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need, when any is missing.
+set -euo pipefail
+
+PAQUETES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libglib2.0-dev
+  libgtest-dev libgmock-dev
+  fonts-dejavu-core adwaita-icon-theme hicolor-icon-theme shared-mime-info
+)
+
+faltan=()
+for p in "${PAQUETES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")
+done
+[ ${#faltan[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${faltan[*]}"
+if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${faltan[@]}"
