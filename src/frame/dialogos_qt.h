@@ -1,0 +1,20 @@
+#pragma once
+// Message boxes for the core's questions.
+
+#include "platform/dialogos.h"
+
+class QWidget;
+
+namespace quirvex {
+
+class DialogosQt final : public Dialogos {
+public:
+    explicit DialogosQt(QWidget* padre = nullptr) : padre_(padre) {}
+    Respuesta Mensaje(const std::string& texto, const std::string& titulo,
+                      Botones botones) override;
+
+private:
+    QWidget* padre_;
+};
+
+}  // namespace quirvex
