@@ -3,6 +3,7 @@
 // (defaults, store, range check) and saved by the options window.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace quirvex {
@@ -39,7 +40,28 @@ struct RegistroOpciones {
     std::int32_t AnchoTextoTab = 98;  // derived: tab text width in pixels
 };
 
-// The record every subsystem reads.
+// The record every subsystem reads. Filled once at start by CargarOpciones; the start-up
+// window puts the chosen "Language" in it before that and the selector chooser its "ColorSel".
 RegistroOpciones& Opciones();
+
+// Widest caption text of a tab, from the tab width and whether tabs carry a close button.
+std::int32_t CalcularAnchoTextoTab(std::int32_t tabsMaxWidth, std::int32_t tabsBotonCerrar);
+
+// Whether the special font is installed; asked by OpcionesPorDefecto for the default of
+// "Special Font". Without a probe the answer is no. The program installs the real one at start.
+void SetSondaFuenteEspecial(std::function<bool()> sonda);
+
+// Every field its default and the tab text width 98. "Language" and "ColorSel" are left as
+// they are: both are chosen before the record is loaded, and losing them here would make the
+// next GuardarOpciones write the wrong language.
+void OpcionesPorDefecto();
+// Defaults, then the stored values, the derived tab text width, then ValidarOpciones.
+// Does not read "Language", "Check SpecialFont" or "Previous Tabs".
+void CargarOpciones();
+// Puts every out-of-range field back to its repair value (not always its default).
+void ValidarOpciones();
+// Writes the record, except "ColorSel", "Check SpecialFont" and "Previous Tabs", which have
+// writers of their own.
+void GuardarOpciones();
 
 }  // namespace quirvex

@@ -1,0 +1,271 @@
+#include "settings/almacen_registro.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "platform/almacen_archivo.h"
+
+namespace quirvex {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string CLAVE = RutaClave(HKEY_CURRENT_USER, CLAVE_OPCIONES);
+
+std::string LeerTodo(const fs::path& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void EscribirTodo(const fs::path& ruta, const std::string& texto) {
+    fs::create_directories(ruta.parent_path());
+    std::ofstream(ruta, std::ios::binary) << texto;
+}
+
+// A private XDG_CONFIG_HOME for each test, so the user's own store is never touched.
+class AlmacenEnCarpeta : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char plantilla[] = "/tmp/quirvex-registro-XXXXXX";
+        ASSERT_NE(::mkdtemp(plantilla), nullptr);
+        carpeta_ = plantilla;
+        if (const char* previo = std::getenv("XDG_CONFIG_HOME")) previo_ = previo;
+        ::setenv("XDG_CONFIG_HOME", carpeta_.c_str(), 1);
+        SetArchivoRegistro(nullptr);
+    }
+    void TearDown() override {
+        if (previo_) {
+            ::setenv("XDG_CONFIG_HOME", previo_->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_CONFIG_HOME");
+        }
+        SetArchivoRegistro(nullptr);
+        fs::remove_all(carpeta_);
+    }
+    fs::path Archivo() const { return carpeta_ / "Ubrel" / "Halvord.reg"; }
+
+    fs::path carpeta_;
+    std::optional<std::string> previo_;
+};
+
+TEST(FormatoRegistro, WritesTheRegistryExportLayout) {
+    ContenidoRegistro c;
+    c.Poner(CLAVE, "Tabs Max Width", 160);
+    c.Poner(CLAVE, "Default Folder Path", std::string("C:\\Docs \"x\""));
+    c.Poner(CLAVE + "\\TypedUrls", "url1", std::string("/home/"));
+    c.Poner(CLAVE, "Language", -1);
+    EXPECT_EQ(FormatearRegistro(c),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Ubrel\\Halvord]\n"
+              "\"Tabs Max Width\"=dword:000000a0\n"
+              "\"Default Folder Path\"=\"C:\\\\Docs \\\"x\\\"\"\n"
+              "\"Language\"=dword:ffffffff\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Ubrel\\Halvord\\TypedUrls]\n"
+              "\"url1\"=\"/home/\"\n\n");
+}
+
+TEST(FormatoRegistro, OddTextsAndNumbersComeBackExactly) {
+    const std::string raros[] = {
+        "",
+        "a \"quoted\" \\path\\ \\\\server\\",
+        "tab1\r\ntab2\r\n\r\nlast\n\r",
+        std::string("nul\0inside", 10),
+        "\xff\xfe\x80 not utf-8 \xc3\x28 \x7f\x01\t",
+        "\\x41 \\r \\n literally",
+        "ends with backslash\\",
+    };
+    ContenidoRegistro c;
+    int i = 0;
+    for (const auto& texto : raros) c.Poner(CLAVE, "t" + std::to_string(i++), texto);
+    c.Poner(CLAVE, "na\"me\\ with\r\nbreaks", std::string("v"));
+    c.Poner(CLAVE, "", std::string("unnamed"));
+    c.Poner(CLAVE, "min", std::numeric_limits<std::int32_t>::min());
+    c.Poner(CLAVE, "max", std::numeric_limits<std::int32_t>::max());
+    c.Poner(CLAVE + "\\Empty key", "", std::string());
+
+    const std::string texto = FormatearRegistro(c);
+    EXPECT_EQ(texto.find('\r'), std::string::npos) << "no raw CR may reach the file";
+    const auto leido = AnalizarRegistro(texto);
+    ASSERT_TRUE(leido);
+    EXPECT_EQ(*leido, c);
+    EXPECT_EQ(FormatearRegistro(*leido), texto);
+}
+
+TEST(FormatoRegistro, AcceptsCrLfCommentsBomAndAnyCase) {
+    const auto c = AnalizarRegistro(
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n; comment\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Ubrel\\Halvord]\r\n"
+        "\"Restore Tabs\"=dword:0000000A  \r\n"
+        "\"Icons load\"=\"*EXE*\"\r\n");
+    ASSERT_TRUE(c);
+    const ValorRegistro* v = c->Buscar("hkey_current_user\\SOFTWARE\\ubrel\\halvord", "restore tabs");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(*v, ValorRegistro(10));
+    EXPECT_EQ(*c->Buscar(CLAVE, "Icons load"), ValorRegistro(std::string("*EXE*")));
+    EXPECT_TRUE(AnalizarRegistro("") && AnalizarRegistro("")->Claves().empty());
+}
+
+TEST(FormatoRegistro, RejectsWhatItCannotReadExactly) {
+    const std::string cab = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n";
+    const std::string malos[] = {
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n",
+        "Windows Registry Editor Version 5.00\n\"a\"=dword:00000001\n",  // value outside a key
+        cab + "\"a\"=dword:1\n",
+        cab + "\"a\"=dword:0000000g\n",
+        cab + "\"a\"=hex:01,02\n",
+        cab + "\"a\"=\"unterminated\n",
+        cab + "\"a\"=\"bad \\q escape\"\n",
+        cab + "\"a\"=\"short \\x4\"\n",
+        cab + "\"a\"=\"x\" trailing\n",
+        cab + "[-HKEY_CURRENT_USER\\A]\n",
+        cab + "garbage\n",
+    };
+    for (const auto& texto : malos) EXPECT_FALSE(AnalizarRegistro(texto)) << texto;
+}
+
+TEST(FormatoRegistro, ValuesKeepTheirFirstSpellingAndDeletingTakesSubkeysOnly) {
+    ContenidoRegistro c;
+    EXPECT_TRUE(c.Poner(CLAVE, "Tabs Pos", 1));
+    EXPECT_TRUE(c.Poner(CLAVE, "TABS POS", 0));
+    EXPECT_FALSE(c.Poner(CLAVE, "tabs pos", 0));
+    ASSERT_EQ(c.Claves().at(CLAVE).size(), 1u);
+    EXPECT_EQ(c.Claves().at(CLAVE)[0].first, "Tabs Pos");
+
+    c.Poner(CLAVE + "\\TypedUrls", "url1", std::string("a"));
+    c.Poner(CLAVE + "\\TypedUrls\\Deeper", "x", 1);
+    c.Poner(CLAVE + "\\TypedUrlsOther", "y", 2);
+    EXPECT_TRUE(c.BorrarClave(CLAVE + "\\typedurls"));
+    EXPECT_FALSE(c.ExisteClave(CLAVE + "\\TypedUrls\\Deeper"));
+    EXPECT_TRUE(c.ExisteClave(CLAVE + "\\TypedUrlsOther"));
+    EXPECT_TRUE(c.ExisteClave(CLAVE));
+}
+
+TEST_F(AlmacenEnCarpeta, FallbacksFollowPresenceAndType) {
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", -1), -1);
+    EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Previous Tabs"), "");
+    EXPECT_FALSE(fs::exists(Archivo())) << "reading must not create the store";
+
+    RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Hide Desktop.ini", "1");
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Icons load", 5);
+    RegEscribirDword(HKEY_CURRENT_USER, "\\Software\\Ubrel\\Halvord\\", "Language", -7);
+    RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Nul", std::string("ab\0cd", 5));
+    ASSERT_TRUE(fs::exists(Archivo())) << "the folders are created on the first write";
+
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Hide Desktop.ini", 1), 0);
+    EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Icons load"), "");
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", -1), -7);
+    EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Nul"), "ab");
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_TYPED_URLS, "Language", 42), 42);
+}
+
+TEST_F(AlmacenEnCarpeta, TabListWithLineBreaksSurvivesTheFile) {
+    const std::string tabs = "C:\\a\\\r\n\"/home/x\"\r\n\xe9t\xe9\r\n";
+    RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Previous Tabs", tabs);
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Restore Tabs", 1);
+    EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Previous Tabs"), tabs);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Restore Tabs", 0), 1);
+}
+
+TEST_F(AlmacenEnCarpeta, DeletingTypedUrlsKeepsTheSettings) {
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 1);
+    RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_TYPED_URLS, "url1", "/tmp/");
+    RegBorrarClave(HKEY_CURRENT_USER, CLAVE_TYPED_URLS);
+    EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_TYPED_URLS, "url1"), "");
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 0), 1);
+    EXPECT_EQ(LeerTodo(Archivo()).find("TypedUrls"), std::string::npos);
+}
+
+TEST_F(AlmacenEnCarpeta, DamagedFileIsKeptAsideAndReadsAsEmpty) {
+    const std::string danado = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\"
+                               "Software\\Ubrel\\Halvord]\n\"Tabs Pos\"=dword:00\x01\n";
+    EscribirTodo(Archivo(), danado);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 9), 9);
+    EXPECT_FALSE(fs::exists(Archivo()));
+    EXPECT_EQ(LeerTodo(Archivo().string() + ".bad"), danado);
+
+    // A damaged file met first by a write is kept aside too, never overwritten unseen.
+    EscribirTodo(Archivo(), "not a store");
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Default View", 2);
+    EXPECT_EQ(LeerTodo(Archivo().string() + ".bad"), "not a store");
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Default View", 0), 2);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 9), 9);
+}
+
+TEST_F(AlmacenEnCarpeta, LeftoverTemporaryFileFromACrashChangesNothing) {
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Max Width", 300);
+    const std::string antes = LeerTodo(Archivo());
+    // What a writer killed between creating and renaming its temporary file leaves behind.
+    EscribirTodo(Archivo().string() + ".tmp", "Windows Registry Editor Version 5.00\n\n[HKEY_");
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Max Width", 0), 300);
+    EXPECT_EQ(LeerTodo(Archivo()), antes);
+    EXPECT_FALSE(fs::exists(Archivo().string() + ".bad"));
+
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 1);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Max Width", 0), 300);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 0), 1);
+    EXPECT_FALSE(fs::exists(Archivo().string() + ".tmp"));
+}
+
+TEST_F(AlmacenEnCarpeta, AStoreThatCannotBeReadIsNeverOverwritten) {
+    fs::create_directories(Archivo() / "inside");
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 1);
+    EXPECT_TRUE(fs::is_directory(Archivo() / "inside"));
+    EXPECT_FALSE(fs::exists(Archivo().string() + ".bad"));
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 7), 7);
+}
+
+TEST_F(AlmacenEnCarpeta, TwoInstancesOnOneFileKeepEachOthersValues) {
+    auto primero = CrearAlmacenArchivo(Archivo().string());
+    auto segundo = CrearAlmacenArchivo(Archivo().string());
+    SetArchivoRegistro(primero.get());
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "ColorSel", 4);
+    SetArchivoRegistro(segundo.get());
+    RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Previous Tabs", "x");
+    SetArchivoRegistro(primero.get());
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", 1);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "ColorSel", 0), 4);
+    EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Previous Tabs"), "x");
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", 0), 1);
+}
+
+TEST_F(AlmacenEnCarpeta, ConcurrentProcessesNeverLoseAWrite) {
+    constexpr int PROCESOS = 3;
+    constexpr int VALORES = 40;
+    pid_t hijos[PROCESOS];
+    for (int p = 0; p < PROCESOS; ++p) {
+        hijos[p] = ::fork();
+        ASSERT_GE(hijos[p], 0);
+        if (hijos[p] == 0) {
+            for (int i = 0; i < VALORES; ++i) {
+                RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES,
+                                 "p" + std::to_string(p) + "v" + std::to_string(i), p * 1000 + i);
+            }
+            ::_exit(0);
+        }
+    }
+    for (const pid_t hijo : hijos) {
+        int estado = 0;
+        ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+        ASSERT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+    }
+    const auto contenido = AnalizarRegistro(LeerTodo(Archivo()));
+    ASSERT_TRUE(contenido);
+    ASSERT_EQ(contenido->Claves().at(CLAVE).size(), std::size_t{PROCESOS * VALORES});
+    for (int p = 0; p < PROCESOS; ++p) {
+        for (int i = 0; i < VALORES; ++i) {
+            const auto nombre = "p" + std::to_string(p) + "v" + std::to_string(i);
+            EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, nombre, -1), p * 1000 + i);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quirvex
