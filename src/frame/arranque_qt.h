@@ -1,0 +1,26 @@
+#pragma once
+// Start-up: settings, language, platform services, then the first window.
+
+#include <QString>
+
+class QApplication;
+class QWidget;
+
+namespace quirvex {
+
+struct OpcionesArranque {
+    QString carpeta;   // folder to open, empty = the default start folder
+    QString captura;   // write a PNG of the window here and quit
+    bool depuracion = false;
+};
+
+// Prepares the core for a run of the program: icon theme fallback, message boxes, settings,
+// language. Safe to call more than once (tests do).
+void PrepararNucleo();
+
+int Arrancar(QApplication& app, const OpcionesArranque& op);
+
+// Saves a PNG of the widget; false when it cannot be written.
+bool GuardarCaptura(QWidget& ventana, const QString& archivo);
+
+}  // namespace quirvex
