@@ -1,0 +1,46 @@
+#pragma once
+// Marco: the frame window's services that tab windows and panes call — back and forward
+// buttons, the tab caption, the address box, the filter controls and the info strip. The frame
+// (MDI) implements it; until a frame exists, a tab window works with MarcoNulo, which does
+// nothing, so panes can be shown and tested on their own.
+
+#include <QString>
+
+namespace quirvex {
+
+class VentanaTab;
+
+class Marco {
+public:
+    virtual ~Marco() = default;
+
+    // Whether `tab` is the tab on screen.
+    virtual bool EsTabActual(const VentanaTab* tab) const = 0;
+    // Button 0 back, 1 forward.
+    virtual void SetEstadoAtrasAdelante(int boton, bool habilitado) = 0;
+    virtual void SetTextoTab(const VentanaTab* tab, const QString& texto) = 0;
+    virtual void SetDireccion(const QString& texto, bool editable) = 0;
+    // Puts a pane's filter into the filter box without applying it again.
+    virtual void SetFiltro(const QString& texto, int tipo) = 0;
+    virtual void CancelarBusquedaRapida() = 0;
+    virtual void MostrarInfo(const QString& ruta, const QString& nombre) = 0;
+    // Reports a change made by the program: location, name, new path, kind, action.
+    virtual void ActualizarRuta(const QString& ubicacion, const QString& nombre,
+                                const QString& nuevaRuta, int tipo, int accion) = 0;
+    virtual bool CargaTerminada() const = 0;
+};
+
+class MarcoNulo final : public Marco {
+public:
+    bool EsTabActual(const VentanaTab*) const override { return true; }
+    void SetEstadoAtrasAdelante(int, bool) override {}
+    void SetTextoTab(const VentanaTab*, const QString&) override {}
+    void SetDireccion(const QString&, bool) override {}
+    void SetFiltro(const QString&, int) override {}
+    void CancelarBusquedaRapida() override {}
+    void MostrarInfo(const QString&, const QString&) override {}
+    void ActualizarRuta(const QString&, const QString&, const QString&, int, int) override {}
+    bool CargaTerminada() const override { return true; }
+};
+
+}  // namespace quirvex

@@ -1,0 +1,81 @@
+#include "platform/sistema_archivos.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "folder/tabla_unidades.h"
+#include "platform/unidades.h"
+#include "support/carpeta_temporal.h"
+
+namespace quirvex {
+namespace {
+
+namespace fs = std::filesystem;
+using prueba::CarpetaTemporal;
+
+std::map<std::string, EntradaDirectorio> Listado(const std::string& carpeta) {
+    std::map<std::string, EntradaDirectorio> r;
+    EXPECT_TRUE(Archivos().Listar(carpeta, [&](EntradaDirectorio&& e) { r[e.nombre] = e; }));
+    return r;
+}
+
+TEST(SistemaArchivosLinux, AttributesOfEveryKindOfEntry) {
+    CarpetaTemporal tmp;
+    tmp.Archivo("file", 7);
+    tmp.Archivo(".hidden");
+    tmp.Carpeta("dir");
+    fs::create_symlink(tmp.Ruta("dir"), tmp.Ruta("link-to-dir"));
+    fs::create_symlink(tmp.Ruta("file"), tmp.Ruta("link-to-file"));
+    fs::create_symlink(tmp.Ruta("nowhere"), tmp.Ruta("dangling"));
+    const auto l = Listado(tmp.Ruta());
+    ASSERT_EQ(l.size(), 6u);  // "." and ".." left out
+    EXPECT_EQ(l.at("file").atributos & (ATR_ARCHIVO | ATR_DIRECTORIO), ATR_ARCHIVO);
+    EXPECT_EQ(l.at("file").tamano, 7);
+    EXPECT_TRUE(l.at(".hidden").atributos & ATR_OCULTO);
+    EXPECT_EQ(l.at("dir").tamano, 0);
+    EXPECT_TRUE(l.at("dir").atributos & ATR_DIRECTORIO);
+    // A link opens as what it points to but always says it is a link.
+    EXPECT_EQ(l.at("link-to-dir").atributos & (ATR_DIRECTORIO | ATR_ENLACE),
+              ATR_DIRECTORIO | ATR_ENLACE);
+    EXPECT_EQ(l.at("link-to-file").tamano, 7);
+    EXPECT_TRUE(l.at("dangling").atributos & ATR_ENLACE);
+    EXPECT_FALSE(l.at("dangling").atributos & ATR_DIRECTORIO);
+    // Birth time where the file system has it, else the last-write time: never empty.
+    EXPECT_GT(l.at("file").creacion, 40000.0);
+}
+
+TEST(SistemaArchivosLinux, QueriesAndFailures) {
+    CarpetaTemporal tmp;
+    tmp.Archivo("a b \"c\"\xff", 3);
+    auto e = Archivos().Consultar(tmp.Ruta("a b \"c\"\xff"));
+    ASSERT_TRUE(e.has_value());
+    EXPECT_EQ(e->tamano, 3);
+    EXPECT_EQ(e->nombre, "a b \"c\"\xff");
+    EXPECT_FALSE(Archivos().Consultar(tmp.Ruta("missing")).has_value());
+    EXPECT_TRUE(Archivos().Accesible(tmp.Ruta()));
+    EXPECT_FALSE(Archivos().Accesible(tmp.Ruta("missing/")));
+    EXPECT_FALSE(Archivos().Listar(tmp.Ruta("missing/"), [](EntradaDirectorio&&) {}));
+}
+
+TEST(UnidadesLinux, TheRootComesFirstAndPseudoFileSystemsStayOut) {
+    const auto vols = UnidadesSistema().Listar();
+    ASSERT_FALSE(vols.empty());
+    EXPECT_EQ(vols.front().puntoMontaje, "/");
+    for (const auto& v : vols) {
+        EXPECT_NE(v.tipoSistema, "proc");
+        EXPECT_NE(v.tipoSistema, "sysfs");
+        EXPECT_EQ(v.puntoMontaje.back(), '/');
+    }
+    EXPECT_GT(UnidadesSistema().EspacioTotal("/"), 0);
+    ListarUnidades();
+    EXPECT_EQ(TablaUnidades().front().etiqueta.substr(TablaUnidades().front().etiqueta.size() - 4),
+              " (/)");
+    EXPECT_EQ(IndiceUnidad("/"), 0);
+    EXPECT_TRUE(ExisteUnidad("/"));
+    EXPECT_EQ(IndiceUnidad("/definitely/not/mounted/"), -1);
+}
+
+}  // namespace
+}  // namespace quirvex
