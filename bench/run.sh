@@ -4,7 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 n=${1:-100000}
-bash "$top/tools/build.sh" "$top/build-bench" -DQUIRVEX_TESTS=OFF -DQUIRVEX_CORE_ONLY=ON -DCMAKE_BUILD_TYPE=Release
+bash "$top/tools/build.sh" "$top/build-bench" -DQUIRVEX_TESTS=OFF -DQUIRVEX_CORE_ONLY=ON
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT
 echo "creating $n files in $data"
