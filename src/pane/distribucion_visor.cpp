@@ -138,7 +138,9 @@ Rectangulo cDistribucionVisor::RectTira(int tira) const {
 int cDistribucionVisor::TopTira(int tira, int valor) const {
     const std::int64_t anillo = static_cast<std::int64_t>(nTiras()) * g_.IcoH;
     std::int64_t resto = (static_cast<std::int64_t>(tira) * g_.IcoH - valor) % anillo;
-    if (resto + g_.IcoH < 0) resto += anillo;
+    // A strip that ends at or above the top wraps to the bottom, so that it always sits where
+    // the row the ring gives it belongs (at the exact edge both places are out of sight).
+    if (resto + g_.IcoH <= 0) resto += anillo;
     return Acotar64(altoCabecera_ + resto);
 }
 
