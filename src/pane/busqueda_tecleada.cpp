@@ -17,7 +17,8 @@ std::uint32_t LeerCaracter(std::string_view texto, std::size_t pos, std::size_t 
     if (fin - pos == 2 && (b0 & 0xE0) == 0xC0) {
         return ((b0 & 0x1Fu) << 6) | (static_cast<unsigned char>(texto[pos + 1]) & 0x3Fu);
     }
-    return fin - pos == 1 ? b0 : 0xFFFFFFFFu;  // longer characters are never case-mapped here
+    // Stray bytes and longer characters are never case-mapped here.
+    return (fin - pos == 1 && b0 < 0x80) ? b0 : 0xFFFFFFFFu;
 }
 
 void EscribirLatin1(std::string& destino, std::uint32_t c) {
