@@ -85,7 +85,8 @@ public:
     void SetTextoSlot(int k, std::string texto);
 
     // Consistency of the list, the item table and the totals; empty when all hold, otherwise
-    // a description of the first fault found. For tests, after every change.
+    // a description of the first fault found. For tests, after every change; it asks the size
+    // function again, so it assumes the files' sizes have not changed since they were selected.
     std::string Verificar() const;
 
 private:
