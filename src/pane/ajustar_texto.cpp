@@ -1,0 +1,89 @@
+#include "pane/ajustar_texto.h"
+
+namespace quirvex {
+
+std::size_t SiguienteCaracter(std::string_view texto, std::size_t pos) {
+    ++pos;
+    while (pos < texto.size() && (static_cast<unsigned char>(texto[pos]) & 0xC0) == 0x80) {
+        ++pos;
+    }
+    return pos;
+}
+
+std::size_t ContarCaracteres(std::string_view texto) {
+    std::size_t n = 0;
+    for (std::size_t pos = 0; pos < texto.size(); pos = SiguienteCaracter(texto, pos)) ++n;
+    return n;
+}
+
+namespace {
+
+struct CorteLinea {
+    std::size_t fin;     // bytes of the remaining text that form the line
+    std::size_t saltar;  // bytes dropped from the remaining text (the line and its space)
+};
+
+// Where the line starting at resto must end for width ancho. Spaces are break points only
+// when recordarEspacios is set (not on the last permitted line, which is cut for "...").
+CorteLinea BuscarCorte(std::string_view resto, int ancho, bool recordarEspacios,
+                       const FuncionMedir& medir) {
+    std::size_t corte = resto.size();
+    std::size_t espacio = std::string_view::npos;
+    for (std::size_t pos = 0; pos < resto.size();) {
+        const std::size_t siguiente = SiguienteCaracter(resto, pos);
+        if (recordarEspacios && resto[pos] == ' ') espacio = pos;
+        if (medir(resto.substr(0, siguiente)) > ancho) {
+            corte = pos;
+            break;
+        }
+        pos = siguiente;
+    }
+    if (espacio != std::string_view::npos) return {espacio, espacio + 1};
+    return {corte, corte};
+}
+
+}  // namespace
+
+std::string AjustarTexto(std::string_view texto, int ancho, int maxLineas, int anchoPuntos,
+                         const FuncionMedir& medir) {
+    if (anchoPuntos < 0) anchoPuntos = medir("...");
+    std::string resultado;
+    bool primera = true;
+    int quedan = maxLineas;
+    std::string_view resto = texto;
+    for (;;) {
+        if (resto.empty() || medir(resto) <= ancho) {
+            if (!primera) resultado += '\r';
+            resultado += resto;
+            return resultado;
+        }
+        const bool ultima = maxLineas > 0 && quedan == 1;
+        CorteLinea corte =
+            BuscarCorte(resto, ultima ? ancho - anchoPuntos : ancho, !ultima, medir);
+        // A line that would take nothing would loop for ever without a limit.
+        if (corte.saltar == 0 && !ultima) {
+            const std::size_t uno = SiguienteCaracter(resto, 0);
+            corte = {uno, uno};
+        }
+        if (!primera) resultado += '\r';
+        resultado += resto.substr(0, corte.fin);
+        primera = false;
+        resto.remove_prefix(corte.saltar);
+        if (resto.empty()) return resultado;  // no empty last line after a final space
+        if (maxLineas > 0 && --quedan == 0) {
+            resultado += "...";
+            return resultado;
+        }
+    }
+}
+
+int ContarLineas(std::string_view etiqueta) {
+    if (etiqueta.empty()) return 0;
+    int lineas = 1;
+    for (std::size_t pos = 0; pos < etiqueta.size(); ++pos) {
+        if (etiqueta[pos] == '\r' && pos + 1 < etiqueta.size()) ++lineas;
+    }
+    return lineas;
+}
+
+}  // namespace quirvex
