@@ -1,5 +1,6 @@
 #include "pane/busqueda_tecleada.h"
 
+#include "folder/texto.h"
 #include "pane/ajustar_texto.h"
 
 namespace quirvex {
@@ -11,20 +12,6 @@ constexpr std::int64_t kPausaMs = 1000;
 // searching the other items.
 constexpr std::string_view kSignosActual = "[](){}!\u00ba#%=_-.+";
 constexpr std::string_view kSignosBusqueda = "[_-.+";
-
-std::uint32_t LeerCaracter(std::string_view texto, std::size_t pos, std::size_t fin) {
-    const auto b0 = static_cast<unsigned char>(texto[pos]);
-    if (fin - pos == 2 && (b0 & 0xE0) == 0xC0) {
-        return ((b0 & 0x1Fu) << 6) | (static_cast<unsigned char>(texto[pos + 1]) & 0x3Fu);
-    }
-    // Stray bytes and longer characters are never case-mapped here.
-    return (fin - pos == 1 && b0 < 0x80) ? b0 : 0xFFFFFFFFu;
-}
-
-void EscribirLatin1(std::string& destino, std::uint32_t c) {
-    destino += static_cast<char>(0xC0 | (c >> 6));
-    destino += static_cast<char>(0x80 | (c & 0x3F));
-}
 
 // The upper-cased name begins with texto; desde skips that many leading characters.
 bool Empieza(std::string_view nombre, std::size_t desde, std::string_view texto) {
@@ -56,23 +43,8 @@ bool Coincide(std::string_view nombre, std::string_view texto, bool saltarSignos
 
 }  // namespace
 
-std::string MayusculasNombre(std::string_view texto) {
-    std::string resultado;
-    resultado.reserve(texto.size());
-    for (std::size_t pos = 0; pos < texto.size();) {
-        const std::size_t sig = SiguienteCaracter(texto, pos);
-        const std::uint32_t c = LeerCaracter(texto, pos, sig);
-        if (c >= 'a' && c <= 'z') {
-            resultado += static_cast<char>(c - 0x20);
-        } else if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {
-            EscribirLatin1(resultado, c - 0x20);
-        } else {
-            resultado.append(texto.substr(pos, sig - pos));
-        }
-        pos = sig;
-    }
-    return resultado;
-}
+// The same upper-casing the filter uses, so typing "ñ" finds "Ñandú" in both.
+std::string MayusculasNombre(std::string_view texto) { return Mayusculas(texto); }
 
 void cBusquedaTecleada::Limpiar() {
     texto_.clear();
