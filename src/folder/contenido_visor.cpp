@@ -85,64 +85,58 @@ void cContenidoVisor::PrepararEncabezado(const std::string& ubicacion) {
     }
 }
 
+namespace {
+
+// An entry of the drive or network lists: a folder-like item that knows its place in the table.
+ItemCarpeta ItemDeLista(const char* tipo, std::int32_t icono, const std::string& nombre,
+                        const std::string& ruta, size_t indice) {
+    ItemCarpeta it;
+    it.Tipo = tipo;
+    it.Icono = icono;
+    it.Nombre = it.NombreMostrar = nombre;
+    it.RutaCompleta = ruta;
+    it.Atributos = ATR_DIRECTORIO;
+    it.Extension = static_cast<std::int32_t>(indice);
+    return it;
+}
+
+}  // namespace
+
 void cContenidoVisor::MostrarMiPC(bool listarUnidades, bool historial) {
     if (listarUnidades) ListarUnidades();
-    const std::string nombre = TextoMiPC();
-    if (historial) AgregarHistorial(nombre);
-    vista_->ScrollArriba();
     auto drives = std::make_shared<TablaItems>();
     const auto& tabla = TablaUnidades();
-    for (size_t i = 0; i < tabla.size(); ++i) {
-        ItemCarpeta it;
-        it.Tipo = TIPO_UNIDAD;
-        it.Icono = tabla[i].tipo - 2;
-        it.Nombre = it.NombreMostrar = tabla[i].etiqueta;
-        it.RutaCompleta = tabla[i].raiz;
-        it.Atributos = ATR_DIRECTORIO;
-        it.Extension = static_cast<std::int32_t>(i);
-        drives->push_back(std::move(it));
-    }
-    Items = *drives;
-    listado_ = std::move(drives);
-    RutaActual = nombre;
-    nCarpetas = static_cast<std::int64_t>(tabla.size());
-    nArchivos = 0;
-    TotalSize = 0;
-    TextoEstado = "Unidades disponibles: " + std::to_string(tabla.size());
-    vista_->DeseleccionarTodo();
-    NombreCarpeta = nombre;
-    IconoCarpeta = 7;
-    vista_->DibujarNombreCarpeta();
-    vista_->ActualizarTituloTab();
-    vista_->RedibujarTodo();
+    for (size_t i = 0; i < tabla.size(); ++i)
+        drives->push_back(
+            ItemDeLista(TIPO_UNIDAD, tabla[i].tipo - 2, tabla[i].etiqueta, tabla[i].raiz, i));
+    MostrarLista(TextoMiPC(), std::move(drives), "Unidades disponibles: ", historial);
 }
 
 void cContenidoVisor::MostrarRed() {
     ListarRed();
-    AgregarHistorial(TEXTO_RED);
-    vista_->ScrollArriba();
     auto equipos = std::make_shared<TablaItems>();
-    const auto& plana = ComputadorasRed();
-    for (size_t i = 0; i < plana.size(); ++i) {
+    for (size_t i = 0; i < ComputadorasRed().size(); ++i) {
         const ComputadoraRed* c = ComputadoraEn(static_cast<std::int64_t>(i));
-        ItemCarpeta it;
-        it.Tipo = TIPO_RED_COMPUTADORA;
-        it.Icono = 2;
-        it.Nombre = it.NombreMostrar = c->nombre;
-        it.RutaCompleta = "//" + c->nombre;
-        it.Atributos = ATR_DIRECTORIO;
-        it.Extension = static_cast<std::int32_t>(i);
-        equipos->push_back(std::move(it));
+        equipos->push_back(ItemDeLista(TIPO_RED_COMPUTADORA, 2, c->nombre, "//" + c->nombre, i));
     }
-    Items = *equipos;
-    listado_ = std::move(equipos);
-    RutaActual = TEXTO_RED;
-    nCarpetas = static_cast<std::int64_t>(plana.size());
+    MostrarLista(TEXTO_RED, std::move(equipos), "Computadoras disponibles: ", true);
+}
+
+// Shows the drive or network list: every entry counts as a folder, nothing is filtered.
+void cContenidoVisor::MostrarLista(const std::string& ubicacion,
+                                   std::shared_ptr<TablaItems> lista, const char* estado,
+                                   bool historial) {
+    if (historial) AgregarHistorial(ubicacion);
+    vista_->ScrollArriba();
+    Items = *lista;
+    listado_ = std::move(lista);
+    RutaActual = ubicacion;
+    nCarpetas = static_cast<std::int64_t>(Items.size());
     nArchivos = 0;
     TotalSize = 0;
-    TextoEstado = "Computadoras disponibles: " + std::to_string(plana.size());
+    TextoEstado = estado + std::to_string(Items.size());
     vista_->DeseleccionarTodo();
-    NombreCarpeta = TEXTO_RED;
+    NombreCarpeta = ubicacion;
     IconoCarpeta = 7;
     vista_->DibujarNombreCarpeta();
     vista_->ActualizarTituloTab();

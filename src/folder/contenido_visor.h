@@ -79,6 +79,8 @@ public:
 private:
     void MostrarMiPC(bool listarUnidades, bool historial);
     void MostrarRed();
+    void MostrarLista(const std::string& ubicacion, std::shared_ptr<TablaItems> lista,
+                      const char* estado, bool historial);
     bool CargarRecursosRed();
     void TerminarCarga(const std::string& ubicacion);
     void PrepararEncabezado(const std::string& ubicacion);
