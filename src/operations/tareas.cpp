@@ -49,7 +49,7 @@ void cTareas::AvisarTitulo(const std::string& titulo) { vista_->SetTitulo(titulo
 std::string cTareas::TituloEspera() const {
     const std::string& base = Texto(frmOperations, 0);
     if (actual_ > UltimoIndice()) return base;
-    return base + " (" + std::to_string(UltimoIndice() - actual_) + ") ...";
+    return base + " (" + std::to_string(Esperando()) + ") ...";
 }
 
 std::int64_t cTareas::AgregarOperacion(std::int32_t Tipo, const std::string& Origen,

@@ -144,6 +144,8 @@ public:
     const std::deque<Operacion>& Operaciones() const { return operaciones_; }
     std::int64_t OperacionActual() const { return actual_; }
     std::int64_t UltimoIndice() const { return static_cast<std::int64_t>(operaciones_.size()) - 1; }
+    // How many operations wait behind the current one (the count the caption shows).
+    std::int64_t Esperando() const { return actual_ > UltimoIndice() ? 0 : UltimoIndice() - actual_; }
     // The operation whose log the window shows.
     std::int64_t OperacionLog = 0;
     // frmOperations/0, with " (n) ..." while n operations wait behind the current one.

@@ -28,7 +28,9 @@ TEST_F(ColaTest, OperationsQueuedBeforeTheFirstTickAllRunInOrder) {
     EXPECT_TRUE(vista.inicioHabilitado);
     EXPECT_EQ(Op(j).Estado, ESTADO_ESPERANDO);
     EXPECT_EQ(Op(j).BytesTotales, 1);
+    EXPECT_EQ(t.Esperando(), 1);
     t.tIni_Timer();
+    EXPECT_EQ(t.Esperando(), 0);
     EXPECT_FALSE(vista.inicioHabilitado);
     EXPECT_EQ(Op(i).Estado, ESTADO_TERMINADA);
     EXPECT_EQ(Op(j).Estado, ESTADO_TERMINADA);
