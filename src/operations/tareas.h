@@ -1,0 +1,199 @@
+#pragma once
+// cTareas (module mTareas): the program-wide first-in-first-out queue of copy, move and delete
+// operations and the engine that runs them, one at a time, on the interface thread.
+//
+// Owner: the program keeps one for the whole run (mTareas()); tests make their own. The
+// operations window paints the records and calls tIni_Timer from its 100 ms start timer and
+// CancelarOperacion from its buttons; the frame implements OyenteCambios so panes follow what
+// the engine creates and deletes.
+//
+// The engine lets pending events run (the Ceder callback) after every chunk and every item, so
+// anything may happen meanwhile: more operations are queued (records live in a deque, so they
+// never move), cancel buttons are pressed, windows close (the window and the frame unhook their
+// interfaces with SetVista(nullptr) / SetOyente(nullptr)). The engine re-reads its record and the
+// cancel flag after each yield, and a busy flag keeps it from starting twice.
+//
+// What it guarantees about data: every read and write is checked; a file that fails or is
+// canceled half-way is removed when this copy made or changed it, and the source of a move is
+// removed only after its copy is complete and on disk; links are copied and deleted as links,
+// never followed; a folder is never copied or moved into itself.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "folder/item_carpeta.h"
+#include "operations/c_file.h"
+
+namespace quirvex {
+
+inline constexpr std::int32_t TIPO_COPIAR = 1;
+inline constexpr std::int32_t TIPO_MOVER = 2;
+inline constexpr std::int32_t TIPO_BORRAR = 4;
+
+inline constexpr std::int32_t ESTADO_ESPERANDO = 1;
+inline constexpr std::int32_t ESTADO_EJECUTANDO = 4;
+inline constexpr std::int32_t ESTADO_TERMINADA = 16;
+inline constexpr std::int32_t ESTADO_CANCELADA = 32;
+
+// Results of CopiarArchivo and CopiarCarpeta besides a byte count.
+inline constexpr std::int64_t COPIA_FALLIDA = -1;
+inline constexpr std::int64_t COPIA_CANCELADA = -2;
+
+inline constexpr std::size_t TAMANO_TRAMO = 4194304;  // 4 MiB per chunk
+
+// Fixed texts of the engine, the same in every language.
+inline constexpr const char* TEXTO_SIN_ERRORES = "(Sin errores)";
+inline constexpr const char* TEXTO_NO_EXISTE_2 = "Error: No existe 2.";
+inline constexpr const char* TEXTO_ELEMENTO_NO_EXISTE = "El elemento no existe: ";
+
+struct Operacion {
+    std::int32_t Tipo = 0;
+    std::int32_t Estado = 0;
+    Fecha Creada = 0;
+    Fecha Iniciada = 0;
+    Fecha Programada = 0;
+    Fecha Terminada = 0;
+    Fecha UltimaPausa = 0;
+    std::int32_t Segundos = 0;
+    std::string TextoTiempo;
+    std::string Actual;
+    std::string Destino;
+    std::string Origen;
+    std::int64_t BytesHechos = 0;
+    std::int64_t BytesTotales = 0;
+    std::int32_t NumErrores = 0;
+    std::vector<std::string> Log;
+    bool Cancelar = false;
+    std::int64_t Porcentaje = 0;
+    std::int64_t PorcentajeMostrado = 0;
+    // The full paths the command chose, in its order.
+    std::vector<std::string> Lista;
+    // The folder the operation was queued with; Destino changes while it runs.
+    std::string DestinoInicial;
+};
+
+// What the operations window is told. Every call has a do-nothing default.
+class VistaOperaciones {
+public:
+    virtual ~VistaOperaciones() = default;
+    virtual void OperacionAgregada(std::int64_t /*i*/) {}
+    virtual void RedibujarLista() {}
+    virtual void DibujarOperacion(std::int64_t /*i*/) {}
+    // Porcentaje changed to a value in 1..100 (PorcentajeMostrado is then brought level).
+    virtual void MostrarProgreso(std::int64_t /*i*/) {}
+    virtual void LogCambiado(std::int64_t /*i*/) {}
+    virtual void SetTitulo(const std::string& /*titulo*/) {}
+    virtual void HabilitarInicio(bool /*habilitar*/) {}
+};
+
+// The frame's change broadcast.
+class OyenteCambios {
+public:
+    virtual ~OyenteCambios() = default;
+    virtual void ActualizarRuta(const std::string& ubicacion, const std::string& nombre,
+                                const std::string& nuevaRuta, const std::string& tipo,
+                                const std::string& accion) = 0;
+};
+
+class cTareas {
+public:
+    using Ceder = std::function<void()>;
+
+    cTareas();
+    cTareas(const cTareas&) = delete;
+    cTareas& operator=(const cTareas&) = delete;
+
+    void SetVista(VistaOperaciones* vista);
+    void SetOyente(OyenteCambios* oyente) { oyente_ = oyente; }
+    // "Let pending events run"; an empty function yields nothing.
+    void SetCeder(Ceder ceder) { ceder_ = std::move(ceder); }
+    // For tests: smaller chunks so a few KiB show several of them. 0 restores 4 MiB.
+    void SetTamanoTramo(std::size_t bytes) { tramo_ = bytes ? bytes : TAMANO_TRAMO; }
+
+    // Queues an operation on the listed full paths and enables the start timer. Returns its index.
+    std::int64_t AgregarOperacion(std::int32_t Tipo, const std::string& Origen,
+                                  const std::string& Destino, std::vector<std::string> lista);
+    // The start timer's tick: starts the operation whose turn it is, unless one runs.
+    void tIni_Timer();
+    // Runs operation i to its end, then every operation queued behind it.
+    void EjecutarOperacion(std::int64_t i);
+    void CambiarEstado(std::int64_t i, std::int32_t estado);
+    void AgregarError(std::int64_t i, const std::string& texto);
+    std::string TextoErrores(std::int64_t i) const;
+
+    std::int64_t CopiarArchivo(std::int64_t i, const std::string& origen,
+                               const std::string& destino, bool mover);
+    std::int64_t CopiarCarpeta(std::int64_t i, const std::string& origen,
+                               const std::string& destino, bool mover);
+    void EjecutarBorrado(std::int64_t i);
+    // False when canceled or when something could not be deleted.
+    bool BorrarCarpeta(std::int64_t i, const std::string& carpeta);
+
+    // The cancel button: a running operation stops at its next test, removing the file in
+    // progress; a waiting one is skipped when its turn comes.
+    void CancelarOperacion(std::int64_t i);
+    // Quitting: cancels the running operation and every waiting one. The caller waits for
+    // Ocupado() to turn false before it ends the process.
+    void CancelarTodo();
+    bool Ocupado() const { return ocupado_; }
+
+    const std::deque<Operacion>& Operaciones() const { return operaciones_; }
+    std::int64_t OperacionActual() const { return actual_; }
+    std::int64_t UltimoIndice() const { return static_cast<std::int64_t>(operaciones_.size()) - 1; }
+    // How many operations wait behind the current one (the count the caption shows).
+    std::int64_t Esperando() const { return actual_ > UltimoIndice() ? 0 : UltimoIndice() - actual_; }
+    // The operation whose log the window shows.
+    std::int64_t OperacionLog = 0;
+    // frmOperations/0, with " (n) ..." while n operations wait behind the current one.
+    std::string TituloEspera() const;
+
+private:
+    bool Valido(std::int64_t i) const;
+    Operacion& Op(std::int64_t i) { return operaciones_[static_cast<std::size_t>(i)]; }
+    bool CederYCancelado(std::int64_t i);
+    void Avisar(const std::string& ruta, const std::string& tipo, const std::string& accion);
+    void AvisarTitulo(const std::string& titulo);
+    void EjecutarUna(std::int64_t i);
+    bool Comprobar(std::int64_t i, const std::vector<std::string>& rutas);
+    void CopiarOMover(std::int64_t i, const std::vector<std::string>& rutas);
+    void CopiarElemento(std::int64_t i, const std::string& ruta, bool mover);
+    bool EsRaiz(const std::string& ruta) const;
+    void LogFallo(std::int64_t i, bool mover, const std::string& ruta, std::int32_t numero,
+                  const std::string& descripcion);
+    void LogFalloSistema(std::int64_t i, bool mover, const std::string& ruta, int codigo);
+    void SumarProgreso(std::int64_t i, std::int64_t bytes);
+    std::int64_t CopiarDatos(std::int64_t i, std::int64_t largo, bool mover, bool& modificado);
+    std::int64_t AbandonarCopia(const std::string& destino, bool modificado, std::int64_t resultado);
+    std::int64_t CopiarContenido(std::int64_t i, const std::string& origen,
+                                 const std::string& destino, bool mover, bool& completo);
+    std::int64_t CopiarEnlace(std::int64_t i, const std::string& origen,
+                              const std::string& destino, bool mover);
+    std::int64_t MoverCarpeta(std::int64_t i, const std::string& origen,
+                              const std::string& destino);
+    bool BorrarElemento(std::int64_t i, const std::string& ruta);
+
+    std::deque<Operacion> operaciones_;
+    std::int64_t actual_ = 0;
+    bool ocupado_ = false;
+    VistaOperaciones* vista_;
+    VistaOperaciones vistaNula_;
+    OyenteCambios* oyente_ = nullptr;
+    Ceder ceder_;
+    std::size_t tramo_ = TAMANO_TRAMO;
+    cFile lector_;
+    cFile escritor_;
+    std::vector<std::byte> buffer_;
+    std::vector<std::string> raices_;  // mount points, refreshed when an operation starts
+};
+
+// The program's queue.
+cTareas& mTareas();
+
+// "hh:mm:ss hs (n seg.)" for a running time of n seconds.
+std::string FormatearDuracion(std::int64_t segundos);
+
+}  // namespace quirvex

@@ -1,0 +1,109 @@
+#pragma once
+// ArchivosBajoNivel: the raw file calls of the buffered file and the copy engine — open, read,
+// write, the kernel-side chunk copy, rename, delete, folders, links — so the core names no
+// operating-system header. One process-wide instance, the real implementation unless a test
+// installs its own; used from the interface thread only.
+//
+// Error codes are the system's own numbers (0 = success). The core never tests a number
+// directly: it asks Es(codigo, ErrorComun::...) so another system's implementation can answer.
+// Paths are bytes and reach the system unchanged.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quirvex {
+
+using ManejadorArchivo = std::intptr_t;
+inline constexpr ManejadorArchivo MANEJADOR_INVALIDO = -1;
+
+enum class ModoApertura {
+    // The file must exist and be a regular file (a fifo or device would block or never end).
+    SoloLectura,
+    // Created when missing, never truncated, never opened through a symbolic link: a link
+    // planted where a copy writes must not redirect the write somewhere else.
+    LecturaEscritura,
+};
+
+enum class TipoNodo { NoExiste, Archivo, Carpeta, Enlace, Otro };
+
+// What lstat says of a path; a link is described as a link, never by what it points to.
+struct InfoNodo {
+    TipoNodo tipo = TipoNodo::NoExiste;
+    std::int64_t tamano = 0;
+    std::uint64_t dispositivo = 0;
+    std::uint64_t inodo = 0;
+    int error = 0;  // why the query failed when tipo is NoExiste
+};
+
+enum class ErrorComun {
+    OtroDispositivo,    // rename across file systems
+    NoExiste,
+    YaExiste,
+    ArgumentoInvalido,  // also: a folder moved into itself
+    NoSoportado,
+    FinInesperado,      // the source ended before its length
+};
+
+struct ResultadoTramo {
+    std::int64_t copiados = 0;  // bytes copied before stopping
+    int error = 0;
+    // The kernel cannot copy between these two files; nothing failed, the caller goes on
+    // with plain reads and writes from the current positions.
+    bool sinSoporte = false;
+};
+
+class ArchivosBajoNivel {
+public:
+    virtual ~ArchivosBajoNivel() = default;
+
+    // The handle, or MANEJADOR_INVALIDO with `error` set. `creado` tells whether this call made
+    // the file (only LecturaEscritura ever creates).
+    virtual ManejadorArchivo Abrir(const std::string& ruta, ModoApertura modo, bool& creado,
+                                   int& error) = 0;
+    virtual int Cerrar(ManejadorArchivo h) = 0;
+    // Up to n bytes from the current position, retrying interruptions and short reads: fewer
+    // than n only at the end of the file. -1 with `error` set.
+    virtual std::int64_t Leer(ManejadorArchivo h, void* datos, std::size_t n, int& error) = 0;
+    // All n bytes or -1 with `error` set (a full disk is an error, never a short write).
+    virtual std::int64_t Escribir(ManejadorArchivo h, const void* datos, std::size_t n,
+                                  int& error) = 0;
+    virtual int Sincronizar(ManejadorArchivo h) = 0;
+    virtual int Truncar(ManejadorArchivo h, std::int64_t largo) = 0;
+    // The new position, or -1 with `error` set.
+    virtual std::int64_t Posicionar(ManejadorArchivo h, std::int64_t desplazamiento,
+                                    bool desdeInicio, int& error) = 0;
+    // Copies n bytes between the current positions of both files inside the kernel and moves
+    // both positions. copiados < n with no error means the source ended early.
+    virtual ResultadoTramo CopiarTramo(ManejadorArchivo origen, ManejadorArchivo destino,
+                                       std::size_t n) = 0;
+    // Gives the open target the source's permission bits and modification time.
+    virtual int CopiarMetadatos(const std::string& origen, ManejadorArchivo destino) = 0;
+
+    virtual InfoNodo Consultar(const std::string& ruta) = 0;
+    // rename(2): replaces an existing target file; fails across file systems.
+    virtual int Renombrar(const std::string& origen, const std::string& destino) = 0;
+    // Removes a file or a link itself, never what a link points to.
+    virtual int BorrarArchivo(const std::string& ruta) = 0;
+    // Removes an empty folder only.
+    virtual int BorrarCarpetaVacia(const std::string& ruta) = 0;
+    virtual int CrearCarpeta(const std::string& ruta) = 0;
+    // The names in a folder, "." and ".." left out, in the file system's order.
+    virtual int ListarNombres(const std::string& carpeta, std::vector<std::string>& nombres) = 0;
+    virtual int LeerEnlace(const std::string& ruta, std::string& destino) = 0;
+    virtual int CrearEnlace(const std::string& destino, const std::string& ruta) = 0;
+    // The absolute path with every link and "." / ".." resolved; empty when it cannot be.
+    virtual std::string RutaCanonica(const std::string& ruta) = 0;
+
+    // The system's message for an error code.
+    virtual std::string DescripcionError(int codigo) = 0;
+    virtual int Codigo(ErrorComun error) = 0;
+    virtual bool Es(int codigo, ErrorComun error) = 0;
+};
+
+ArchivosBajoNivel& BajoNivel();
+// Replaces the process-wide instance; nullptr restores the real one. For tests.
+void SetBajoNivel(ArchivosBajoNivel* bajoNivel);
+
+}  // namespace quirvex
