@@ -12,24 +12,13 @@
 #include "folder/cache_listados.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
-#include "support/carpeta_temporal.h"
+#include "support/nucleo_limpio.h"
 #include "support/fakes.h"
 
 namespace quirvex {
 namespace {
 
-using prueba::CarpetaTemporal;
-
-class AbrirTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        CargarIdioma(IdiomasIncorporados()[0].texto);
-        AplicarTextoMiPC();
-        Opciones() = RegistroOpciones{};
-        mvCache::Vaciar();
-    }
-    CarpetaTemporal tmp;
-};
+class AbrirTest : public prueba::NucleoLimpio {};
 
 TEST_F(AbrirTest, DoubleClickTargetsFollowTheKindAndTheKeys) {
     tmp.Carpeta("docs");

@@ -7,7 +7,7 @@
 #include "folder/orden.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
-#include "support/carpeta_temporal.h"
+#include "support/nucleo_limpio.h"
 #include "support/fakes.h"
 
 namespace quirvex {
@@ -23,21 +23,14 @@ public:
     int deselecciones = 0;
 };
 
-class ContenidoVisorTest : public ::testing::Test {
+class ContenidoVisorTest : public prueba::NucleoLimpio {
 protected:
-    void SetUp() override {
-        CargarIdioma(IdiomasIncorporados()[0].texto);
-        AplicarTextoMiPC();
-        Opciones() = RegistroOpciones{};
-        mvCache::Vaciar();
-    }
     std::vector<std::string> Nombres() const {
         std::vector<std::string> r;
         for (std::int64_t i = 0; i < c.nMostrados(); ++i) r.push_back(c.Items[static_cast<size_t>(i)].Nombre);
         return r;
     }
 
-    CarpetaTemporal tmp;
     VistaContada vista;
     cContenidoVisor c{&vista};
 };

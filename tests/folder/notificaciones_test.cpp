@@ -11,7 +11,7 @@
 #include "platform/vigilante.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
-#include "support/carpeta_temporal.h"
+#include "support/nucleo_limpio.h"
 
 namespace quirvex {
 namespace {
@@ -90,19 +90,12 @@ TEST(ColaNotificaciones, RecordsArrivingWhileBusyAreProcessedInTheSamePass) {
     EXPECT_FALSE(cola.HayPendientes());
 }
 
-class CambiosRutaTest : public ::testing::Test {
+class CambiosRutaTest : public prueba::NucleoLimpio {
 protected:
-    void SetUp() override {
-        CargarIdioma(IdiomasIncorporados()[0].texto);
-        AplicarTextoMiPC();
-        Opciones() = RegistroOpciones{};
-        mvCache::Vaciar();
-    }
     CambioRuta Cambio(const std::string& ubic, const std::string& nombre, const char* tipo,
                       const char* accion, const std::string& nueva = {}) {
         return CambioRuta{ubic, nombre, nueva, tipo, accion};
     }
-    CarpetaTemporal tmp;
 };
 
 TEST_F(CambiosRutaTest, ChangesInsideTheShownFolder) {
