@@ -294,25 +294,34 @@ QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB) 
     if (!AbrirArchivo(ruta, archivo)) return {};
     QImageReader lector(&archivo);
     lector.setAutoTransform(true);
+    // The decoder refuses to build a picture past this. It is what guards the pictures whose
+    // size is unknown before decoding (the GIF reader does not tell it) and the PNG kinds that
+    // are decoded whole although the reader offers scaling (grey, palette, 16-bit, interlaced).
     lector.setAllocationLimit(limiteMB);
     const QSize original = lector.size();
-    if (!original.isValid() || original.isEmpty()) return {};
-    const QRect destino = UbicarEnCaja(original, tamano);
-    if (destino.size() != original) {
-        // Decoders that cannot scale while reading would build the whole picture first.
-        const std::int64_t bytesCompletos = std::int64_t{original.width()} * original.height() * 4;
-        if (!lector.supportsOption(QImageIOHandler::ScaledSize) &&
-            bytesCompletos > (std::int64_t{limiteMB} << 20))
-            return {};
-        lector.setScaledSize(destino.size());
+    if (original.isValid()) {
+        if (original.isEmpty()) return {};
+        const QRect destino = UbicarEnCaja(original, tamano);
+        if (destino.size() != original) {
+            // Decoders that cannot scale while reading would build the whole picture first.
+            const std::int64_t bytesCompletos =
+                std::int64_t{original.width()} * original.height() * 4;
+            if (!lector.supportsOption(QImageIOHandler::ScaledSize) &&
+                bytesCompletos > (std::int64_t{limiteMB} << 20))
+                return {};
+            lector.setScaledSize(destino.size());
+        }
     }
-    const QImage img = lector.read();
+    QImage img = lector.read();
     if (img.isNull()) return {};
-    // A turned photo comes back with its sides swapped: place it by what was read.
+    // A turned photo comes back with its sides swapped, and a picture of unknown size comes
+    // back whole: place it by what was read.
+    const QRect destino = UbicarEnCaja(img.size(), tamano);
+    if (destino.size() != img.size())
+        img = img.scaled(destino.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage caja = CajaVacia(tamano);
     QPainter p(&caja);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(UbicarEnCaja(img.size(), tamano), img);
+    p.drawImage(destino.topLeft(), img);
     return caja;
 }
 

@@ -68,7 +68,8 @@ QImage ImagenRespaldo(const QString& nombre, int tamano);
 // its size, a larger one is scaled keeping its proportions until its longer side fills the box.
 // Only the header is read before the decoder is asked for the scaled size, and a picture whose
 // decoder cannot scale while reading and that would need more than limiteMB megabytes in full
-// is not decoded at all. Null when the file cannot be read as a picture.
+// is not decoded at all; a format whose header does not give the size (GIF) is decoded whole
+// within the same limit. Null when the file cannot be read as a picture.
 QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB = 128);
 // The icon stored in an ICO or CUR file, scaled into the box; null for any other file.
 QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano);

@@ -1,0 +1,17 @@
+#pragma once
+// Window tests share one application object: Qt allows only one per process, and GoogleTest's
+// own main creates none. Call this first in every window test.
+
+#include <QApplication>
+
+namespace quirvex::prueba {
+
+inline void AsegurarAplicacionQt() {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char nombre[] = "quirvex_gui_tests";
+    static char* argv[] = {nombre, nullptr};
+    static QApplication app(argc, argv);
+}
+
+}  // namespace quirvex::prueba
