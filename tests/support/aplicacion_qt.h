@@ -1,6 +1,8 @@
 #pragma once
 // Window tests share one application object: Qt allows only one per process, and GoogleTest's
-// own main creates none. Call this first in every window test.
+// own main creates none. Call this first in every window test. The object is never destroyed:
+// at exit Qt's own globals (icon loader, fonts) are already gone and its destructor would touch
+// them.
 
 #include <QApplication>
 
@@ -11,7 +13,7 @@ inline void AsegurarAplicacionQt() {
     static int argc = 1;
     static char nombre[] = "quirvex_gui_tests";
     static char* argv[] = {nombre, nullptr};
-    static QApplication app(argc, argv);
+    new QApplication(argc, argv);
 }
 
 }  // namespace quirvex::prueba
