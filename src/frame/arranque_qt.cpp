@@ -1,11 +1,11 @@
 #include "frame/arranque_qt.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
 
+#include "folder/iconos_qt.h"
 #include "frame/dialogos_qt.h"
 #include "frame/frm_listado_qt.h"
 #include "settings/almacen_registro.h"
@@ -14,13 +14,6 @@
 
 namespace quirvex {
 namespace {
-
-// The offscreen platform and bare X servers name no icon theme; without one every icon is blank.
-void AsegurarTemaIconos() {
-    if (!QIcon::themeName().isEmpty() && QIcon::themeName() != "hicolor") return;
-    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << "/usr/share/icons");
-    QIcon::setThemeName("Adwaita");
-}
 
 void CargarIdiomaDeInicio() {
     const int indice = RegLeerDword(RaizRegistro::HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", -1);

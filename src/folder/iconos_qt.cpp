@@ -1,0 +1,445 @@
+#include "folder/iconos_qt.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <QIcon>
+#include <QImageReader>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <string_view>
+#include <system_error>
+
+#include "folder/cache_listados.h"
+#include "folder/texto.h"
+#include "platform/unidades.h"
+
+// The resources live in a static library: nothing references their initialiser, so the linker
+// would drop it unless it is called by name.
+static void IniciarRecursosIconos() { Q_INIT_RESOURCE(quirvex); }
+
+namespace quirvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Theme names to try, in order, and the program's own picture for the same thing.
+struct FuenteIcono {
+    const char* tema1;
+    const char* tema2;
+    const char* respaldo;
+};
+
+// Indexed by the internal icon class: folder, file, then the 29 extension groups in their order.
+constexpr FuenteIcono kClases[] = {
+    {"folder", "inode-directory", "carpeta"},
+    {"application-x-generic", "text-x-generic", "archivo"},
+    {"text-x-generic", nullptr, "texto"},                       // TXT LOG
+    {"text-x-generic", nullptr, "texto"},                       // INI CFG INF
+    {"image-x-generic", nullptr, "imagen"},                     // BMP
+    {"image-x-generic", nullptr, "imagen"},                     // PNG GIF TIF
+    {"image-x-generic", nullptr, "imagen"},                     // JPG JPEG
+    {"application-x-executable", nullptr, "ejecutable"},        // EXE COM
+    {"application-x-sharedlib", nullptr, "ejecutable"},         // DLL OCX SYS ...
+    {"package-x-generic", nullptr, "comprimido"},               // archives
+    {"text-x-script", nullptr, "ejecutable"},                   // BAT
+    {"audio-x-generic", nullptr, "audio"},                      // WAV ...
+    {"video-x-generic", nullptr, "video"},                      // MOV AVI ...
+    {"audio-x-generic", nullptr, "audio"},                      // playlists
+    {"audio-x-generic", nullptr, "audio"},                      // MP3 MP4
+    {"video-x-generic", nullptr, "video"},                      // WMA WMV ...
+    {"text-x-script", "text-x-generic", "texto"},               // VBP
+    {"text-x-script", "text-x-generic", "texto"},               // FRM
+    {"text-x-script", "text-x-generic", "texto"},               // BAS
+    {"text-x-script", "text-x-generic", "texto"},               // CLS
+    {"inode-symlink", "application-x-generic", "archivo"},      // LNK
+    {"x-office-document", nullptr, "documento"},                // PDF
+    {"text-html", "text-x-generic", "documento"},               // HTM HTML
+    {"text-html", "text-x-generic", "archivo"},                 // URL
+    {"x-office-document", nullptr, "documento"},                // HLP CHM
+    {"text-x-generic", nullptr, "texto"},                       // REG
+    {"x-office-document", nullptr, "documento"},                // DOC RTF WRI
+    {"x-office-spreadsheet", nullptr, "documento"},             // XLS
+    {"x-office-presentation", nullptr, "documento"},            // PPT PPS
+    {"x-office-spreadsheet", nullptr, "documento"},             // MDB
+    {"media-optical", nullptr, "imagen_disco"},                 // disc images
+};
+constexpr int kNumClases = static_cast<int>(std::size(kClases));
+
+// Indexed by drive type - 2: floppy, fixed, remote, optical, RAM, removable.
+constexpr FuenteIcono kUnidades[] = {
+    {"media-floppy", nullptr, "unidad_extraible"},
+    {"drive-harddisk", nullptr, "unidad_fija"},
+    {"folder-remote", "network-server", "unidad_remota"},
+    {"media-optical", "drive-optical", "unidad_optica"},
+    {"media-memory", nullptr, "unidad_ram"},
+    {"drive-removable-media", "media-removable", "unidad_extraible"},
+};
+
+constexpr int kTamanosRespaldo[] = {16, 32, 96};
+
+QImage CajaVacia(int tamano) {
+    QImage caja(tamano, tamano, QImage::Format_ARGB32_Premultiplied);
+    caja.fill(Qt::transparent);
+    return caja;
+}
+
+// Places a picture in a transparent box by UbicarEnCaja; icons may also grow to fill it.
+QImage EnCaja(const QImage& img, int tamano, bool ampliar) {
+    if (img.width() == tamano && img.height() == tamano) return img;
+    QRect destino = UbicarEnCaja(img.size(), tamano);
+    if (ampliar && destino.width() < tamano && destino.height() < tamano) {
+        const QSize lleno = img.size().scaled(tamano, tamano, Qt::KeepAspectRatio);
+        destino = QRect((tamano - lleno.width()) / 2, (tamano - lleno.height()) / 2, lleno.width(),
+                        lleno.height());
+    }
+    QImage caja = CajaVacia(tamano);
+    QPainter p(&caja);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(destino, img);
+    return caja;
+}
+
+bool HayAplicacionGrafica() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// Theme and program pictures are asked for once per name, size and theme.
+QHash<QString, QImage>& Memoria() {
+    static QHash<QString, QImage> memoria;
+    return memoria;
+}
+
+QImage DelTema(const char* nombre, int tamano) {
+    if (!nombre || !HayAplicacionGrafica()) return {};
+    AsegurarTemaIconos();
+    const QString clave = QStringLiteral("t|%1|%2|%3").arg(QIcon::themeName(), nombre).arg(tamano);
+    auto it = Memoria().constFind(clave);
+    if (it != Memoria().constEnd()) return *it;
+    QImage img;
+    const QString n = QString::fromLatin1(nombre);
+    if (QIcon::hasThemeIcon(n)) {
+        const QPixmap pm = QIcon::fromTheme(n).pixmap(QSize(tamano, tamano));
+        if (!pm.isNull()) img = EnCaja(pm.toImage(), tamano, true);
+    }
+    Memoria().insert(clave, img);
+    return img;
+}
+
+QImage DeFuente(const FuenteIcono& f, int tamano) {
+    QImage img = DelTema(f.tema1, tamano);
+    if (img.isNull()) img = DelTema(f.tema2, tamano);
+    if (img.isNull()) img = ImagenRespaldo(QString::fromLatin1(f.respaldo), tamano);
+    return img.isNull() ? CajaVacia(tamano) : img;
+}
+
+// Upper-case extension after the last dot; empty without one. A '*' would let the text match
+// across two entries of a "*A*B*" list, so such an extension matches nothing.
+std::string ExtensionMayus(const std::string& nombre) {
+    const auto barra = nombre.rfind('/');
+    const std::string_view base =
+        barra == std::string::npos ? std::string_view(nombre) : std::string_view(nombre).substr(barra + 1);
+    const auto punto = base.rfind('.');
+    if (punto == std::string_view::npos) return {};
+    const std::string_view ext = base.substr(punto + 1);
+    if (ext.empty() || ext.find('*') != std::string_view::npos) return {};
+    return Mayusculas(ext);
+}
+
+bool EnLista(const std::string& lista, const std::string& ext) {
+    return !ext.empty() && lista.find("*" + ext + "*") != std::string::npos;
+}
+
+bool SuperaLimite(const std::string& ext, std::int64_t bytes, const RegistroOpciones& op) {
+    if (ext == "BMP" || ext == "GIF")
+        return op.LimitBmpGifPreview == 1 && bytes > std::int64_t{op.BmpGifMaxSize} * 1024;
+    if (ext == "JPG" || ext == "JPEG")
+        return op.LimitJpgPreview == 1 && bytes > std::int64_t{op.JpgMaxSize} * 1024;
+    return false;
+}
+
+// Opens with the exact bytes of the name; a QString file name would lose invalid UTF-8.
+bool AbrirArchivo(const std::string& ruta, QFile& archivo) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::path(ruta), ec)) return false;
+    std::FILE* f = std::fopen(ruta.c_str(), "rb");
+    if (!f) return false;
+    if (archivo.open(f, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
+    std::fclose(f);
+    return false;
+}
+
+std::string SinBarraFinal(const std::string& ruta) {
+    if (ruta.size() > 1 && ruta.back() == '/') return ruta.substr(0, ruta.size() - 1);
+    return ruta;
+}
+
+std::int64_t FechaModificacionNs(const std::string& ruta) {
+    std::error_code ec;
+    const auto t = fs::last_write_time(fs::path(ruta), ec);
+    if (ec) return 0;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+}  // namespace
+
+void AsegurarTemaIconos() {
+    if (!QIcon::themeName().isEmpty() && QIcon::themeName() != "hicolor") return;
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << "/usr/share/icons");
+    QIcon::setThemeName("Adwaita");
+}
+
+ClaseImagen ElegirClaseImagen(const std::string& nombre, std::int64_t bytes, bool conPreview,
+                              const RegistroOpciones& op) {
+    const std::string ext = ExtensionMayus(nombre);
+    if (ext.empty()) return ClaseImagen::TipoArchivo;
+    const bool cargaIcono = EnLista(op.IconsLoad, ext);
+    if (conPreview && !cargaIcono && EnLista(op.ImageExtensionsPreview, ext) &&
+        !SuperaLimite(ext, bytes, op))
+        return ClaseImagen::VistaPrevia;
+    return cargaIcono ? ClaseImagen::DelArchivo : ClaseImagen::TipoArchivo;
+}
+
+bool ExtensionPreviewConocida(const std::string& nombre) {
+    const std::string ext = ExtensionMayus(nombre);
+    return ext == "BMP" || ext == "GIF" || ext == "JPG" || ext == "JPEG";
+}
+
+bool LlevaFlechaAcceso(const std::string& nombre, std::uint32_t atributos,
+                       const RegistroOpciones& op) {
+    if (op.DirectAccessRow != 1) return false;
+    return (atributos & ATR_ENLACE) != 0 || EnLista("*LNK*PIF*URL*", ExtensionMayus(nombre));
+}
+
+QImage ImagenRespaldo(const QString& nombre, int tamano) {
+    if (tamano <= 0) return {};
+    static const bool iniciados = (IniciarRecursosIconos(), true);
+    (void)iniciados;
+    const QString clave = QStringLiteral("r|%1|%2").arg(nombre).arg(tamano);
+    auto it = Memoria().constFind(clave);
+    if (it != Memoria().constEnd()) return *it;
+    int origen = kTamanosRespaldo[std::size(kTamanosRespaldo) - 1];
+    for (int t : kTamanosRespaldo) {
+        if (t >= tamano) {
+            origen = t;
+            break;
+        }
+    }
+    QImage img(QStringLiteral(":/icons/%1_%2.png").arg(nombre).arg(origen));
+    if (!img.isNull() && origen != tamano)
+        img = img.scaled(tamano, tamano, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!img.isNull()) img = EnCaja(img.convertToFormat(QImage::Format_ARGB32_Premultiplied), tamano, true);
+    Memoria().insert(clave, img);
+    return img;
+}
+
+QImage ImagenClaseIcono(int icono, int tamano) {
+    if (icono < 0 || icono >= kNumClases) icono = ICONO_ARCHIVO;
+    return DeFuente(kClases[icono], tamano);
+}
+
+QImage ImagenUnidad(int tipoUnidad, int tamano) {
+    if (tipoUnidad < 2 || tipoUnidad > UNIDAD_EXTRAIBLE) tipoUnidad = UNIDAD_FIJA;
+    return DeFuente(kUnidades[tipoUnidad - 2], tamano);
+}
+
+QImage ImagenFlechaAcceso(int tamano) {
+    const QImage img = ImagenRespaldo(QStringLiteral("flecha_acceso"), tamano);
+    return img.isNull() ? CajaVacia(tamano) : img;
+}
+
+QImage ImagenTipoArchivo(const std::string& ruta, bool esCarpeta, int tamano) {
+    if (esCarpeta) return ImagenClaseIcono(ICONO_CARPETA, tamano);
+    const std::string limpia = SinBarraFinal(ruta);
+    const auto barra = limpia.rfind('/');
+    const std::string nombre = barra == std::string::npos ? limpia : limpia.substr(barra + 1);
+    if (HayAplicacionGrafica()) {
+        static const QMimeDatabase db;
+        const QList<QMimeType> tipos = db.mimeTypesForFileName(QString::fromUtf8(nombre));
+        if (!tipos.isEmpty()) {
+            for (const QString& n : {tipos.first().iconName(), tipos.first().genericIconName()}) {
+                const QImage img = DelTema(n.toLatin1().constData(), tamano);
+                if (!img.isNull()) return img;
+            }
+        }
+    }
+    return ImagenClaseIcono(GrupoExtension(nombre), tamano);
+}
+
+QRect UbicarEnCaja(QSize original, int tamano) {
+    if (original.width() <= 0 || original.height() <= 0 || tamano <= 0) return {};
+    QSize s = original;
+    if (s.width() > tamano || s.height() > tamano) {
+        const std::int64_t w = original.width();
+        const std::int64_t h = original.height();
+        if (w >= h) {
+            s = QSize(tamano, static_cast<int>(std::max<std::int64_t>(1, (h * tamano + w / 2) / w)));
+        } else {
+            s = QSize(static_cast<int>(std::max<std::int64_t>(1, (w * tamano + h / 2) / h)), tamano);
+        }
+    }
+    return QRect((tamano - s.width()) / 2, (tamano - s.height()) / 2, s.width(), s.height());
+}
+
+QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB) {
+    if (tamano <= 0) return {};
+    QFile archivo;
+    if (!AbrirArchivo(ruta, archivo)) return {};
+    QImageReader lector(&archivo);
+    lector.setAutoTransform(true);
+    // The decoder refuses to build a picture past this. It is what guards the pictures whose
+    // size is unknown before decoding (the GIF reader does not tell it) and the PNG kinds that
+    // are decoded whole although the reader offers scaling (grey, palette, 16-bit, interlaced).
+    lector.setAllocationLimit(limiteMB);
+    const QSize original = lector.size();
+    if (original.isValid()) {
+        if (original.isEmpty()) return {};
+        const QRect destino = UbicarEnCaja(original, tamano);
+        if (destino.size() != original) {
+            // Decoders that cannot scale while reading would build the whole picture first.
+            const std::int64_t bytesCompletos =
+                std::int64_t{original.width()} * original.height() * 4;
+            if (!lector.supportsOption(QImageIOHandler::ScaledSize) &&
+                bytesCompletos > (std::int64_t{limiteMB} << 20))
+                return {};
+            lector.setScaledSize(destino.size());
+        }
+    }
+    QImage img = lector.read();
+    if (img.isNull()) return {};
+    // A turned photo comes back with its sides swapped, and a picture of unknown size comes
+    // back whole: place it by what was read.
+    const QRect destino = UbicarEnCaja(img.size(), tamano);
+    if (destino.size() != img.size())
+        img = img.scaled(destino.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage caja = CajaVacia(tamano);
+    QPainter p(&caja);
+    p.drawImage(destino.topLeft(), img);
+    return caja;
+}
+
+QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano) {
+    const std::string ext = ExtensionMayus(ruta);
+    if (tamano <= 0 || (ext != "ICO" && ext != "CUR")) return {};
+    QFile archivo;
+    if (!AbrirArchivo(ruta, archivo)) return {};
+    QImageReader lector(&archivo);
+    lector.setAllocationLimit(16);
+    // An icon file holds several sizes: take the smallest that is not smaller than the box,
+    // else the largest.
+    int mejor = -1;
+    QSize mejorTam;
+    for (int i = 0; i < std::max(1, lector.imageCount()); ++i) {
+        if (i > 0 && !lector.jumpToImage(i)) break;
+        const QSize s = lector.size();
+        if (!s.isValid()) continue;
+        const int lado = std::max(s.width(), s.height());
+        const int ladoMejor = std::max(mejorTam.width(), mejorTam.height());
+        const bool mejora = mejor < 0 || (ladoMejor < tamano ? lado > ladoMejor
+                                                              : (lado >= tamano && lado < ladoMejor));
+        if (mejora) {
+            mejor = i;
+            mejorTam = s;
+        }
+    }
+    if (mejor < 0 || !lector.jumpToImage(mejor)) return {};
+    const QImage img = lector.read();
+    if (img.isNull()) return {};
+    return EnCaja(img.convertToFormat(QImage::Format_ARGB32_Premultiplied), tamano, true);
+}
+
+QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview) {
+    const std::string limpia = SinBarraFinal(ruta);
+    std::error_code ec;
+    const fs::file_status st = fs::status(fs::path(limpia), ec);
+    if (fs::is_directory(st)) return ImagenTipoArchivo(limpia, true, tamano);
+    std::int64_t bytes = 0;
+    if (fs::is_regular_file(st)) {
+        const auto n = fs::file_size(fs::path(limpia), ec);
+        if (!ec) bytes = static_cast<std::int64_t>(n);
+    }
+    QImage img;
+    switch (ElegirClaseImagen(limpia, bytes, conPreview)) {
+    case ClaseImagen::VistaPrevia:
+        img = RenderizarVistaPrevia(limpia, tamano);
+        break;
+    case ClaseImagen::DelArchivo:
+        img = RenderizarIconoDelArchivo(limpia, tamano);
+        break;
+    case ClaseImagen::TipoArchivo:
+        break;
+    }
+    return img.isNull() ? ImagenTipoArchivo(limpia, false, tamano) : img;
+}
+
+// --- cCacheIconos -------------------------------------------------------------------------
+
+int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conPreview) {
+    for (int s = 0; s < static_cast<int>(ranuras_.size()); ++s) {
+        const Ranura& r = ranuras_[static_cast<size_t>(s)];
+        if (r.usada && r.tamano == tamano && r.conPreview == conPreview && r.carpeta == carpeta)
+            return s;
+    }
+    ultima_ = (ultima_ + 1) % static_cast<int>(ranuras_.size());
+    Ranura& r = ranuras_[static_cast<size_t>(ultima_)];
+    r = Ranura{};
+    r.carpeta = carpeta;
+    r.tamano = tamano;
+    r.conPreview = conPreview;
+    r.usada = true;
+    return ultima_;
+}
+
+PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview) {
+    if (tamano <= 0) return {};
+    const std::string limpia = SinBarraFinal(ruta);
+    const auto barra = limpia.rfind('/');
+    const std::string carpeta = barra == std::string::npos ? std::string() : limpia.substr(0, barra + 1);
+    const std::string nombre = barra == std::string::npos ? limpia : limpia.substr(barra + 1);
+    const std::int64_t fecha = FechaModificacionNs(limpia);
+
+    const int s = ElegirRanura(carpeta, tamano, conPreview);
+    Ranura* r = &ranuras_[static_cast<size_t>(s)];
+    auto it = r->entradas.find(nombre);
+    if (it != r->entradas.end() && it->second.fecha == fecha) return {s, it->second.imagen};
+
+    QImage img = RenderizarImagenItem(limpia, tamano, conPreview);
+    ++renderizados_;
+    if (it != r->entradas.end()) {
+        r->imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(img);
+        it->second.fecha = fecha;
+        return {s, it->second.imagen};
+    }
+    const std::int64_t porImagen = std::int64_t{tamano} * tamano * 4;
+    if (static_cast<std::int64_t>(r->imagenes.size() + 1) * porImagen > limiteBytesRanura_ &&
+        !r->imagenes.empty()) {
+        r->entradas.clear();
+        r->imagenes.clear();
+    }
+    r->imagenes.push_back(std::move(img));
+    const int posicion = static_cast<int>(r->imagenes.size());
+    r->entradas.emplace(nombre, Entrada{fecha, posicion});
+    return {s, posicion};
+}
+
+const QImage& cCacheIconos::Imagen(PosicionIcono pos) const {
+    static const QImage vacia;
+    if (pos.slot < 0 || pos.slot >= static_cast<int>(ranuras_.size())) return vacia;
+    const Ranura& r = ranuras_[static_cast<size_t>(pos.slot)];
+    if (pos.imagen < 1 || pos.imagen > static_cast<int>(r.imagenes.size())) return vacia;
+    return r.imagenes[static_cast<size_t>(pos.imagen - 1)];
+}
+
+void cCacheIconos::Vaciar() {
+    ranuras_ = {};
+    ultima_ = -1;
+}
+
+}  // namespace quirvex

@@ -1,0 +1,141 @@
+#pragma once
+// Item pictures: type icons from the desktop's icon theme (with the program's own set when the
+// theme lacks one), icons read from the file itself, and scaled previews of picture files; plus
+// cCacheIconos, the per-pane cache that renders each of them once per folder visit.
+//
+// Everything here runs on the user-interface thread. The theme lookups need a QGuiApplication;
+// the preview renderer needs none.
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "settings/opciones.h"
+
+namespace quirvex {
+
+// Internal icon classes of ItemCarpeta::Icono for files and folders.
+inline constexpr int ICONO_CARPETA = 0;
+inline constexpr int ICONO_ARCHIVO = 1;
+
+// How an item's picture is made.
+enum class ClaseImagen {
+    TipoArchivo,     // the type icon of the theme
+    DelArchivo,      // the icon stored in the file itself (ICO, CUR); the type icon otherwise
+    VistaPrevia,     // the picture itself, scaled into the box
+};
+
+// Names a theme when the platform gave none (offscreen, bare X servers): without one every
+// theme icon is blank. Safe to call often.
+void AsegurarTemaIconos();
+
+// The picture for a file name of `bytes` bytes. Previews are only offered when conPreview is
+// set (the pane's preview mode): extensions listed in "Image extensions preview" and not in
+// "Icons load", unless the BMP/GIF or JPG/JPEG size limit is on and the file exceeds it.
+// Extensions in "Icons load" read their icon from the file.
+ClaseImagen ElegirClaseImagen(const std::string& nombre, std::int64_t bytes, bool conPreview,
+                              const RegistroOpciones& op = Opciones());
+// Whether an extension in the preview list is one of the four the preview settings know
+// (BMP, GIF, JPG, JPEG); the pane warns about the others.
+bool ExtensionPreviewConocida(const std::string& nombre);
+// Shortcuts get the arrow: "Direct access row" on and the extension one of LNK, PIF, URL; or a
+// symbolic link, which is what a shortcut is on this system.
+bool LlevaFlechaAcceso(const std::string& nombre, std::uint32_t atributos,
+                       const RegistroOpciones& op = Opciones());
+
+// Pictures of `tamano` × `tamano` pixels, transparent around the drawing, never null.
+// Internal icon class (ICONO_CARPETA, ICONO_ARCHIVO, 2..30 extension groups).
+QImage ImagenClaseIcono(int icono, int tamano);
+// Drive types 2..7 (UNIDAD_FIJA ...); a drive item's Icono is its type - 2. Network computers
+// and shares are drawn with UNIDAD_REMOTA.
+QImage ImagenUnidad(int tipoUnidad, int tamano);
+// The icon of a path from its name's MIME type (the content is not read); folders get the
+// folder icon. Unknown types get the class icon of their extension group.
+QImage ImagenTipoArchivo(const std::string& ruta, bool esCarpeta, int tamano);
+// The arrow drawn over shortcut icons: transparent except its lower-left corner.
+QImage ImagenFlechaAcceso(int tamano);
+// One picture of the program's own set by file stem ("carpeta", "unidad_ram", ...); null when
+// there is none. Shown when the theme has no icon; exposed so tests can reach it.
+QImage ImagenRespaldo(const QString& nombre, int tamano);
+
+// Scaled picture of a picture file, centred in a tamano × tamano box: a picture that fits keeps
+// its size, a larger one is scaled keeping its proportions until its longer side fills the box.
+// Only the header is read before the decoder is asked for the scaled size, and a picture whose
+// decoder cannot scale while reading and that would need more than limiteMB megabytes in full
+// is not decoded at all; a format whose header does not give the size (GIF) is decoded whole
+// within the same limit. Null when the file cannot be read as a picture.
+QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB = 128);
+// The icon stored in an ICO or CUR file, scaled into the box; null for any other file.
+QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano);
+// The picture cCacheIconos renders for a path: the folder icon, a preview, the file's own icon
+// or its type icon, by ElegirClaseImagen, falling back to the type icon whenever the first
+// choice fails. Previews and file icons are only read from regular files (a fifo named x.jpg
+// would block the reader).
+QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview);
+// Where a picture of tamanoOriginal lands in the box (the fitting rule above).
+QRect UbicarEnCaja(QSize tamanoOriginal, int tamano);
+
+// Where AgregarIconoCache put a picture: slot 0..2 and image position from 1. slot -1 = none.
+struct PosicionIcono {
+    int slot = -1;
+    int imagen = 0;
+};
+
+// cCacheIconos: one pane's rendered item pictures. Owned by the pane; used from its drawing
+// code only. It keeps the pictures of at most three folder visits (a folder at one icon size,
+// with or without previews); a fourth visit reuses the slot filled longest ago. A picture is
+// rendered once and served again until the file's modification time changes; a re-rendered
+// picture replaces the old one at the same position, so a slot never grows past its folder.
+// Names are kept exactly (this file system tells "a.JPG" from "A.jpg").
+class cCacheIconos {
+public:
+    // limiteBytesRanura: pictures one slot may hold, in bytes; past it the slot starts over, so
+    // scrolling through a folder of 100,000 previews does not keep them all.
+    explicit cCacheIconos(std::int64_t limiteBytesRanura = std::int64_t{256} << 20)
+        : limiteBytesRanura_(limiteBytesRanura) {}
+
+    // The picture for a full path (a folder may end in '/') at tamano × tamano, rendering it if
+    // needed. conPreview: the pane is in preview mode (see ElegirClaseImagen). Costs one stat of
+    // the file per call (its modification time); rendering happens once per visit.
+    PosicionIcono AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview = false);
+    // The picture at a position; a null image for a position that holds none.
+    const QImage& Imagen(PosicionIcono pos) const;
+    // Both at once.
+    const QImage& ImagenDe(const std::string& ruta, int tamano, bool conPreview = false) {
+        return Imagen(AgregarIconoCache(ruta, tamano, conPreview));
+    }
+
+    // Pictures rendered since construction (a picture served from the cache does not count).
+    std::int64_t Renderizados() const { return renderizados_; }
+    // Forgets everything (the pane closes or the theme changes).
+    void Vaciar();
+
+private:
+    struct Entrada {
+        std::int64_t fecha = 0;  // nanoseconds of the last write, 0 unknown
+        int imagen = 0;          // position from 1
+    };
+    struct Ranura {
+        std::string carpeta;
+        int tamano = 0;
+        bool conPreview = false;
+        bool usada = false;
+        std::unordered_map<std::string, Entrada> entradas;
+        std::vector<QImage> imagenes;
+    };
+
+    int ElegirRanura(const std::string& carpeta, int tamano, bool conPreview);
+
+    std::int64_t limiteBytesRanura_;
+    std::array<Ranura, 3> ranuras_;
+    int ultima_ = -1;
+    std::int64_t renderizados_ = 0;
+};
+
+}  // namespace quirvex
