@@ -46,8 +46,8 @@ inline QApplication& AsegurarAplicacion() {
     static char nombre[] = "quirvex_gui_tests";
     static char* argv[] = {nombre, nullptr};
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) return *app;
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own statics may already be gone.
+    return *new QApplication(argc, argv);
 }
 
 inline QString Q(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
