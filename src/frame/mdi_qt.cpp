@@ -68,6 +68,16 @@ MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
 
 MDI::~MDI() {
     if (!ModoDepuracion_) qApp->removeEventFilter(this);
+    // The children go after this body; focus and hover events they raise on the way out
+    // must find no tab to talk to.
+    activa_ = nullptr;
+    TabSobre_ = -1;
+    Tabs_.clear();
+    VentanasTab_.clear();
+    picRuta_->alEnfocar = picRuta_->alMover = picRuta_->alRedimensionar = nullptr;
+    txtRuta_->alEnfocar = txtRuta_->alDesenfocar = txtRuta_->alEnter = nullptr;
+    if (auto* filtro = dynamic_cast<CajaAvisos*>(txtFiltro_))
+        filtro->alEnfocar = filtro->alDesenfocar = filtro->alEnter = nullptr;
 }
 
 void MDI::ConstruirBarra() {
@@ -166,13 +176,12 @@ bool MDI::eventFilter(QObject* objeto, QEvent* e) {
         picTabs_->resize(picTabs_->width(), picScrollTabs_->height());
         ActualizarScroll();
     } else if (e->type() == QEvent::Wheel && objeto->isWidgetType()) {
-        // The same wheel turn is offered to each parent in turn; the tab hears it once.
+        // An unhandled turn is offered to each parent in turn; the tab hears it once, when it
+        // reaches the innermost widget under the pointer.
         auto* rueda = static_cast<QWheelEvent*>(e);
-        static const QWheelEvent* ultima = nullptr;
-        if (rueda != ultima && static_cast<QWidget*>(objeto)->window() == this && activa_) {
-            ultima = rueda;
+        auto* w = static_cast<QWidget*>(objeto);
+        if (activa_ && w->window() == this && !w->childAt(rueda->position().toPoint()))
             activa_->MouseWheel(rueda->angleDelta().y());
-        }
     } else if (e->type() == QEvent::MouseButtonRelease && objeto->property("atajo").isValid()) {
         lblAD_Click(objeto->property("indice").toInt());
         return true;
