@@ -196,6 +196,8 @@ void AreaRuta::resizeEvent(QResizeEvent*) {
     if (alRedimensionar) alRedimensionar();
 }
 
+void AreaRuta::leaveEvent(QEvent*) { SetResaltado(false); }
+
 bool CajaRuta::event(QEvent* e) {
     // Ctrl+C must reach keyPressEvent rather than the line edit's own copy shortcut.
     if (e->type() == QEvent::ShortcutOverride) {

@@ -58,6 +58,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void leaveEvent(QEvent* e) override;
 
 private:
     bool resaltado_ = false;
