@@ -4,7 +4,11 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <string>
+#include <vector>
+
 #include "frame/arranque_qt.h"
+#include "frame/direccion.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -22,11 +26,17 @@ int main(int argc, char** argv) {
     cl.addOption(captura);
     cl.addOption(depuracion);
     cl.addPositionalArgument("folder", "Folder to open.");
-    cl.process(app);
+    // Unknown options are not an error: "-DEBUGMODE" and the like are simply not debug mode.
+    cl.parse(QCoreApplication::arguments());
+    if (cl.isSet("help")) cl.showHelp();
+    if (cl.isSet("version")) cl.showVersion();
+
+    std::vector<std::string> argumentos;
+    for (const QString& a : QCoreApplication::arguments().mid(1)) argumentos.push_back(a.toStdString());
 
     quirvex::OpcionesArranque op;
     op.carpeta = cl.positionalArguments().value(0);
     op.captura = cl.value(captura);
-    op.depuracion = cl.isSet(depuracion);
+    op.depuracion = quirvex::EsModoDepuracion(argumentos);
     return quirvex::Arrancar(app, op);
 }

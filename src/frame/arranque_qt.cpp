@@ -7,26 +7,23 @@
 
 #include "folder/iconos_qt.h"
 #include "frame/dialogos_qt.h"
+#include "frame/frm_ini_qt.h"
 #include "frame/frm_listado_qt.h"
-#include "settings/almacen_registro.h"
+#include "frame/mdi_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
 namespace quirvex {
 namespace {
 
-void CargarIdiomaDeInicio() {
-    const int indice = RegLeerDword(RaizRegistro::HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", -1);
-
-    RegistroOpciones& o = Opciones();
-    if (CargarIdiomaInicial(indice, o.ExternalLanguage, o.ExternalLanguageFile)) {
-        o.Language = indice;
-    } else {
-        // First run: the language question belongs to the start-up window; until it asks,
-        // the user's own language is taken without being stored.
-        CargarIdiomaIncorporado(IndiceIdiomaSugerido());
-    }
-    AplicarTextoMiPC();
+void PedirCaptura(QApplication& app, MDI& marco, const QString& archivo) {
+    QTimer::singleShot(300, &app, [&marco, archivo] {
+        if (!GuardarCaptura(marco, archivo)) {
+            std::fprintf(stderr, "Cannot write %s\n", qPrintable(archivo));
+            marco.SetAlTerminar([] { QApplication::exit(1); });
+        }
+        marco.SALIR();
+    });
 }
 
 }  // namespace
@@ -39,7 +36,6 @@ void PrepararNucleo() {
         QApplication::setApplicationDisplayName(QString::fromUtf8(t));
     });
     CargarOpciones();
-    CargarIdiomaDeInicio();
 }
 
 bool GuardarCaptura(QWidget& ventana, const QString& archivo) {
@@ -48,20 +44,18 @@ bool GuardarCaptura(QWidget& ventana, const QString& archivo) {
 
 int Arrancar(QApplication& app, const OpcionesArranque& op) {
     PrepararNucleo();
-    frmListado ventana;
-    ventana.resize(1024, 700);
-    ventana.Abrir(op.carpeta);
-    ventana.show();
-    if (!op.captura.isEmpty()) {
-        QTimer::singleShot(300, &app, [&] {
-            if (!GuardarCaptura(ventana, op.captura)) {
-                std::fprintf(stderr, "Cannot write %s\n", qPrintable(op.captura));
-                QApplication::exit(1);
-                return;
-            }
-            QApplication::exit(0);
-        });
-    }
+    const bool captura = !op.captura.isEmpty();
+    frmINI ini(captura);
+    std::unique_ptr<MDI> marco;
+    ini.SetCargarMarco([&]() -> QWidget* {
+        marco = std::make_unique<MDI>([](MDI& m) -> VentanaTab* { return new frmListado(m); },
+                                      op.depuracion);
+        marco->SetVentanaInicio(&ini, [&ini] { ini.PermitirCerrar = true; });
+        marco->MDIForm_Load(op.carpeta);
+        if (captura) PedirCaptura(app, *marco, op.captura);
+        return marco.get();
+    });
+    ini.Form_Load();
     return app.exec();
 }
 

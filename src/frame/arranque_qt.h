@@ -1,5 +1,5 @@
 #pragma once
-// Start-up: settings, language, platform services, then the first window.
+// Start-up: platform services and settings, then the start-up window and the frame.
 
 #include <QString>
 
@@ -14,8 +14,8 @@ struct OpcionesArranque {
     bool depuracion = false;
 };
 
-// Prepares the core for a run of the program: icon theme fallback, message boxes, settings,
-// language. Safe to call more than once (tests do).
+// Prepares the core for a run of the program: icon theme fallback, message boxes, settings.
+// The language is the start-up window's. Safe to call more than once (tests do).
 void PrepararNucleo();
 
 int Arrancar(QApplication& app, const OpcionesArranque& op);

@@ -1,14 +1,13 @@
 #include "frame/frm_listado_qt.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "frame/marco_qt.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
@@ -22,6 +21,11 @@ QString FechaTexto(Fecha f) {
     return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString("yyyy-MM-dd hh:mm");
 }
 
+int SiguienteId() {
+    static int ultimo = 0;
+    return ++ultimo;
+}
+
 }  // namespace
 
 int ModeloListado::rowCount(const QModelIndex&) const {
@@ -29,8 +33,11 @@ int ModeloListado::rowCount(const QModelIndex&) const {
 }
 
 QVariant ModeloListado::data(const QModelIndex& i, int rol) const {
-    if (rol != Qt::DisplayRole || i.row() >= rowCount()) return {};
+    if (i.row() >= rowCount()) return {};
     const ItemCarpeta& it = c_.Items[static_cast<size_t>(i.row())];
+    if (rol == Qt::DecorationRole && i.column() == 0)
+        return QIcon::fromTheme(it.Tipo == TIPO_ARCHIVO ? "text-x-generic" : "folder");
+    if (rol != Qt::DisplayRole) return {};
     switch (i.column()) {
         case 0: return DeBytes(it.Nombre);
         case 1: return it.Tipo == TIPO_ARCHIVO ? QVariant(QString::number(it.Tamano)) : QVariant();
@@ -45,35 +52,47 @@ QVariant ModeloListado::headerData(int seccion, Qt::Orientation o, int rol) cons
     return QString::fromLatin1(kTitulos[seccion]);
 }
 
-frmListado::frmListado() : txtRuta_(new QLineEdit), lista_(new QTableView) {
-    auto* centro = new QWidget;
-    auto* capas = new QVBoxLayout(centro);
-    capas->addWidget(txtRuta_);
+frmListado::frmListado(Marco& marco) : marco_(marco), id_(SiguienteId()), lista_(new QTableView(this)) {
+    setObjectName("frmMain");
+    auto* capas = new QVBoxLayout(this);
+    capas->setContentsMargins(1, 1, 1, 1);
     capas->addWidget(lista_);
-    setCentralWidget(centro);
     lista_->setModel(&modelo_);
     lista_->verticalHeader()->hide();
     lista_->horizontalHeader()->setStretchLastSection(true);
     lista_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lista_->setShowGrid(false);
     lista_->setColumnWidth(0, 420);
     connect(lista_, &QTableView::activated, this, &frmListado::Activar);
-    connect(txtRuta_, &QLineEdit::returnPressed, this,
-            [this] { contenido_.CargarContenido(QFile::encodeName(txtRuta_->text()).toStdString(), true); });
-    setWindowTitle(QString::fromStdString(Texto(General, 0)));
 }
 
-void frmListado::Abrir(const QString& ruta) {
-    if (ruta.isEmpty())
-        contenido_.GoDefaultFolder(QFile::encodeName(QDir::homePath()).toStdString());
-    else
-        contenido_.GoDefaultFolder(QFile::encodeName(ruta).toStdString());
+QString frmListado::RutaActual() const { return DeBytes(contenido_.RutaActual); }
+
+void frmListado::CargarVisores(const QString& visores) {
+    if (visores.isEmpty()) return;
+    contenido_.GoDefaultFolder(QFile::encodeName(visores.section('\n', 0, 0)).toStdString());
 }
+
+void frmListado::ActualizarAtrasAdelante() {
+    if (!marco_.EsTabActual(this)) return;
+    marco_.SetEstadoAtrasAdelante(0, contenido_.IndexHistorial() >= 1);
+    marco_.SetEstadoAtrasAdelante(1, contenido_.IndexHistorial() != contenido_.UboundHistorial());
+}
+
+void frmListado::SetIdioma() { modelo_.Recargar(); }
+
+QIcon frmListado::CurrentIcon() {
+    return QIcon::fromTheme(contenido_.EnMiPC() ? "computer" : "folder");
+}
+
+void frmListado::EnfocarVisor() { lista_->setFocus(Qt::OtherFocusReason); }
 
 void frmListado::RedibujarTodo() {
     modelo_.Recargar();
-    txtRuta_->setText(DeBytes(contenido_.RutaActual));
-    setWindowTitle(DeBytes(contenido_.NombreCarpeta) + " - " +
-                   QString::fromStdString(Texto(General, 0)));
+    marco_.SetTextoTab(this, DeBytes(contenido_.NombreCarpeta));
+    if (!marco_.EsTabActual(this)) return;
+    marco_.SetDireccion(DeBytes(contenido_.RutaActual), true);
+    ActualizarAtrasAdelante();
 }
 
 void frmListado::Activar(const QModelIndex& i) {
@@ -83,11 +102,11 @@ void frmListado::Activar(const QModelIndex& i) {
 }
 
 void frmListado::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Backspace) {
+    if (e->key() == Qt::Key_Backspace && !editandoFiltro_) {
         contenido_.SubirNivel();
         return;
     }
-    QMainWindow::keyPressEvent(e);
+    QWidget::keyPressEvent(e);
 }
 
 }  // namespace quirvex

@@ -5,6 +5,7 @@
 // nothing, so panes can be shown and tested on their own.
 
 #include <QString>
+#include <QStringList>
 
 namespace quirvex {
 
@@ -28,6 +29,15 @@ public:
     virtual void ActualizarRuta(const QString& ubicacion, const QString& nombre,
                                 const QString& nuevaRuta, int tipo, int accion) = 0;
     virtual bool CargaTerminada() const = 0;
+
+    // The parts of the address as the pane shows them in its path buttons; the frame shows one
+    // label per part and hands a click on part i back to the pane's picBR_Click(i). Without a
+    // call the frame splits the location itself.
+    virtual void SetPartesRuta(const QStringList& /*partes*/) {}
+    // The Help menu's About command of any window.
+    virtual void MostrarAcerca() {}
+    // The exit commands of the tab windows.
+    virtual void SALIR() {}
 };
 
 class MarcoNulo final : public Marco {

@@ -2,7 +2,11 @@
 // VentanaTab: a tab's window as the frame sees it — a folder tab (frmMain, with its panes) or a
 // search tab (frmBuscar). The frame talks to the current tab only through these members, so a
 // new kind of tab needs no change in the frame. Owned by the frame; destroyed with deleteLater.
+//
+// The members below the first group have working defaults that act on the active pane's
+// content, so a tab window overrides only what it does differently (menus, drawn path buttons).
 
+#include <QIcon>
 #include <QString>
 
 class QWidget;
@@ -10,6 +14,7 @@ class QWidget;
 namespace quirvex {
 
 class cVisor;
+class cContenidoVisor;
 
 class VentanaTab {
 public:
@@ -35,6 +40,32 @@ public:
     virtual void SetIdioma() = 0;
     virtual bool EditandoFiltro() const = 0;
     virtual void PreUnload() = 0;
+
+    // The content (location, filter, history) of pane i, or of the active pane; nullptr when
+    // there is none (a search tab).
+    virtual cContenidoVisor* GetContenidoVisor(int i);
+    virtual cContenidoVisor* ContenidoAVisor();
+    // Points the first pane at `ruta`, or at the default folder when it cannot be reached.
+    virtual void GoDefaultFolder(const QString& ruta);
+    // No type-ahead in the panes while the frame's address or filter box has the focus.
+    virtual void SetEditandoFiltro(bool editando);
+    virtual void SetTeclasE(bool teclas);
+    // The Edit menu's Copy and Paste, disabled while the address box takes Ctrl+C and Ctrl+V.
+    virtual void SetCopiarPegarHabilitado(bool habilitado);
+    // The filter box's text and kind, entered by the user, for the active pane.
+    virtual void AplicarFiltro(const QString& texto, int tipo);
+    // A click on part `indice` of the shown address: the active pane goes to that ancestor.
+    virtual void picBR_Click(int indice);
+    virtual QIcon CurrentIcon();
+    // Gives the keyboard focus to the active pane's surface.
+    virtual void EnfocarVisor();
+    // The mouse wheel turned anywhere over the frame (distance as the wheel reports it).
+    virtual void MouseWheel(int distancia);
+    // An existing file entered in the address box, to open with its program.
+    virtual void AbrirArchivo(const QString& ruta);
+    // A change made by the program, passed on by the frame to every tab window.
+    virtual void ActualizarRuta(const QString& ubicacion, const QString& nombre,
+                                const QString& nuevaRuta, int tipo, int accion);
 };
 
 }  // namespace quirvex

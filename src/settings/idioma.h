@@ -13,9 +13,9 @@ namespace quirvex {
 
 enum Seccion : int {
     General = 0,
-    MDI = 1,
+    MDISec = 1,
     frmMainSec = 2,
-    frmINI = 3,
+    frmINISec = 3,
     frmOptions = 4,
     frmOperations = 5,
     frmAbout = 6,

@@ -1,0 +1,105 @@
+#pragma once
+// The frame's hand-drawn controls: a tab button (tabB), the moving row that holds them
+// (picTabs), the address area (picRuta) and its text box (txtRuta). Each is a thin widget that
+// forwards its events to the frame's handlers by callback; the frame owns them as children and
+// keeps every rule.
+
+#include <QLineEdit>
+#include <QWidget>
+#include <functional>
+
+namespace quirvex {
+
+class MDI;
+
+class BotonTab final : public QWidget {
+public:
+    BotonTab(MDI& mdi, int indice, QWidget* padre);
+    int Indice() const { return indice_; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+
+private:
+    MDI& mdi_;
+    int indice_;
+};
+
+// The row background, stretched from the strip's background picture.
+class FilaTabs final : public QWidget {
+public:
+    FilaTabs(MDI& mdi, QWidget* padre);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+
+private:
+    MDI& mdi_;
+};
+
+class AreaRuta final : public QWidget {
+public:
+    explicit AreaRuta(QWidget* padre);
+    std::function<void()> alEnfocar;
+    std::function<void()> alMover;
+    std::function<void()> alRedimensionar;
+    void SetResaltado(bool resaltado);
+    void SetFondoEdicion(bool edicion);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+
+private:
+    bool resaltado_ = false;
+    bool edicion_ = false;
+};
+
+// Ctrl+C copies the whole address, not only the selection.
+class CajaRuta final : public QLineEdit {
+public:
+    explicit CajaRuta(QWidget* padre) : QLineEdit(padre) {}
+    std::function<void()> alEnfocar;
+    std::function<void()> alDesenfocar;
+    std::function<void()> alEnter;
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+};
+
+// A box that reports focus and Enter (the filter box).
+class CajaAvisos final : public QLineEdit {
+public:
+    explicit CajaAvisos(QWidget* padre) : QLineEdit(padre) {}
+    std::function<void()> alEnfocar;
+    std::function<void()> alDesenfocar;
+    std::function<void()> alEnter;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+};
+
+// Paints one state of a tab skin over the rectangle: edges and a stretched middle.
+void PintarPielTab(QPainter& p, const QRect& r, int piel, int estado);
+// The close glyph at the right end of a tab button.
+void PintarGlifoCerrar(QPainter& p, const QRect& boton, bool pulsado);
+
+// The strip is a page tab list to assistive tools, each button a page tab named by its caption.
+void InstalarAccesibilidadTabs();
+
+}  // namespace quirvex

@@ -1,0 +1,160 @@
+#include "frame/frm_ini_qt.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+#include "platform/dialogos.h"
+#include "settings/almacen_registro.h"
+#include "settings/idioma.h"
+#include "settings/opciones.h"
+
+namespace quirvex {
+namespace {
+
+const QString kFuenteEspecial = QStringLiteral("Segoe UI");
+// The index server beside the program, started on the first run when no server answers.
+const QString kServidor = QStringLiteral("kartoserv");
+
+QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion, clave)); }
+
+}  // namespace
+
+frmINI::frmINI(bool sinPreguntas, QWidget* padre)
+    : QWidget(padre, Qt::Dialog),
+      sinPreguntas_(sinPreguntas),
+      lbl_(new QLabel(this)),
+      cboIdioma_(new QComboBox(this)),
+      cmdAceptar_(new QPushButton(this)) {
+    setObjectName("frmINI");
+    auto* capas = new QVBoxLayout(this);
+    capas->setContentsMargins(16, 16, 16, 16);
+    capas->addWidget(lbl_);
+    capas->addWidget(cboIdioma_);
+    capas->addWidget(cmdAceptar_, 0, Qt::AlignRight);
+    cboIdioma_->hide();
+    cmdAceptar_->hide();
+    setMinimumWidth(320);
+    connect(cboIdioma_, &QComboBox::currentIndexChanged, this, [this](int i) { cboIdioma_Click(i); });
+    connect(cmdAceptar_, &QPushButton::clicked, this, [this] { cmdAceptar_Click(); });
+}
+
+bool frmINI::Form_Load() {
+    const int indice = RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", -1);
+    RegistroOpciones& o = Opciones();
+    if (CargarIdiomaInicial(indice, o.ExternalLanguage, o.ExternalLanguageFile)) {
+        idioma_ = o.Language = indice;
+        AplicarTextoMiPC();
+        IniciarCarga();
+        return false;
+    }
+    PrimeraVez_ = true;
+    const int elegido = IndiceIdiomaSugerido();
+    {
+        const QSignalBlocker bloqueo(cboIdioma_);
+        cboIdioma_->clear();
+        for (const IdiomaIncorporado& i : IdiomasIncorporados())
+            cboIdioma_->addItem(QString::fromUtf8(i.nombre.data(), static_cast<qsizetype>(i.nombre.size())));
+        cboIdioma_->setCurrentIndex(elegido);
+    }
+    cboIdioma_Click(elegido);
+    if (sinPreguntas_) {
+        o.Language = idioma_;
+        IniciarCarga();
+        return false;
+    }
+    cboIdioma_->show();
+    cmdAceptar_->show();
+    show();
+    return true;
+}
+
+void frmINI::cboIdioma_Click(int indice) {
+    if (!CargarIdiomaIncorporado(indice)) return;
+    idioma_ = indice;
+    AplicarTextoMiPC();
+    lbl_->setText(T(General, 62));
+    setWindowTitle(T(General, 0));
+    cmdAceptar_->setText(T(General, 22));
+}
+
+void frmINI::cmdAceptar_Click() {
+    cmdAceptar_->hide();
+    cboIdioma_->hide();
+    lbl_->setText(T(frmINISec, 0));
+    // Stored before anything else, so a run that stops later does not ask again.
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Language", idioma_);
+    Opciones().Language = idioma_;
+    IniciarCarga();
+}
+
+void frmINI::IniciarCarga() {
+    setWindowTitle(T(frmINISec, 0));
+    lbl_->setText(T(frmINISec, 1));
+    // The common-controls library has no counterpart here: nothing to install.
+    hide();
+    if (!sinPreguntas_) OfrecerFuenteEspecial();
+    lbl_->setText(T(frmINISec, 2));
+    hWndServidor_ = buscarServidor_ ? buscarServidor_() : 0;
+    if (!sinPreguntas_) {
+        show();
+        QCoreApplication::processEvents();
+    }
+    if (cargarMarco_) marco_ = cargarMarco_();
+    if (hWndServidor_ == 0 && PrimeraVez_) IniciarServidor();
+    if (marco_) marco_->show();
+    hide();
+}
+
+QString frmINI::CarpetaFuentes() {
+    const QString datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return datos.isEmpty() ? QString() : datos + QStringLiteral("/fonts");
+}
+
+void frmINI::OfrecerFuenteEspecial() {
+    QFont f = lbl_->font();
+    f.setFamily(kFuenteEspecial);
+    lbl_->setFont(f);
+    const QString real = QFontInfo(lbl_->font()).family();
+    if (CarpetaFuentes().isEmpty() || real == kFuenteEspecial ||
+        RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Check SpecialFont", 1) != 1)
+        return;
+    const std::string pregunta = Texto(General, 5) + "\n\n" + Texto(General, 61);
+    switch (DialogosSistema().Mensaje(pregunta, Texto(General, 6), Botones::SiNoCancelar)) {
+        case Respuesta::Si:
+            show();
+            QCoreApplication::processEvents();
+            // The download arrives with the options window's font support; until then the
+            // font file never appears and the user is told so.
+            DialogosSistema().Mensaje(Texto(General, 7), Texto(General, 0), Botones::Aceptar);
+            break;
+        case Respuesta::No:
+            RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Check SpecialFont", 0);
+            Opciones().CheckSpecialFont = 0;
+            break;
+        default: break;
+    }
+}
+
+void frmINI::IniciarServidor() {
+    const QString ruta = QDir(QCoreApplication::applicationDirPath()).filePath(kServidor);
+    if (QFileInfo(ruta).isExecutable()) QProcess::startDetached(ruta, {});
+}
+
+void frmINI::closeEvent(QCloseEvent* e) {
+    if (PermitirCerrar)
+        e->accept();
+    else
+        e->ignore();
+}
+
+}  // namespace quirvex

@@ -1,0 +1,65 @@
+#pragma once
+// frmINI: the start-up window. It chooses the interface language (asking on the very first
+// run), offers the special font, looks for the index server and loads the frame window, then
+// stays hidden for the whole run; only SALIR may close it (PermitirCerrar). Made by the
+// program's start, interface thread only.
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace quirvex {
+
+class frmINI final : public QWidget {
+public:
+    // sinPreguntas: a run that must not wait for anyone (a screenshot): the suggested language
+    // is taken without being stored and the special font is not offered.
+    explicit frmINI(bool sinPreguntas = false, QWidget* padre = nullptr);
+
+    // Loads the frame window (the start sequence's last steps) and returns it, to be shown.
+    void SetCargarMarco(std::function<QWidget*()> cargar) { cargarMarco_ = std::move(cargar); }
+    // Where the index server is looked for; 0 when there is none.
+    void SetBuscarServidor(std::function<long long()> buscar) { buscarServidor_ = std::move(buscar); }
+
+    // True when the language question is on screen, waiting for cmdAceptar.
+    bool Form_Load();
+    void cboIdioma_Click(int indice);
+    void cmdAceptar_Click();
+    void IniciarCarga();
+
+    bool PrimeraVez() const { return PrimeraVez_; }
+    int IdiomaElegido() const { return idioma_; }
+    long long hWndServidor() const { return hWndServidor_; }
+    QWidget* Marco() const { return marco_; }
+    QComboBox* cboIdioma() const { return cboIdioma_; }
+    QLabel* lbl() const { return lbl_; }
+    QPushButton* cmdAceptar() const { return cmdAceptar_; }
+
+    bool PermitirCerrar = false;
+
+    // The user's fonts folder, where the special font would be installed.
+    static QString CarpetaFuentes();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void OfrecerFuenteEspecial();
+    void IniciarServidor();
+
+    bool sinPreguntas_;
+    bool PrimeraVez_ = false;
+    int idioma_ = 0;
+    long long hWndServidor_ = 0;
+    std::function<QWidget*()> cargarMarco_;
+    std::function<long long()> buscarServidor_;
+    QWidget* marco_ = nullptr;
+    QLabel* lbl_;
+    QComboBox* cboIdioma_;
+    QPushButton* cmdAceptar_;
+};
+
+}  // namespace quirvex

@@ -1,0 +1,282 @@
+// The frame window: construction, load, shutdown, the client area and the Marco services.
+// The tab strip lives in mdi_tabs_qt.cpp, the address bar and filter box in mdi_direccion_qt.cpp.
+
+#include "frame/mdi_qt.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "folder/contenido_visor.h"
+#include "frame/controles_marco_qt.h"
+#include "frame/frm_acerca_qt.h"
+#include "frame/geometria_tabs.h"
+#include "frame/ventana_tab_qt.h"
+#include "settings/idioma.h"
+#include "settings/opciones.h"
+
+namespace quirvex {
+namespace {
+
+constexpr int ALTO_FILA_TABS = 32;
+
+const char* const kEstiloBarra = R"(
+QWidget#picB { background: rgb(15, 35, 53); }
+QToolButton { color: #e8eef4; border: none; border-radius: 4px; padding: 3px; }
+QToolButton:hover { background: #2c4a68; }
+QToolButton:pressed { background: #1c3550; }
+QToolButton:disabled { color: #4e6580; }
+QLabel[atajo="true"] { color: #cfe3f7; padding: 0 6px; }
+QLabel[atajo="true"]:hover { color: white; text-decoration: underline; }
+QLineEdit, QComboBox { background: white; color: #14283c; border: 1px solid #7892ac;
+                       border-radius: 3px; padding: 2px 5px; min-height: 20px; }
+QComboBox::drop-down { border: none; width: 16px; }
+QLineEdit:disabled { background: #c6d0da; color: #52677c; }
+QLineEdit:focus, QComboBox:focus { border: 1px solid #56a0e8; }
+)";
+
+QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion, clave)); }
+
+}  // namespace
+
+
+MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
+    : QWidget(padre), fabrica_(std::move(fabrica)), ModoDepuracion_(modoDepuracion) {
+    setObjectName("MDI");
+    InstalarAccesibilidadTabs();
+    ConstruirBarra();
+    cliente_ = new QWidget(this);
+    cliente_->setObjectName("cliente");
+    cliente_->installEventFilter(this);
+    frmOperaciones_ = new QWidget(cliente_);
+    frmOperaciones_->setObjectName("frmOperaciones");
+    frmOperaciones_->hide();
+    auto* capas = new QVBoxLayout(this);
+    capas->setContentsMargins(0, 0, 0, 0);
+    capas->setSpacing(0);
+    capas->addWidget(picB_);
+    capas->addWidget(cliente_, 1);
+    frmAcerca_ = std::make_unique<frmAcerca>();
+    resize(1024, 700);
+}
+
+MDI::~MDI() {
+    if (!ModoDepuracion_) qApp->removeEventFilter(this);
+    // The children go after this body; focus and hover events they raise on the way out
+    // must find no tab to talk to.
+    activa_ = nullptr;
+    TabSobre_ = -1;
+    Tabs_.clear();
+    VentanasTab_.clear();
+    picRuta_->alEnfocar = picRuta_->alMover = picRuta_->alRedimensionar = nullptr;
+    txtRuta_->alEnfocar = txtRuta_->alDesenfocar = txtRuta_->alEnter = nullptr;
+    if (auto* filtro = dynamic_cast<CajaAvisos*>(txtFiltro_))
+        filtro->alEnfocar = filtro->alDesenfocar = filtro->alEnter = nullptr;
+}
+
+void MDI::ConstruirBarra() {
+    picB_ = new QWidget(this);
+    picB_->setObjectName("picB");
+    picB_->setAttribute(Qt::WA_StyledBackground);
+    picB_->setStyleSheet(kEstiloBarra);
+    auto* capas = new QVBoxLayout(picB_);
+    capas->setContentsMargins(0, 2, 0, 6);
+    capas->setSpacing(6);
+    auto* filaSup = new QWidget(picB_);
+    filaSup->setFixedHeight(ALTO_FILA_TABS);
+    ConstruirTira(filaSup);
+    capas->addWidget(filaSup);
+    capas->addWidget(ConstruirFilaDireccion());
+}
+
+void MDI::ConstruirTira(QWidget* fila) {
+    auto* capas = new QHBoxLayout(fila);
+    capas->setContentsMargins(0, 0, 4, 0);
+    capas->setSpacing(2);
+    picScrollTabs_ = new QWidget(fila);
+    picScrollTabs_->installEventFilter(this);
+    picTabs_ = new FilaTabs(*this, picScrollTabs_);
+    picTabs_->setObjectName("picTabs");
+    picTabs_->setGeometry(0, 0, IZQUIERDA_PRIMER_TAB, ALTO_FILA_TABS);
+    capas->addWidget(picScrollTabs_, 1);
+    for (int i = 0; i < 2; ++i) {
+        picTabScroll_[i] = new QToolButton(fila);
+        picTabScroll_[i]->setArrowType(i == 0 ? Qt::LeftArrow : Qt::RightArrow);
+        picTabScroll_[i]->setFixedSize(22, 24);
+        picTabScroll_[i]->setFocusPolicy(Qt::NoFocus);
+        picTabScroll_[i]->hide();
+        connect(picTabScroll_[i], &QToolButton::clicked, this, [this, i] { picTabScroll_Click(i); });
+        capas->addWidget(picTabScroll_[i]);
+    }
+}
+
+void MDI::MDIForm_Load(const QString& carpeta) {
+    if (!ModoDepuracion_) qApp->installEventFilter(this);
+    BloqueoDibujo bloqueo(*this);
+    CargarOpciones();
+    SetIdioma();
+    CrearTabsFijos();
+
+    VentanaTab* primera = CrearVentanaTab();
+    VentanasTab_.push_back(primera);
+    activa_ = primera;
+    AgregarTab(primera, QStringLiteral("."), QIcon(), false, PIEL_CARPETA);
+    if (!carpeta.isEmpty()) primera->GoDefaultFolder(carpeta);
+    RestaurarTabs(carpeta.isEmpty());
+    if (cContenidoVisor* c = primera->ContenidoAVisor(); c && c->RutaActual.empty())
+        primera->GoDefaultFolder(QString());
+    TextoTabProvisional(primera->nTab());
+
+    const int n = activa_ ? activa_->nTab() : 1;
+    MostrarVentana(activa_);
+    if (n != 0 && n != -1) DibujarTab(n, TAB_NORMAL, true);
+    PonerFiltroDe(activa_);
+    FrameCargado_ = true;
+}
+
+void MDI::SetVentanaInicio(QWidget* ini, std::function<void()> permitirCerrar) {
+    frmINI_ = ini;
+    permitirCerrarIni_ = std::move(permitirCerrar);
+}
+
+void MDI::SALIR() {
+    if (saliendo_) return;
+    saliendo_ = true;
+    GuardarTabs();
+    if (!ModoDepuracion_) qApp->removeEventFilter(this);
+    if (permitirCerrarIni_) permitirCerrarIni_();
+    if (frmINI_) frmINI_->close();
+    frmAcerca_->hide();
+    for (VentanaTab* v : VentanasTab_)
+        if (v && EsCarpeta(v)) v->PreUnload();
+    close();
+    if (alTerminar_)
+        alTerminar_();
+    else
+        QCoreApplication::quit();
+}
+
+void MDI::closeEvent(QCloseEvent* e) {
+    // Closing the frame by any means ends the program, and never asks to stay.
+    if (!saliendo_) SALIR();
+    e->accept();
+}
+
+bool MDI::eventFilter(QObject* objeto, QEvent* e) {
+    if (objeto == cliente_ && e->type() == QEvent::Resize) {
+        if (activa_) ColocarVentana(activa_->Widget());
+        if (operacionesVisibles_) ColocarVentana(frmOperaciones_);
+    } else if (objeto == picScrollTabs_ && e->type() == QEvent::Resize) {
+        picTabs_->resize(picTabs_->width(), picScrollTabs_->height());
+        ActualizarScroll();
+    } else if (e->type() == QEvent::Wheel && objeto->isWidgetType()) {
+        // An unhandled turn is offered to each parent in turn; the tab hears it once, when it
+        // reaches the innermost widget under the pointer.
+        auto* rueda = static_cast<QWheelEvent*>(e);
+        auto* w = static_cast<QWidget*>(objeto);
+        if (activa_ && w->window() == this && !w->childAt(rueda->position().toPoint()))
+            activa_->MouseWheel(rueda->angleDelta().y());
+    } else if (e->type() == QEvent::MouseButtonRelease && objeto->property("atajo").isValid()) {
+        lblAD_Click(objeto->property("indice").toInt());
+        return true;
+    } else if (e->type() == QEvent::MouseButtonRelease && objeto->property("parteRuta").isValid()) {
+        lblRuta_Click(objeto->property("parteRuta").toInt());
+        return true;
+    } else if (e->type() == QEvent::MouseMove && objeto->property("parteRuta").isValid()) {
+        picRuta_MouseMove();
+    }
+    return QWidget::eventFilter(objeto, e);
+}
+
+void MDI::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    ActualizarScroll();
+}
+
+VentanaTab* MDI::CrearVentanaTab() {
+    VentanaTab* v = fabrica_(*this);
+    v->Widget()->setParent(cliente_);
+    v->Widget()->hide();
+    return v;
+}
+
+void MDI::ColocarVentana(QWidget* w) {
+    // One pixel outside the client area on every side, so the window's border is not seen.
+    if (w) w->setGeometry(-1, -1, cliente_->width() + 2, cliente_->height() + 2);
+}
+
+void MDI::MostrarVentana(VentanaTab* v) {
+    if (!v) return;
+    for (VentanaTab* otra : VentanasTab_)
+        if (otra && otra != v) otra->Widget()->hide();
+    frmOperaciones_->hide();
+    ColocarVentana(v->Widget());
+    v->Widget()->show();
+    v->Widget()->raise();
+    v->EnfocarVisor();
+}
+
+bool MDI::EsCarpeta(const VentanaTab* v) const {
+    return v && v->NombreVentana() == QLatin1String("frmMain");
+}
+
+void MDI::SetIdioma() {
+    setWindowTitle(T(General, 0));
+    SetIdiomaBarra();
+    if (Tabs_.size() >= 2) {
+        SetTextoTab(0, T(MDISec, 2), true);
+        SetTextoTab(1, T(frmOperations, 0), true);
+    }
+    for (VentanaTab* v : VentanasTab_)
+        if (v) v->SetIdioma();
+    frmAcerca_->SetIdioma();
+    if (FrameCargado_) MostrarDireccion();
+}
+
+void MDI::SetIdiomaBarra() {
+    lblAD_[0]->setText(QString::fromStdString(TextoMiPC()));
+    lblAD_[1]->setText(T(General, 26));
+    const bool antes = filtroSuprimido_;
+    filtroSuprimido_ = true;
+    const int tipo = cboFiltro_->currentIndex();
+    cboFiltro_->clear();
+    for (int k = 3; k <= 6; ++k) cboFiltro_->addItem(T(MDISec, k));
+    cboFiltro_->setCurrentIndex(tipo < 0 ? 0 : tipo);
+    filtroSuprimido_ = antes;
+    txtBusqueda_->setPlaceholderText(T(MDISec, 7));
+}
+
+// Marco services.
+
+bool MDI::EsTabActual(const VentanaTab* tab) const { return tab && tab == activa_; }
+
+void MDI::SetEstadoAtrasAdelante(int boton, bool habilitado) {
+    SetEstadoAtrasAdelante(boton, habilitado ? 1 : 0);
+}
+
+void MDI::SetTextoTab(const VentanaTab* tab, const QString& texto) {
+    if (!tab) return;
+    const int i = tab->nTab();
+    if (i >= 0 && i < static_cast<int>(Tabs_.size()) && Tabs_[static_cast<size_t>(i)].Ventana == tab)
+        SetTextoTab(i, texto, true);
+}
+
+void MDI::ActualizarRuta(const QString& ubicacion, const QString& nombre, const QString& nuevaRuta,
+                         int tipo, int accion) {
+    for (VentanaTab* v : VentanasTab_)
+        if (v) v->ActualizarRuta(ubicacion, nombre, nuevaRuta, tipo, accion);
+}
+
+void MDI::MostrarAcerca() {
+    frmAcerca_->show();
+    frmAcerca_->raise();
+    frmAcerca_->activateWindow();
+}
+
+}  // namespace quirvex

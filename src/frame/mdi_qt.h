@@ -1,0 +1,235 @@
+#pragma once
+// MDI: the frame window. It owns the tab strip (two fixed command tabs, then one tab per tab
+// window), the tab windows themselves (VentanasTab, created through a factory so the frame does
+// not depend on any kind of tab), the address bar with back/forward/history, the two location
+// shortcuts, the filter box and the About window. It lives from the start sequence until
+// SALIR, which every way of closing it runs. Interface thread only. Tab windows reach it
+// through Marco; tests drive the handlers below directly or with QTest.
+
+#include <QIcon>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "frame/marco_qt.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class QHBoxLayout;
+
+namespace quirvex {
+
+class AreaRuta;
+class BotonTab;
+class CajaRuta;
+class FilaTabs;
+class VentanaTab;
+class frmAcerca;
+class MDI;
+
+// Creates a folder tab window for the frame; the frame takes ownership.
+using FabricaTabs = std::function<VentanaTab*(MDI&)>;
+
+// Skin kinds of the tab pictures.
+enum PielTab : int { PIEL_NUEVO = 1, PIEL_OPERACIONES = 2, PIEL_CARPETA = 3, PIEL_BUSQUEDA = 4 };
+// Visual states of a tab.
+enum EstadoTab : int { TAB_NORMAL = 0, TAB_SOBRE = 1, TAB_PULSADO = 2, TAB_ELEGIDO = 3,
+                       TAB_ELEGIDO_SOBRE = 4 };
+
+struct RegistroTab {
+    QString Texto;          // as drawn, possibly shortened
+    QString TextoCompleto;  // as given; the tooltip
+    int Estado = TAB_NORMAL;
+    VentanaTab* Ventana = nullptr;
+    BotonTab* Boton = nullptr;
+    QIcon Icono;
+    int Piel = PIEL_CARPETA;
+};
+
+class MDI final : public QWidget, public Marco {
+public:
+    MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre = nullptr);
+    ~MDI() override;
+
+    // The load: settings, language, fixed tabs, the first folder tab (at `carpeta`, or the
+    // default folder when empty), the saved tabs. Call once.
+    void MDIForm_Load(const QString& carpeta = QString());
+    // Shutdown: saves the tabs, removes the wheel filter, closes the start-up window and this
+    // one, and ends the process (through the function given to SetAlTerminar).
+    void SALIR() override;
+    void SetAlTerminar(std::function<void()> alTerminar) { alTerminar_ = std::move(alTerminar); }
+    // The start-up window, closed by SALIR.
+    void SetVentanaInicio(QWidget* ini, std::function<void()> permitirCerrar);
+    void SetIdioma();
+    frmAcerca& Acerca() { return *frmAcerca_; }
+
+    // Tab strip.
+    int ContarTabs() const;
+    int AgregarTab(VentanaTab* ventana, const QString& texto, const QIcon& icono, bool fijo,
+                   int piel);
+    void SetTextoTab(int indice, const QString& texto, bool acortar);
+    void DibujarTab(int indice, int estado, bool forzar);
+    void CerrarTab(int indice);
+    void IntercambiarTabs(int a, int b, bool bloquear);
+    void MoverTab(int desde, int hasta);
+    void ReasignarTab(int indice);
+    void NuevoTabVisor(const QString& lista);
+    void cmdNuevoTab_Click();
+    void e_tabB_Click(int indice);
+    void tabB_MouseDown(int indice, Qt::MouseButton boton);
+    void tabB_MouseMove(int indice, Qt::MouseButtons botones);
+    void tabB_MouseUp(int indice, Qt::MouseButton boton, QPoint punto);
+    void tabB_Resize(int indice);
+    void picTabs_MouseMove();
+    void picTabScroll_Click(int indice);
+    void GuardarTabs();
+    // The saved tabs; the first entry goes to the first folder tab when alPrimerTab is set.
+    void RestaurarTabs(bool alPrimerTab = true);
+
+    // Address bar.
+    void MostrarDireccion();
+    void picRuta_GotFocus();
+    void picRuta_MouseMove();
+    void txtRuta_GotFocus();
+    void txtRuta_LostFocus();
+    void txtRuta_Enter();
+    void lblRuta_Click(int indice);
+    void lblAD_Click(int indice);
+    void cmdBF_Click(int indice);
+    // -1 neutral, 0 disabled, 1 enabled, 2 hover.
+    void SetEstadoAtrasAdelante(int boton, int estado);
+    void MouseOutAtrasAdelante();
+
+    // Filter box.
+    void cboFiltro_Click();
+    void txtFiltro_GotFocus();
+    void txtFiltro_Enter();
+    void txtFiltro_LostFocus();
+
+    // Marco.
+    bool EsTabActual(const VentanaTab* tab) const override;
+    void SetEstadoAtrasAdelante(int boton, bool habilitado) override;
+    void SetTextoTab(const VentanaTab* tab, const QString& texto) override;
+    void SetDireccion(const QString& texto, bool editable) override;
+    void SetFiltro(const QString& texto, int tipo) override;
+    void CancelarBusquedaRapida() override {}
+    void MostrarInfo(const QString&, const QString&) override {}
+    void ActualizarRuta(const QString& ubicacion, const QString& nombre, const QString& nuevaRuta,
+                        int tipo, int accion) override;
+    bool CargaTerminada() const override { return FrameCargado_; }
+    void SetPartesRuta(const QStringList& partes) override;
+    void MostrarAcerca() override;
+
+    // For the windows and tests that look at the frame.
+    const std::vector<RegistroTab>& Tabs() const { return Tabs_; }
+    int TabsFijos() const { return TabsFijos_; }
+    int TabSobre() const { return TabSobre_; }
+    const std::vector<VentanaTab*>& VentanasTab() const { return VentanasTab_; }
+    VentanaTab* TabActual() const { return activa_; }
+    bool OperacionesVisibles() const { return operacionesVisibles_; }
+    bool ModoDepuracion() const { return ModoDepuracion_; }
+    int EstadoAtrasAdelante(int boton) const { return estadoBF_[boton]; }
+    QWidget* FilaTabsWidget() const;
+    QWidget* AreaTabsVisible() const { return picScrollTabs_; }
+    QWidget* picRuta() const;
+    QLineEdit* txtRuta() const;
+    QStringList TextosRuta() const;
+    QLineEdit* txtFiltro() const { return txtFiltro_; }
+    QComboBox* cboFiltro() const { return cboFiltro_; }
+    QToolButton* cmdBF(int i) const { return cmdBF_[i]; }
+    QMenu* mnuPBF() const { return mnuPBF_; }
+    QWidget* Cliente() const { return cliente_; }
+
+    // Paints tab `indice` on its button; called by the button's paint event.
+    void PintarTab(int indice, QPainter& p) const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* objeto, QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    class BloqueoDibujo;
+    void ConstruirBarra();
+    QWidget* ConstruirFilaDireccion();
+    void ConstruirTira(QWidget* barra);
+    void UbicarTira();
+    void ColocarVentana(QWidget* w);
+    VentanaTab* CrearVentanaTab();
+    void MostrarVentana(VentanaTab* v);
+    void TextoTabProvisional(int indice);
+    void ReubicarBotonesDesde(int indice);
+    void ActualizarScroll();
+    int IndiceTabActual() const;
+    bool TabElegido(int indice) const;
+    bool EsCarpeta(const VentanaTab* v) const;
+    int AnchoTexto(const QString& texto) const;
+    QString Acortar(const QString& texto) const;
+    void MostrarPartesRuta(const QStringList& partes);
+    void VolverAPanel(bool aceptar);
+    void PonerFiltroDe(VentanaTab* v);
+    void CrearTabsFijos();
+    void SetIdiomaBarra();
+
+    FabricaTabs fabrica_;
+    std::function<void()> alTerminar_;
+    std::function<void()> permitirCerrarIni_;
+    QWidget* frmINI_ = nullptr;
+    bool ModoDepuracion_ = false;
+    bool FrameCargado_ = false;
+    bool saliendo_ = false;
+    bool filtroSuprimido_ = false;
+
+    std::vector<RegistroTab> Tabs_;
+    std::vector<BotonTab*> tabB_;
+    std::vector<VentanaTab*> VentanasTab_;
+    int TabsFijos_ = 0;
+    int TabSobre_ = -1;
+    VentanaTab* activa_ = nullptr;
+    bool operacionesVisibles_ = false;
+    int estadoBF_[3] = {0, 0, 1};
+    QString tagRuta_;
+
+    QWidget* picB_ = nullptr;
+    QWidget* picScrollTabs_ = nullptr;
+    FilaTabs* picTabs_ = nullptr;
+    QToolButton* picTabScroll_[2] = {};
+    AreaRuta* picRuta_ = nullptr;
+    CajaRuta* txtRuta_ = nullptr;
+    QLabel* imgRuta_ = nullptr;
+    QHBoxLayout* capasRuta_ = nullptr;
+    std::vector<QLabel*> lblRuta_;
+    std::vector<QLabel*> sepRuta_;
+    QToolButton* cmdBF_[3] = {};
+    QMenu* mnuPBF_ = nullptr;
+    QLabel* lblAD_[2] = {};
+    QComboBox* cboFiltro_ = nullptr;
+    QLineEdit* txtFiltro_ = nullptr;
+    QLineEdit* txtBusqueda_ = nullptr;
+    QWidget* cliente_ = nullptr;
+    QWidget* frmOperaciones_ = nullptr;
+    std::unique_ptr<frmAcerca> frmAcerca_;
+};
+
+// Suspends the frame's drawing for a scope, so half-built tabs never show; nests.
+class MDI::BloqueoDibujo {
+public:
+    explicit BloqueoDibujo(MDI& m) : m_(m), antes_(m.updatesEnabled()) {
+        m_.setUpdatesEnabled(false);
+    }
+    ~BloqueoDibujo() {
+        if (antes_) m_.setUpdatesEnabled(true);
+    }
+    BloqueoDibujo(const BloqueoDibujo&) = delete;
+    BloqueoDibujo& operator=(const BloqueoDibujo&) = delete;
+
+private:
+    MDI& m_;
+    bool antes_;
+};
+
+}  // namespace quirvex

@@ -1,0 +1,53 @@
+#include "frame/ventana_tab_qt.h"
+
+#include <QFile>
+#include <QWidget>
+
+#include "folder/contenido_visor.h"
+#include "frame/direccion.h"
+
+namespace quirvex {
+
+cContenidoVisor* VentanaTab::GetContenidoVisor(int) { return nullptr; }
+
+cContenidoVisor* VentanaTab::ContenidoAVisor() { return nullptr; }
+
+void VentanaTab::GoDefaultFolder(const QString& ruta) {
+    if (cContenidoVisor* c = GetContenidoVisor(0))
+        c->GoDefaultFolder(QFile::encodeName(ruta).toStdString());
+}
+
+void VentanaTab::SetEditandoFiltro(bool) {}
+
+void VentanaTab::SetTeclasE(bool) {}
+
+void VentanaTab::SetCopiarPegarHabilitado(bool) {}
+
+void VentanaTab::AplicarFiltro(const QString& texto, int tipo) {
+    cContenidoVisor* c = ContenidoAVisor();
+    if (!c) return;
+    c->txtFiltro = texto.toStdString();
+    c->cboFiltro = tipo;
+    c->CargarContenido(std::string(), true);
+}
+
+void VentanaTab::picBR_Click(int indice) {
+    cContenidoVisor* c = ContenidoAVisor();
+    if (!c) return;
+    const std::string destino = RutaDeParte(c->RutaActual, indice);
+    if (!destino.empty()) c->CargarContenido(destino, true);
+}
+
+QIcon VentanaTab::CurrentIcon() { return {}; }
+
+void VentanaTab::EnfocarVisor() {
+    if (QWidget* w = Widget()) w->setFocus(Qt::OtherFocusReason);
+}
+
+void VentanaTab::MouseWheel(int) {}
+
+void VentanaTab::AbrirArchivo(const QString&) {}
+
+void VentanaTab::ActualizarRuta(const QString&, const QString&, const QString&, int, int) {}
+
+}  // namespace quirvex
