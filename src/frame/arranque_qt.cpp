@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "frame/dialogos_qt.h"
-#include "frame/frm_listado_qt.h"
+#include "pane/frm_anfitrion_qt.h"
 #include "settings/almacen_registro.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
@@ -55,7 +55,7 @@ bool GuardarCaptura(QWidget& ventana, const QString& archivo) {
 
 int Arrancar(QApplication& app, const OpcionesArranque& op) {
     PrepararNucleo();
-    frmListado ventana;
+    frmAnfitrion ventana;
     ventana.resize(1024, 700);
     ventana.Abrir(op.carpeta);
     ventana.show();
