@@ -45,7 +45,7 @@ QString ClaveItem(const ItemCarpeta& item, QStringList& nombres) {
         nombres = {"folder"};
         return "C";
     }
-    static QMimeDatabase mime;
+    static const QMimeDatabase mime;
     const QString nombre = QString::fromUtf8(item.Nombre);
     const QMimeType t = mime.mimeTypeForFile(nombre, QMimeDatabase::MatchExtension);
     nombres = {t.iconName(), t.genericIconName(), "text-x-generic"};
@@ -55,7 +55,8 @@ QString ClaveItem(const ItemCarpeta& item, QStringList& nombres) {
 }  // namespace
 
 QPixmap ImagenDeItem(const ItemCarpeta& item, int lado) {
-    static QHash<QString, QIcon> cache;
+    // Lives until the process ends: icons must not be released after the application object.
+    static auto& cache = *new QHash<QString, QIcon>;
     QStringList nombres;
     const QString clave = ClaveItem(item, nombres);
     auto it = cache.find(clave);
@@ -71,7 +72,7 @@ QPixmap ImagenDeUbicacion(int iconoCarpeta, int lado) {
 }
 
 QPixmap FlechaAcceso(int lado) {
-    static QIcon icono = IconoTema({"emblem-symbolic-link", "emblem-shared"});
+    static const QIcon& icono = *new QIcon(IconoTema({"emblem-symbolic-link", "emblem-shared"}));
     return icono.pixmap(lado, lado);
 }
 

@@ -120,7 +120,7 @@ void cVisor::PintarCelda(QPainter& p, ItemCarpeta& it, int x, int y) {
         AvisarExtensionDesconocida(it.Nombre);
     p.drawPixmap(img, ImagenDeItem(it, g.IcoDW));
     if (LlevaFlechaAcceso(it, Opciones().DirectAccessRow)) {
-        const int lado = std::max(g.IcoDW / 2, 10);
+        const int lado = std::clamp(g.IcoDW / 2, 10, 24);
         p.drawPixmap(QRect(img.left(), img.bottom() + 1 - lado, lado, lado), FlechaAcceso(lado));
     }
     p.setFont(fuenteItems_);
@@ -189,7 +189,7 @@ void cVisor::PintarOverlay(QPainter& p, int item, int slot) {
     const QRect img(r.x() + g.IcoL, r.y() + g.IcoDD, g.IcoDW, g.IcoDH);
     p.drawPixmap(img, ImagenDeItem(it, g.IcoDW));
     if (LlevaFlechaAcceso(it, Opciones().DirectAccessRow)) {
-        const int lado = std::max(g.IcoDW / 2, 10);
+        const int lado = std::clamp(g.IcoDW / 2, 10, 24);
         p.drawPixmap(QRect(img.left(), img.bottom() + 1 - lado, lado, lado), FlechaAcceso(lado));
     }
     p.setPen(palette().color(QPalette::Highlight).darker(130));

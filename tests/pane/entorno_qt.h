@@ -30,7 +30,8 @@ inline QApplication& AppPrueba() {
     static int argc = 1;
     static char nombre[] = "quirvex_gui_tests";
     static char* argv[] = {nombre, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: statics of the program may still hold icons at exit.
+    static QApplication& app = *new QApplication(argc, argv);
     static const bool listo = [] {
         QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << "/usr/share/icons");
         QIcon::setThemeName("Adwaita");
