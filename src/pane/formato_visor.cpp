@@ -145,8 +145,9 @@ std::string TextoBarraEstado(cContenidoVisor& c, int item, int nSel, std::int64_
 
 std::string TextoEstadoCarga(const cContenidoVisor& c, std::string_view sep) {
     if (c.EnMiPC() || c.EnRed()) return c.TextoEstado;
-    return std::to_string(c.nMostrados()) + " " + Texto(frmMainSec, 61) + ": " +
-           FormatearTamano(c.TotalSize, 0, sep);
+    std::string s = std::to_string(c.nMostrados()) + " " + Texto(frmMainSec, 61);
+    if (c.nArchivos > 0) s += ": " + FormatearTamano(c.TotalSize, 0, sep);
+    return s;
 }
 
 std::vector<std::string> SegmentosRuta(std::string_view ruta) {

@@ -34,7 +34,7 @@ std::string TextoTipoUnidad(int tipo);
 std::string TextoBarraEstado(cContenidoVisor& contenido, int item, int nSel,
                              std::int64_t totalSel, std::string_view separador);
 // The line shown after a load: the location's own status text for the drive and network
-// lists, else the number of entries and their total size.
+// lists, else the number of entries and, when there are files, their total size.
 std::string TextoEstadoCarga(const cContenidoVisor& contenido, std::string_view separador);
 
 // The path buttons of a location: the text each button keeps (its tag). Segment 1 is the root

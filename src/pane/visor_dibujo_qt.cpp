@@ -104,7 +104,7 @@ void cVisor::DibujarICO(int item, int tipo) {
     ItemCarpeta& it = contenido_.Items[static_cast<size_t>(item)];
     if (g.ModoVer == 1) {
         p.fillRect(QRect(0, 0, dist_.AnchoUtil(), g.IcoH), kFondo);
-        PintarFilaDetalles(p, it, 0, false);
+        PintarFilaDetalles(p, it, 0);
     } else {
         const int x = g.IcoGL + dist_.ColumnaDeItem(item) * g.IcoW;
         p.fillRect(QRect(x, 0, g.IcoW, g.IcoH), kFondo);
@@ -145,7 +145,7 @@ QString cVisor::TextoColumna(const ItemCarpeta& it, int dato) const {
     }
 }
 
-void cVisor::PintarFilaDetalles(QPainter& p, const ItemCarpeta& it, int y, bool seleccionado) {
+void cVisor::PintarFilaDetalles(QPainter& p, const ItemCarpeta& it, int y) {
     const GeometriaVisor& g = dist_.Geometria();
     p.setFont(fuenteItems_);
     p.setPen(kTexto);
@@ -158,7 +158,7 @@ void cVisor::PintarFilaDetalles(QPainter& p, const ItemCarpeta& it, int y, bool 
             p.drawPixmap(img, ImagenDeItem(it, g.IcoDW));
             if (LlevaFlechaAcceso(it, Opciones().DirectAccessRow))
                 p.drawPixmap(QRect(img.left(), img.bottom() - 7, 8, 8), FlechaAcceso(8));
-            const int xt = x + g.IcoDW + g.IcoDL + (seleccionado ? 2 : 2);
+            const int xt = x + g.IcoDW + g.IcoDL + 2;
             p.drawText(xt, ty, Q(Ajustar(it.Nombre, c.ancho - (xt - x), 1)));
         } else {
             const QString t = TextoColumna(it, c.dato);
@@ -178,7 +178,7 @@ void cVisor::PintarOverlay(QPainter& p, int item, int slot) {
     if (g.ModoVer == 1) {
         r = QRect(0, ro.y, dist_.AnchoUtil(), g.IcoH);
         p.fillRect(r, kFondo);
-        PintarFilaDetalles(p, it, r.y(), true);
+        PintarFilaDetalles(p, it, r.y());
         PintarSelector(p, r, Opciones().ColorSel);
         return;
     }

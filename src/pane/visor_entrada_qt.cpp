@@ -154,6 +154,10 @@ void cVisor::CrearArbol() {
     picExplorer_->header()->hide();
     picExplorer_->setFont(fuenteItems_);
     picExplorer_->setProperty("Tag", QString::number(indice_));
+    // Folders load in the background; the current location is shown once its parents are in.
+    connect(modeloArbol_, &QFileSystemModel::directoryLoaded, this, [this](const QString& ruta) {
+        if (DireccionMostrada().startsWith(ruta)) SincronizarArbol();
+    });
     connect(picExplorer_, &QTreeView::clicked, this, [this](const QModelIndex& i) {
         frmM_->SetAVisor(indice_);
         CargarContenido(QFile::encodeName(modeloArbol_->filePath(i)).toStdString());

@@ -167,7 +167,7 @@ private:
     void LimpiarTira(int tira);
     void PintarCelda(QPainter& p, ItemCarpeta& item, int x, int y);
     std::string Ajustar(std::string_view texto, int ancho, int lineas) const;
-    void PintarFilaDetalles(QPainter& p, const ItemCarpeta& item, int y, bool seleccionado);
+    void PintarFilaDetalles(QPainter& p, const ItemCarpeta& item, int y);
     void PintarOverlay(QPainter& p, int item, int slot);
     void PintarItems(QPainter& p, const QRect& zona);
     void PintarTitulo(QPainter& p);

@@ -140,6 +140,8 @@ TEST_F(BarraEstado, FilesFoldersAndTheSelectionSummary) {
               "Folder [2 selected elements: 2 KB]");
     EXPECT_EQ(TextoBarraEstado(c, -1, 2, 2048, ","), "");
     EXPECT_EQ(TextoEstadoCarga(c, ","), "2 elements: 2 KB");
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta("sub"), false));
+    EXPECT_EQ(TextoEstadoCarga(c, ","), "0 elements");
 }
 
 TEST_F(BarraEstado, AFileThatChangedCorrectsTheItemAndTheTotal) {

@@ -1,6 +1,7 @@
 #include "pane/frm_main_qt.h"
 
 #include <QTest>
+#include <QFileSystemModel>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -232,6 +233,20 @@ TEST_F(FrmMain, TheTreeSplitterStaysEightyTwoPixelsFromEitherEdge) {
     EXPECT_GE(v->picM()->x(), v->AnchoArbol());
     arrastrar(250);
     EXPECT_EQ(v->AnchoArbol(), 250);
+}
+
+TEST_F(FrmMain, ChoosingAFolderInTheTreeOpensItInThePane) {
+    host.CargarVisores(Lista(1));
+    host.show();
+    cVisor* v = host.aVisor();
+    v->SetTreeVisible(true);
+    auto* modelo = qobject_cast<QFileSystemModel*>(v->picExplorer()->model());
+    ASSERT_NE(modelo, nullptr);
+    const QModelIndex i = modelo->index(QString::fromStdString(tmp.Ruta("c3")));
+    ASSERT_TRUE(i.isValid());
+    emit v->picExplorer()->clicked(i);
+    EXPECT_EQ(v->RutaActual(), carpetas[3]);
+    EXPECT_EQ(v->Contenido().Items.at(0).Nombre, "dentro3.txt");
 }
 
 }  // namespace
