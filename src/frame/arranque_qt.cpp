@@ -8,8 +8,8 @@
 #include "folder/iconos_qt.h"
 #include "frame/dialogos_qt.h"
 #include "frame/frm_ini_qt.h"
-#include "frame/frm_listado_qt.h"
 #include "frame/mdi_qt.h"
+#include "pane/frm_main_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -48,7 +48,7 @@ int Arrancar(QApplication& app, const OpcionesArranque& op) {
     frmINI ini(captura);
     std::unique_ptr<MDI> marco;
     ini.SetCargarMarco([&]() -> QWidget* {
-        marco = std::make_unique<MDI>([](MDI& m) -> VentanaTab* { return new frmListado(m); },
+        marco = std::make_unique<MDI>([](MDI& m) -> VentanaTab* { return new frmMain(&m, SiguienteIdTab()); },
                                       op.depuracion);
         marco->SetVentanaInicio(&ini, [&ini] { ini.PermitirCerrar = true; });
         marco->MDIForm_Load(op.carpeta);

@@ -8,6 +8,11 @@
 
 namespace quirvex {
 
+int SiguienteIdTab() {
+    static int ultimo = 0;
+    return ++ultimo;
+}
+
 cContenidoVisor* VentanaTab::GetContenidoVisor(int) { return nullptr; }
 
 cContenidoVisor* VentanaTab::ContenidoAVisor() { return nullptr; }

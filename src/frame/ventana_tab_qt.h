@@ -68,4 +68,7 @@ public:
                                 const QString& nuevaRuta, int tipo, int accion);
 };
 
+// A fresh identity for each tab window created in this run.
+int SiguienteIdTab();
+
 }  // namespace quirvex

@@ -1,0 +1,124 @@
+#pragma once
+// frmMain: a folder tab's hosting window. It owns one to eight panes (cVisor) laid side by
+// side, knows which one is active, forwards every event raised on a pane's surfaces to the
+// pane named by the surface's tag, keeps the type-ahead text shared by its panes, and shows
+// the active pane's path buttons in a row above the panes.
+//
+// Owned by the frame (through VentanaTab), which destroys it with deleteLater after
+// PreUnload. Until the frame exists it works with MarcoNulo. User-interface thread only.
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "frame/marco_qt.h"
+#include "frame/ventana_tab_qt.h"
+#include "pane/busqueda_tecleada.h"
+
+namespace quirvex {
+
+class cVisor;
+
+// The row of clickable path segments of the active pane.
+class BarraRutas final : public QWidget {
+    Q_OBJECT
+public:
+    explicit BarraRutas(QWidget* padre);
+    // Label 0 names the drive list; label k >= 1 keeps segment k's full text as its tag.
+    void SetSegmentos(const QString& miPC, const std::vector<std::string>& tags);
+    int nEtiquetas() const { return static_cast<int>(captions_.size()); }
+    const QString& Caption(int k) const { return captions_[static_cast<size_t>(k)]; }
+    const std::vector<std::string>& Tags() const { return tags_; }
+    QRect RectEtiqueta(int k) const { return rects_[static_cast<size_t>(k)]; }
+    int EtiquetaEn(QPoint p) const;
+
+signals:
+    void EtiquetaPulsada(int k);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    std::vector<QString> captions_;
+    std::vector<std::string> tags_;  // tags_[k - 1] is label k's tag
+    std::vector<QRect> rects_;
+};
+
+inline constexpr int MAX_VISORES = 8;
+inline constexpr int ALTO_RUTAS = 22;
+
+class frmMain final : public QWidget, public VentanaTab {
+    Q_OBJECT
+public:
+    explicit frmMain(Marco* marco = nullptr, int id = 0, QWidget* padre = nullptr);
+    ~frmMain() override;
+
+    // VentanaTab
+    QWidget* Widget() override { return this; }
+    QString NombreVentana() const override { return QStringLiteral("frmMain"); }
+    int ID() const override { return id_; }
+    int nTab() const override { return nTab_; }
+    void SetnTab(int n) override { nTab_ = n; }
+    cVisor* aVisor() override { return aVisor_; }
+    int nVisores() const override { return static_cast<int>(Visores_.size()); }
+    cVisor* GetVisor(int i) override;
+    QString RutaActual() const override;
+    void CargarVisores(const QString& visores) override;
+    void ActualizarAtrasAdelante() override;
+    void MostrarInfoAVisor() override;
+    void SetIdioma() override;
+    bool EditandoFiltro() const override { return editandoFiltro_; }
+    void PreUnload() override;
+    cContenidoVisor* GetContenidoVisor(int i) override;
+    cContenidoVisor* ContenidoAVisor() override;
+    void GoDefaultFolder(const QString& ruta) override;
+    void SetEditandoFiltro(bool editando) override { editandoFiltro_ = editando; }
+    void SetTeclasE(bool teclas) override;
+    void picBR_Click(int indice) override;
+    void EnfocarVisor() override;
+    void MouseWheel(int distancia) override;
+    void AbrirArchivo(const QString& ruta) override;
+
+    // Panes.
+    bool AgregarVisor(const std::string& ruta);
+    void CerrarVisor(int i);
+    void mnuXcerrarVisor_Click();
+    void SetAVisor(int i);
+    // Type-ahead in the active pane: one typed character, upper case.
+    void AddStrSel(const std::string& caracter);
+    void Form_Resize();
+
+    Marco& marco() { return *marco_; }
+    bool EsTabActual() const;
+    BarraRutas* picRutas() const { return picRutas_; }
+    // The frame follows the active pane after it loaded a location.
+    void VisorCargado(cVisor* visor);
+    void SetMarco(Marco* marco);
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    cVisor* CrearVisor();
+    void RenumerarVisores();
+
+    Marco* marco_;
+    MarcoNulo marcoNulo_;
+    int id_;
+    int nTab_ = 0;
+    std::vector<cVisor*> Visores_;
+    cVisor* aVisor_ = nullptr;
+    bool PrimeraCarga = false;
+    bool editandoFiltro_ = false;
+    cBusquedaTecleada busqueda_;
+    BarraRutas* picRutas_;
+    int altoRutas_;  // the pane's own row of path buttons shows only without a frame
+    QSize tamanoAnterior_;
+};
+
+// The pane index at the start of a surface's tag text, or -1.
+int IndiceDeTag(const QString& tag);
+
+}  // namespace quirvex

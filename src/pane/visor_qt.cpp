@@ -1,0 +1,307 @@
+#include "pane/visor_qt.h"
+
+#include <QAccessible>
+#include <QFile>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QTreeView>
+
+#include "folder/tabla_unidades.h"
+#include "frame/marco_qt.h"
+#include "pane/accesible_visor_qt.h"
+#include "pane/formato_visor.h"
+#include "pane/frm_main_qt.h"
+#include "platform/sistema_archivos.h"
+#include "settings/idioma.h"
+#include "settings/opciones.h"
+
+namespace quirvex {
+
+namespace {
+
+// Columns of the details view: caption key of frmMain, data kind, width.
+const std::vector<ColumnaDetalles> kColumnas = {
+    {55, 0, 260}, {56, 2, 100}, {57, 1, 75}, {58, 3, 140}, {59, 4, 70}};
+
+QFont FuenteDe(int pixeles, bool negrita) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixeles);
+    f.setBold(negrita);
+    return f;
+}
+
+// Sizes of selected files are read from disk, as the status strip reads them.
+std::int64_t TamanoActual(const ItemCarpeta& item) {
+    const auto e = Archivos().Consultar(item.RutaCompleta);
+    return e ? e->tamano : item.Tamano;
+}
+
+}  // namespace
+
+SuperficieVisor::SuperficieVisor(cVisor* visor, TipoSuperficie tipo, QWidget* padre)
+    : QWidget(padre), visor_(visor), tipo_(tipo) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SuperficieVisor::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    visor_->PintarSuperficie(tipo_, p);
+}
+
+cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
+    : QWidget(padre),
+      frmM_(host),
+      indice_(indice),
+      columnas_(kColumnas),
+      fuenteItems_(FuenteDe(11, false)),
+      fuenteTitulo_(FuenteDe(16, true)),
+      metricas_(fuenteItems_),
+      seleccion_(contenido_.Items, this, TamanoActual),
+      dist_([this](std::string_view t) {
+          return metricas_.horizontalAdvance(
+              QString::fromUtf8(t.data(), static_cast<int>(t.size())));
+      }) {
+    InstalarFabricaAccesible();
+    picBT_ = new SuperficieVisor(this, TipoSuperficie::Titulo, this);
+    picE_ = new SuperficieVisor(this, TipoSuperficie::Estado, this);
+    picM_ = new SuperficieVisor(this, TipoSuperficie::Items, this);
+    picD_ = new SuperficieVisor(this, TipoSuperficie::Cabecera, picM_);
+    vsb_ = new SuperficieVisor(this, TipoSuperficie::Barra, this);
+    picBarra_ = new SuperficieVisor(this, TipoSuperficie::Separador, this);
+    picM_->setFocusPolicy(Qt::StrongFocus);
+    picM_->setAccessibleName(QStringLiteral("Items"));
+    picBarra_->setCursor(Qt::SplitHCursor);
+    picBarra_->hide();
+    for (QWidget* w : {static_cast<QWidget*>(picBT_), static_cast<QWidget*>(picE_),
+                       static_cast<QWidget*>(picM_), static_cast<QWidget*>(picD_),
+                       static_cast<QWidget*>(vsb_), static_cast<QWidget*>(picBarra_)}) {
+        w->installEventFilter(host);
+    }
+    SetIndice(indice);
+}
+
+cVisor::~cVisor() = default;
+
+void cVisor::SetIndice(int indice) {
+    indice_ = indice;
+    const QString tag = QString::number(indice);
+    setProperty("Tag", tag);
+    for (QWidget* w : {static_cast<QWidget*>(picBT_), static_cast<QWidget*>(picE_),
+                       static_cast<QWidget*>(picM_), static_cast<QWidget*>(picD_),
+                       static_cast<QWidget*>(vsb_), static_cast<QWidget*>(picBarra_)}) {
+        w->setProperty("Tag", tag);
+    }
+}
+
+void cVisor::Mostrar() {
+    if (!oculto_) return;
+    oculto_ = false;
+    RedibujarTiras();
+    show();
+}
+
+void cVisor::Ocultar() {
+    if (oculto_) return;
+    oculto_ = true;
+    hide();
+}
+
+void cVisor::PreUnload() {
+    tiras_.clear();
+    if (picExplorer_) picExplorer_->setModel(nullptr);
+}
+
+QString cVisor::Caption() const { return QFile::decodeName(QByteArray::fromStdString(contenido_.NombreCarpeta)); }
+
+bool cVisor::EsActivo() const { return frmM_->aVisor() == this; }
+
+QString cVisor::DireccionMostrada() const {
+    const std::string& r = contenido_.RutaActual;
+    return QFile::decodeName(QByteArray::fromStdString(r.size() > 1 ? QuitarBarraFinal(r) : r));
+}
+
+void cVisor::Inicializar() {
+    contenido_.txtFiltro = "*";
+    columnas_ = kColumnas;
+    dist_.SetAltoLinea(QFontMetrics(fuenteItems_).height());
+    dist_.SetAnchoColumnaNombre(columnas_[0].ancho);
+    CambiarModo(Opciones().DefaultView);
+    ListarUnidades();
+}
+
+void cVisor::GoDefaultFolder(const std::string& ruta) { contenido_.GoDefaultFolder(ruta); }
+
+bool cVisor::CargarContenido(const std::string& ruta) { return contenido_.CargarContenido(ruta, true); }
+
+void cVisor::AbrirItem(int item) {
+    if (item < 0 || item >= nItems()) return;
+    const ItemCarpeta& it = contenido_.Items[static_cast<size_t>(item)];
+    if (it.Tipo == TIPO_ARCHIVO) return;  // opening files belongs to the associations
+    seleccion_.SetSActual(item);
+    CargarContenido(it.RutaCompleta.empty() ? contenido_.RutaActual + it.Nombre : it.RutaCompleta);
+}
+
+void cVisor::CambiarModo(int modo) { dist_.CambiarModo(modo); }
+
+void cVisor::SetViewMode(int modo) {
+    if (!dist_.SetViewMode(modo, contenido_.Items, static_cast<size_t>(nItems()))) return;
+    for (int k = 0; k < seleccion_.nSel(); ++k) seleccion_.SetTextoSlot(k, {});
+    ReubicarTodo();
+}
+
+void cVisor::FixLabels() { dist_.FixLabels(contenido_.Items, static_cast<size_t>(nItems())); }
+
+void cVisor::ReubicarIconos() {
+    const int cabecera = dist_.Geometria().ModoVer == 1 ? ALTO_CABECERA : 0;
+    dist_.ReubicarIconos(picM_->width(), picM_->height(), cabecera);
+    const int n = dist_.nTiras();
+    const qreal dpr = devicePixelRatioF();
+    const QSize tam(std::max(picM_->width(), 1), dist_.Geometria().IcoH);
+    tiras_.resize(static_cast<size_t>(n));
+    for (QPixmap& t : tiras_) {
+        if (t.size() != tam * dpr) t = QPixmap(tam * dpr);
+        t.setDevicePixelRatio(dpr);
+    }
+    RecalcularBarra();
+    RedibujarTiras();
+}
+
+void cVisor::ReubicarTodo() {
+    const int w = width();
+    const int h = height();
+    picBT_->setGeometry(0, 0, w, ALTO_TITULO);
+    picE_->setGeometry(0, std::max(h - ALTO_ESTADO, ALTO_TITULO), w, ALTO_ESTADO);
+    const int y0 = ALTO_TITULO;
+    const int alto = std::max(h - ALTO_TITULO - ALTO_ESTADO, 0);
+    int x = 0;
+    if (arbolVisible_ && picExplorer_) {
+        anchoArbol_ = std::clamp(anchoArbol_, MARGEN_ARBOL, std::max(w - MARGEN_ARBOL, MARGEN_ARBOL));
+        picExplorer_->setGeometry(0, y0, anchoArbol_, alto);
+        picBarra_->setGeometry(anchoArbol_, y0, ANCHO_SEPARADOR, alto);
+        x = anchoArbol_ + ANCHO_SEPARADOR;
+    }
+    vsb_->setGeometry(std::max(w - ANCHO_VSB, x), y0, ANCHO_VSB, alto);
+    picM_->setGeometry(x, y0, std::max(w - ANCHO_VSB - x, 0), alto);
+    const bool detalles = dist_.Geometria().ModoVer == 1;
+    picD_->setGeometry(0, 0, picM_->width(), ALTO_CABECERA);
+    picD_->setVisible(detalles);
+    ReubicarIconos();
+    update();
+}
+
+void cVisor::resizeEvent(QResizeEvent*) { ReubicarTodo(); }
+
+void cVisor::SetVsbValue(int valor) {
+    if (!barra_.SetValue(valor)) return;
+    Dibujar();
+}
+
+void cVisor::MouseWheel(int angulo) {
+    ruedaResto_ += angulo;
+    const int muescas = ruedaResto_ / 120;
+    ruedaResto_ %= 120;
+    if (muescas != 0 && barra_.Rueda(muescas)) Dibujar();
+}
+
+void cVisor::RecalcularBarra() {
+    const int cabecera = dist_.AltoCabecera();
+    barra_.Recalcular(vsb_->height(), dist_.AltoContenido(nItems()), picM_->height(), cabecera);
+}
+
+void cVisor::HacerVisible(int item) {
+    if (item < 0 || item >= nItems()) return;
+    const int alto = dist_.Geometria().IcoH;
+    const int top = dist_.FilaDeItem(item) * alto;
+    const int visible = picM_->height() - dist_.AltoCabecera();
+    if (top < vsbValue()) SetVsbValue(top);
+    else if (top + alto > vsbValue() + visible) SetVsbValue(top + alto - visible);
+}
+
+// --- what the content asks of the window ---
+
+void cVisor::BloquearDibujo() { ++bloqueos_; }
+
+void cVisor::DesbloquearDibujo() {
+    if (bloqueos_ > 0 && --bloqueos_ == 0 && pendiente_) {
+        pendiente_ = false;
+        RedibujarTodo();
+    }
+}
+
+void cVisor::ScrollArriba() {
+    barra_.SetValue(0);
+    primeraFila_ = 0;
+}
+
+void cVisor::DeseleccionarTodo() { seleccion_.Reiniciar(nItems()); }
+
+void cVisor::ActualizarTituloTab() {
+    if (EsActivo()) frmM_->marco().SetTextoTab(frmM_, Caption());
+}
+
+void cVisor::RedibujarTodo() {
+    if (bloqueos_ > 0) {
+        pendiente_ = true;
+        return;
+    }
+    avisadas_.clear();
+    FixLabels();
+    ReubicarIconos();
+    strBarraEstado_ = QString::fromStdString(
+        TextoEstadoCarga(contenido_, QLocale().decimalPoint().toStdString()));
+    picE_->update();
+    picD_->update();
+    SincronizarArbol();
+    NotificarAccesibilidad(true);
+    frmM_->VisorCargado(this);
+}
+
+void cVisor::SetEstadoAtrasAdelante(int boton, bool habilitado) {
+    if (EsActivo() && frmM_->EsTabActual()) frmM_->marco().SetEstadoAtrasAdelante(boton, habilitado);
+}
+
+void cVisor::ActualizarAtrasAdelante() {
+    if (EsActivo()) frmM_->ActualizarAtrasAdelante();
+}
+
+void cVisor::RedibujarItem(int) {
+    picM_->update();
+    NotificarAccesibilidad(false);
+}
+
+void cVisor::RedibujarItems() {
+    picM_->update();
+    NotificarAccesibilidad(false);
+}
+
+void cVisor::ActualizarBarraEstado(int item) { DibujarBarraDeEstado(item); }
+
+void cVisor::SeleccionVaciada() {
+    strBarraEstado_ = QString::fromStdString(
+        TextoEstadoCarga(contenido_, QLocale().decimalPoint().toStdString()));
+    ActualizarBarraEstado();
+    if (EsActivo()) frmM_->MostrarInfoAVisor();
+}
+
+void cVisor::SetListaPortapapeles(const std::vector<std::string>&) {}
+
+void cVisor::NotificarAccesibilidad(bool reinicio) {
+    if (reinicio) ReiniciarAccesibles(picM_);
+    if (!QAccessible::isActive()) return;
+    if (reinicio) {
+        QAccessibleEvent ev(picM_, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&ev);
+        return;
+    }
+    const int actual = seleccion_.sActual();
+    QAccessibleEvent sel(picM_, QAccessible::SelectionWithin);
+    QAccessible::updateAccessibility(&sel);
+    if (actual >= 0 && picM_->hasFocus()) {
+        QAccessibleEvent foco(picM_, QAccessible::Focus);
+        foco.setChild(actual);
+        QAccessible::updateAccessibility(&foco);
+    }
+}
+
+}  // namespace quirvex

@@ -1,0 +1,234 @@
+#pragma once
+// cVisor: one folder view pane. It owns what the pane shows (cContenidoVisor), its selection,
+// its grid geometry and its scroll bar, and paints them itself: the title strip, the details
+// header, the items (only the visible rows, on a ring of row strips reused while scrolling),
+// the selected items' overlays, its own scroll bar and the status strip.
+//
+// Owned by its hosting window (frmMain), which creates it, lays it out, re-indexes it and
+// destroys it with deleteLater. Input on its surfaces reaches it through the host: every
+// surface carries the pane's index in its "Tag" property and the host forwards the event to
+// the pane with that index (EventoSuperficie). User-interface thread only.
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "folder/contenido_visor.h"
+#include "pane/barra_desplazamiento.h"
+#include "pane/distribucion_visor.h"
+#include "pane/oyente_visor.h"
+#include "pane/seleccion_visor.h"
+
+class QTreeView;
+class QFileSystemModel;
+class QMouseEvent;
+class QKeyEvent;
+class QWheelEvent;
+
+namespace quirvex {
+
+class frmMain;
+class cVisor;
+
+// The kinds of drawing surface a pane is made of.
+enum class TipoSuperficie { Titulo, Estado, Cabecera, Items, Barra, Separador };
+
+// A plain drawing surface of a pane. It paints through its pane and carries the pane's index
+// in its tag; input events are handled by the host's event filter.
+class SuperficieVisor final : public QWidget {
+    Q_OBJECT
+public:
+    SuperficieVisor(cVisor* visor, TipoSuperficie tipo, QWidget* padre);
+    TipoSuperficie Tipo() const { return tipo_; }
+    cVisor* Visor() const { return visor_; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    cVisor* visor_;
+    TipoSuperficie tipo_;
+};
+
+// A details column: caption key, data kind, width (0 or -1 hides it).
+struct ColumnaDetalles {
+    int clave;
+    int dato;
+    int ancho;
+};
+
+class cVisor final : public QWidget, private VistaVisor, private cOyenteVisor {
+    Q_OBJECT
+public:
+    cVisor(frmMain* host, int indice, QWidget* padre);
+    ~cVisor() override;
+
+    // Identity in the host.
+    int Indice() const { return indice_; }
+    // Writes the index into the tag of every surface, so events keep reaching this pane.
+    void SetIndice(int indice);
+    frmMain* frmM() const { return frmM_; }
+    bool Cargado = false;
+    bool TeclasE = true;
+    bool Oculto() const { return oculto_; }
+    void Mostrar();
+    void Ocultar();
+    void PreUnload();
+    QString Caption() const;
+    bool EsActivo() const;
+
+    void Inicializar();
+    void GoDefaultFolder(const std::string& ruta);
+    bool CargarContenido(const std::string& ruta);
+    void AbrirItem(int item);
+
+    cContenidoVisor& Contenido() { return contenido_; }
+    const cContenidoVisor& Contenido() const { return contenido_; }
+    cSeleccionVisor& Seleccion() { return seleccion_; }
+    const cDistribucionVisor& Distribucion() const { return dist_; }
+    const cBarraDesplazamiento& Barra() const { return barra_; }
+    int nItems() const { return static_cast<int>(contenido_.nMostrados()); }
+    std::string RutaActual() const { return contenido_.RutaActual; }
+    QString DireccionMostrada() const;
+
+    // View modes and layout.
+    void CambiarModo(int modo);
+    void SetViewMode(int modo);
+    void FixLabels();
+    void ReubicarIconos();
+    void ReubicarTodo();
+    void SetTreeVisible(bool visible);
+    bool TreeVisible() const { return arbolVisible_; }
+    int AnchoArbol() const { return anchoArbol_; }
+
+    // Painting.
+    void DibujarICO(int item, int tipo = SEL_REPINTAR);
+    void Dibujar();
+    void DibujarDetalles();
+    void DibujarNombreCarpeta() override;
+    void DibujarBarraDeEstado(int item);
+    void ActualizarBarraEstado();
+    void ActualizarBotonesRuta();
+    void picBR_Click(int k);
+    const QString& strBarraEstado() const { return strBarraEstado_; }
+    const std::vector<ColumnaDetalles>& Columnas() const { return columnas_; }
+    QString TextoColumna(const ItemCarpeta& item, int dato) const;
+    // Scrolls so that the item is on screen.
+    void HacerVisible(int item);
+
+    // Scroll bar.
+    int vsbValue() const { return barra_.vsbValue(); }
+    void SetVsbValue(int valor);
+    void MouseWheel(int angulo);
+
+    // Surfaces.
+    SuperficieVisor* picBT() const { return picBT_; }
+    SuperficieVisor* picE() const { return picE_; }
+    SuperficieVisor* picD() const { return picD_; }
+    SuperficieVisor* picM() const { return picM_; }
+    SuperficieVisor* vsb() const { return vsb_; }
+    SuperficieVisor* picBarra() const { return picBarra_; }
+    QTreeView* picExplorer() const { return picExplorer_; }
+    const QFont& FuenteItems() const { return fuenteItems_; }
+
+    // Called by the host's event filter for an event on one of this pane's surfaces.
+    bool EventoSuperficie(TipoSuperficie tipo, QEvent* e);
+    void PintarSuperficie(TipoSuperficie tipo, QPainter& p);
+    // Area of an item on the items surface (for accessibility), empty when it is off screen.
+    QRect RectItemEnPantalla(int item) const;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    // VistaVisor
+    void BloquearDibujo() override;
+    void DesbloquearDibujo() override;
+    void ScrollArriba() override;
+    void DeseleccionarTodo() override;
+    void ActualizarTituloTab() override;
+    void RedibujarTodo() override;
+    void SetEstadoAtrasAdelante(int boton, bool habilitado) override;
+    void ActualizarAtrasAdelante() override;
+    std::int64_t ItemActual() const override { return seleccion_.sActual(); }
+    // cOyenteVisor
+    void RedibujarItem(int item) override;
+    void RedibujarItems() override;
+    void ActualizarBarraEstado(int item) override;
+    void SeleccionVaciada() override;
+    void SetListaPortapapeles(const std::vector<std::string>& rutas) override;
+
+    // Painting, in visor_dibujo_qt.cpp.
+    void LimpiarTira(int tira);
+    void PintarCelda(QPainter& p, ItemCarpeta& item, int x, int y);
+    std::string Ajustar(std::string_view texto, int ancho, int lineas) const;
+    void PintarFilaDetalles(QPainter& p, const ItemCarpeta& item, int y);
+    void PintarOverlay(QPainter& p, int item, int slot);
+    void PintarItems(QPainter& p, const QRect& zona);
+    void PintarTitulo(QPainter& p);
+    void PintarEstado(QPainter& p);
+    void PintarCabecera(QPainter& p);
+    void PintarBarra(QPainter& p);
+    void AplicarPlan(const PlanDesplazamiento& plan);
+    void RedibujarTiras();
+    void AvisarExtensionDesconocida(const std::string& ext);
+    void RecalcularBarra();
+
+    // Input, in visor_entrada_qt.cpp.
+    bool picVisor_MouseDown(QMouseEvent* e);
+    bool picVisor_DblClick(QMouseEvent* e);
+    bool picVisor_KeyDown(QKeyEvent* e);
+    bool vsb_Evento(QEvent* e);
+    bool picBarra_Evento(QEvent* e);
+    void SincronizarArbol();
+    void CrearArbol();
+    void NotificarAccesibilidad(bool reinicio);
+
+    frmMain* frmM_;
+    int indice_;
+    bool oculto_ = false;
+    std::vector<ColumnaDetalles> columnas_;
+    QFont fuenteItems_;
+    QFont fuenteTitulo_;
+    QFontMetrics metricas_;
+    cContenidoVisor contenido_{this};
+    cSeleccionVisor seleccion_;
+    cDistribucionVisor dist_;
+    cBarraDesplazamiento barra_;
+    std::vector<QPixmap> tiras_;
+    int primeraFila_ = 0;
+    int bloqueos_ = 0;
+    bool pendiente_ = false;
+    QString strBarraEstado_;
+    std::vector<std::string> avisadas_;
+    int ruedaResto_ = 0;
+    int ItemPulsado = -1;
+
+    SuperficieVisor* picBT_;
+    SuperficieVisor* picE_;
+    SuperficieVisor* picM_;
+    SuperficieVisor* picD_;
+    SuperficieVisor* vsb_;
+    SuperficieVisor* picBarra_;
+    QTreeView* picExplorer_ = nullptr;
+    QFileSystemModel* modeloArbol_ = nullptr;
+    bool arbolVisible_ = false;
+    int anchoArbol_ = 180;
+    bool barraPulsada_ = false;
+    int barraX_ = 0;
+};
+
+// Heights of the fixed bands of a pane.
+inline constexpr int ALTO_TITULO = 32;
+inline constexpr int ALTO_ESTADO = 18;
+inline constexpr int ALTO_CABECERA = 24;
+inline constexpr int ANCHO_VSB = 17;
+inline constexpr int ANCHO_SEPARADOR = 5;
+inline constexpr int MARGEN_ARBOL = 82;
+
+}  // namespace quirvex
