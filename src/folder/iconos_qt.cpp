@@ -212,12 +212,6 @@ bool ExtensionPreviewConocida(const std::string& nombre) {
     return ext == "BMP" || ext == "GIF" || ext == "JPG" || ext == "JPEG";
 }
 
-bool LlevaFlechaAcceso(const std::string& nombre, std::uint32_t atributos,
-                       const RegistroOpciones& op) {
-    if (op.DirectAccessRow != 1) return false;
-    return (atributos & ATR_ENLACE) != 0 || EnLista("*LNK*PIF*URL*", ExtensionMayus(nombre));
-}
-
 QImage ImagenRespaldo(const QString& nombre, int tamano) {
     if (tamano <= 0) return {};
     static const bool iniciados = (IniciarRecursosIconos(), true);

@@ -44,10 +44,6 @@ ClaseImagen ElegirClaseImagen(const std::string& nombre, std::int64_t bytes, boo
 // Whether an extension in the preview list is one of the four the preview settings know
 // (BMP, GIF, JPG, JPEG); the pane warns about the others.
 bool ExtensionPreviewConocida(const std::string& nombre);
-// Shortcuts get the arrow: "Direct access row" on and the extension one of LNK, PIF, URL; or a
-// symbolic link, which is what a shortcut is on this system.
-bool LlevaFlechaAcceso(const std::string& nombre, std::uint32_t atributos,
-                       const RegistroOpciones& op = Opciones());
 
 // Pictures of `tamano` × `tamano` pixels, transparent around the drawing, never null.
 // Internal icon class (ICONO_CARPETA, ICONO_ARCHIVO, 2..30 extension groups).

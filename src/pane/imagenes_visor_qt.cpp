@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QApplication>
 
+#include "pane/selectores_qt.h"
 #include "platform/unidades.h"
 
 namespace quirvex {
@@ -71,15 +72,6 @@ QPixmap ImagenDeUbicacion(int iconoCarpeta, int lado) {
     return IconoTema({"folder-open", "folder"}).pixmap(lado, lado);
 }
 
-QPixmap FlechaAcceso(int lado) {
-    static const QIcon& icono = *new QIcon(IconoTema({"emblem-symbolic-link", "emblem-shared"}));
-    return icono.pixmap(lado, lado);
-}
-
-void PintarSelector(QPainter& p, const QRect& r, int /*colorSel*/) {
-    QColor c = QApplication::palette().color(QPalette::Highlight);
-    c.setAlpha(128);
-    p.fillRect(r, c);
-}
+void PintarSelector(QPainter& p, const QRect& r, int colorSel) { PintarSeleccion(p, r, colorSel); }
 
 }  // namespace quirvex

@@ -16,8 +16,6 @@ namespace quirvex {
 QPixmap ImagenDeItem(const ItemCarpeta& item, int lado);
 // The icon of a location for the title strip: IconoCarpeta of the pane's content.
 QPixmap ImagenDeUbicacion(int iconoCarpeta, int lado);
-// The arrow drawn over the image of a shortcut.
-QPixmap FlechaAcceso(int lado);
 // Tints a selected item's overlay half-transparently (alpha 128) with the chosen selector.
 void PintarSelector(QPainter& p, const QRect& r, int colorSel);
 

@@ -113,16 +113,26 @@ void cVisor::DibujarICO(int item, int tipo) {
     picM_->update();
 }
 
+// The item's picture (type icon, or a preview in preview mode) and the shortcut arrow over it.
+void cVisor::PintarImagen(QPainter& p, const ItemCarpeta& it, const QRect& img) {
+    const GeometriaVisor& g = dist_.Geometria();
+    const bool enDisco = it.Tipo == TIPO_ARCHIVO || (it.Tipo == TIPO_CARPETA && !contenido_.EnRed());
+    if (enDisco)
+        p.drawImage(img, iconos_.ImagenDe(contenido_.RutaActual + it.Nombre, img.width(),
+                                          g.ModoPreview));
+    else
+        p.drawPixmap(img, ImagenDeItem(it, img.width()));
+    if (!LlevaFlechaAcceso(it, Opciones().DirectAccessRow)) return;
+    const int lado = std::clamp(img.width() / 2, 8, 24);
+    p.drawImage(QRect(img.left(), img.bottom() + 1 - lado, lado, lado), ImagenFlechaAcceso(lado));
+}
+
 void cVisor::PintarCelda(QPainter& p, ItemCarpeta& it, int x, int y) {
     const GeometriaVisor& g = dist_.Geometria();
     const QRect img(x + g.IcoL, y + g.IcoDD, g.IcoDW, g.IcoDH);
     if (g.ModoPreview && ElegirImagen(it) == ImagenItem::Desconocida)
         AvisarExtensionDesconocida(it.Nombre);
-    p.drawPixmap(img, ImagenDeItem(it, g.IcoDW));
-    if (LlevaFlechaAcceso(it, Opciones().DirectAccessRow)) {
-        const int lado = std::clamp(g.IcoDW / 2, 10, 24);
-        p.drawPixmap(QRect(img.left(), img.bottom() + 1 - lado, lado, lado), FlechaAcceso(lado));
-    }
+    PintarImagen(p, it, img);
     p.setFont(fuenteItems_);
     p.setPen(kTexto);
     const QStringList lineas = Q(dist_.EtiquetaIcono(it)).split('\r');
@@ -155,9 +165,7 @@ void cVisor::PintarFilaDetalles(QPainter& p, const ItemCarpeta& it, int y) {
         if (c.ancho <= 0) continue;
         if (c.dato == 0) {
             const QRect img(g.IcoDL, y + 1, g.IcoDW, g.IcoDH);
-            p.drawPixmap(img, ImagenDeItem(it, g.IcoDW));
-            if (LlevaFlechaAcceso(it, Opciones().DirectAccessRow))
-                p.drawPixmap(QRect(img.left(), img.bottom() - 7, 8, 8), FlechaAcceso(8));
+            PintarImagen(p, it, img);
             const int xt = x + g.IcoDW + g.IcoDL + 2;
             p.drawText(xt, ty, Q(Ajustar(it.Nombre, c.ancho - (xt - x), 1)));
         } else {
@@ -187,11 +195,7 @@ void cVisor::PintarOverlay(QPainter& p, int item, int slot) {
     const QString etiqueta = Q(seleccion_.ListaSel()[static_cast<size_t>(slot)].Texto);
     p.fillRect(r, kFondo);
     const QRect img(r.x() + g.IcoL, r.y() + g.IcoDD, g.IcoDW, g.IcoDH);
-    p.drawPixmap(img, ImagenDeItem(it, g.IcoDW));
-    if (LlevaFlechaAcceso(it, Opciones().DirectAccessRow)) {
-        const int lado = std::clamp(g.IcoDW / 2, 10, 24);
-        p.drawPixmap(QRect(img.left(), img.bottom() + 1 - lado, lado, lado), FlechaAcceso(lado));
-    }
+    PintarImagen(p, it, img);
     p.setPen(palette().color(QPalette::Highlight).darker(130));
     p.drawRect(img.adjusted(-2, -2, 1, 1));
     PintarSelector(p, r, Opciones().ColorSel);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "folder/contenido_visor.h"
+#include "folder/iconos_qt.h"
 #include "pane/barra_desplazamiento.h"
 #include "pane/distribucion_visor.h"
 #include "pane/oyente_visor.h"
@@ -165,6 +166,7 @@ private:
 
     // Painting, in visor_dibujo_qt.cpp.
     void LimpiarTira(int tira);
+    void PintarImagen(QPainter& p, const ItemCarpeta& it, const QRect& img);
     void PintarCelda(QPainter& p, ItemCarpeta& item, int x, int y);
     std::string Ajustar(std::string_view texto, int ancho, int lineas) const;
     void PintarFilaDetalles(QPainter& p, const ItemCarpeta& item, int y);
@@ -197,6 +199,7 @@ private:
     QFont fuenteTitulo_;
     QFontMetrics metricas_;
     cContenidoVisor contenido_{this};
+    cCacheIconos iconos_;  // item pictures of the last three folders drawn
     cSeleccionVisor seleccion_;
     cDistribucionVisor dist_;
     cBarraDesplazamiento barra_;

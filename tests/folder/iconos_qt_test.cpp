@@ -1,4 +1,5 @@
 #include "folder/iconos_qt.h"
+#include "pane/formato_visor.h"
 
 #include <gtest/gtest.h>
 
@@ -280,14 +281,18 @@ TEST_F(IconosTest, IconFilesGiveTheirOwnPictureOthersTheTypeIcon) {
 }
 
 TEST_F(IconosTest, ShortcutArrowFollowsTheSetting) {
-    RegistroOpciones op;
-    EXPECT_TRUE(LlevaFlechaAcceso("a.lnk", ATR_ARCHIVO, op));
-    EXPECT_TRUE(LlevaFlechaAcceso("a.URL", ATR_ARCHIVO, op));
-    EXPECT_TRUE(LlevaFlechaAcceso("enlace", ATR_ENLACE, op));
-    EXPECT_FALSE(LlevaFlechaAcceso("a.lnkx", ATR_ARCHIVO, op));
-    EXPECT_FALSE(LlevaFlechaAcceso("lnk", ATR_ARCHIVO, op));
-    op.DirectAccessRow = 0;
-    EXPECT_FALSE(LlevaFlechaAcceso("a.lnk", ATR_ARCHIVO, op));
+    auto flechaEn = [](const char* nombre, std::uint32_t atributos, int fila = 1) {
+        ItemCarpeta it;
+        it.Nombre = nombre;
+        it.Atributos = atributos;
+        return LlevaFlechaAcceso(it, fila);
+    };
+    EXPECT_TRUE(flechaEn("a.lnk", ATR_ARCHIVO));
+    EXPECT_TRUE(flechaEn("a.URL", ATR_ARCHIVO));
+    EXPECT_TRUE(flechaEn("enlace", ATR_ENLACE));
+    EXPECT_FALSE(flechaEn("a.lnkx", ATR_ARCHIVO));
+    EXPECT_FALSE(flechaEn("lnk", ATR_ARCHIVO));
+    EXPECT_FALSE(flechaEn("a.lnk", ATR_ARCHIVO, 0));
     const QImage flecha = ImagenFlechaAcceso(32);
     EXPECT_EQ(flecha.size(), QSize(32, 32));
     EXPECT_EQ(qAlpha(flecha.pixel(28, 4)), 0);  // leaves the icon under it visible
