@@ -5,6 +5,9 @@
 // nothing, so panes can be shown and tested on their own.
 
 #include <QString>
+#include <string>
+
+#include "folder/notificaciones.h"
 #include <QStringList>
 
 namespace quirvex {
@@ -25,9 +28,10 @@ public:
     virtual void SetFiltro(const QString& texto, int tipo) = 0;
     virtual void CancelarBusquedaRapida() = 0;
     virtual void MostrarInfo(const QString& ruta, const QString& nombre) = 0;
-    // Reports a change made by the program: location, name, new path, kind, action.
-    virtual void ActualizarRuta(const QString& ubicacion, const QString& nombre,
-                                const QString& nuevaRuta, int tipo, int accion) = 0;
+    // Reports a change on disk (made by the program or seen by the watcher) to every tab.
+    virtual void ActualizarRuta(const CambioRuta& cambio) = 0;
+    // A pane moved from one folder to another ("" for none): the watches follow it.
+    virtual void VigilarCarpeta(const std::string& /*anterior*/, const std::string& /*nueva*/) {}
     virtual bool CargaTerminada() const = 0;
 
     // The parts of the address as the pane shows them in its path buttons; the frame shows one
@@ -49,7 +53,7 @@ public:
     void SetFiltro(const QString&, int) override {}
     void CancelarBusquedaRapida() override {}
     void MostrarInfo(const QString&, const QString&) override {}
-    void ActualizarRuta(const QString&, const QString&, const QString&, int, int) override {}
+    void ActualizarRuta(const CambioRuta&) override {}
     bool CargaTerminada() const override { return true; }
 };
 

@@ -68,6 +68,7 @@ MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
 
 MDI::~MDI() {
     if (!ModoDepuracion_) qApp->removeEventFilter(this);
+    mTareas().SetOyente(nullptr);
     // The children go after this body; focus and hover events they raise on the way out
     // must find no tab to talk to.
     activa_ = nullptr;
@@ -119,6 +120,10 @@ void MDI::ConstruirTira(QWidget* fila) {
 void MDI::MDIForm_Load(const QString& carpeta) {
     if (!ModoDepuracion_) qApp->installEventFilter(this);
     BloqueoDibujo bloqueo(*this);
+    // Before the first tab loads, so its panes are watched from their first folder on.
+    notificaciones_ = std::make_unique<mNotificaciones>(
+        [this](const CambioRuta& c) { ActualizarRuta(c); });
+    mTareas().SetOyente(this);
     CargarOpciones();
     SetIdioma();
     CrearTabsFijos();
@@ -267,10 +272,15 @@ void MDI::SetTextoTab(const VentanaTab* tab, const QString& texto) {
         SetTextoTab(i, texto, true);
 }
 
-void MDI::ActualizarRuta(const QString& ubicacion, const QString& nombre, const QString& nuevaRuta,
-                         int tipo, int accion) {
+void MDI::ActualizarRuta(const CambioRuta& cambio) {
     for (VentanaTab* v : VentanasTab_)
-        if (v) v->ActualizarRuta(ubicacion, nombre, nuevaRuta, tipo, accion);
+        if (v) v->ActualizarRuta(cambio);
+}
+
+void MDI::VigilarCarpeta(const std::string& anterior, const std::string& nueva) {
+    if (!notificaciones_) return;
+    if (!anterior.empty()) notificaciones_->Soltar(anterior);
+    if (!nueva.empty()) notificaciones_->Seguir(nueva);
 }
 
 void MDI::MostrarAcerca() {

@@ -12,7 +12,9 @@
 #include <memory>
 #include <vector>
 
+#include "folder/notificaciones_qt.h"
 #include "frame/marco_qt.h"
+#include "operations/tareas.h"
 
 class QComboBox;
 class QLabel;
@@ -50,7 +52,7 @@ struct RegistroTab {
     int Piel = PIEL_CARPETA;
 };
 
-class MDI final : public QWidget, public Marco {
+class MDI final : public QWidget, public Marco, public OyenteCambios {
 public:
     MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre = nullptr);
     ~MDI() override;
@@ -118,8 +120,8 @@ public:
     void SetFiltro(const QString& texto, int tipo) override;
     void CancelarBusquedaRapida() override {}
     void MostrarInfo(const QString&, const QString&) override {}
-    void ActualizarRuta(const QString& ubicacion, const QString& nombre, const QString& nuevaRuta,
-                        int tipo, int accion) override;
+    void ActualizarRuta(const CambioRuta& cambio) override;
+    void VigilarCarpeta(const std::string& anterior, const std::string& nueva) override;
     bool CargaTerminada() const override { return FrameCargado_; }
     void SetPartesRuta(const QStringList& partes) override;
     void MostrarAcerca() override;
@@ -213,6 +215,7 @@ private:
     QWidget* cliente_ = nullptr;
     QWidget* frmOperaciones_ = nullptr;
     std::unique_ptr<frmAcerca> frmAcerca_;
+    std::unique_ptr<mNotificaciones> notificaciones_;
 };
 
 // Suspends the frame's drawing for a scope, so half-built tabs never show; nests.

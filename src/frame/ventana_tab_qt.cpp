@@ -53,6 +53,6 @@ void VentanaTab::MouseWheel(int) {}
 
 void VentanaTab::AbrirArchivo(const QString&) {}
 
-void VentanaTab::ActualizarRuta(const QString&, const QString&, const QString&, int, int) {}
+void VentanaTab::ActualizarRuta(const CambioRuta&) {}
 
 }  // namespace quirvex

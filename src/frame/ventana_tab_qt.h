@@ -9,6 +9,8 @@
 #include <QIcon>
 #include <QString>
 
+#include "folder/notificaciones.h"
+
 class QWidget;
 
 namespace quirvex {
@@ -64,8 +66,7 @@ public:
     // An existing file entered in the address box, to open with its program.
     virtual void AbrirArchivo(const QString& ruta);
     // A change made by the program, passed on by the frame to every tab window.
-    virtual void ActualizarRuta(const QString& ubicacion, const QString& nombre,
-                                const QString& nuevaRuta, int tipo, int accion);
+    virtual void ActualizarRuta(const CambioRuta& cambio);
 };
 
 // A fresh identity for each tab window created in this run.

@@ -41,7 +41,7 @@ bool cTareas::CederYCancelado(std::int64_t i) {
 }
 
 void cTareas::Avisar(const std::string& ruta, const std::string& tipo, const std::string& accion) {
-    if (oyente_) oyente_->ActualizarRuta(AgregarBarra(CarpetaDe(ruta)), NombreDe(ruta), "", tipo, accion);
+    if (oyente_) oyente_->ActualizarRuta(CambioRuta{AgregarBarra(CarpetaDe(ruta)), NombreDe(ruta), "", tipo, accion});
 }
 
 void cTareas::AvisarTitulo(const std::string& titulo) { vista_->SetTitulo(titulo); }

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "folder/item_carpeta.h"
+#include "folder/notificaciones.h"
 #include "operations/c_file.h"
 
 namespace quirvex {
@@ -94,9 +95,7 @@ public:
 class OyenteCambios {
 public:
     virtual ~OyenteCambios() = default;
-    virtual void ActualizarRuta(const std::string& ubicacion, const std::string& nombre,
-                                const std::string& nuevaRuta, const std::string& tipo,
-                                const std::string& accion) = 0;
+    virtual void ActualizarRuta(const CambioRuta& cambio) = 0;
 };
 
 class cTareas {

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "folder/abrir.h"
+#include "folder/cambios_ruta.h"
 #include "folder/elegir_programa_qt.h"
 #include "frame/direccion.h"
 
@@ -173,6 +174,10 @@ void frmMain::MouseWheel(int distancia) {
 void frmMain::AbrirArchivo(const QString& ruta) {
     const std::string r = QFile::encodeName(ruta).toStdString();
     if (AbrirConShell(r) == ResultadoAbrir::SinPrograma) ElegirProgramaYAbrir(r, this);
+}
+
+void frmMain::ActualizarRuta(const CambioRuta& cambio) {
+    for (cVisor* v : Visores_) v->SeguirCambio(AplicarCambioRuta(v->Contenido(), cambio));
 }
 
 bool frmMain::EsTabActual() const { return marco_->EsTabActual(this); }

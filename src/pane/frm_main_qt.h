@@ -79,6 +79,7 @@ public:
     void EnfocarVisor() override;
     void MouseWheel(int distancia) override;
     void AbrirArchivo(const QString& ruta) override;
+    void ActualizarRuta(const CambioRuta& cambio) override;
 
     // Panes.
     bool AgregarVisor(const std::string& ruta);

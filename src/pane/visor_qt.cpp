@@ -108,6 +108,8 @@ void cVisor::Ocultar() {
 }
 
 void cVisor::PreUnload() {
+    if (!vigilada_.empty()) frmM_->marco().VigilarCarpeta(vigilada_, std::string());
+    vigilada_.clear();
     tiras_.clear();
     if (picExplorer_) picExplorer_->setModel(nullptr);
 }
@@ -254,7 +256,45 @@ void cVisor::RedibujarTodo() {
     picD_->update();
     SincronizarArbol();
     NotificarAccesibilidad(true);
+    VigilarUbicacion();
     frmM_->VisorCargado(this);
+}
+
+void cVisor::VigilarUbicacion() {
+    const std::string& r = contenido_.RutaActual;
+    const std::string nueva = !r.empty() && r[0] == SepRuta ? r : std::string();
+    if (nueva == vigilada_) return;
+    frmM_->marco().VigilarCarpeta(vigilada_, nueva);
+    vigilada_ = nueva;
+}
+
+void cVisor::SeguirCambio(const ResultadoCambio& r) {
+    switch (r.efecto) {
+        case EfectoCambio::Ninguno: return;
+        case EfectoCambio::RedibujarItem:
+            RedibujarItem(static_cast<int>(r.item));
+            if (contenido_.EnMiPC()) ActualizarBarraEstado();
+            return;
+        case EfectoCambio::Refrescar:
+            if (!tRefresco_) {
+                tRefresco_ = new QTimer(this);
+                tRefresco_->setSingleShot(true);
+                tRefresco_->setInterval(100);
+                connect(tRefresco_, &QTimer::timeout, this, [this] { contenido_.ActualizarContenido(); });
+            }
+            if (!tRefresco_->isActive()) tRefresco_->start();
+            return;
+        case EfectoCambio::NuevaUbicacion:
+            DibujarNombreCarpeta();
+            ActualizarBotonesRuta();
+            VigilarUbicacion();
+            frmM_->VisorCargado(this);
+            return;
+        case EfectoCambio::IrAMiPC:
+        case EfectoCambio::RecargarUnidades:
+            CargarContenido(TextoMiPC());
+            return;
+    }
 }
 
 void cVisor::SetEstadoAtrasAdelante(int boton, bool habilitado) {

@@ -13,11 +13,13 @@
 #include <QFontMetrics>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "folder/cambios_ruta.h"
 #include "folder/contenido_visor.h"
 #include "folder/iconos_qt.h"
 #include "pane/barra_desplazamiento.h"
@@ -87,6 +89,9 @@ public:
     void GoDefaultFolder(const std::string& ruta);
     bool CargarContenido(const std::string& ruta);
     void AbrirItem(int item);
+    // Carries out what a change on disk means for this pane. Refreshes are gathered: a burst
+    // of changes (a copy of many files) lists the folder again once, not once per file.
+    void SeguirCambio(const ResultadoCambio& r);
 
     cContenidoVisor& Contenido() { return contenido_; }
     const cContenidoVisor& Contenido() const { return contenido_; }
@@ -191,8 +196,12 @@ private:
     void CrearArbol();
     void NotificarAccesibilidad(bool reinicio);
 
+    void VigilarUbicacion();
+
     frmMain* frmM_;
     int indice_;
+    std::string vigilada_;       // the folder the frame watches for this pane
+    QTimer* tRefresco_ = nullptr; // gathers refreshes
     bool oculto_ = false;
     std::vector<ColumnaDetalles> columnas_;
     QFont fuenteItems_;

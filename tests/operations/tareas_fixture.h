@@ -28,10 +28,8 @@ public:
 
 class OyenteGrabado : public OyenteCambios {
 public:
-    void ActualizarRuta(const std::string& ubicacion, const std::string& nombre,
-                        const std::string&, const std::string& tipo,
-                        const std::string& accion) override {
-        avisos.push_back(ubicacion + "|" + nombre + "|" + tipo + "|" + accion);
+    void ActualizarRuta(const CambioRuta& c) override {
+        avisos.push_back(c.ubicacion + "|" + c.nombre + "|" + c.tipo + "|" + c.accion);
     }
     std::vector<std::string> avisos;
 };

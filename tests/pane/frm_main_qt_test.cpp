@@ -26,7 +26,7 @@ public:
     void SetFiltro(const QString&, int) override { ++filtros; ++cambios; }
     void CancelarBusquedaRapida() override {}
     void MostrarInfo(const QString&, const QString&) override {}
-    void ActualizarRuta(const QString&, const QString&, const QString&, int, int) override {}
+    void ActualizarRuta(const CambioRuta&) override {}
     bool CargaTerminada() const override { return true; }
 
     bool atras = false;

@@ -1,0 +1,72 @@
+// The frame with real folder tabs follows changes on disk made by another process, and the
+// changes the operation engine reports.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdlib>
+
+#include "frame/tab_falsa_qt.h"
+#include "pane/frm_main_qt.h"
+#include "pane/visor_qt.h"
+
+namespace quirvex::prueba {
+namespace {
+
+class CambiosMarco : public MarcoTest {
+protected:
+    std::unique_ptr<MDI> MarcoReal(const QString& carpeta) {
+        auto m = std::make_unique<MDI>(
+            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
+        m->resize(900, 600);
+        m->MDIForm_Load(carpeta);
+        return m;
+    }
+    // Runs the event loop until the condition holds (or 3 s pass).
+    static bool Esperar(const std::function<bool()>& condicion) {
+        QElapsedTimer t;
+        t.start();
+        while (!condicion() && t.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return condicion();
+    }
+    static bool Muestra(VentanaTab* v, const std::string& nombre) {
+        return v->ContenidoAVisor()->GetIndexItem(nombre) >= 0;
+    }
+};
+
+TEST_F(CambiosMarco, PanesOfEveryTabFollowChangesMadeInATerminal) {
+    const std::string carpeta = tmp.Carpeta("shown");
+    tmp.Archivo("shown/old.txt", 3);
+    auto m = MarcoReal(Q(carpeta));
+    m->NuevoTabVisor(Q(carpeta));
+    const auto& tabs = m->Tabs();
+    VentanaTab* a = tabs[2].Ventana;
+    VentanaTab* b = tabs[3].Ventana;
+    ASSERT_TRUE(Muestra(a, "old.txt"));
+    ASSERT_TRUE(Muestra(b, "old.txt"));
+
+    ASSERT_EQ(std::system(("touch '" + carpeta + "new.txt'").c_str()), 0);
+    EXPECT_TRUE(Esperar([&] { return Muestra(a, "new.txt") && Muestra(b, "new.txt"); }));
+
+    ASSERT_EQ(std::system(("rm '" + carpeta + "old.txt'").c_str()), 0);
+    EXPECT_TRUE(Esperar([&] { return !Muestra(a, "old.txt") && !Muestra(b, "old.txt"); }));
+
+    // The shown folder renamed: the location follows; then deleted: the pane goes to My PC.
+    ASSERT_EQ(std::system(("mv '" + carpeta + "' '" + tmp.Ruta("renamed") + "'").c_str()), 0);
+    EXPECT_TRUE(Esperar([&] { return a->ContenidoAVisor()->RutaActual == tmp.Ruta("renamed/"); }));
+    ASSERT_EQ(std::system(("rm -r '" + tmp.Ruta("renamed") + "'").c_str()), 0);
+    EXPECT_TRUE(Esperar([&] { return a->ContenidoAVisor()->EnMiPC() && b->ContenidoAVisor()->EnMiPC(); }));
+}
+
+TEST_F(CambiosMarco, TheFrameListensToTheEngineAndPassesItsReportsOn) {
+    const std::string carpeta = tmp.Carpeta("target");
+    auto m = MarcoReal(Q(carpeta));
+    VentanaTab* a = m->Tabs()[2].Ventana;
+    tmp.Archivo("target/made.bin", 1);
+    // What the engine reports after it writes a file, as the frame hears it.
+    static_cast<OyenteCambios&>(*m).ActualizarRuta(CambioRuta{carpeta, "made.bin", "", "A", "Created"});
+    EXPECT_TRUE(Esperar([&] { return Muestra(a, "made.bin"); }));
+}
+
+}  // namespace
+}  // namespace quirvex::prueba
