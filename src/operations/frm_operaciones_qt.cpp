@@ -135,9 +135,11 @@ protected:
         const QFontMetrics fm(f);
         p.drawText(8, 24 + fm.ascent(), fm.elidedText(LineaTiempos(op), Qt::ElideRight, ancho));
         p.drawText(8, 38 + fm.ascent(), fm.elidedText(LineaEstado(op), Qt::ElideRight, ancho));
-        if (op.Estado != ESTADO_ESPERANDO)
+        // The percentage while it runs; afterwards only what a copy got done.
+        const bool enCurso = op.Estado == ESTADO_EJECUTANDO;
+        if (enCurso || (Terminada(op) && op.Porcentaje > 0))
             p.drawText(QRect(bar->geometry().right() + 6, bar->y() - 2, 44, bar->height() + 4),
-                       Qt::AlignLeft | Qt::AlignVCenter, TextoPorcentaje(op.PorcentajeMostrado));
+                       Qt::AlignLeft | Qt::AlignVCenter, TextoPorcentaje(op.Porcentaje));
     }
 
 private:
