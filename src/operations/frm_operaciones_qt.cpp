@@ -254,7 +254,6 @@ void frmOperaciones::AgregarPanel(std::int64_t i) {
 
 void frmOperaciones::OperacionAgregada(std::int64_t i) {
     while (nPaneles() <= i) AgregarPanel(nPaneles());
-    if (i == 0) MostrarLog();
 }
 
 void frmOperaciones::ActualizarBotones(int i) {
@@ -290,12 +289,14 @@ void frmOperaciones::MostrarProgreso(std::int64_t i) {
 }
 
 void frmOperaciones::LogCambiado(std::int64_t i) {
-    if (i == tareas_.OperacionLog) MostrarLog();
+    if (i != tareas_.OperacionLog) return;
+    logDeOperacion_ = true;
+    MostrarLog();
 }
 
+// The box says General/36 until a panel is chosen or the shown operation logs a line.
 void frmOperaciones::MostrarLog() {
-    QString texto = tareas_.Operaciones().empty() ? T(General, 36)
-                                                  : Q(tareas_.TextoErrores(tareas_.OperacionLog));
+    QString texto = logDeOperacion_ ? Q(tareas_.TextoErrores(tareas_.OperacionLog)) : T(General, 36);
     texto.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (txtLOG_->toPlainText() != texto) txtLOG_->setPlainText(texto);
 }
@@ -320,6 +321,7 @@ void frmOperaciones::picT_Click(int i) {
     if (i < 0 || i >= nPaneles() || i == tareas_.OperacionLog) return;
     const std::int64_t anterior = tareas_.OperacionLog;
     tareas_.OperacionLog = i;
+    logDeOperacion_ = true;
     DibujarOperacion(anterior);
     DibujarOperacion(i);
     MostrarLog();
@@ -327,7 +329,8 @@ void frmOperaciones::picT_Click(int i) {
 
 void frmOperaciones::cmdCancelar_Click(int i) {
     if (i < 0 || i >= nPaneles()) return;
-    if (paneles_[static_cast<std::size_t>(i)]->cmdCancelar->text() == T(frmOperations, 3))
+    // The button reads "Cancel" exactly while the operation has not ended.
+    if (!Terminada(tareas_.Operaciones()[static_cast<std::size_t>(i)]))
         tareas_.CancelarOperacion(i);
     else
         DialogosSistema().Mensaje(Texto(General, 35), Texto(frmOperations, 0), Botones::Aceptar);

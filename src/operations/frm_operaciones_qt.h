@@ -88,6 +88,8 @@ private:
     // while the engine yields.
     std::shared_ptr<bool> vivo_ = std::make_shared<bool>(true);
     bool enTick_ = false;
+    // The log box shows an operation's log rather than the opening General/36.
+    bool logDeOperacion_ = false;
 };
 
 // A date value in the system's default short date-time format; empty for 0.

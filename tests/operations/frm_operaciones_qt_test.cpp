@@ -87,7 +87,10 @@ TEST_F(FrmOperacionesTest, AQueuedCopyShowsItsPanelAndProgressReaches100) {
     EXPECT_TRUE(titulos.contains("Operations (0) 100%"));
     EXPECT_EQ(titulos.back(), "Operations");
     EXPECT_EQ(w.windowTitle(), "Operations");
-    EXPECT_EQ(w.txtLOG()->toPlainText(), "(Sin errores)");
+    EXPECT_EQ(w.txtLOG()->toPlainText(), "(With no errors)");
+    // Clicking the panel that is already selected changes nothing.
+    QTest::mouseClick(w.picT(0), Qt::LeftButton, {}, QPoint(20, 30));
+    EXPECT_EQ(w.txtLOG()->toPlainText(), "(With no errors)");
     EXPECT_EQ(PuntosRojos(w.picT(0)), 0);
 }
 
