@@ -6,7 +6,8 @@
 
 namespace quirvex {
 
-enum class Botones { Aceptar, SiNo, SiNoCancelar };
+// SiNoDefectoNo: Yes and No with No as the default, for questions whose Yes loses data.
+enum class Botones { Aceptar, SiNo, SiNoCancelar, SiNoDefectoNo };
 enum class Respuesta { Aceptar, Si, No, Cancelar };
 
 class Dialogos {

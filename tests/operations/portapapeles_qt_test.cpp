@@ -1,0 +1,93 @@
+// File lists on the clipboard of the offscreen platform, which keeps the data in the process.
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QMimeData>
+#include <QUrl>
+
+#include "operations/portapapeles_qt.h"
+#include "settings/idioma.h"
+#include "support/aplicacion_qt.h"
+#include "support/carpeta_temporal.h"
+#include "support/fakes.h"
+
+namespace quirvex {
+namespace {
+
+class PortapapelesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        prueba::AplicacionPrueba();
+        CargarIdioma(IdiomasIncorporados()[0].texto);
+        QGuiApplication::clipboard()->clear();
+    }
+    static void Poner(const char* formato, const QByteArray& datos) {
+        auto* m = new QMimeData;
+        m->setData(formato, datos);
+        QGuiApplication::clipboard()->setMimeData(m);
+    }
+    prueba::DialogosGrabados dialogos;
+    prueba::CarpetaTemporal tmp;
+};
+
+TEST_F(PortapapelesTest, NamesWithAnyBytesRoundTrip) {
+    const std::vector<std::string> rutas = {tmp.Ruta("caf\xE9 100%.txt"), tmp.Ruta("a b/c"),
+                                            tmp.Ruta("\xC3\xB1" "and\xFF")};
+    ASSERT_TRUE(PonerEnPortapapeles(rutas));
+    const QMimeData* m = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(m, nullptr);
+    const QByteArray uris = m->data("text/uri-list");
+    EXPECT_TRUE(uris.startsWith(("file://" + tmp.Ruta()).c_str()));
+    EXPECT_TRUE(uris.contains("caf%E9%20100%25.txt\r\n"));
+    EXPECT_TRUE(m->data("x-special/gnome-copied-files").startsWith("copy\nfile://"));
+    const ListaPortapapeles leida = LeerPortapapeles();
+    EXPECT_EQ(leida.rutas, rutas);
+    EXPECT_FALSE(leida.cortar);
+    EXPECT_TRUE(dialogos.mensajes.empty());
+
+    ASSERT_TRUE(PonerEnPortapapeles({rutas[1]}, true));
+    EXPECT_TRUE(LeerPortapapeles().cortar);
+}
+
+TEST_F(PortapapelesTest, ListsFromOtherProgramsAreRead) {
+    Poner("x-special/gnome-copied-files", "cut\nfile:///home/u/a%20b\nfile:///home/u/c");
+    ListaPortapapeles l = LeerPortapapeles();
+    EXPECT_TRUE(l.cortar);
+    EXPECT_EQ(l.rutas, (std::vector<std::string>{"/home/u/a b", "/home/u/c"}));
+
+    // Another Qt program writes URLs from QString paths.
+    auto* m = new QMimeData;
+    m->setUrls({QUrl::fromLocalFile(QString::fromUtf8("/home/u/ñ x.txt"))});
+    QGuiApplication::clipboard()->setMimeData(m);
+    l = LeerPortapapeles();
+    EXPECT_FALSE(l.cortar);
+    EXPECT_EQ(l.rutas, (std::vector<std::string>{"/home/u/\xC3\xB1 x.txt"}));
+
+    QGuiApplication::clipboard()->setText("file:///etc/hosts\nfile:///tmp/x%20y\n");
+    EXPECT_EQ(LeerPortapapeles().rutas, (std::vector<std::string>{"/etc/hosts", "/tmp/x y"}));
+}
+
+TEST_F(PortapapelesTest, TextThatIsNotAFileListReadsAsEmpty) {
+    QGuiApplication::clipboard()->setText("hello file:///etc/hosts");
+    EXPECT_TRUE(LeerPortapapeles().rutas.empty());
+    QGuiApplication::clipboard()->clear();
+    EXPECT_TRUE(LeerPortapapeles().rutas.empty());
+    Poner("text/uri-list", "https://example.org/\r\n");
+    EXPECT_TRUE(LeerPortapapeles().rutas.empty());
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+TEST_F(PortapapelesTest, DrivesAreNotPutOnTheClipboard) {
+    prueba::UnidadesFijas unidades({{"/", "ext4", "/dev/vda", "", 3},
+                                    {"/media/usb/", "vfat", "/dev/sdb1", "STICK", 7}});
+    QGuiApplication::clipboard()->setText("before");
+    EXPECT_FALSE(PonerEnPortapapeles({tmp.Ruta("a"), "/media/usb/"}));
+    EXPECT_FALSE(PonerEnPortapapeles({"/"}));
+    EXPECT_EQ(dialogos.mensajes, (std::vector<std::string>{"Can't copy drives to clipboard.",
+                                                           "Can't copy drives to clipboard."}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+}
+
+}  // namespace
+}  // namespace quirvex
