@@ -19,7 +19,8 @@ ResultadoCambio EnLaCarpeta(cContenidoVisor& c, const CambioRuta& k) {
         return {};
     }
     if (k.accion == "Rename") {
-        c.SetItemRuta(i, NombreNuevo(k.nuevaRuta));
+        // A drive's new name is its display label, which holds its mount point's slashes.
+        c.SetItemRuta(i, k.tipo == "U" ? k.nuevaRuta : NombreNuevo(k.nuevaRuta));
         return {EfectoCambio::RedibujarItem, i};
     }
     return {EfectoCambio::Refrescar, i};

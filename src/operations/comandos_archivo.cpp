@@ -81,8 +81,8 @@ std::string CrearCarpetaNueva(const std::string& carpeta, OyenteCambios* oyente)
         const std::string ruta = NombreLibre(base, true);
         error = BajoNivel().CrearCarpeta(ruta);
         if (error == 0) {
-            if (oyente) oyente->ActualizarRuta(AgregarBarra(carpeta), NombreDe(ruta), "",
-                                               TIPO_CARPETA, "CreatedFolder");
+            if (oyente) oyente->ActualizarRuta(CambioRuta{AgregarBarra(carpeta), NombreDe(ruta), "",
+                                               TIPO_CARPETA, "CreatedFolder"});
             return ruta;
         }
         if (!BajoNivel().Es(error, ErrorComun::YaExiste)) break;
@@ -110,7 +110,7 @@ bool cRenombrar::CrearArchivo(const std::string& nuevo) {
         Avisar(ConMotivo(16, error), Texto(General, 53));
         return false;
     }
-    if (oyente) oyente->ActualizarRuta(AgregarBarra(carpeta), nuevo, "", TIPO_ARCHIVO, "Created");
+    if (oyente) oyente->ActualizarRuta(CambioRuta{AgregarBarra(carpeta), nuevo, "", TIPO_ARCHIVO, "Created"});
     return true;
 }
 
@@ -123,8 +123,8 @@ bool cRenombrar::CambiarEtiqueta(const std::string& nuevo) {
     const std::string antes = EtiquetaUnidad(AgregarBarra(unidad));
     ListarUnidades();
     const std::string despues = nuevo + " (" + SinBarraFinal(unidad) + ")";
-    if (oyente) oyente->ActualizarRuta(TextoMiPC(), antes.empty() ? anterior : antes, despues,
-                                       TIPO_UNIDAD, "Rename");
+    if (oyente) oyente->ActualizarRuta(CambioRuta{TextoMiPC(), antes.empty() ? anterior : antes, despues,
+                                       TIPO_UNIDAD, "Rename"});
     return true;
 }
 
@@ -145,7 +145,7 @@ bool cRenombrar::Renombrar(const std::string& nuevo) {
         }
         tipoItem = visor->GetTipoAFiles(i);
     }
-    if (oyente) oyente->ActualizarRuta(AgregarBarra(carpeta), anterior, destino, tipoItem, "Rename");
+    if (oyente) oyente->ActualizarRuta(CambioRuta{AgregarBarra(carpeta), anterior, destino, tipoItem, "Rename"});
     return true;
 }
 

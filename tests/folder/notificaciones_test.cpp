@@ -151,6 +151,12 @@ TEST_F(CambiosRutaTest, DrivesReloadOnlyTheDriveList) {
     const auto k = Cambio("/media/usb/", "", "U", "Added");
     EXPECT_EQ(AplicarCambioRuta(unidades, k).efecto, EfectoCambio::RecargarUnidades);
     EXPECT_EQ(AplicarCambioRuta(carpeta, k).efecto, EfectoCambio::Ninguno);
+
+    // A new label keeps the whole display name, slashes of the mount point included.
+    const std::string antes = unidades.Items[0].Nombre;
+    const auto r = AplicarCambioRuta(unidades, Cambio(TextoMiPC(), antes, "U", "Rename", "DATA (/)"));
+    ASSERT_EQ(r.efecto, EfectoCambio::RedibujarItem);
+    EXPECT_EQ(unidades.Items[static_cast<size_t>(r.item)].Nombre, "DATA (/)");
 }
 
 std::vector<RegistroNotificacion> Esperar(Vigilante& v, size_t minimo) {
