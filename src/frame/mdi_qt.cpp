@@ -3,6 +3,8 @@
 
 #include "frame/mdi_qt.h"
 
+#include "operations/frm_operaciones_qt.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -54,9 +56,11 @@ MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
     cliente_ = new QWidget(this);
     cliente_->setObjectName("cliente");
     cliente_->installEventFilter(this);
-    frmOperaciones_ = new QWidget(cliente_);
-    frmOperaciones_->setObjectName("frmOperaciones");
-    frmOperaciones_->hide();
+    auto* operaciones = new frmOperaciones(mTareas(), cliente_);
+    operaciones->hide();
+    connect(operaciones, &frmOperaciones::TituloCambiado, this,
+            [this](const QString& titulo) { SetTextoTab(1, titulo, true); });
+    frmOperaciones_ = operaciones;
     auto* capas = new QVBoxLayout(this);
     capas->setContentsMargins(0, 0, 0, 0);
     capas->setSpacing(0);
@@ -160,6 +164,9 @@ void MDI::SALIR() {
     frmAcerca_->hide();
     for (VentanaTab* v : VentanasTab_)
         if (v && EsCarpeta(v)) v->PreUnload();
+    // A copy under way is canceled the designed way (its partial target removed) before the
+    // program ends; when this runs inside the engine's yield, the engine unwinds first.
+    mTareas().CancelarTodo();
     close();
     if (alTerminar_)
         alTerminar_();

@@ -3,10 +3,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "frame/tab_falsa_qt.h"
 #include "pane/frm_main_qt.h"
+#include "operations/tareas.h"
 #include "pane/visor_qt.h"
 
 namespace quirvex::prueba {
@@ -66,6 +69,38 @@ TEST_F(CambiosMarco, TheFrameListensToTheEngineAndPassesItsReportsOn) {
     // What the engine reports after it writes a file, as the frame hears it.
     static_cast<OyenteCambios&>(*m).ActualizarRuta(CambioRuta{carpeta, "made.bin", "", "A", "Created"});
     EXPECT_TRUE(Esperar([&] { return Muestra(a, "made.bin"); }));
+}
+
+}  // namespace
+}  // namespace quirvex::prueba
+
+namespace quirvex::prueba {
+namespace {
+
+TEST_F(CambiosMarco, QuittingDuringACopyCancelsItAndLeavesNoPartialFile) {
+    const std::string origen = tmp.Archivo("src/big.bin", 4 << 20);
+    const std::string destino = tmp.Carpeta("dst");
+    auto m = MarcoReal(Q(destino));
+    m->SetAlTerminar([] {});
+    mTareas().SetTamanoTramo(64 << 10);  // many chunks, each one a chance to quit
+    const auto i = mTareas().AgregarOperacion(TIPO_COPIAR, tmp.Ruta("src/"), destino, {origen});
+    bool quitado = false;
+    // Quit from inside the engine's yield, as a click on the window's close box would.
+    auto* temporizador = new QTimer(m.get());
+    QObject::connect(temporizador, &QTimer::timeout, m.get(), [&] {
+        if (!quitado && mTareas().Ocupado()) {
+            quitado = true;
+            m->SALIR();
+        }
+    });
+    temporizador->start(1);
+    EXPECT_TRUE(Esperar([&] {
+        return quitado && !mTareas().Ocupado() &&
+               mTareas().Operaciones()[static_cast<size_t>(i)].Estado == ESTADO_CANCELADA;
+    }));
+    mTareas().SetTamanoTramo(0);
+    EXPECT_FALSE(std::filesystem::exists(destino + "big.bin"));
+    EXPECT_TRUE(std::filesystem::exists(origen));
 }
 
 }  // namespace
