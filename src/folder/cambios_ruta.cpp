@@ -1,14 +1,10 @@
 #include "folder/cambios_ruta.h"
 
+#include "folder/rutas.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
 namespace {
-
-std::string NombreNuevo(const std::string& nuevaRuta) {
-    const auto barra = nuevaRuta.rfind(SepRuta);
-    return barra == std::string::npos ? nuevaRuta : nuevaRuta.substr(barra + 1);
-}
 
 ResultadoCambio EnLaCarpeta(cContenidoVisor& c, const CambioRuta& k) {
     const std::int64_t i = c.GetIndexItem(k.nombre);
@@ -20,7 +16,7 @@ ResultadoCambio EnLaCarpeta(cContenidoVisor& c, const CambioRuta& k) {
     }
     if (k.accion == "Rename") {
         // A drive's new name is its display label, which holds its mount point's slashes.
-        c.SetItemRuta(i, k.tipo == "U" ? k.nuevaRuta : NombreNuevo(k.nuevaRuta));
+        c.SetItemRuta(i, k.tipo == "U" ? k.nuevaRuta : NombreDe(k.nuevaRuta));
         return {EfectoCambio::RedibujarItem, i};
     }
     return {EfectoCambio::Refrescar, i};
@@ -36,8 +32,8 @@ ResultadoCambio AplicarCambioRuta(cContenidoVisor& c, const CambioRuta& k) {
         if (R.compare(0, propia.size(), propia) != 0) return {};
         if (k.accion == "Deleted") return {EfectoCambio::IrAMiPC};
         if (k.accion != "Rename") return {};
-        c.RutaActual = k.ubicacion + NombreNuevo(k.nuevaRuta) + SepRuta + R.substr(propia.size());
-        if (R.size() == propia.size()) c.NombreCarpeta = NombreNuevo(k.nuevaRuta);
+        c.RutaActual = k.ubicacion + NombreDe(k.nuevaRuta) + SepRuta + R.substr(propia.size());
+        if (R.size() == propia.size()) c.NombreCarpeta = NombreDe(k.nuevaRuta);
         return {EfectoCambio::NuevaUbicacion};
     }
     if (k.tipo == "U" && c.EnMiPC() && (k.accion == "Added" || k.accion == "Deleted"))

@@ -5,29 +5,6 @@
 
 namespace quirvex {
 
-std::string AgregarBarra(const std::string& ruta) {
-    if (!ruta.empty() && ruta.back() == SepRuta) return ruta;
-    return ruta + SepRuta;
-}
-
-std::string SinBarraFinal(const std::string& ruta) {
-    std::string r = ruta;
-    while (r.size() > 1 && r.back() == SepRuta) r.pop_back();
-    return r;
-}
-
-std::string CarpetaDe(const std::string& ruta) {
-    const std::string r = SinBarraFinal(ruta);
-    const auto barra = r.rfind(SepRuta);
-    return barra == std::string::npos ? std::string() : r.substr(0, barra);
-}
-
-std::string NombreDe(const std::string& ruta) {
-    const std::string r = SinBarraFinal(ruta);
-    const auto barra = r.rfind(SepRuta);
-    return barra == std::string::npos ? r : r.substr(barra + 1);
-}
-
 std::string CambiarRaiz(const std::string& texto, const std::string& raizVieja,
                         const std::string& raizNueva) {
     const std::string vieja = AgregarBarra(raizVieja);

@@ -6,17 +6,9 @@
 #include <cstdint>
 #include <string>
 
-namespace quirvex {
+#include "folder/rutas.h"
 
-// Appends the separator when missing ("" gives "/").
-std::string AgregarBarra(const std::string& ruta);
-// Drops trailing separators, keeping "/" itself.
-std::string SinBarraFinal(const std::string& ruta);
-// The text before the last separator of the path (trailing separators ignored): "/a/b" → "/a",
-// "/a" → "".
-std::string CarpetaDe(const std::string& ruta);
-// The last component: "/a/b/" → "b".
-std::string NombreDe(const std::string& ruta);
+namespace quirvex {
 
 // Moves a path from one root to another: when the text begins with AgregarBarra(raizVieja)
 // that beginning becomes AgregarBarra(raizNueva); any other text comes back unchanged. Only the

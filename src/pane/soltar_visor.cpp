@@ -1,15 +1,8 @@
 #include "pane/soltar_visor.h"
 
+#include "folder/rutas.h"
+
 namespace quirvex {
-namespace {
-
-std::string CarpetaDe(std::string ruta) {
-    while (ruta.size() > 1 && ruta.back() == SepRuta) ruta.pop_back();
-    const auto b = ruta.rfind(SepRuta);
-    return b == std::string::npos ? std::string() : ruta.substr(0, b + 1);
-}
-
-}  // namespace
 
 PreparacionSoltar PrepararSoltar(const std::vector<std::string>& rutas, const cContenidoVisor& c) {
     PreparacionSoltar p;
@@ -19,11 +12,11 @@ PreparacionSoltar PrepararSoltar(const std::vector<std::string>& rutas, const cC
     }
     p.destino = c.RutaActual;
     for (const auto& r : rutas) {
-        if (r.empty() || CarpetaDe(r) == p.destino) continue;
+        if (r.empty() || AgregarBarra(CarpetaDe(r)) == p.destino) continue;
         p.rutas.push_back(r);
     }
     if (p.rutas.empty()) return p;
-    p.origen = CarpetaDe(p.rutas.front());
+    p.origen = AgregarBarra(CarpetaDe(p.rutas.front()));
     p.resultado = ResultadoSoltar::Listo;
     return p;
 }
