@@ -66,7 +66,7 @@ bool cDistribucionVisor::SetViewMode(int modo, TablaItems& items, std::size_t nI
     if (modo == MODO_DETALLES && g_.ModoVer == 1) return false;
     if (modo == MODO_ICONOS && g_.ModoVer == 0 && !g_.ModoPreview) return false;
     CambiarModo(modo);
-    FixLabels(items, nItems);
+    InvalidarEtiquetas(items, nItems);
     ReubicarIconos(anchoUtil_, altoViewport_, altoCabecera_);
     return true;
 }
@@ -99,6 +99,14 @@ void cDistribucionVisor::FixLabels(TablaItems& items, std::size_t nItems) const 
     const int ancho = AnchoEtiqueta();
     for (std::size_t i = 0; i < n; ++i) {
         items[i].TextoLinea = AjustarTexto(items[i].Nombre, ancho, 1, anchoPuntos_, medir_);
+        items[i].TextoIcono.clear();
+    }
+}
+
+void cDistribucionVisor::InvalidarEtiquetas(TablaItems& items, std::size_t nItems) const {
+    const std::size_t n = std::min(nItems, items.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        items[i].TextoLinea.clear();
         items[i].TextoIcono.clear();
     }
 }

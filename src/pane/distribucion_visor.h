@@ -73,6 +73,9 @@ public:
     // altoCabecera: the band above the items (the details header), 0 when there is none.
     void ReubicarIconos(int anchoUtil, int altoViewport, int altoCabecera);
 
+    // Forgets the fitted labels of the first nItems items; they are fitted again when drawn,
+    // so a change of cell size costs nothing for the items never shown.
+    void InvalidarEtiquetas(TablaItems& items, std::size_t nItems) const;
     // One-line labels (TextoLinea) for the first nItems items; empties the two-line cache.
     void FixLabels(TablaItems& items, std::size_t nItems) const;
     // The two-line grid label, computed into TextoIcono when that cache is empty.

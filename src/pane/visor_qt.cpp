@@ -248,7 +248,8 @@ void cVisor::RedibujarTodo() {
         return;
     }
     avisadas_.clear();
-    FixLabels();
+    // A load brings fresh items whose labels are fitted as they are drawn: fitting all of a
+    // 100,000-entry folder up front would measure every name.
     ReubicarIconos();
     strBarraEstado_ = QString::fromStdString(
         TextoEstadoCarga(contenido_, QLocale().decimalPoint().toStdString()));
