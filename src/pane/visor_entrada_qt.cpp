@@ -110,7 +110,7 @@ EstadoTeclado cVisor::EstadoTeclas() const {
     e.actual = seleccion_.sActual();
     e.n = nItems();
     e.columnas = std::max(g.IcoEX, 1);
-    e.pagina = FilasPorPagina(picM_->height() - dist_.AltoCabecera(), g.IcoH);
+    e.pagina = dist_.FilasPagina();
     e.detalles = g.ModoVer == MODO_DETALLES;
     e.puedeAtras = contenido_.IndexHistorial() >= 1;
     e.puedeAdelante = contenido_.IndexHistorial() != contenido_.UboundHistorial();
