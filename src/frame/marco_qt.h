@@ -42,6 +42,10 @@ public:
     virtual void MostrarAcerca() {}
     // The exit commands of the tab windows.
     virtual void SALIR() {}
+    // The "New Tab" command, and a new tab opened behind the current one at the locations
+    // separated by '\n' (a Shift double click on a folder).
+    virtual void cmdNuevoTab_Click() {}
+    virtual void NuevoTabVisor(const QString& /*lista*/) {}
 };
 
 class MarcoNulo final : public Marco {

@@ -79,8 +79,8 @@ public:
     void IntercambiarTabs(int a, int b, bool bloquear);
     void MoverTab(int desde, int hasta);
     void ReasignarTab(int indice);
-    void NuevoTabVisor(const QString& lista);
-    void cmdNuevoTab_Click();
+    void NuevoTabVisor(const QString& lista) override;
+    void cmdNuevoTab_Click() override;
     void e_tabB_Click(int indice);
     void tabB_MouseDown(int indice, Qt::MouseButton boton);
     void tabB_MouseMove(int indice, Qt::MouseButtons botones);

@@ -246,6 +246,15 @@ int cDistribucionVisor::ItemEnPunto(const TablaItems& items, int nItems, int val
     return ItemEnFila(items, nItems, fila, x, static_cast<int>(enContenido % g_.IcoH));
 }
 
+bool cDistribucionVisor::DespuesDelUltimo(int nItems, int valor, int x, int y) const {
+    if (y < altoCabecera_) return false;
+    const std::int64_t fila =
+        (static_cast<std::int64_t>(y) - altoCabecera_ + std::max(valor, 0)) / g_.IcoH;
+    if (g_.ModoVer == 1) return fila >= nItems;
+    const int columna = x < g_.IcoGL ? 0 : std::min((x - g_.IcoGL) / g_.IcoW, g_.IcoEX - 1);
+    return fila * g_.IcoEX + columna >= nItems;
+}
+
 bool cDistribucionVisor::EnEtiquetaDetalles(const ItemCarpeta& item, int x) const {
     const int anchoTexto = std::min(medir_(item.Nombre), anchoColumnaNombre_);
     return x <= g_.IcoDW + g_.IcoDL + 2 + anchoTexto;

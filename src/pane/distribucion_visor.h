@@ -131,6 +131,9 @@ public:
                    int y) const;
     // Item under a point of the viewport for a scroll value, or -1.
     int ItemEnPunto(const TablaItems& items, int nItems, int valor, int x, int y) const;
+    // Whether a point of the viewport lies past the last item: its cell (the nearest column
+    // for points beside the grid) comes after item nItems − 1. False over the header.
+    bool DespuesDelUltimo(int nItems, int valor, int x, int y) const;
 
 private:
     int ItemEnFila(const TablaItems& items, int nItems, int fila, int x, int y) const;

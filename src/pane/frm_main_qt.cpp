@@ -4,10 +4,10 @@
 
 #include "folder/abrir.h"
 #include "folder/cambios_ruta.h"
-#include "folder/elegir_programa_qt.h"
 #include "frame/direccion.h"
 
 #include <QFontMetrics>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -16,6 +16,8 @@
 #include "folder/tabla_unidades.h"
 #include "pane/ajustar_texto.h"
 #include "pane/formato_visor.h"
+#include "pane/interaccion_qt.h"
+#include "pane/menus_visor_qt.h"
 #include "pane/visor_qt.h"
 #include "platform/dialogos.h"
 #include "platform/sistema_archivos.h"
@@ -113,8 +115,11 @@ frmMain::frmMain(Marco* marco, int id, QWidget* padre)
       marco_(marco ? marco : &marcoNulo_),
       id_(id),
       picRutas_(new BarraRutas(this)),
-      altoRutas_(marco ? 0 : ALTO_RUTAS) {
+      altoRutas_(marco ? 0 : ALTO_RUTAS),
+      menus_(new cMenusVisor(this, [this](std::string_view n) { return Habilitable(n); })) {
     setObjectName(QStringLiteral("frmMain"));
+    menus_->alElegir = [this](std::string_view n) { EjecutarComando(n); };
+    menus_->alAbrir = [this](std::string_view n) { PrepararMenu(n); };
     picRutas_->setVisible(altoRutas_ > 0);
     setMinimumSize(15, 15);
     connect(picRutas_, &BarraRutas::EtiquetaPulsada, this, [this](int k) {
@@ -173,11 +178,19 @@ void frmMain::MouseWheel(int distancia) {
 
 void frmMain::AbrirArchivo(const QString& ruta) {
     const std::string r = QFile::encodeName(ruta).toStdString();
-    if (AbrirConShell(r) == ResultadoAbrir::SinPrograma) ElegirProgramaYAbrir(r, this);
+    if (AbrirConShell(r) == ResultadoAbrir::SinPrograma)
+        InteraccionVentanas().ElegirPrograma(r, this);
 }
 
 void frmMain::ActualizarRuta(const CambioRuta& cambio) {
     for (cVisor* v : Visores_) v->SeguirCambio(AplicarCambioRuta(v->Contenido(), cambio));
+}
+
+void frmMain::OyenteTab::ActualizarRuta(const CambioRuta& cambio) {
+    if (f_.marco_ == &f_.marcoNulo_)
+        f_.ActualizarRuta(cambio);
+    else
+        f_.marco_->ActualizarRuta(cambio);
 }
 
 bool frmMain::EsTabActual() const { return marco_->EsTabActual(this); }
@@ -320,6 +333,7 @@ void frmMain::MostrarInfoAVisor() {
 }
 
 void frmMain::SetIdioma() {
+    menus_->SetIdioma();
     for (cVisor* v : Visores_) {
         v->picD()->update();
         v->DibujarNombreCarpeta();
@@ -341,12 +355,15 @@ void frmMain::Form_Resize() {
     if (size() == tamanoAnterior_) return;
     tamanoAnterior_ = size();
     const int w = width();
-    const int alto = std::max(height() - altoRutas_, 0);
-    picRutas_->setGeometry(0, 0, w, altoRutas_);
+    const int altoMenu = menus_->Barra()->sizeHint().height();
+    menus_->Barra()->setGeometry(0, 0, w, altoMenu);
+    const int y = altoMenu + altoRutas_;
+    const int alto = std::max(height() - y, 0);
+    picRutas_->setGeometry(0, altoMenu, w, altoRutas_);
     const int n = std::max(nVisores(), 1);
     const int ancho = w / n;  // the remainder stays empty at the right edge
     for (int k = 0; k < nVisores(); ++k)
-        Visores_[static_cast<size_t>(k)]->setGeometry(ancho * k, altoRutas_, ancho, alto);
+        Visores_[static_cast<size_t>(k)]->setGeometry(ancho * k, y, ancho, alto);
 }
 
 void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }
@@ -360,6 +377,9 @@ bool frmMain::eventFilter(QObject* objeto, QEvent* e) {
         case QEvent::Wheel:
         case QEvent::KeyPress:
         case QEvent::FocusIn:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
             break;
         default:
             return false;

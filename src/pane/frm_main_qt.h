@@ -9,15 +9,19 @@
 
 #include <QWidget>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/marco_qt.h"
 #include "frame/ventana_tab_qt.h"
+#include "operations/tareas.h"
 #include "pane/busqueda_tecleada.h"
+#include "pane/menus_visor.h"
 
 namespace quirvex {
 
 class cVisor;
+class cMenusVisor;
 
 // The row of clickable path segments of the active pane.
 class BarraRutas final : public QWidget {
@@ -80,6 +84,7 @@ public:
     void MouseWheel(int distancia) override;
     void AbrirArchivo(const QString& ruta) override;
     void ActualizarRuta(const CambioRuta& cambio) override;
+    void SetCopiarPegarHabilitado(bool habilitado) override;
 
     // Panes.
     bool AgregarVisor(const std::string& ruta);
@@ -96,14 +101,49 @@ public:
     // The frame follows the active pane after it loaded a location.
     void VisorCargado(cVisor* visor);
     void SetMarco(Marco* marco);
+    // Where the file commands report what they change: the frame's broadcast, or this
+    // window's own panes while there is no frame.
+    OyenteCambios* Oyente() { return &oyente_; }
+
+    // Menus and commands (frm_main_comandos_qt.cpp). Commands act on the active pane.
+    cMenusVisor& Menus() { return *menus_; }
+    static bool TieneComando(std::string_view nombre);
+    void EjecutarComando(std::string_view nombre);
+    ContextoMenus Contexto() const;
+    // The item menu (mnuPA) and the background menu (mnuPC) of the active pane, prepared
+    // and shown at a global point.
+    void MostrarMenuItem(const QPoint& global);
+    void MostrarMenuFondo(const QPoint& global);
+    // The drop menu (mnuPD): OpcionDrop, -1 cancel (also when closed without a choice),
+    // 1 copy, 2 move.
+    int PedirOpcionDrop(const QPoint& global);
+    int OpcionDrop = -1;
+    // "&Open": the current item as a double click opens it, or every selected file.
+    void mnuPAabrir_Click();
+    // The mouse buttons of the drag over a pane, recorded while they are held.
+    Qt::MouseButtons BotonArrastre() const { return botonArrastre_; }
+    void SetBotonArrastre(Qt::MouseButtons b) { botonArrastre_ = b; }
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    class OyenteTab final : public OyenteCambios {
+    public:
+        explicit OyenteTab(frmMain& f) : f_(f) {}
+        void ActualizarRuta(const CambioRuta& cambio) override;
+
+    private:
+        frmMain& f_;
+    };
+
     cVisor* CrearVisor();
     void RenumerarVisores();
+    void PrepararMenu(std::string_view nombre);
+    void LlenarHistorial(std::string_view nombre, bool atras);
+    void LlenarAbrirCon();
+    bool Habilitable(std::string_view nombre) const;
 
     Marco* marco_;
     MarcoNulo marcoNulo_;
@@ -117,6 +157,10 @@ private:
     BarraRutas* picRutas_;
     int altoRutas_;  // the pane's own row of path buttons shows only without a frame
     QSize tamanoAnterior_;
+    OyenteTab oyente_{*this};
+    bool copiarPegar_ = true;
+    cMenusVisor* menus_;  // after copiarPegar_, which its construction reads
+    Qt::MouseButtons botonArrastre_ = Qt::LeftButton;
 };
 
 // The pane index at the start of a surface's tag text, or -1.

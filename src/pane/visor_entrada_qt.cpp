@@ -1,6 +1,6 @@
-// cVisor's input: clicks and double clicks on items, the few keys handled here (Backspace,
-// Enter, type-ahead), the wheel, the scroll bar, the tree area with its splitter, and the path
-// buttons.
+// cVisor's input: the routing of a surface's events, the key map of the item area, the wheel,
+// the scroll bar, the tree area with its splitter, and the path buttons. The mouse on the
+// items and drag and drop are in visor_raton_qt.cpp.
 
 #include <QFile>
 #include <QFileSystemModel>
@@ -10,7 +10,6 @@
 #include <QTreeView>
 #include <QWheelEvent>
 
-#include "pane/busqueda_tecleada.h"
 #include "pane/formato_visor.h"
 #include "pane/frm_main_qt.h"
 #include "pane/visor_qt.h"
@@ -24,15 +23,7 @@ bool cVisor::EventoSuperficie(TipoSuperficie tipo, QEvent* e) {
     if (t == QEvent::MouseButtonPress && tipo != TipoSuperficie::Separador)
         frmM_->SetAVisor(indice_);
     switch (tipo) {
-        case TipoSuperficie::Items:
-            if (t == QEvent::MouseButtonPress) return picVisor_MouseDown(static_cast<QMouseEvent*>(e));
-            if (t == QEvent::MouseButtonDblClick) return picVisor_DblClick(static_cast<QMouseEvent*>(e));
-            if (t == QEvent::KeyPress) return picVisor_KeyDown(static_cast<QKeyEvent*>(e));
-            if (t == QEvent::Wheel) {
-                MouseWheel(static_cast<QWheelEvent*>(e)->angleDelta().y());
-                return true;
-            }
-            return false;
+        case TipoSuperficie::Items: return EventoItems(e);
         case TipoSuperficie::Barra:
             if (t == QEvent::Wheel) {
                 MouseWheel(static_cast<QWheelEvent*>(e)->angleDelta().y());
@@ -44,56 +35,139 @@ bool cVisor::EventoSuperficie(TipoSuperficie tipo, QEvent* e) {
     }
 }
 
-bool cVisor::picVisor_MouseDown(QMouseEvent* e) {
-    picM_->setFocus(Qt::MouseFocusReason);
-    const QPoint pos = e->position().toPoint();
-    const int item = dist_.ItemEnPunto(contenido_.Items, nItems(), vsbValue(), pos.x(), pos.y());
-    ItemPulsado = item;
-    if (e->button() != Qt::LeftButton && e->button() != Qt::RightButton) return true;
-    if (item < 0) {
-        if (!(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
-            seleccion_.DeseleccionarTodo();
-        return true;
+bool cVisor::EventoItems(QEvent* e) {
+    switch (e->type()) {
+        case QEvent::MouseButtonPress: return picVisor_MouseDown(static_cast<QMouseEvent*>(e));
+        case QEvent::MouseButtonRelease: return picVisor_MouseUp(static_cast<QMouseEvent*>(e));
+        case QEvent::MouseMove: return picVisor_MouseMove(static_cast<QMouseEvent*>(e));
+        case QEvent::MouseButtonDblClick: return picVisor_DblClick(static_cast<QMouseEvent*>(e));
+        case QEvent::KeyPress: return picVisor_KeyDown(static_cast<QKeyEvent*>(e));
+        case QEvent::DragEnter:
+        case QEvent::DragMove: return picM_OLEDragOver(static_cast<QDragMoveEvent*>(e));
+        case QEvent::Drop: return picM_OLEDragDrop(static_cast<QDropEvent*>(e));
+        case QEvent::Wheel:
+            MouseWheel(static_cast<QWheelEvent*>(e)->angleDelta().y());
+            return true;
+        default: return false;
     }
-    if (e->modifiers() & Qt::ShiftModifier) {
-        seleccion_.SeleccionarConModo(item, Opciones().SelectionMode, dist_.Geometria().IcoEX);
-    } else if (e->modifiers() & Qt::ControlModifier) {
-        seleccion_.SELECCIONAR(item, SEL_ALTERNAR, true);
-    } else if (!seleccion_.Seleccionado(item) || e->button() == Qt::LeftButton) {
-        // A right press on a selected item keeps the selection for the menu that follows.
-        if (!(e->button() == Qt::RightButton && seleccion_.Seleccionado(item)))
-            seleccion_.SELECCIONAR(item, SEL_EXCLUSIVA, seleccion_.nSel() != 1 ||
-                                                            !seleccion_.Seleccionado(item));
-    }
-    return true;
 }
 
-bool cVisor::picVisor_DblClick(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton) return true;
-    const QPoint pos = e->position().toPoint();
-    const int item = dist_.ItemEnPunto(contenido_.Items, nItems(), vsbValue(), pos.x(), pos.y());
-    if (item >= 0) AbrirItem(item);
-    return true;
+// --- keys ---
+
+namespace {
+
+// The pane's key for a Qt key; punctuation follows the key, not the character, so that
+// Shift+comma is the comma key whatever the layout makes of it.
+TeclaVisor TeclaDe(int k, bool shift, char& letra) {
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) {
+        letra = static_cast<char>('A' + (k - Qt::Key_A));
+        return TeclaVisor::Letra;
+    }
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return TeclaVisor::Digito;
+    switch (k) {
+        case Qt::Key_Backspace: return TeclaVisor::Retroceso;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return TeclaVisor::Intro;
+        case Qt::Key_PageUp: return TeclaVisor::RePag;
+        case Qt::Key_PageDown: return TeclaVisor::AvPag;
+        case Qt::Key_End: return TeclaVisor::Fin;
+        case Qt::Key_Home: return TeclaVisor::Inicio;
+        case Qt::Key_Left: return TeclaVisor::Izquierda;
+        case Qt::Key_Up: return TeclaVisor::Arriba;
+        case Qt::Key_Right: return TeclaVisor::Derecha;
+        case Qt::Key_Down: return TeclaVisor::Abajo;
+        case Qt::Key_Space: return TeclaVisor::Espacio;
+        case Qt::Key_Menu: return TeclaVisor::Menu;
+        case Qt::Key_Comma: return TeclaVisor::Coma;
+        case Qt::Key_Minus: return TeclaVisor::Guion;
+        case Qt::Key_Period: return TeclaVisor::Punto;
+        case Qt::Key_Ntilde: return TeclaVisor::Enie;
+        default: break;
+    }
+    if (!shift) return TeclaVisor::Otra;
+    switch (k) {
+        case Qt::Key_Less:
+        case Qt::Key_Semicolon: return TeclaVisor::Coma;
+        case Qt::Key_Underscore: return TeclaVisor::Guion;
+        case Qt::Key_Greater:
+        case Qt::Key_Colon: return TeclaVisor::Punto;
+        default: return TeclaVisor::Otra;
+    }
+}
+
+// Shift 1, Ctrl 2, Alt 4; -1 for a combination the map does not know (Meta).
+int Modificadores(Qt::KeyboardModifiers m) {
+    if (m & Qt::MetaModifier) return -1;
+    return (m & Qt::ShiftModifier ? MOD_SHIFT : 0) | (m & Qt::ControlModifier ? MOD_CTRL : 0) |
+           (m & Qt::AltModifier ? MOD_ALT : 0);
+}
+
+}  // namespace
+
+EstadoTeclado cVisor::EstadoTeclas() const {
+    const GeometriaVisor& g = dist_.Geometria();
+    EstadoTeclado e;
+    e.actual = seleccion_.sActual();
+    e.n = nItems();
+    e.columnas = std::max(g.IcoEX, 1);
+    e.pagina = dist_.FilasPagina();
+    e.detalles = g.ModoVer == MODO_DETALLES;
+    e.puedeAtras = contenido_.IndexHistorial() >= 1;
+    e.puedeAdelante = contenido_.IndexHistorial() != contenido_.UboundHistorial();
+    return e;
 }
 
 bool cVisor::picVisor_KeyDown(QKeyEvent* e) {
     if (!TeclasE) return false;
-    switch (e->key()) {
-        case Qt::Key_Backspace:
-            contenido_.SubirNivel();
-            return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            AbrirItem(seleccion_.sActual());
-            return true;
-        default: break;
+    const int mods = Modificadores(e->modifiers());
+    if (mods < 0) return false;
+    char letra = 0;
+    const TeclaVisor tecla = TeclaDe(e->key(), mods & MOD_SHIFT, letra);
+    if (tecla == TeclaVisor::Otra) return false;
+    EjecutarTecla(TraducirTecla(tecla, mods, EstadoTeclas(), letra));
+    return true;
+}
+
+void cVisor::EjecutarTecla(const AccionTecla& a) {
+    const int d = static_cast<int>(a.destino);
+    switch (a.comando) {
+        case ComandoTecla::Seleccionar: seleccion_.SELECCIONAR(d, SEL_EXCLUSIVA, true); break;
+        case ComandoTecla::SeleccionarRango:
+            seleccion_.SeleccionarConModo(d, Opciones().SelectionMode, dist_.Geometria().IcoEX);
+            break;
+        case ComandoTecla::MoverActual:
+            seleccion_.SELECCIONAR(d, SEL_SOLO_ACTUAL, true);
+            RedibujarItems();
+            break;
+        case ComandoTecla::AlternarActual:
+            seleccion_.SetSActual(-1);
+            seleccion_.SELECCIONAR(d, SEL_ALTERNAR, true);
+            break;
+        case ComandoTecla::TextoTecleado: frmM_->AddStrSel(a.texto); return;
+        case ComandoTecla::Abrir: frmM_->mnuPAabrir_Click(); return;
+        case ComandoTecla::SubirNivel: contenido_.SubirNivel(); return;
+        case ComandoTecla::MenuContextual: MenuContextual(d); return;
+        case ComandoTecla::Atras:
+        case ComandoTecla::Adelante:
+            contenido_.GoHistorial(contenido_.IndexHistorial() +
+                                   (a.comando == ComandoTecla::Atras ? -1 : 1));
+            frmM_->ActualizarAtrasAdelante();
+            return;
+        case ComandoTecla::Propiedades:  // the properties window is not part of this build yet
+        case ComandoTecla::Nada: return;
     }
-    const QString texto = e->text();
-    if (texto.size() == 1 && texto[0].isPrint() && !(e->modifiers() & Qt::ControlModifier)) {
-        frmM_->AddStrSel(MayusculasNombre(texto.toStdString()));
-        return true;
+    HacerVisible(d);
+    DibujarBarraDeEstado(d);
+}
+
+void cVisor::MenuContextual(int item) {
+    if (item >= 0 && item < nItems()) {
+        HacerVisible(item);
+        const QRect celda = RectItemEnPantalla(item);
+        frmM_->MostrarMenuItem(picM_->mapToGlobal(celda.isEmpty() ? QPoint() : celda.center()));
+        return;
     }
-    return false;
+    frmM_->MostrarMenuFondo(picM_->mapToGlobal(QPoint(picM_->width() / 3, picM_->height() / 3)));
 }
 
 bool cVisor::vsb_Evento(QEvent* e) {

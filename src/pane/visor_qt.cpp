@@ -7,6 +7,7 @@
 #include <QResizeEvent>
 #include <QTreeView>
 
+#include "folder/abrir.h"
 #include "folder/tabla_unidades.h"
 #include "frame/marco_qt.h"
 #include "pane/accesible_visor_qt.h"
@@ -70,6 +71,7 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
     vsb_ = new SuperficieVisor(this, TipoSuperficie::Barra, this);
     picBarra_ = new SuperficieVisor(this, TipoSuperficie::Separador, this);
     picM_->setFocusPolicy(Qt::StrongFocus);
+    picM_->setAcceptDrops(true);
     picM_->setAccessibleName(QStringLiteral("Items"));
     picBarra_->setCursor(Qt::SplitHCursor);
     picBarra_->hide();
@@ -136,12 +138,19 @@ void cVisor::GoDefaultFolder(const std::string& ruta) { contenido_.GoDefaultFold
 
 bool cVisor::CargarContenido(const std::string& ruta) { return contenido_.CargarContenido(ruta, true); }
 
-void cVisor::AbrirItem(int item) {
-    if (item < 0 || item >= nItems()) return;
-    const ItemCarpeta& it = contenido_.Items[static_cast<size_t>(item)];
-    if (it.Tipo == TIPO_ARCHIVO) return;  // opening files belongs to the associations
-    seleccion_.SetSActual(item);
-    CargarContenido(it.RutaCompleta.empty() ? contenido_.RutaActual + it.Nombre : it.RutaCompleta);
+void cVisor::AbrirItem(int item, bool shift, bool ctrl) {
+    const Apertura a = ICO_DblClick(contenido_, item, shift, ctrl);
+    const QString ruta = QFile::decodeName(QByteArray::fromStdString(a.ruta));
+    switch (a.accion) {
+        case AccionAbrir::Navegar:
+            seleccion_.SetSActual(item);
+            CargarContenido(a.ruta);
+            break;
+        case AccionAbrir::NuevoTab: frmM_->marco().NuevoTabVisor(ruta); break;
+        case AccionAbrir::NuevoVisor: frmM_->AgregarVisor(a.ruta); break;
+        case AccionAbrir::AbrirArchivo: frmM_->AbrirArchivo(ruta); break;
+        case AccionAbrir::Nada: break;
+    }
 }
 
 void cVisor::CambiarModo(int modo) { dist_.CambiarModo(modo); }

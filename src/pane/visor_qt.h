@@ -24,6 +24,7 @@
 #include "folder/iconos_qt.h"
 #include "pane/barra_desplazamiento.h"
 #include "pane/distribucion_visor.h"
+#include "pane/teclado_visor.h"
 #include "pane/oyente_visor.h"
 #include "pane/seleccion_visor.h"
 
@@ -32,6 +33,8 @@ class QFileSystemModel;
 class QMouseEvent;
 class QKeyEvent;
 class QWheelEvent;
+class QDragMoveEvent;
+class QDropEvent;
 
 namespace quirvex {
 
@@ -88,7 +91,9 @@ public:
     void Inicializar();
     void GoDefaultFolder(const std::string& ruta);
     bool CargarContenido(const std::string& ruta);
-    void AbrirItem(int item);
+    // Opens item i as a double click does: Shift opens a location in a new tab, Ctrl in a new
+    // pane; a file goes to its program (or to the chooser when it has none).
+    void AbrirItem(int item, bool shift = false, bool ctrl = false);
     // Carries out what a change on disk means for this pane. Refreshes are gathered: a burst
     // of changes (a copy of many files) lists the folder again once, not once per file.
     void SeguirCambio(const ResultadoCambio& r);
@@ -186,10 +191,21 @@ private:
     void AvisarExtensionDesconocida(const std::string& ext);
     void RecalcularBarra();
 
-    // Input, in visor_entrada_qt.cpp.
-    bool picVisor_MouseDown(QMouseEvent* e);
-    bool picVisor_DblClick(QMouseEvent* e);
+    // Input, in visor_entrada_qt.cpp (keys) and visor_raton_qt.cpp (mouse, drag and drop).
+    bool EventoItems(QEvent* e);
     bool picVisor_KeyDown(QKeyEvent* e);
+    EstadoTeclado EstadoTeclas() const;
+    void EjecutarTecla(const AccionTecla& a);
+    void MenuContextual(int item);
+    bool picVisor_MouseDown(QMouseEvent* e);
+    bool picVisor_MouseUp(QMouseEvent* e);
+    bool picVisor_MouseMove(QMouseEvent* e);
+    bool picVisor_DblClick(QMouseEvent* e);
+    int ItemEn(const QPoint& p) const;
+    void picVisor_OLEStartDrag();
+    bool picM_OLEDragOver(QDragMoveEvent* e);
+    bool picM_OLEDragDrop(QDropEvent* e);
+    void SoltarArchivos(const std::vector<std::string>& rutas, bool derecho, QPoint global);
     bool vsb_Evento(QEvent* e);
     bool picBarra_Evento(QEvent* e);
     void SincronizarArbol();
@@ -220,6 +236,8 @@ private:
     std::vector<std::string> avisadas_;
     int ruedaResto_ = 0;
     int ItemPulsado = -1;
+    QPoint puntoPulsado_;       // where the left button went down on ItemPulsado
+    bool arrastrePosible_ = false;
 
     SuperficieVisor* picBT_;
     SuperficieVisor* picE_;

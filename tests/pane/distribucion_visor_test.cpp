@@ -204,5 +204,25 @@ TEST(DistribucionVisor, HitTestInDetailsModeEndsWithTheName) {
     EXPECT_EQ(r.ancho, 498);
 }
 
+TEST(DistribucionVisor, PointsPastTheLastItem) {
+    cDistribucionVisor d(Medir6);
+    d.ReubicarIconos(300, 300, 0);  // four columns of 74, IcoGL 2
+    const int h = d.Geometria().IcoH;
+    // Ten items: the last row holds items 8 and 9.
+    EXPECT_FALSE(d.DespuesDelUltimo(10, 0, 2 + 74 + 5, 2 * h + 5));   // on item 9's cell
+    EXPECT_TRUE(d.DespuesDelUltimo(10, 0, 2 + 2 * 74 + 5, 2 * h + 5)); // the next cell
+    EXPECT_TRUE(d.DespuesDelUltimo(10, 0, 299, 2 * h + 5));           // beside the grid
+    EXPECT_FALSE(d.DespuesDelUltimo(10, 0, 299, h + 5));              // a full row
+    EXPECT_TRUE(d.DespuesDelUltimo(10, 0, 0, 3 * h + 1));             // below
+    EXPECT_FALSE(d.DespuesDelUltimo(10, h, 2 + 2 * 74 + 5, 5));  // scrolled one row
+    EXPECT_TRUE(d.DespuesDelUltimo(10, h, 2 + 2 * 74 + 5, h + 5));
+    EXPECT_TRUE(d.DespuesDelUltimo(0, 0, 10, 10));                    // an empty folder
+    d.CambiarModo(MODO_DETALLES);
+    d.ReubicarIconos(300, 300, 20);
+    EXPECT_FALSE(d.DespuesDelUltimo(3, 0, 5, 10));  // the header
+    EXPECT_FALSE(d.DespuesDelUltimo(3, 0, 250, 20 + 2 * d.Geometria().IcoH + 1));
+    EXPECT_TRUE(d.DespuesDelUltimo(3, 0, 5, 20 + 3 * d.Geometria().IcoH + 1));
+}
+
 }  // namespace
 }  // namespace quirvex
