@@ -48,7 +48,7 @@ public:
     virtual void NuevoTabVisor(const QString& /*lista*/) {}
 };
 
-class MarcoNulo final : public Marco {
+class MarcoNulo : public Marco {
 public:
     bool EsTabActual(const VentanaTab*) const override { return true; }
     void SetEstadoAtrasAdelante(int, bool) override {}

@@ -57,17 +57,8 @@ public:
 };
 
 // A frame that records new tabs and the commands sent to it.
-class MarcoGrabador final : public Marco {
+class MarcoGrabador final : public MarcoNulo {
 public:
-    bool EsTabActual(const VentanaTab*) const override { return true; }
-    void SetEstadoAtrasAdelante(int, bool) override {}
-    void SetTextoTab(const VentanaTab*, const QString&) override {}
-    void SetDireccion(const QString&, bool) override {}
-    void SetFiltro(const QString&, int) override {}
-    void CancelarBusquedaRapida() override {}
-    void MostrarInfo(const QString&, const QString&) override {}
-    void ActualizarRuta(const CambioRuta&) override {}
-    bool CargaTerminada() const override { return true; }
     void NuevoTabVisor(const QString& lista) override { tabs << lista; }
     void cmdNuevoTab_Click() override { ++nuevos; }
     void SALIR() override { ++salidas; }
