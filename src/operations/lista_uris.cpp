@@ -19,6 +19,7 @@ int ValorHex(char c) {
 
 bool Decodificar(std::string_view texto, std::string& salida) {
     salida.clear();
+    salida.reserve(texto.size());
     for (std::size_t k = 0; k < texto.size(); ++k) {
         if (texto[k] != '%') {
             salida += texto[k];
@@ -46,23 +47,33 @@ bool EmpiezaCon(std::string_view texto, std::string_view prefijo) {
     return true;
 }
 
-// Splits on LF, dropping a CR before it.
-std::vector<std::string_view> Lineas(std::string_view texto) {
-    std::vector<std::string_view> lineas;
-    while (!texto.empty()) {
-        const auto fin = texto.find('\n');
-        std::string_view linea = texto.substr(0, fin);
-        if (!linea.empty() && linea.back() == '\r') linea.remove_suffix(1);
-        lineas.push_back(linea);
-        if (fin == std::string_view::npos) break;
-        texto.remove_prefix(fin + 1);
+// Walks the lines of a text one at a time (split on LF, a CR before it dropped), storing none:
+// a list of millions of blank lines costs one scan. NULs that end the whole text are a C
+// string's terminator that some programs send along, not part of the last line.
+class Lineas {
+public:
+    explicit Lineas(std::string_view texto) : resto_(texto) {
+        while (!resto_.empty() && resto_.back() == '\0') resto_.remove_suffix(1);
     }
-    return lineas;
-}
+    bool Siguiente(std::string_view& linea) {
+        if (resto_.empty()) return false;
+        const auto fin = resto_.find('\n');
+        linea = resto_.substr(0, fin);
+        if (fin == std::string_view::npos)
+            resto_ = {};
+        else
+            resto_.remove_prefix(fin + 1);
+        if (!linea.empty() && linea.back() == '\r') linea.remove_suffix(1);
+        return true;
+    }
+
+private:
+    std::string_view resto_;
+};
 
 std::string_view Recortar(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\0')) s.remove_suffix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
 
@@ -84,10 +95,12 @@ std::string UriDeRuta(const std::string& ruta) {
     return uri;
 }
 
-bool RutaDeUri(const std::string& uri, std::string& ruta) {
-    std::string_view u = uri;
+bool RutaDeUri(std::string_view u, std::string& ruta) {
     if (!EmpiezaCon(u, "file:")) return false;
     u.remove_prefix(5);
+    // Each of these would end the path for some reader, which would then reach a different
+    // file than the one named: the URI is refused whole, never cut.
+    if (u.find_first_of(std::string_view("?#\0", 3)) != std::string_view::npos) return false;
     if (u.substr(0, 2) == "//") {
         u.remove_prefix(2);
         const auto barra = u.find('/');
@@ -97,8 +110,6 @@ bool RutaDeUri(const std::string& uri, std::string& ruta) {
         u.remove_prefix(barra);
     }
     if (u.empty() || u.front() != '/') return false;
-    // A query or fragment is not part of a local path.
-    u = u.substr(0, u.find_first_of("?#"));
     return Decodificar(u, ruta);
 }
 
@@ -108,13 +119,14 @@ std::string TextoListaUris(const std::vector<std::string>& rutas) {
     return texto;
 }
 
-std::vector<std::string> RutasDeListaUris(const std::string& texto) {
+std::vector<std::string> RutasDeListaUris(std::string_view texto) {
     std::vector<std::string> rutas;
-    for (std::string_view linea : Lineas(texto)) {
+    Lineas lineas(texto);
+    std::string ruta;
+    for (std::string_view linea; lineas.Siguiente(linea);) {
         linea = Recortar(linea);
         if (linea.empty() || linea.front() == '#') continue;
-        std::string ruta;
-        if (RutaDeUri(std::string(linea), ruta)) rutas.push_back(std::move(ruta));
+        if (RutaDeUri(linea, ruta)) rutas.push_back(std::move(ruta));
     }
     return rutas;
 }
@@ -125,29 +137,31 @@ std::string TextoArchivosCopiados(const std::vector<std::string>& rutas, bool co
     return texto;
 }
 
-bool RutasDeArchivosCopiados(const std::string& texto, std::vector<std::string>& rutas,
+bool RutasDeArchivosCopiados(std::string_view texto, std::vector<std::string>& rutas,
                              bool& cortar) {
     rutas.clear();
-    const std::vector<std::string_view> lineas = Lineas(texto);
-    if (lineas.empty()) return false;
-    const std::string_view accion = Recortar(lineas.front());
+    Lineas lineas(texto);
+    std::string_view accion;
+    if (!lineas.Siguiente(accion)) return false;
+    accion = Recortar(accion);
     if (accion != "copy" && accion != "cut") return false;
     cortar = accion == "cut";
-    for (std::size_t k = 1; k < lineas.size(); ++k) {
-        const std::string_view linea = Recortar(lineas[k]);
-        std::string ruta;
-        if (!linea.empty() && RutaDeUri(std::string(linea), ruta)) rutas.push_back(std::move(ruta));
+    std::string ruta;
+    for (std::string_view linea; lineas.Siguiente(linea);) {
+        linea = Recortar(linea);
+        if (!linea.empty() && RutaDeUri(linea, ruta)) rutas.push_back(std::move(ruta));
     }
     return true;
 }
 
-bool RutasDeTextoPlano(const std::string& texto, std::vector<std::string>& rutas) {
+bool RutasDeTextoPlano(std::string_view texto, std::vector<std::string>& rutas) {
     rutas.clear();
-    for (std::string_view linea : Lineas(texto)) {
+    Lineas lineas(texto);
+    std::string ruta;
+    for (std::string_view linea; lineas.Siguiente(linea);) {
         linea = Recortar(linea);
         if (linea.empty()) continue;
-        std::string ruta;
-        if (!EmpiezaCon(linea, "file://") || !RutaDeUri(std::string(linea), ruta)) {
+        if (!EmpiezaCon(linea, "file://") || !RutaDeUri(linea, ruta)) {
             rutas.clear();
             return false;
         }

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <string_view>
 
 #include "operations/lista_uris.h"
 #include "operations/rutas_operacion.h"
@@ -17,7 +18,10 @@ const QString FORMATO_URIS = QStringLiteral("text/uri-list");
 const QString FORMATO_COPIADOS = QStringLiteral("x-special/gnome-copied-files");
 
 QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
-std::string Texto8(const QByteArray& b) { return std::string(b.constData(), static_cast<std::size_t>(b.size())); }
+// A view of the bytes, not a copy: a clipboard list may be many megabytes.
+std::string_view Vista(const QByteArray& b) {
+    return std::string_view(b.constData(), static_cast<std::size_t>(b.size()));
+}
 
 void AvisarPortapapeles() {
     DialogosSistema().Mensaje(TEXTO_ERROR_PORTAPAPELES, Texto(General, 0), Botones::Aceptar);
@@ -48,16 +52,21 @@ QMimeData* CrearDatosArchivos(const std::vector<std::string>& rutas, bool cortar
 ListaPortapapeles LeerDatosArchivos(const QMimeData* datos) {
     ListaPortapapeles lista;
     if (!datos) return lista;
-    if (datos->hasFormat(FORMATO_COPIADOS) &&
-        RutasDeArchivosCopiados(Texto8(datos->data(FORMATO_COPIADOS)), lista.rutas, lista.cortar) &&
-        !lista.rutas.empty())
-        return lista;
+    if (datos->hasFormat(FORMATO_COPIADOS)) {
+        const QByteArray copiados = datos->data(FORMATO_COPIADOS);
+        if (RutasDeArchivosCopiados(Vista(copiados), lista.rutas, lista.cortar) && !lista.rutas.empty())
+            return lista;
+    }
     lista = {};
     if (datos->hasFormat(FORMATO_URIS)) {
-        lista.rutas = RutasDeListaUris(Texto8(datos->data(FORMATO_URIS)));
+        const QByteArray uris = datos->data(FORMATO_URIS);
+        lista.rutas = RutasDeListaUris(Vista(uris));
         if (!lista.rutas.empty()) return lista;
     }
-    if (datos->hasText()) RutasDeTextoPlano(datos->text().toStdString(), lista.rutas);
+    if (datos->hasText()) {
+        const QByteArray texto = datos->text().toUtf8();
+        RutasDeTextoPlano(Vista(texto), lista.rutas);
+    }
     return lista;
 }
 

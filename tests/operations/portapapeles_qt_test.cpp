@@ -78,6 +78,28 @@ TEST_F(PortapapelesTest, TextThatIsNotAFileListReadsAsEmpty) {
     EXPECT_TRUE(dialogos.mensajes.empty());
 }
 
+// The same lists reach a pane by drag and drop: whatever carries them, a URI that would be cut
+// to another path is dropped from the list, and blank lines cost nothing.
+TEST_F(PortapapelesTest, ClipboardAndDropListsRefuseUrisThatWouldBeCutShort) {
+    const std::string uno = tmp.Archivo("uno");
+    const QByteArray lista = "file:///etc/passwd#x\r\nfile:///etc/passwd?y\r\n"
+                             "file://elsewhere/etc/passwd\r\n" +
+                             QByteArray::fromStdString("file://" + uno) + "\r\n";
+    QMimeData arrastre;
+    arrastre.setData("text/uri-list", lista);
+    EXPECT_EQ(LeerDatosArchivos(&arrastre).rutas, (std::vector<std::string>{uno}));
+    QMimeData copiados;
+    copiados.setData("x-special/gnome-copied-files", "cut\nfile:///etc/passwd#x\n");
+    EXPECT_TRUE(LeerDatosArchivos(&copiados).rutas.empty());
+    QMimeData texto;
+    texto.setText(QStringLiteral("file:///etc/passwd?x=1\n"));
+    EXPECT_TRUE(LeerDatosArchivos(&texto).rutas.empty());
+
+    Poner("text/uri-list", QByteArray(20 * 1024 * 1024, '\n') + QByteArray::fromStdString("file://" + uno));
+    EXPECT_EQ(LeerPortapapeles().rutas, (std::vector<std::string>{uno}));
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
 TEST_F(PortapapelesTest, DrivesAreNotPutOnTheClipboard) {
     prueba::UnidadesFijas unidades({{"/", "ext4", "/dev/vda", "", 3},
                                     {"/media/usb/", "vfat", "/dev/sdb1", "STICK", 7}});
