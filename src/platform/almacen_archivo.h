@@ -11,6 +11,7 @@
 // process ends; tests may swap in their own with SetArchivoRegistro or build extra instances on
 // a path of their choosing with CrearAlmacenArchivo.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -48,6 +49,24 @@ public:
     // holds either its old text or the whole new one.
     virtual bool Actualizar(const std::function<CambioArchivo(const LecturaArchivo&)>& cambio) = 0;
 };
+
+// The steps of a replacement that decide what a crash leaves behind: the temporary file's data
+// must be on the disk before the rename makes it the store, and the folder synced after, or a
+// power cut can leave an empty store under the final name. They sit behind their own seam so a
+// test can see their order and fail any of them. Each returns 0 or the system's error number.
+class PasosReemplazo {
+public:
+    virtual ~PasosReemplazo() = default;
+    // Flushes the data of the open file `manejador` (the temporary file at `ruta`).
+    virtual int SincronizarArchivo(std::intptr_t manejador, const std::string& ruta) = 0;
+    virtual int Renombrar(const std::string& de, const std::string& a) = 0;
+    virtual int SincronizarCarpeta(const std::string& carpeta) = 0;
+};
+
+// The system's own steps.
+PasosReemplazo& PasosReemplazoReales();
+// Replaces the steps every store takes; nullptr restores the real ones. For tests.
+void SetPasosReemplazo(PasosReemplazo* pasos);
 
 // The store of this user: $XDG_CONFIG_HOME/Ubrel/Halvord.reg, ~/.config when the variable is
 // unset, empty or not an absolute path. Looked up again on every use.

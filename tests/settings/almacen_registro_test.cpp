@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,6 +50,7 @@ protected:
             ::unsetenv("XDG_CONFIG_HOME");
         }
         SetArchivoRegistro(nullptr);
+        SetPasosReemplazo(nullptr);
         fs::remove_all(carpeta_);
     }
     fs::path Archivo() const { return carpeta_ / "Ubrel" / "Halvord.reg"; }
@@ -212,6 +215,50 @@ TEST_F(AlmacenEnCarpeta, LeftoverTemporaryFileFromACrashChangesNothing) {
     EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Max Width", 0), 300);
     EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 0), 1);
     EXPECT_FALSE(fs::exists(Archivo().string() + ".tmp"));
+}
+
+// Records the steps of each replacement by file name and carries them out for real; one kind
+// of step can be made to fail as the disk would.
+class PasosGrabados : public PasosReemplazo {
+public:
+    int SincronizarArchivo(std::intptr_t h, const std::string& ruta) override {
+        pasos.push_back("sync " + Nombre(ruta));
+        return fallar == "sync" ? EIO : PasosReemplazoReales().SincronizarArchivo(h, ruta);
+    }
+    int Renombrar(const std::string& de, const std::string& a) override {
+        pasos.push_back("rename " + Nombre(de) + " " + Nombre(a));
+        return fallar == "rename" ? EIO : PasosReemplazoReales().Renombrar(de, a);
+    }
+    int SincronizarCarpeta(const std::string& carpeta) override {
+        pasos.push_back("sync folder " + Nombre(carpeta));
+        return PasosReemplazoReales().SincronizarCarpeta(carpeta);
+    }
+    static std::string Nombre(const std::string& ruta) { return fs::path(ruta).filename().string(); }
+
+    std::vector<std::string> pasos;
+    std::string fallar;
+};
+
+TEST_F(AlmacenEnCarpeta, NewTextIsOnTheDiskBeforeItBecomesTheStore) {
+    PasosGrabados pasos;
+    SetPasosReemplazo(&pasos);
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 1);
+    EXPECT_EQ(pasos.pasos, (std::vector<std::string>{"sync Halvord.reg.tmp",
+                                                     "rename Halvord.reg.tmp Halvord.reg",
+                                                     "sync folder Ubrel"}));
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 0), 1);
+
+    // A sync that fails (a full or failing disk) never lets the unsynced text replace the store.
+    pasos.pasos.clear();
+    pasos.fallar = "sync";
+    const std::string antes = LeerTodo(Archivo());
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 2);
+    EXPECT_EQ(std::count_if(pasos.pasos.begin(), pasos.pasos.end(),
+                            [](const std::string& p) { return p.rfind("rename", 0) == 0; }),
+              0);
+    EXPECT_EQ(LeerTodo(Archivo()), antes);
+    EXPECT_FALSE(fs::exists(Archivo().string() + ".tmp"));
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 0), 1);
 }
 
 TEST_F(AlmacenEnCarpeta, AStoreThatCannotBeReadIsNeverOverwritten) {

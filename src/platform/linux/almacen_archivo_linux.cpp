@@ -76,10 +76,24 @@ bool CrearCarpetas(const std::string& carpeta) {
     return ::mkdir(carpeta.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-bool SincronizarCarpeta(const std::string& carpeta) {
-    Descriptor fd(AbrirSinInterrupcion(carpeta, O_RDONLY | O_DIRECTORY));
-    return fd.valido() && ::fsync(fd.get()) == 0;
-}
+class PasosLinux final : public PasosReemplazo {
+public:
+    int SincronizarArchivo(std::intptr_t manejador, const std::string&) override {
+        return ::fsync(static_cast<int>(manejador)) == 0 ? 0 : errno;
+    }
+    int Renombrar(const std::string& de, const std::string& a) override {
+        return ::rename(de.c_str(), a.c_str()) == 0 ? 0 : errno;
+    }
+    int SincronizarCarpeta(const std::string& carpeta) override {
+        Descriptor fd(AbrirSinInterrupcion(carpeta, O_RDONLY | O_DIRECTORY));
+        if (!fd.valido()) return errno;
+        return ::fsync(fd.get()) == 0 ? 0 : errno;
+    }
+};
+
+PasosReemplazo* pasosInstalados = nullptr;
+
+PasosReemplazo& Pasos() { return pasosInstalados ? *pasosInstalados : PasosReemplazoReales(); }
 
 LecturaArchivo LeerArchivo(const std::string& ruta) {
     LecturaArchivo lectura;
@@ -108,8 +122,9 @@ bool ReemplazarArchivo(const std::string& ruta, const std::string& texto) {
     const std::string temporal = ruta + ".tmp";
     Descriptor fd(AbrirSinInterrupcion(temporal, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600));
     if (!fd.valido()) return false;
-    const bool escrito = EscribirTodo(fd.get(), texto) && ::fsync(fd.get()) == 0;
-    if (!fd.Cerrar() || !escrito || ::rename(temporal.c_str(), ruta.c_str()) != 0) {
+    const bool escrito =
+        EscribirTodo(fd.get(), texto) && Pasos().SincronizarArchivo(fd.get(), temporal) == 0;
+    if (!fd.Cerrar() || !escrito || Pasos().Renombrar(temporal, ruta) != 0) {
         ::unlink(temporal.c_str());
         return false;
     }
@@ -141,12 +156,13 @@ public:
         if (actual.estado == LecturaArchivo::Estado::Fallido) return false;
         const CambioArchivo pedido = cambio(actual);
         if (pedido.apartarActual && actual.estado == LecturaArchivo::Estado::Leido &&
-            ::rename(ruta.c_str(), (ruta + ".bad").c_str()) != 0) {
+            Pasos().Renombrar(ruta, ruta + ".bad") != 0) {
             return false;  // never write over a file that could not be kept aside
         }
         bool bien = true;
         if (pedido.nuevoTexto) bien = ReemplazarArchivo(ruta, *pedido.nuevoTexto);
-        if (pedido.nuevoTexto || pedido.apartarActual) bien = SincronizarCarpeta(carpeta) && bien;
+        if (pedido.nuevoTexto || pedido.apartarActual)
+            bien = Pasos().SincronizarCarpeta(carpeta) == 0 && bien;
         return bien;  // the lock goes with the descriptor
     }
 
@@ -174,6 +190,13 @@ private:
 AlmacenArchivo* instalado = nullptr;
 
 }  // namespace
+
+PasosReemplazo& PasosReemplazoReales() {
+    static PasosLinux reales;
+    return reales;
+}
+
+void SetPasosReemplazo(PasosReemplazo* pasos) { pasosInstalados = pasos; }
 
 AlmacenArchivo& ArchivoRegistro() {
     static AlmacenArchivoLinux delUsuario{std::string()};
