@@ -27,7 +27,8 @@ public:
     virtual ~Unidades() = default;
     // Volumes worth showing, "/" first, pseudo file systems left out.
     virtual std::vector<Volumen> Listar() = 0;
-    // Free bytes available to the user and total bytes; -1 when unknown.
+    // Free bytes of the volume (every free block, the ones kept for the administrator
+    // included) and total bytes; -1 when unknown.
     virtual std::int64_t EspacioLibre(const std::string& ruta) = 0;
     virtual std::int64_t EspacioTotal(const std::string& ruta) = 0;
 };

@@ -149,7 +149,7 @@ public:
     std::int64_t EspacioLibre(const std::string& ruta) override {
         struct statvfs s {};
         if (statvfs(ruta.c_str(), &s) != 0) return -1;
-        return static_cast<std::int64_t>(s.f_bavail) * static_cast<std::int64_t>(s.f_frsize);
+        return static_cast<std::int64_t>(s.f_bfree) * static_cast<std::int64_t>(s.f_frsize);
     }
 
     std::int64_t EspacioTotal(const std::string& ruta) override {
