@@ -10,6 +10,23 @@
 #include "settings/opciones.h"
 
 namespace quirvex {
+namespace {
+
+// One folder, one spelling: "/a//b//" is the folder "/a/b/" and must not become a second
+// listing-cache entry and a second history entry. A leading "//host" (a network share) keeps
+// its two separators.
+std::string SinSeparadoresRepetidos(const std::string& ruta) {
+    std::string r;
+    r.reserve(ruta.size());
+    for (std::size_t k = 0; k < ruta.size(); ++k) {
+        const bool repetido = k > 0 && ruta[k] == SepRuta && ruta[k - 1] == SepRuta;
+        const bool red = k == 1 && ruta.size() > 2 && ruta[2] != SepRuta;
+        if (!repetido || red) r += ruta[k];
+    }
+    return r;
+}
+
+}  // namespace
 
 std::string QuitarBarraFinal(const std::string& ruta) {
     return !ruta.empty() && ruta.back() == SepRuta ? ruta.substr(0, ruta.size() - 1) : ruta;
@@ -29,7 +46,7 @@ bool cContenidoVisor::EnRed() const { return RutaActual == TEXTO_RED; }
 
 bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     if (L.empty()) L = RutaActual;
-    L = QuitarBarraFinal(L);
+    L = QuitarBarraFinal(SinSeparadoresRepetidos(L));
     if (L == TextoMiPC()) {
         MostrarMiPC(true, true);
         return true;
