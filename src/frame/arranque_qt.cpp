@@ -35,6 +35,9 @@ void PrepararNucleo() {
     SetTituloAplicacionHook([](const std::string& t) {
         QApplication::setApplicationDisplayName(QString::fromUtf8(t));
     });
+    // Without the probe the defaults would take the special font for absent and the first
+    // save would store "Special Font" = 0 on a machine that has it.
+    SetSondaFuenteEspecial(&frmINI::FuenteEspecialInstalada);
     CargarOpciones();
 }
 

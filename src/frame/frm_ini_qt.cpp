@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QProcess>
@@ -119,6 +120,8 @@ QString frmINI::CarpetaFuentes() {
     const QString datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return datos.isEmpty() ? QString() : datos + QStringLiteral("/fonts");
 }
+
+bool frmINI::FuenteEspecialInstalada() { return QFontDatabase::hasFamily(kFuenteEspecial); }
 
 void frmINI::OfrecerFuenteEspecial() {
     QFont f = lbl_->font();

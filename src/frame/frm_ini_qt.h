@@ -42,6 +42,9 @@ public:
 
     // The user's fonts folder, where the special font would be installed.
     static QString CarpetaFuentes();
+    // Whether the font database knows the special font's family: the probe the default of
+    // "Special Font" asks (installed by PrepararNucleo). Needs the application object.
+    static bool FuenteEspecialInstalada();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
