@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <utility>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -17,6 +20,8 @@
 
 namespace quirvex {
 namespace {
+
+namespace fs = std::filesystem;
 
 class AbrirTest : public prueba::NucleoLimpio {};
 
@@ -46,28 +51,57 @@ TEST_F(AbrirTest, DoubleClickTargetsFollowTheKindAndTheKeys) {
 }
 
 // A desktop of its own: a data folder with one program for text files, which writes the
-// path it was given into a file, and a config folder for the remembered choices.
+// path it was given into a file, and a config folder for the remembered choices. GIO reads the
+// XDG folders once per process and keeps them, so the suite has one desktop for the whole
+// process (each test must pass when the suite runs in one process). The system data folder
+// holds only the MIME database: no program installed on the machine takes part.
 class AsociacionesGioTest : public AbrirTest {
 protected:
+    static prueba::CarpetaTemporal& Escritorio() {
+        static prueba::CarpetaTemporal escritorio;
+        return escritorio;
+    }
+    static void SetUpTestSuite() {
+        prueba::CarpetaTemporal& e = Escritorio();
+        if (fs::exists(e.Ruta("system/mime"))) return;
+        const std::string salida = e.Ruta("launched");
+        e.ArchivoConTexto("data/applications/qx-editor.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Qx Editor\n"
+                          "Exec=sh -c 'printf %s \"$1\" > " + salida + "' sh %f\n"
+                          "MimeType=text/plain;\n");
+        e.ArchivoConTexto("data/applications/qx-viewer.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Qx Viewer\nExec=true %f\n"
+                          "MimeType=application/x-qx-nothing;\n");
+        e.ArchivoConTexto("config/mimeapps.list",
+                          "[Default Applications]\ntext/plain=qx-editor.desktop\n");
+        e.Carpeta("system-config");
+        e.Carpeta("system");
+        fs::create_directory_symlink("/usr/share/mime", e.Ruta("system/mime"));
+    }
     void SetUp() override {
         AbrirTest::SetUp();
-        const std::string salida = tmp.Ruta("launched");
-        tmp.ArchivoConTexto("data/applications/qx-editor.desktop",
-                            "[Desktop Entry]\nType=Application\nName=Qx Editor\n"
-                            "Exec=sh -c 'printf %s \"$1\" > " + salida + "' sh %f\n"
-                            "MimeType=text/plain;\n");
-        tmp.ArchivoConTexto("data/applications/qx-viewer.desktop",
-                            "[Desktop Entry]\nType=Application\nName=Qx Viewer\nExec=true %f\n"
-                            "MimeType=application/x-qx-nothing;\n");
-        tmp.ArchivoConTexto("config/mimeapps.list",
-                            "[Default Applications]\ntext/plain=qx-editor.desktop\n");
-        setenv("XDG_DATA_HOME", tmp.Ruta("data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", tmp.Ruta("config").c_str(), 1);
-        setenv("XDG_DATA_DIRS", "/usr/share", 1);
+        const prueba::CarpetaTemporal& e = Escritorio();
+        const std::pair<const char*, std::string> variables[] = {
+            {"XDG_DATA_HOME", e.Ruta("data")},
+            {"XDG_CONFIG_HOME", e.Ruta("config")},
+            {"XDG_DATA_DIRS", e.Ruta("system")},
+            {"XDG_CONFIG_DIRS", e.Ruta("system-config")}};
+        for (const auto& [nombre, valor] : variables) {
+            const char* antes = std::getenv(nombre);
+            previos_.emplace_back(nombre, antes ? std::optional<std::string>(antes) : std::nullopt);
+            setenv(nombre, valor.c_str(), 1);
+        }
+        fs::remove(e.Ruta("launched"));
+    }
+    void TearDown() override {
+        for (const auto& [nombre, valor] : previos_) {
+            if (valor) setenv(nombre.c_str(), valor->c_str(), 1);
+            else unsetenv(nombre.c_str());
+        }
     }
     std::string Lanzado() {
         for (int i = 0; i < 400; ++i) {
-            std::ifstream f(tmp.Ruta("launched"));
+            std::ifstream f(Escritorio().Ruta("launched"));
             std::stringstream ss;
             ss << f.rdbuf();
             if (!ss.str().empty()) return ss.str();
@@ -75,6 +109,7 @@ protected:
         }
         return {};
     }
+    std::vector<std::pair<std::string, std::optional<std::string>>> previos_;
 };
 
 TEST_F(AsociacionesGioTest, TheDefaultProgramOpensTheFileWithItsPath) {
@@ -100,7 +135,7 @@ TEST_F(AsociacionesGioTest, AFileWithoutProgramAsksForOneAndTheChoiceIsRemembere
     EXPECT_TRUE(std::any_of(todas.begin(), todas.end(),
                             [](const Aplicacion& a) { return a.id == "qx-viewer.desktop"; }));
     ASSERT_TRUE(AsociacionesSistema().Recordar("qx-viewer.desktop", tipo));
-    std::ifstream f(tmp.Ruta("config/mimeapps.list"));
+    std::ifstream f(Escritorio().Ruta("config/mimeapps.list"));
     std::stringstream ss;
     ss << f.rdbuf();
     EXPECT_NE(ss.str().find("qx-viewer.desktop"), std::string::npos);
