@@ -7,6 +7,7 @@ PAQUETES=(
   qt6-base-dev libglib2.0-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core adwaita-icon-theme hicolor-icon-theme shared-mime-info
+  xvfb xclip
 )
 
 faltan=()
