@@ -204,6 +204,31 @@ TEST(DistribucionVisor, HitTestInDetailsModeEndsWithTheName) {
     EXPECT_EQ(r.ancho, 498);
 }
 
+// Every pixel row of a details row belongs to that row: the last one included, the next
+// row starting one pixel lower, with a header and a scroll offset in between.
+TEST(DistribucionVisor, DetailsRowsOwnTheirFirstAndLastPixelRows) {
+    cDistribucionVisor d(Medir6);
+    d.CambiarModo(MODO_DETALLES);
+    d.ReubicarIconos(500, 300, 20);
+    const int h = d.Geometria().IcoH;
+    ASSERT_GT(h, 1);
+    TablaItems items = Tabla(6, "abcd");
+    for (const int valor : {0, 7, h}) {
+        for (int fila = valor / h; fila < 5; ++fila) {
+            const int primera = 20 + fila * h - valor;  // the row's first pixel row on screen
+            if (primera < 20) continue;
+            EXPECT_EQ(d.ItemEnPunto(items, 6, valor, 5, primera), fila) << valor;
+            EXPECT_EQ(d.ItemEnPunto(items, 6, valor, 5, primera + h - 1), fila) << valor;
+            EXPECT_EQ(d.ItemEnPunto(items, 6, valor, 5, primera + h), fila + 1) << valor;
+        }
+    }
+    // Past the last of three items only below its last pixel row.
+    EXPECT_FALSE(d.DespuesDelUltimo(3, 0, 5, 20 + 3 * h - 1));
+    EXPECT_TRUE(d.DespuesDelUltimo(3, 0, 5, 20 + 3 * h));
+    EXPECT_EQ(d.ItemEnPunto(items, 3, 0, 5, 20 + 3 * h - 1), 2);
+    EXPECT_EQ(d.ItemEnPunto(items, 3, 0, 5, 20 + 3 * h), -1);
+}
+
 TEST(DistribucionVisor, PointsPastTheLastItem) {
     cDistribucionVisor d(Medir6);
     d.ReubicarIconos(300, 300, 0);  // four columns of 74, IcoGL 2
