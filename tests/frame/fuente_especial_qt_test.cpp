@@ -44,9 +44,9 @@ QString FuenteRenombrada(const QString& carpeta, const QString& familia) {
     return ruta;
 }
 
-using FuenteEspecial = MarcoTest;
+using SondaFuenteEspecial = MarcoTest;
 
-TEST_F(FuenteEspecial, TheProgramItselfTellsTheDefaultsWhetherTheFontIsInstalled) {
+TEST_F(SondaFuenteEspecial, TheProgramItselfTellsTheDefaultsWhetherTheFontIsInstalled) {
     SetSondaFuenteEspecial(nullptr);  // as a fresh run: only the program may install a probe
     QTemporaryDir carpeta;
     const int id = QFontDatabase::addApplicationFont(

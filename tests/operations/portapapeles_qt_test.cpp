@@ -15,6 +15,25 @@
 namespace quirvex {
 namespace {
 
+// Data of another program as a drop or the X clipboard hands it over: bytes fetched on request.
+// (QMimeData::setData would parse a URI list itself, line by line, before the program sees it.)
+class DatosAjenos : public QMimeData {
+public:
+    DatosAjenos(QString formato, QByteArray bytes)
+        : formato_(std::move(formato)), bytes_(std::move(bytes)) {}
+    QStringList formats() const override { return {formato_}; }
+    bool hasFormat(const QString& f) const override { return f == formato_; }
+
+protected:
+    QVariant retrieveData(const QString& f, QMetaType) const override {
+        return f == formato_ ? QVariant(bytes_) : QVariant();
+    }
+
+private:
+    QString formato_;
+    QByteArray bytes_;
+};
+
 class PortapapelesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -95,8 +114,9 @@ TEST_F(PortapapelesTest, ClipboardAndDropListsRefuseUrisThatWouldBeCutShort) {
     texto.setText(QStringLiteral("file:///etc/passwd?x=1\n"));
     EXPECT_TRUE(LeerDatosArchivos(&texto).rutas.empty());
 
-    Poner("text/uri-list", QByteArray(20 * 1024 * 1024, '\n') + QByteArray::fromStdString("file://" + uno));
-    EXPECT_EQ(LeerPortapapeles().rutas, (std::vector<std::string>{uno}));
+    const DatosAjenos enorme("text/uri-list", QByteArray(20 * 1024 * 1024, '\n') +
+                                                  QByteArray::fromStdString("file://" + uno));
+    EXPECT_EQ(LeerDatosArchivos(&enorme).rutas, (std::vector<std::string>{uno}));
     EXPECT_TRUE(dialogos.mensajes.empty());
 }
 
