@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "folder/cache_listados.h"
+#include "folder/tabla_unidades.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 #include "support/carpeta_temporal.h"
+#include "support/fakes.h"
 
 namespace quirvex::prueba {
 
@@ -18,6 +20,10 @@ protected:
         AplicarTextoMiPC();
         Opciones() = RegistroOpciones{};
         mvCache::Vaciar();
+        // No drive listed yet, as at start: a table listed by an earlier test of the same
+        // process would name "/" and other folders after that test's drives.
+        UnidadesFijas ninguna({});
+        ListarUnidades();
     }
     CarpetaTemporal tmp;
 };
