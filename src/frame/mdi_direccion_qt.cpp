@@ -84,7 +84,10 @@ QWidget* MDI::ConstruirFilaDireccion() {
     txtRuta_->hide();
     picRuta_->alEnfocar = [this] { picRuta_GotFocus(); };
     picRuta_->alMover = [this] { picRuta_MouseMove(); };
-    picRuta_->alRedimensionar = [this] { txtRuta_->setGeometry(28, 2, picRuta_->width() - 32, 22); };
+    picRuta_->alRedimensionar = [this] {
+        txtRuta_->setGeometry(28, 2, picRuta_->width() - 32, 22);
+        MostrarEtiquetasRuta(!txtRuta_->isVisible());
+    };
     txtRuta_->alEnfocar = [this] { txtRuta_GotFocus(); };
     txtRuta_->alDesenfocar = [this] { txtRuta_LostFocus(); };
     txtRuta_->alEnter = [this] { txtRuta_Enter(); };
@@ -182,6 +185,7 @@ void MDI::MostrarPartesRuta(const QStringList& partes) {
                              : "QLabel { color: #14283c; }");
         l->setMouseTracking(true);
         l->installEventFilter(this);
+        l->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);  // never squeezed
         if (!ultima) l->setCursor(Qt::PointingHandCursor);
         if (editando) l->hide();
         capasRuta_->insertWidget(pos++, l);
@@ -189,6 +193,7 @@ void MDI::MostrarPartesRuta(const QStringList& partes) {
         if (!ultima) {
             auto* sep = new QLabel(QStringLiteral("›"), picRuta_);
             sep->setFixedWidth(SEPARACION_BOTONES_RUTA);
+            sep->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
             sep->setAlignment(Qt::AlignCenter);
             sep->setStyleSheet("QLabel { color: #7892ac; }");
             if (editando) sep->hide();
@@ -196,11 +201,29 @@ void MDI::MostrarPartesRuta(const QStringList& partes) {
             sepRuta_.push_back(sep);
         }
     }
+    if (!editando) MostrarEtiquetasRuta(true);
 }
 
 void MDI::MostrarEtiquetasRuta(bool visibles) {
-    for (QLabel* l : lblRuta_) l->setVisible(visibles);
-    for (QLabel* s : sepRuta_) s->setVisible(visibles);
+    // Labels keep their width; when they do not all fit, the levels right after the drive
+    // list give way first, so the drive list and the location itself always show whole.
+    const int n = static_cast<int>(lblRuta_.size());
+    const QMargins margenes = capasRuta_->contentsMargins();
+    const int libre = picRuta_->width() - margenes.left() - margenes.right() -
+                      imgRuta_->width() - 6;
+    int ancho = 0;
+    for (int i = 0; i < n; ++i)
+        ancho += lblRuta_[static_cast<size_t>(i)]->sizeHint().width() +
+                 (i + 1 < n ? SEPARACION_BOTONES_RUTA : 0);
+    for (int i = 0; i < n; ++i) {
+        bool ver = visibles;
+        if (ver && i >= 1 && i + 1 < n && ancho > libre) {
+            ancho -= lblRuta_[static_cast<size_t>(i)]->sizeHint().width() + SEPARACION_BOTONES_RUTA;
+            ver = false;
+        }
+        lblRuta_[static_cast<size_t>(i)]->setVisible(ver);
+        if (i + 1 < n) sepRuta_[static_cast<size_t>(i)]->setVisible(ver);
+    }
 }
 
 void MDI::SetDireccion(const QString& texto, bool editable) {

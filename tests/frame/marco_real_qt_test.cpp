@@ -160,6 +160,21 @@ TEST_F(DireccionMarco, TheButtonsShownStartWithTheDriveListAndCutLongNamesAtAHun
         const int hueco = Etiqueta(i + 1)->x() - (Etiqueta(i)->x() + Etiqueta(i)->width());
         EXPECT_EQ(hueco, SEPARACION_BOTONES_RUTA) << i;
     }
+    // In a narrower window no label is squeezed: the levels after the drive list give way,
+    // the drive list and the location itself stay whole.
+    m->resize(900, 650);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Etiqueta(0)->isVisible());
+    EXPECT_TRUE(Etiqueta(k + 1)->isVisible());
+    EXPECT_FALSE(Etiqueta(1)->isVisible());
+    for (int i = 0; i < textos.size(); ++i) {
+        if (Etiqueta(i)->isVisible()) {
+            EXPECT_EQ(Etiqueta(i)->width(), Etiqueta(i)->sizeHint().width()) << i;
+        }
+    }
+    m->resize(1400, 650);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(Etiqueta(k)->isVisible());
     // The label keeps the whole name: a click goes there, and only goes there.
     Clic(Etiqueta(k), Etiqueta(k)->rect().center());
     EXPECT_EQ(Visor(0)->RutaActual(), tmp.Ruta("A/" + largo + "/"));
