@@ -208,8 +208,14 @@ std::int64_t cContenidoVisor::GetIndexItem(const std::string& nombre) const {
 
 void cContenidoVisor::SetItemRuta(std::int64_t indice, const std::string& nombre) {
     if (indice < 0 || static_cast<size_t>(indice) >= Items.size()) return;
-    Items[static_cast<size_t>(indice)].Nombre = nombre;
-    Items[static_cast<size_t>(indice)].TextoIcono.clear();
+    ItemCarpeta& it = Items[static_cast<size_t>(indice)];
+    it.Nombre = nombre;
+    it.TextoIcono.clear();
+    it.TextoLinea.clear();
+    // A file or folder of this folder is reached by its full path: the old one names nothing,
+    // or worse, a new entry that took the old name.
+    if ((it.Tipo == TIPO_ARCHIVO || it.Tipo == TIPO_CARPETA) && !it.RutaCompleta.empty())
+        it.RutaCompleta = RutaActual + nombre;
 }
 
 std::string cContenidoVisor::GetRutaAFiles(std::int64_t indice) const {

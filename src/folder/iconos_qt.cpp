@@ -349,11 +349,25 @@ QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano) {
     return EnCaja(img.convertToFormat(QImage::Format_ARGB32_Premultiplied), tamano, true);
 }
 
+namespace {
+
+// A type icon is drawn at most 32 × 32, at the top-left corner of a larger box (the preview
+// cells): it is never stretched to a picture's size.
+QImage IconoEnCaja(const std::string& ruta, bool esCarpeta, int tamano) {
+    if (tamano <= ICONO_MAXIMO) return ImagenTipoArchivo(ruta, esCarpeta, tamano);
+    QImage caja = CajaVacia(tamano);
+    QPainter p(&caja);
+    p.drawImage(0, 0, ImagenTipoArchivo(ruta, esCarpeta, ICONO_MAXIMO));
+    return caja;
+}
+
+}  // namespace
+
 QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview) {
     const std::string limpia = SinBarraFinal(ruta);
     std::error_code ec;
     const fs::file_status st = fs::status(fs::path(limpia), ec);
-    if (fs::is_directory(st)) return ImagenTipoArchivo(limpia, true, tamano);
+    if (fs::is_directory(st)) return IconoEnCaja(limpia, true, tamano);
     std::int64_t bytes = 0;
     if (fs::is_regular_file(st)) {
         const auto n = fs::file_size(fs::path(limpia), ec);
@@ -370,7 +384,7 @@ QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview
     case ClaseImagen::TipoArchivo:
         break;
     }
-    return img.isNull() ? ImagenTipoArchivo(limpia, false, tamano) : img;
+    return img.isNull() ? IconoEnCaja(limpia, false, tamano) : img;
 }
 
 // --- cCacheIconos -------------------------------------------------------------------------

@@ -69,6 +69,9 @@ QImage ImagenRespaldo(const QString& nombre, int tamano);
 QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB = 128);
 // The icon stored in an ICO or CUR file, scaled into the box; null for any other file.
 QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano);
+// The largest size a type icon is drawn at; a larger box gets it at its top-left corner.
+inline constexpr int ICONO_MAXIMO = 32;
+
 // The picture cCacheIconos renders for a path: the folder icon, a preview, the file's own icon
 // or its type icon, by ElegirClaseImagen, falling back to the type icon whenever the first
 // choice fails. Previews and file icons are only read from regular files (a fifo named x.jpg

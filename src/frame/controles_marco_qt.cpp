@@ -152,7 +152,9 @@ void FilaTabs::paintEvent(QPaintEvent*) {
 void FilaTabs::mouseMoveEvent(QMouseEvent*) { mdi_.picTabs_MouseMove(); }
 
 AreaRuta::AreaRuta(QWidget* padre) : QWidget(padre) {
-    setFocusPolicy(Qt::ClickFocus);
+    // A press on the area itself opens the box (mousePressEvent); a press on a path button
+    // only goes there, so a click must not give the area the focus on its way up.
+    setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true);
     setCursor(Qt::IBeamCursor);
 }

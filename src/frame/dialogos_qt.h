@@ -12,6 +12,8 @@ public:
     explicit DialogosQt(QWidget* padre = nullptr) : padre_(padre) {}
     Respuesta Mensaje(const std::string& texto, const std::string& titulo,
                       Botones botones) override;
+    Respuesta MensajeConIcono(const std::string& texto, const std::string& titulo,
+                              Botones botones, IconoMensaje icono) override;
 
 private:
     QWidget* padre_;

@@ -4,11 +4,12 @@
 // (MDI) implements it; until a frame exists, a tab window works with MarcoNulo, which does
 // nothing, so panes can be shown and tested on their own.
 
+#include <QFont>
 #include <QString>
+#include <QStringList>
 #include <string>
 
 #include "folder/notificaciones.h"
-#include <QStringList>
 
 namespace quirvex {
 
@@ -34,9 +35,9 @@ public:
     virtual void VigilarCarpeta(const std::string& /*anterior*/, const std::string& /*nueva*/) {}
     virtual bool CargaTerminada() const = 0;
 
-    // The parts of the address as the pane shows them in its path buttons; the frame shows one
-    // label per part and hands a click on part i back to the pane's picBR_Click(i). Without a
-    // call the frame splits the location itself.
+    // The captions of the active pane's path buttons (label 0 the drive list, label k the k-th
+    // folder level, already cut to its width); the frame shows one label per caption and hands
+    // a click on label k back to the tab's picBR_Click(k).
     virtual void SetPartesRuta(const QStringList& /*partes*/) {}
     // The Help menu's About command of any window.
     virtual void MostrarAcerca() {}
@@ -47,6 +48,13 @@ public:
     virtual void cmdNuevoTab_Click() {}
     virtual void NuevoTabVisor(const QString& /*lista*/) {}
 };
+
+// The font the path buttons are measured and shown in (size 10, not bold).
+inline QFont FuenteBotonesRuta() {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(13);
+    return f;
+}
 
 class MarcoNulo : public Marco {
 public:

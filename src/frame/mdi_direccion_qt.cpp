@@ -72,10 +72,11 @@ QWidget* MDI::ConstruirFilaDireccion() {
     picRuta_->setFixedHeight(26);
     capasRuta_ = new QHBoxLayout(picRuta_);
     capasRuta_->setContentsMargins(6, 0, 6, 0);
-    capasRuta_->setSpacing(2);
+    capasRuta_->setSpacing(0);  // the path buttons keep their own distance
     imgRuta_ = new QLabel(picRuta_);
     imgRuta_->setFixedSize(18, 18);
     capasRuta_->addWidget(imgRuta_);
+    capasRuta_->addSpacing(6);
     capasRuta_->addStretch(1);
     txtRuta_ = new CajaRuta(picRuta_);
     txtRuta_->setObjectName("txtRuta");
@@ -83,7 +84,10 @@ QWidget* MDI::ConstruirFilaDireccion() {
     txtRuta_->hide();
     picRuta_->alEnfocar = [this] { picRuta_GotFocus(); };
     picRuta_->alMover = [this] { picRuta_MouseMove(); };
-    picRuta_->alRedimensionar = [this] { txtRuta_->setGeometry(28, 2, picRuta_->width() - 32, 22); };
+    picRuta_->alRedimensionar = [this] {
+        txtRuta_->setGeometry(28, 2, picRuta_->width() - 32, 22);
+        MostrarEtiquetasRuta(!txtRuta_->isVisible());
+    };
     txtRuta_->alEnfocar = [this] { txtRuta_GotFocus(); };
     txtRuta_->alDesenfocar = [this] { txtRuta_LostFocus(); };
     txtRuta_->alEnter = [this] { txtRuta_Enter(); };
@@ -148,9 +152,7 @@ void MDI::MostrarDireccion() {
         return;
     }
     txtRuta_->setText(DeBytes(c->RutaActual));
-    QStringList partes;
-    for (const std::string& p : PartesDeRuta(c->RutaActual)) partes << DeBytes(p);
-    MostrarPartesRuta(partes);
+    MostrarPartesRuta(v->BotonesRuta());
     QIcon icono = v->CurrentIcon();
     if (icono.isNull()) icono = QIcon::fromTheme(c->EnMiPC() ? "computer" : "folder");
     imgRuta_->setPixmap(icono.pixmap(16, 16));
@@ -169,40 +171,78 @@ void MDI::MostrarPartesRuta(const QStringList& partes) {
     }
     lblRuta_.clear();
     sepRuta_.clear();
-    // One label per part, each followed by a separator, before the stretch at the end.
-    int pos = 1;
+    // The captions come already cut to their width in this font; the labels show them whole,
+    // 9 pixels apart, and stay out of sight while the address is being typed.
+    const bool editando = txtRuta_->isVisible();
+    int pos = 2;  // after the icon and its spacing
     for (int i = 0; i < partes.size(); ++i) {
+        const bool ultima = i + 1 == partes.size();
         auto* l = new QLabel(partes[i], picRuta_);
+        l->setFont(FuenteBotonesRuta());
         l->setProperty("parteRuta", i);
-        l->setStyleSheet(i + 1 < partes.size()
-                             ? "QLabel { color: #24507a; padding: 0 2px; } QLabel:hover { color: #0b6bd3; text-decoration: underline; }"
-                             : "QLabel { color: #14283c; font-weight: bold; padding: 0 2px; }");
+        l->setStyleSheet(!ultima
+                             ? "QLabel { color: #24507a; } QLabel:hover { color: #0b6bd3; text-decoration: underline; }"
+                             : "QLabel { color: #14283c; }");
         l->setMouseTracking(true);
         l->installEventFilter(this);
-        if (i + 1 < partes.size()) l->setCursor(Qt::PointingHandCursor);
+        l->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);  // never squeezed
+        if (!ultima) l->setCursor(Qt::PointingHandCursor);
+        if (editando) l->hide();
         capasRuta_->insertWidget(pos++, l);
         lblRuta_.push_back(l);
-        if (i + 1 < partes.size()) {
+        if (!ultima) {
             auto* sep = new QLabel(QStringLiteral("›"), picRuta_);
+            sep->setFixedWidth(SEPARACION_BOTONES_RUTA);
+            sep->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+            sep->setAlignment(Qt::AlignCenter);
             sep->setStyleSheet("QLabel { color: #7892ac; }");
+            if (editando) sep->hide();
             capasRuta_->insertWidget(pos++, sep);
             sepRuta_.push_back(sep);
         }
     }
+    if (!editando) MostrarEtiquetasRuta(true);
+}
+
+void MDI::MostrarEtiquetasRuta(bool visibles) {
+    // Labels keep their width; when they do not all fit, the levels right after the drive
+    // list give way first, so the drive list and the location itself always show whole.
+    const int n = static_cast<int>(lblRuta_.size());
+    const QMargins margenes = capasRuta_->contentsMargins();
+    const int libre = picRuta_->width() - margenes.left() - margenes.right() -
+                      imgRuta_->width() - 6;
+    int ancho = 0;
+    for (int i = 0; i < n; ++i)
+        ancho += lblRuta_[static_cast<size_t>(i)]->sizeHint().width() +
+                 (i + 1 < n ? SEPARACION_BOTONES_RUTA : 0);
+    for (int i = 0; i < n; ++i) {
+        bool ver = visibles;
+        if (ver && i >= 1 && i + 1 < n && ancho > libre) {
+            ancho -= lblRuta_[static_cast<size_t>(i)]->sizeHint().width() + SEPARACION_BOTONES_RUTA;
+            ver = false;
+        }
+        lblRuta_[static_cast<size_t>(i)]->setVisible(ver);
+        if (i + 1 < n) sepRuta_[static_cast<size_t>(i)]->setVisible(ver);
+    }
 }
 
 void MDI::SetDireccion(const QString& texto, bool editable) {
-    txtRuta_->setText(texto);
+    // What the user is typing stays until the box is left.
+    if (!txtRuta_->hasFocus()) txtRuta_->setText(texto);
     txtRuta_->setReadOnly(!editable);
-    QStringList partes;
-    for (const std::string& p : PartesDeRuta(ABytes(texto))) partes << DeBytes(p);
-    MostrarPartesRuta(partes);
+    if (activa_)
+        MostrarPartesRuta(activa_->BotonesRuta());
+    else
+        MostrarPartesRuta({texto});
 }
 
 void MDI::SetPartesRuta(const QStringList& partes) { MostrarPartesRuta(partes); }
 
 void MDI::picRuta_GotFocus() {
+    // The box lies over the labels; they are hidden too, so none shows through the text.
+    MostrarEtiquetasRuta(false);
     txtRuta_->show();
+    txtRuta_->raise();
     txtRuta_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -223,6 +263,7 @@ void MDI::txtRuta_GotFocus() {
 
 void MDI::txtRuta_LostFocus() {
     txtRuta_->hide();
+    MostrarEtiquetasRuta(true);
     picRuta_->SetFondoEdicion(false);
     if (EsCarpeta(activa_)) {
         activa_->SetTeclasE(true);
@@ -239,7 +280,8 @@ void MDI::txtRuta_Enter() {
     cContenidoVisor* c = activa_->ContenidoAVisor();
     if (!c) return;
     const std::string texto = ABytes(txtRuta_->text());
-    switch (ResolverDireccion(texto, ABytes(tagRuta_))) {
+    const AccionDireccion accion = ResolverDireccion(texto, ABytes(tagRuta_));
+    switch (accion) {
         case AccionDireccion::IrCarpeta: c->CargarContenido(texto, true); break;
         case AccionDireccion::AbrirArchivo:
             activa_->AbrirArchivo(txtRuta_->text());
@@ -251,11 +293,17 @@ void MDI::txtRuta_Enter() {
             DialogosSistema().Mensaje("La ruta no existe.", Texto(General, 0), Botones::Aceptar);
             break;
     }
+    const bool noExiste = accion == AccionDireccion::NoExiste;
     tagRuta_ = txtRuta_->text();
     activa_->ActualizarAtrasAdelante();
     activa_->EnfocarVisor();
     if (txtRuta_->hasFocus()) txtRuta_->clearFocus();
-    MostrarDireccion();
+    // A text that names nothing stays in the box, to be corrected; the labels keep showing
+    // where the pane still is.
+    if (noExiste)
+        MostrarPartesRuta(activa_->BotonesRuta());
+    else
+        MostrarDireccion();
 }
 
 void MDI::lblRuta_Click(int indice) {

@@ -197,13 +197,22 @@ bool MDI::eventFilter(QObject* objeto, QEvent* e) {
     } else if (e->type() == QEvent::MouseButtonRelease && objeto->property("atajo").isValid()) {
         lblAD_Click(objeto->property("indice").toInt());
         return true;
-    } else if (e->type() == QEvent::MouseButtonRelease && objeto->property("parteRuta").isValid()) {
+    } else if (e->type() == QEvent::MouseButtonPress && EsBotonRuta(objeto)) {
+        // The press is the label's: passed on, the address area would open the edit box too.
+        return true;
+    } else if (e->type() == QEvent::MouseButtonRelease && EsBotonRuta(objeto)) {
         lblRuta_Click(objeto->property("parteRuta").toInt());
         return true;
     } else if (e->type() == QEvent::MouseMove && objeto->property("parteRuta").isValid()) {
         picRuta_MouseMove();
     }
     return QWidget::eventFilter(objeto, e);
+}
+
+bool MDI::EsBotonRuta(const QObject* objeto) const {
+    // Every path label but the last (the location itself, which a click edits) navigates.
+    const QVariant parte = objeto->property("parteRuta");
+    return parte.isValid() && parte.toInt() + 1 < static_cast<int>(lblRuta_.size());
 }
 
 void MDI::resizeEvent(QResizeEvent* e) {

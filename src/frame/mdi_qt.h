@@ -33,6 +33,9 @@ class VentanaTab;
 class frmAcerca;
 class MDI;
 
+// Pixels between two path buttons of the address.
+inline constexpr int SEPARACION_BOTONES_RUTA = 9;
+
 // Creates a folder tab window for the frame; the frame takes ownership.
 using FabricaTabs = std::function<VentanaTab*(MDI&)>;
 
@@ -140,6 +143,7 @@ public:
     QWidget* picRuta() const;
     QLineEdit* txtRuta() const;
     QStringList TextosRuta() const;
+    const std::vector<QLabel*>& lblRuta() const { return lblRuta_; }
     QLineEdit* txtFiltro() const { return txtFiltro_; }
     QComboBox* cboFiltro() const { return cboFiltro_; }
     QToolButton* cmdBF(int i) const { return cmdBF_[i]; }
@@ -172,6 +176,8 @@ private:
     int AnchoTexto(const QString& texto) const;
     QString Acortar(const QString& texto) const;
     void MostrarPartesRuta(const QStringList& partes);
+    void MostrarEtiquetasRuta(bool visibles);
+    bool EsBotonRuta(const QObject* objeto) const;
     void VolverAPanel(bool aceptar);
     void PonerFiltroDe(VentanaTab* v);
     void CrearTabsFijos();

@@ -223,7 +223,10 @@ void MDI::e_tabB_Click(int indice) {
     if (indice < 0 || indice >= static_cast<int>(Tabs_.size())) return;
     const RegistroTab& r = Tabs_[static_cast<size_t>(indice)];
     if (r.Piel == PIEL_NUEVO) {
+        const size_t antes = VentanasTab_.size();
         cmdNuevoTab_Click();
+        // A refused tab leaves the current tab on screen, and its buttons as they were.
+        if (VentanasTab_.size() == antes) return;
         SetEstadoAtrasAdelante(0, -1);
         SetEstadoAtrasAdelante(1, -1);
         return;

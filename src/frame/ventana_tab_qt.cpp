@@ -1,10 +1,12 @@
 #include "frame/ventana_tab_qt.h"
 
 #include <QFile>
+#include <QStringList>
 #include <QWidget>
 
 #include "folder/contenido_visor.h"
 #include "frame/direccion.h"
+#include "settings/idioma.h"
 
 namespace quirvex {
 
@@ -36,10 +38,23 @@ void VentanaTab::AplicarFiltro(const QString& texto, int tipo) {
     c->CargarContenido(std::string(), true);
 }
 
+QStringList VentanaTab::BotonesRuta() {
+    QStringList botones{QString::fromStdString(TextoMiPC())};
+    cContenidoVisor* c = ContenidoAVisor();
+    if (!c || c->EnMiPC() || c->EnRed()) return botones;
+    for (const std::string& p : PartesDeRuta(c->RutaActual))
+        botones << QFile::decodeName(QByteArray::fromStdString(p));
+    return botones;
+}
+
 void VentanaTab::picBR_Click(int indice) {
     cContenidoVisor* c = ContenidoAVisor();
-    if (!c) return;
-    const std::string destino = RutaDeParte(c->RutaActual, indice);
+    if (!c || indice < 0) return;
+    if (indice == 0) {
+        c->CargarContenido(TextoMiPC(), true);
+        return;
+    }
+    const std::string destino = RutaDeParte(c->RutaActual, indice - 1);
     if (!destino.empty()) c->CargarContenido(destino, true);
 }
 

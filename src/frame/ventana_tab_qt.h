@@ -56,7 +56,10 @@ public:
     virtual void SetCopiarPegarHabilitado(bool habilitado);
     // The filter box's text and kind, entered by the user, for the active pane.
     virtual void AplicarFiltro(const QString& texto, int tipo);
-    // A click on part `indice` of the shown address: the active pane goes to that ancestor.
+    // The captions of the path buttons for the active pane's location: label 0 names the
+    // drive list, label k the k-th folder level. The default shows every level whole.
+    virtual QStringList BotonesRuta();
+    // A click on path button `indice`: 0 shows the drive list, k the k-th folder level.
     virtual void picBR_Click(int indice);
     virtual QIcon CurrentIcon();
     // Gives the keyboard focus to the active pane's surface.

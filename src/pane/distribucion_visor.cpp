@@ -90,7 +90,16 @@ void cDistribucionVisor::ReubicarIconos(int anchoUtil, int altoViewport, int alt
     g_.nMax = Acotar64(static_cast<std::int64_t>(g_.IcoEY + 1) * g_.IcoEX);
 }
 
-int cDistribucionVisor::AnchoEtiqueta() const { return std::max(g_.IcoW - 2 * g_.IcoDD, 1); }
+int cDistribucionVisor::AnchoEtiqueta() const {
+    if (g_.ModoVer == 1) return std::max(anchoColumnaNombre_ - (g_.IcoDW + g_.IcoDL + 2), 1);
+    return std::max(g_.IcoW - 2 * g_.IcoDD, 1);
+}
+
+const std::string& cDistribucionVisor::EtiquetaLinea(ItemCarpeta& item) const {
+    if (item.TextoLinea.empty())
+        item.TextoLinea = AjustarTexto(item.Nombre, AnchoEtiqueta(), 1, anchoPuntos_, medir_);
+    return item.TextoLinea;
+}
 
 void cDistribucionVisor::SetAltoLinea(int alto) { altoLinea_ = std::max(alto, 1); }
 

@@ -78,6 +78,10 @@ public:
     void InvalidarEtiquetas(TablaItems& items, std::size_t nItems) const;
     // One-line labels (TextoLinea) for the first nItems items; empties the two-line cache.
     void FixLabels(TablaItems& items, std::size_t nItems) const;
+    // The one-line label (the details name text), fitted into TextoLinea when that cache is
+    // empty: a pane forgets its labels on a load or a mode change and fits them as they are
+    // drawn, so a folder of 100,000 names is not measured up front.
+    const std::string& EtiquetaLinea(ItemCarpeta& item) const;
     // The two-line grid label, computed into TextoIcono when that cache is empty.
     const std::string& EtiquetaIcono(ItemCarpeta& item) const;
     // Two-line grid label without touching the cache.
@@ -95,7 +99,8 @@ public:
     // Step between label lines; 13 pixels unless the window's font says otherwise.
     int AltoLinea() const { return altoLinea_; }
     void SetAltoLinea(int alto);
-    // Width of the details name column, bounding the hit area of a details row.
+    // Width of the details name column, bounding the hit area of a details row and, less the
+    // image in front of the name, the one-line label in details mode.
     void SetAnchoColumnaNombre(int ancho) { anchoColumnaNombre_ = ancho; }
 
     int nTiras() const { return g_.IcoEY + 1; }

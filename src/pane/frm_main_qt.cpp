@@ -1,5 +1,6 @@
 #include "pane/frm_main_qt.h"
 
+#include <QApplication>
 #include <QFile>
 
 #include "folder/abrir.h"
@@ -28,12 +29,6 @@ namespace quirvex {
 
 namespace {
 
-QFont FuenteRutas() {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(13);  // size 10
-    return f;
-}
-
 std::int64_t AhoraMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -49,82 +44,17 @@ int IndiceDeTag(const QString& tag) {
     return ok ? n : -1;
 }
 
-// --- path buttons ---
-
-BarraRutas::BarraRutas(QWidget* padre) : QWidget(padre) {
-    setFont(FuenteRutas());
-    setCursor(Qt::PointingHandCursor);
-}
-
-void BarraRutas::SetSegmentos(const QString& miPC, const std::vector<std::string>& tags) {
-    const QFontMetrics fm(font());
-    const FuncionMedir medir = [&fm](std::string_view t) {
-        return fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
-    };
-    tags_ = tags;
-    captions_.assign(1, miPC);
-    for (size_t k = 0; k < tags.size(); ++k) {
-        const std::string texto = TextoSegmento(tags[k], static_cast<int>(k) + 1);
-        captions_.push_back(QString::fromUtf8(AjustarTexto(texto, 100, 1, -1, medir)));
-    }
-    rects_.clear();
-    int x = 4;
-    for (const QString& c : captions_) {
-        const int w = fm.horizontalAdvance(c) + 8;
-        rects_.emplace_back(x, 2, w, ALTO_RUTAS - 4);
-        x += w + 9;
-    }
-    update();
-}
-
-int BarraRutas::EtiquetaEn(QPoint p) const {
-    for (size_t k = 0; k < rects_.size(); ++k)
-        if (rects_[k].contains(p)) return static_cast<int>(k);
-    return -1;
-}
-
-void BarraRutas::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), QColor(244, 244, 248));
-    p.setPen(QColor(210, 210, 220));
-    p.drawLine(0, height() - 1, width(), height() - 1);
-    for (size_t k = 0; k < rects_.size(); ++k) {
-        const QRect& r = rects_[k];
-        p.setPen(QColor(200, 200, 215));
-        p.setBrush(QColor(255, 255, 255));
-        p.drawRoundedRect(r.adjusted(0, 0, -1, -1), 3, 3);
-        p.setPen(QColor(40, 40, 60));
-        p.drawText(r, Qt::AlignCenter, captions_[k]);
-        if (k + 1 < rects_.size()) {
-            p.setPen(QColor(150, 150, 170));
-            p.drawText(QRect(r.right() + 1, r.top(), 9, r.height()), Qt::AlignCenter,
-                       QStringLiteral("›"));
-        }
-    }
-}
-
-void BarraRutas::mousePressEvent(QMouseEvent* e) {
-    const int k = EtiquetaEn(e->position().toPoint());
-    if (k >= 0 && e->button() == Qt::LeftButton) emit EtiquetaPulsada(k);
-}
-
 // --- hosting window ---
 
 frmMain::frmMain(Marco* marco, int id, QWidget* padre)
     : QWidget(padre),
       marco_(marco ? marco : &marcoNulo_),
       id_(id),
-      picRutas_(new BarraRutas(this)),
-      altoRutas_(marco ? 0 : ALTO_RUTAS),
       menus_(new cMenusVisor(this, [this](std::string_view n) { return Habilitable(n); })) {
     setObjectName(QStringLiteral("frmMain"));
     menus_->alElegir = [this](std::string_view n) { EjecutarComando(n); };
     menus_->alAbrir = [this](std::string_view n) { PrepararMenu(n); };
-    picRutas_->setVisible(altoRutas_ > 0);
     setMinimumSize(15, 15);
-    connect(picRutas_, &BarraRutas::EtiquetaPulsada, this, [this](int k) {
-        if (aVisor_) aVisor_->picBR_Click(k);
-    });
     CrearVisor();
     SetAVisor(0);
 }
@@ -162,17 +92,20 @@ void frmMain::SetTeclasE(bool teclas) {
     for (cVisor* v : Visores_) v->TeclasE = teclas;
 }
 
+QStringList frmMain::BotonesRuta() { return aVisor_ ? aVisor_->BotonesRuta() : QStringList(); }
+
 void frmMain::picBR_Click(int indice) {
-    if (!aVisor_) return;
-    const std::string destino = RutaDeParte(aVisor_->Contenido().RutaActual, indice);
-    if (!destino.empty()) aVisor_->CargarContenido(destino);
+    if (aVisor_) aVisor_->picBR_Click(indice);
 }
 
 void frmMain::EnfocarVisor() {
-    if (aVisor_) aVisor_->setFocus(Qt::OtherFocusReason);
+    // The item surface, which takes the pane's keys; the pane's container takes none.
+    if (aVisor_) aVisor_->picM()->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::MouseWheel(int distancia) {
+    // The frame hears every turn of the wheel and brings it here: the active pane scrolls,
+    // whichever pane the pointer is over.
     if (aVisor_) aVisor_->MouseWheel(distancia);
 }
 
@@ -207,8 +140,8 @@ cVisor* frmMain::CrearVisor() {
 
 bool frmMain::AgregarVisor(const std::string& ruta) {
     if (nVisores() >= MAX_VISORES) {
-        DialogosSistema().Mensaje(TextoN(General, 21, MAX_VISORES), Texto(General, 0),
-                                  Botones::Aceptar);
+        DialogosSistema().MensajeConIcono(TextoN(General, 21, MAX_VISORES), Texto(General, 0),
+                                          Botones::Aceptar, IconoMensaje::Exclamacion);
         return false;
     }
     QWidget* ventana = window();
@@ -236,6 +169,9 @@ void frmMain::SetAVisor(int i) {
     if (anterior) anterior->DibujarNombreCarpeta();
     nuevo->DibujarNombreCarpeta();
     if (!EsTabActual()) return;
+    // The keys follow the active pane: one that held the focus hands it to the new one.
+    QWidget* foco = QApplication::focusWidget();
+    if (foco && isAncestorOf(foco)) EnfocarVisor();
     nuevo->ActualizarBotonesRuta();
     marco_->SetDireccion(nuevo->DireccionMostrada(), true);
     const cContenidoVisor& c = nuevo->Contenido();
@@ -357,9 +293,8 @@ void frmMain::Form_Resize() {
     const int w = width();
     const int altoMenu = menus_->Barra()->sizeHint().height();
     menus_->Barra()->setGeometry(0, 0, w, altoMenu);
-    const int y = altoMenu + altoRutas_;
+    const int y = altoMenu;
     const int alto = std::max(height() - y, 0);
-    picRutas_->setGeometry(0, altoMenu, w, altoRutas_);
     const int n = std::max(nVisores(), 1);
     const int ancho = w / n;  // the remainder stays empty at the right edge
     for (int k = 0; k < nVisores(); ++k)
@@ -374,7 +309,6 @@ bool frmMain::eventFilter(QObject* objeto, QEvent* e) {
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
         case QEvent::MouseMove:
-        case QEvent::Wheel:
         case QEvent::KeyPress:
         case QEvent::FocusIn:
         case QEvent::DragEnter:

@@ -1,8 +1,8 @@
 #pragma once
 // frmMain: a folder tab's hosting window. It owns one to eight panes (cVisor) laid side by
 // side, knows which one is active, forwards every event raised on a pane's surfaces to the
-// pane named by the surface's tag, keeps the type-ahead text shared by its panes, and shows
-// the active pane's path buttons in a row above the panes.
+// pane named by the surface's tag, and keeps the type-ahead text shared by its panes. The
+// active pane's path buttons are shown by the frame.
 //
 // Owned by the frame (through VentanaTab), which destroys it with deleteLater after
 // PreUnload. Until the frame exists it works with MarcoNulo. User-interface thread only.
@@ -23,34 +23,7 @@ namespace quirvex {
 class cVisor;
 class cMenusVisor;
 
-// The row of clickable path segments of the active pane.
-class BarraRutas final : public QWidget {
-    Q_OBJECT
-public:
-    explicit BarraRutas(QWidget* padre);
-    // Label 0 names the drive list; label k >= 1 keeps segment k's full text as its tag.
-    void SetSegmentos(const QString& miPC, const std::vector<std::string>& tags);
-    int nEtiquetas() const { return static_cast<int>(captions_.size()); }
-    const QString& Caption(int k) const { return captions_[static_cast<size_t>(k)]; }
-    const std::vector<std::string>& Tags() const { return tags_; }
-    QRect RectEtiqueta(int k) const { return rects_[static_cast<size_t>(k)]; }
-    int EtiquetaEn(QPoint p) const;
-
-signals:
-    void EtiquetaPulsada(int k);
-
-protected:
-    void paintEvent(QPaintEvent* e) override;
-    void mousePressEvent(QMouseEvent* e) override;
-
-private:
-    std::vector<QString> captions_;
-    std::vector<std::string> tags_;  // tags_[k - 1] is label k's tag
-    std::vector<QRect> rects_;
-};
-
 inline constexpr int MAX_VISORES = 8;
-inline constexpr int ALTO_RUTAS = 22;
 
 class frmMain final : public QWidget, public VentanaTab {
     Q_OBJECT
@@ -79,6 +52,7 @@ public:
     void GoDefaultFolder(const QString& ruta) override;
     void SetEditandoFiltro(bool editando) override { editandoFiltro_ = editando; }
     void SetTeclasE(bool teclas) override;
+    QStringList BotonesRuta() override;
     void picBR_Click(int indice) override;
     void EnfocarVisor() override;
     void MouseWheel(int distancia) override;
@@ -97,7 +71,6 @@ public:
 
     Marco& marco() { return *marco_; }
     bool EsTabActual() const;
-    BarraRutas* picRutas() const { return picRutas_; }
     // The frame follows the active pane after it loaded a location.
     void VisorCargado(cVisor* visor);
     void SetMarco(Marco* marco);
@@ -154,8 +127,6 @@ private:
     bool PrimeraCarga = false;
     bool editandoFiltro_ = false;
     cBusquedaTecleada busqueda_;
-    BarraRutas* picRutas_;
-    int altoRutas_;  // the pane's own row of path buttons shows only without a frame
     QSize tamanoAnterior_;
     OyenteTab oyente_{*this};
     bool copiarPegar_ = true;

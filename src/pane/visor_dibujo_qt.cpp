@@ -120,6 +120,9 @@ void cVisor::PintarImagen(QPainter& p, const ItemCarpeta& it, const QRect& img) 
     if (enDisco)
         p.drawImage(img, iconos_.ImagenDe(contenido_.RutaActual + it.Nombre, img.width(),
                                           g.ModoPreview));
+    else if (img.width() > ICONO_MAXIMO)  // drives and network entries: icons, never stretched
+        p.drawPixmap(QRect(img.topLeft(), QSize(ICONO_MAXIMO, ICONO_MAXIMO)),
+                     ImagenDeItem(it, ICONO_MAXIMO));
     else
         p.drawPixmap(img, ImagenDeItem(it, img.width()));
     if (!LlevaFlechaAcceso(it, Opciones().DirectAccessRow)) return;
@@ -155,7 +158,7 @@ QString cVisor::TextoColumna(const ItemCarpeta& it, int dato) const {
     }
 }
 
-void cVisor::PintarFilaDetalles(QPainter& p, const ItemCarpeta& it, int y) {
+void cVisor::PintarFilaDetalles(QPainter& p, ItemCarpeta& it, int y) {
     const GeometriaVisor& g = dist_.Geometria();
     p.setFont(fuenteItems_);
     p.setPen(kTexto);
@@ -167,7 +170,7 @@ void cVisor::PintarFilaDetalles(QPainter& p, const ItemCarpeta& it, int y) {
             const QRect img(g.IcoDL, y + 1, g.IcoDW, g.IcoDH);
             PintarImagen(p, it, img);
             const int xt = x + g.IcoDW + g.IcoDL + 2;
-            p.drawText(xt, ty, Q(Ajustar(it.Nombre, c.ancho - (xt - x), 1)));
+            p.drawText(xt, ty, Q(dist_.EtiquetaLinea(it)));
         } else {
             const QString t = TextoColumna(it, c.dato);
             const QString ajustado = Q(Ajustar(t.toStdString(), c.ancho, 1));

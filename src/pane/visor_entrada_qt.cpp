@@ -10,6 +10,8 @@
 #include <QTreeView>
 #include <QWheelEvent>
 
+#include "frame/marco_qt.h"
+#include "pane/ajustar_texto.h"
 #include "pane/formato_visor.h"
 #include "pane/frm_main_qt.h"
 #include "pane/visor_qt.h"
@@ -20,22 +22,24 @@ namespace quirvex {
 
 bool cVisor::EventoSuperficie(TipoSuperficie tipo, QEvent* e) {
     const QEvent::Type t = e->type();
-    if (t == QEvent::MouseButtonPress && tipo != TipoSuperficie::Separador)
+    if (t == QEvent::MouseButtonPress && tipo != TipoSuperficie::Separador) {
+        // A press anywhere on the pane makes it the active one and gives its item surface the
+        // keys, so the pane the keys act on is always the one the menus and the frame show.
+        frmM_->SetAVisor(indice_);
+        picM_->setFocus(Qt::MouseFocusReason);
+    }
+    if (t == QEvent::FocusIn && tipo == TipoSuperficie::Items && !EsActivo())
         frmM_->SetAVisor(indice_);
     switch (tipo) {
         case TipoSuperficie::Items: return EventoItems(e);
-        case TipoSuperficie::Barra:
-            if (t == QEvent::Wheel) {
-                MouseWheel(static_cast<QWheelEvent*>(e)->angleDelta().y());
-                return true;
-            }
-            return vsb_Evento(e);
+        case TipoSuperficie::Barra: return vsb_Evento(e);
         case TipoSuperficie::Separador: return picBarra_Evento(e);
         default: return false;
     }
 }
 
 bool cVisor::EventoItems(QEvent* e) {
+    // The wheel is not handled here: the frame hears it and scrolls the active pane.
     switch (e->type()) {
         case QEvent::MouseButtonPress: return picVisor_MouseDown(static_cast<QMouseEvent*>(e));
         case QEvent::MouseButtonRelease: return picVisor_MouseUp(static_cast<QMouseEvent*>(e));
@@ -45,9 +49,6 @@ bool cVisor::EventoItems(QEvent* e) {
         case QEvent::DragEnter:
         case QEvent::DragMove: return picM_OLEDragOver(static_cast<QDragMoveEvent*>(e));
         case QEvent::Drop: return picM_OLEDragDrop(static_cast<QDropEvent*>(e));
-        case QEvent::Wheel:
-            MouseWheel(static_cast<QWheelEvent*>(e)->angleDelta().y());
-            return true;
         default: return false;
     }
 }
@@ -136,9 +137,11 @@ void cVisor::EjecutarTecla(const AccionTecla& a) {
             seleccion_.SeleccionarConModo(d, Opciones().SelectionMode, dist_.Geometria().IcoEX);
             break;
         case ComandoTecla::MoverActual:
+            // Only the current item moves: the selection, and so the status strip, stay.
             seleccion_.SELECCIONAR(d, SEL_SOLO_ACTUAL, true);
             RedibujarItems();
-            break;
+            HacerVisible(d);
+            return;
         case ComandoTecla::AlternarActual:
             seleccion_.SetSActual(-1);
             seleccion_.SELECCIONAR(d, SEL_ALTERNAR, true);
@@ -257,12 +260,24 @@ void cVisor::SincronizarArbol() {
 
 // --- path buttons ---
 
+QStringList cVisor::BotonesRuta() {
+    tagsRuta_ = contenido_.EnMiPC() || contenido_.EnRed() ? std::vector<std::string>{}
+                                                          : SegmentosRuta(contenido_.RutaActual);
+    const QFontMetrics fm(FuenteBotonesRuta());
+    const FuncionMedir medir = [&fm](std::string_view t) {
+        return fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
+    };
+    QStringList botones{QString::fromStdString(TextoMiPC())};
+    for (size_t k = 0; k < tagsRuta_.size(); ++k) {
+        const std::string texto = TextoSegmento(tagsRuta_[k], static_cast<int>(k) + 1);
+        botones << QString::fromUtf8(AjustarTexto(texto, ANCHO_BOTON_RUTA, 1, -1, medir));
+    }
+    return botones;
+}
+
 void cVisor::ActualizarBotonesRuta() {
     if (!EsActivo() || !frmM_->EsTabActual()) return;
-    const std::vector<std::string> tags =
-        contenido_.EnMiPC() || contenido_.EnRed() ? std::vector<std::string>{}
-                                                  : SegmentosRuta(contenido_.RutaActual);
-    frmM_->picRutas()->SetSegmentos(QString::fromStdString(TextoMiPC()), tags);
+    frmM_->marco().SetPartesRuta(BotonesRuta());
 }
 
 void cVisor::picBR_Click(int k) {
@@ -270,7 +285,10 @@ void cVisor::picBR_Click(int k) {
         CargarContenido(TextoMiPC());
         return;
     }
-    CargarContenido(RutaDeSegmentos(frmM_->picRutas()->Tags(), k));
+    // The tags hold the whole segments, whatever the labels show.
+    if (static_cast<size_t>(k) > tagsRuta_.size()) return;
+    const std::string destino = RutaDeSegmentos(tagsRuta_, k);
+    if (!destino.empty()) CargarContenido(destino);
 }
 
 }  // namespace quirvex

@@ -157,11 +157,15 @@ void cVisor::CambiarModo(int modo) { dist_.CambiarModo(modo); }
 
 void cVisor::SetViewMode(int modo) {
     if (!dist_.SetViewMode(modo, contenido_.Items, static_cast<size_t>(nItems()))) return;
-    for (int k = 0; k < seleccion_.nSel(); ++k) seleccion_.SetTextoSlot(k, {});
+    FixLabels();
     ReubicarTodo();
 }
 
-void cVisor::FixLabels() { dist_.FixLabels(contenido_.Items, static_cast<size_t>(nItems())); }
+void cVisor::FixLabels() {
+    // Every label is fitted again for the present cell, when it is next drawn.
+    dist_.InvalidarEtiquetas(contenido_.Items, static_cast<size_t>(nItems()));
+    for (int k = 0; k < seleccion_.nSel(); ++k) seleccion_.SetTextoSlot(k, {});
+}
 
 void cVisor::ReubicarIconos() {
     const int cabecera = dist_.Geometria().ModoVer == 1 ? ALTO_CABECERA : 0;
@@ -192,8 +196,10 @@ void cVisor::ReubicarTodo() {
         picBarra_->setGeometry(anchoArbol_, y0, ANCHO_SEPARADOR, alto);
         x = anchoArbol_ + ANCHO_SEPARADOR;
     }
+    const int anchoVsb = vsbVisible_ ? ANCHO_VSB : 0;
     vsb_->setGeometry(std::max(w - ANCHO_VSB, x), y0, ANCHO_VSB, alto);
-    picM_->setGeometry(x, y0, std::max(w - ANCHO_VSB - x, 0), alto);
+    vsb_->setVisible(vsbVisible_);
+    picM_->setGeometry(x, y0, std::max(w - anchoVsb - x, 0), alto);
     const bool detalles = dist_.Geometria().ModoVer == 1;
     picD_->setGeometry(0, 0, picM_->width(), ALTO_CABECERA);
     picD_->setVisible(detalles);
@@ -208,7 +214,15 @@ void cVisor::SetVsbValue(int valor) {
     Dibujar();
 }
 
+void cVisor::SetVsbVisible(bool visible) {
+    if (vsbVisible_ == visible) return;
+    vsbVisible_ = visible;
+    ruedaResto_ = 0;
+    ReubicarTodo();  // the items take or give back the bar's width, and are drawn again
+}
+
 void cVisor::MouseWheel(int angulo) {
+    if (!vsbVisible_) return;
     ruedaResto_ += angulo;
     const int muescas = ruedaResto_ / 120;
     ruedaResto_ %= 120;
@@ -259,6 +273,7 @@ void cVisor::RedibujarTodo() {
     avisadas_.clear();
     // A load brings fresh items whose labels are fitted as they are drawn: fitting all of a
     // 100,000-entry folder up front would measure every name.
+    FixLabels();
     ReubicarIconos();
     strBarraEstado_ = QString::fromStdString(
         TextoEstadoCarga(contenido_, QLocale().decimalPoint().toStdString()));
@@ -282,7 +297,7 @@ void cVisor::SeguirCambio(const ResultadoCambio& r) {
     switch (r.efecto) {
         case EfectoCambio::Ninguno: return;
         case EfectoCambio::RedibujarItem:
-            RedibujarItem(static_cast<int>(r.item));
+            ItemRenombrado(static_cast<int>(r.item));
             if (contenido_.EnMiPC()) ActualizarBarraEstado();
             return;
         case EfectoCambio::Refrescar:
@@ -295,6 +310,7 @@ void cVisor::SeguirCambio(const ResultadoCambio& r) {
             if (!tRefresco_->isActive()) tRefresco_->start();
             return;
         case EfectoCambio::NuevaUbicacion:
+            ActualizarTituloTab();
             DibujarNombreCarpeta();
             ActualizarBotonesRuta();
             VigilarUbicacion();
@@ -315,9 +331,20 @@ void cVisor::ActualizarAtrasAdelante() {
     if (EsActivo()) frmM_->ActualizarAtrasAdelante();
 }
 
-void cVisor::RedibujarItem(int) {
+void cVisor::RedibujarItem(int item) {
+    DibujarICO(item);
     picM_->update();
     NotificarAccesibilidad(false);
+}
+
+void cVisor::ItemRenombrado(int item) {
+    if (item < 0 || item >= nItems()) return;
+    // Its fitted labels, on the strip and on a selection overlay, are of the old name.
+    ItemCarpeta& it = contenido_.Items[static_cast<size_t>(item)];
+    it.TextoLinea.clear();
+    it.TextoIcono.clear();
+    if (it.PosSeleccion > 0) seleccion_.SetTextoSlot(it.PosSeleccion - 1, {});
+    RedibujarItem(item);
 }
 
 void cVisor::RedibujarItems() {

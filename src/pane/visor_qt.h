@@ -13,6 +13,7 @@
 #include <QFontMetrics>
 #include <QPixmap>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -124,6 +125,10 @@ public:
     void DibujarNombreCarpeta() override;
     void DibujarBarraDeEstado(int item);
     void ActualizarBarraEstado();
+    // The captions of the path buttons (label 0 the drive list, label k the k-th level cut to
+    // ANCHO_BOTON_RUTA pixels); keeps each level's whole text for picBR_Click.
+    QStringList BotonesRuta();
+    // Shows this pane's path buttons in the frame, when it is the active pane on screen.
     void ActualizarBotonesRuta();
     void picBR_Click(int k);
     const QString& strBarraEstado() const { return strBarraEstado_; }
@@ -135,6 +140,10 @@ public:
     // Scroll bar.
     int vsbValue() const { return barra_.vsbValue(); }
     void SetVsbValue(int valor);
+    bool vsbVisible() const { return vsbVisible_; }
+    // Shows or hides the bar; the items take its width while it is hidden.
+    void SetVsbVisible(bool visible);
+    // One page (vsbLargeChange) per notch, while the bar is shown.
     void MouseWheel(int angulo);
 
     // Surfaces.
@@ -179,7 +188,7 @@ private:
     void PintarImagen(QPainter& p, const ItemCarpeta& it, const QRect& img);
     void PintarCelda(QPainter& p, ItemCarpeta& item, int x, int y);
     std::string Ajustar(std::string_view texto, int ancho, int lineas) const;
-    void PintarFilaDetalles(QPainter& p, const ItemCarpeta& item, int y);
+    void PintarFilaDetalles(QPainter& p, ItemCarpeta& item, int y);
     void PintarOverlay(QPainter& p, int item, int slot);
     void PintarItems(QPainter& p, const QRect& zona);
     void PintarTitulo(QPainter& p);
@@ -213,6 +222,8 @@ private:
     void NotificarAccesibilidad(bool reinicio);
 
     void VigilarUbicacion();
+    // An entry renamed in place (from outside): drawn again under its new name.
+    void ItemRenombrado(int item);
 
     frmMain* frmM_;
     int indice_;
@@ -235,6 +246,8 @@ private:
     QString strBarraEstado_;
     std::vector<std::string> avisadas_;
     int ruedaResto_ = 0;
+    bool vsbVisible_ = true;
+    std::vector<std::string> tagsRuta_;  // the whole text of each path button from label 1
     int ItemPulsado = -1;
     QPoint puntoPulsado_;       // where the left button went down on ItemPulsado
     bool arrastrePosible_ = false;
@@ -260,5 +273,6 @@ inline constexpr int ALTO_CABECERA = 24;
 inline constexpr int ANCHO_VSB = 17;
 inline constexpr int ANCHO_SEPARADOR = 5;
 inline constexpr int MARGEN_ARBOL = 82;
+inline constexpr int ANCHO_BOTON_RUTA = 100;
 
 }  // namespace quirvex

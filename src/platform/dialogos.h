@@ -9,12 +9,19 @@ namespace quirvex {
 // SiNoDefectoNo: Yes and No with No as the default, for questions whose Yes loses data.
 enum class Botones { Aceptar, SiNo, SiNoCancelar, SiNoDefectoNo };
 enum class Respuesta { Aceptar, Si, No, Cancelar };
+// The picture beside the text: information for news, exclamation for a refusal.
+enum class IconoMensaje { Informacion, Exclamacion };
 
 class Dialogos {
 public:
     virtual ~Dialogos() = default;
     virtual Respuesta Mensaje(const std::string& texto, const std::string& titulo,
                               Botones botones) = 0;
+    // The same with a chosen picture; a box that shows none answers as Mensaje.
+    virtual Respuesta MensajeConIcono(const std::string& texto, const std::string& titulo,
+                                      Botones botones, IconoMensaje /*icono*/) {
+        return Mensaje(texto, titulo, botones);
+    }
 };
 
 // Without an installed implementation messages are answered with Aceptar / Cancelar and

@@ -17,6 +17,8 @@
 
 #include "folder/item_carpeta.h"
 #include "platform/unidades.h"
+#include <QPainter>
+
 #include "support/aplicacion_qt.h"
 #include "support/carpeta_temporal.h"
 
@@ -32,6 +34,16 @@ QRect RectOpaco(const QImage& img) {
         for (int x = 0; x < img.width(); ++x)
             if (qAlpha(img.pixel(x, y)) > 0) r |= QRect(x, y, 1, 1);
     return r;
+}
+
+// What a file shows in a preview box when it gets no preview: its type icon, never
+// stretched, 32 × 32 at the box's top-left corner.
+QImage IconoEnCajaPreview(const std::string& ruta) {
+    QImage caja(96, 96, QImage::Format_ARGB32_Premultiplied);
+    caja.fill(Qt::transparent);
+    QPainter p(&caja);
+    p.drawImage(0, 0, ImagenTipoArchivo(ruta, false, 32));
+    return caja;
 }
 
 std::string GuardarImagen(const CarpetaTemporal& c, const std::string& nombre, int w, int h,
@@ -190,7 +202,7 @@ TEST_F(IconosTest, SizeLimitsApplyToTheirOwnFormats) {
 TEST_F(IconosTest, ThreeMegabyteBmpOverTheLimitShowsItsIcon) {
     const std::string ruta = GuardarImagen(dir, "grande.bmp", 1024, 1024, Qt::red, "BMP");
     ASSERT_GT(std::filesystem::file_size(ruta), 3'000'000u);
-    const QImage icono = ImagenTipoArchivo(ruta, false, 96);
+    const QImage icono = IconoEnCajaPreview(ruta);
     EXPECT_NE(RenderizarImagenItem(ruta, 96, true), icono);
     Opciones().LimitBmpGifPreview = 1;
     EXPECT_EQ(RenderizarImagenItem(ruta, 96, true), icono);
@@ -236,7 +248,7 @@ TEST_F(IconosTest, HeaderClaimingHugeDimensionsIsNotDecodedWhole) {
     b.write(reinterpret_cast<const char*>(&lado), 4);
     b.close();
     EXPECT_TRUE(RenderizarVistaPrevia(bmp, 96).isNull());
-    EXPECT_EQ(RenderizarImagenItem(bmp, 96, true), ImagenTipoArchivo(bmp, false, 96));
+    EXPECT_EQ(RenderizarImagenItem(bmp, 96, true), IconoEnCajaPreview(bmp));
 }
 
 TEST_F(IconosTest, LargePictureIsDecodedStraightToTheBoxSize) {
@@ -277,7 +289,7 @@ TEST_F(IconosTest, IconFilesGiveTheirOwnPictureOthersTheTypeIcon) {
     EXPECT_EQ(RenderizarImagenItem(exe, 32, false), ImagenTipoArchivo(exe, false, 32));
     // Broken picture files fall back to their icon as well.
     const std::string roto = dir.ArchivoConTexto("roto.jpg", "not a picture");
-    EXPECT_EQ(RenderizarImagenItem(roto, 96, true), ImagenTipoArchivo(roto, false, 96));
+    EXPECT_EQ(RenderizarImagenItem(roto, 96, true), IconoEnCajaPreview(roto));
 }
 
 TEST_F(IconosTest, ShortcutArrowFollowsTheSetting) {

@@ -175,25 +175,6 @@ TEST_F(FrmMain, BackAndForwardFollowTheActivePaneHistory) {
     EXPECT_TRUE(marco.adelante);
 }
 
-TEST_F(FrmMain, PathButtonsKeepWholeSegmentsAndNavigate) {
-    const std::string largo(60, 'n');
-    const std::string fondo = tmp.Carpeta("A/" + largo + "/C");
-    host.CargarVisores(QString::fromStdString(fondo));
-    BarraRutas* r = host.picRutas();
-    const auto tags = r->Tags();
-    ASSERT_GE(tags.size(), 4u);
-    const int k = static_cast<int>(tags.size()) - 1;  // the long segment
-    EXPECT_EQ(tags[static_cast<size_t>(k - 1)], largo);
-    EXPECT_TRUE(r->Caption(k).endsWith("...")) << r->Caption(k).toStdString();
-    EXPECT_EQ(r->Caption(1), "/");
-    EXPECT_EQ(r->Caption(0).toStdString(), TextoMiPC());
-    host.show();
-    QTest::mouseClick(r, Qt::LeftButton, {}, r->RectEtiqueta(k).center());
-    EXPECT_EQ(host.aVisor()->RutaActual(), tmp.Ruta("A/" + largo + "/"));
-    host.aVisor()->picBR_Click(0);
-    EXPECT_TRUE(host.aVisor()->Contenido().EnMiPC());
-}
-
 TEST_F(FrmMain, TypingSelectsTheNextMatchingNameInTheActivePane) {
     tmp.Archivo("c0/pera", 1);
     tmp.Archivo("c0/prado", 1);

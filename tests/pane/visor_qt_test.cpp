@@ -218,10 +218,8 @@ TEST_F(VisorLargo, DraggingTheThumbScrollsWhatIsDrawn) {
 TEST_F(VisorLargo, EachWheelNotchScrollsOneLargeChange) {
     cVisor* v = Abrir(tmp.Ruta());
     const QImage antes = Captura(v->picM());
-    const QPoint centro = v->picM()->rect().center();
-    QWheelEvent rueda(centro, v->picM()->mapToGlobal(centro), QPoint(), QPoint(0, -240),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(v->picM(), &rueda);
+    // What the frame hands over for a turn of two notches anywhere over it.
+    host.MouseWheel(-240);
     EXPECT_EQ(v->vsbValue(), 2 * 74);
     EXPECT_GT(PixelesDistintos(antes, Captura(v->picM())), 1000);
     // Scrolling back by small steps redraws only the rows coming in, and ends where it began.
