@@ -38,7 +38,7 @@ QString Numero(std::int64_t n) { return QString::number(n); }
 
 // A caption of the list's header: the label's text without its colon.
 QString Cabecera(int clave) {
-    QString t = T(frmInfo, clave).trimmed();
+    QString t = T(frmInfoSec, clave).trimmed();
     while (t.endsWith(QLatin1Char(':'))) t.chop(1);
     return t;
 }
@@ -242,14 +242,14 @@ QWidget* frmInfo::ConstruirPaginaUnidad() {
 }
 
 void frmInfo::SetIdioma() {
-    setWindowTitle(T(frmInfo, 0));
-    lblCU_->setText(T(frmInfo, 1));
-    lblCT_->setText(T(frmInfo, 2));
-    lblArchivos_->setText(T(frmInfo, 3));
-    lblCarpetas_->setText(T(frmInfo, 4));
-    cmdSetLabel_->setText(T(frmInfo, 5));
-    cmdCalcular_->setText(T(frmInfo, 6));
-    lblEtiqueta_->setText(T(frmInfo, 7));
+    setWindowTitle(T(frmInfoSec, 0));
+    lblCU_->setText(T(frmInfoSec, 1));
+    lblCT_->setText(T(frmInfoSec, 2));
+    lblArchivos_->setText(T(frmInfoSec, 3));
+    lblCarpetas_->setText(T(frmInfoSec, 4));
+    cmdSetLabel_->setText(T(frmInfoSec, 5));
+    cmdCalcular_->setText(T(frmInfoSec, 6));
+    lblEtiqueta_->setText(T(frmInfoSec, 7));
     LISTA_->setHeaderLabels({T(General, 64), Cabecera(3), Cabecera(4), Cabecera(2)});
 }
 
@@ -286,7 +286,7 @@ void frmInfo::CargarCarpeta(const std::string& ruta) {
     SetTitulo(DeBytes(TituloCarpeta(nombre.empty() ? ruta_ : nombre)));
     const std::string carpeta = CarpetaDe(ruta_);
     txtCU_->setText(DeBytes(carpeta.empty() ? std::string("/") : carpeta));
-    txtCT_->setText(T(frmInfo, 14));
+    txtCT_->setText(T(frmInfoSec, 14));
     txtARCHIVOS_->clear();
     txtCARPETAS_->clear();
     LISTA_->clear();
@@ -394,7 +394,7 @@ void frmInfo::DetenerCalculo() {
 void frmInfo::MostrarProgreso() {
     if (!calculo_) return;
     const ContadoresCalculo& c = calculo_->contadores;
-    txtCT_->setText(T(frmInfo, 14) + QLatin1Char(' ') +
+    txtCT_->setText(T(frmInfoSec, 14) + QLatin1Char(' ') +
                     Q(FormatearTamano(c.tamano.load(), 0, Separador())));
     txtARCHIVOS_->setText(Numero(c.archivos.load()));
     txtCARPETAS_->setText(Numero(c.carpetas.load()));
@@ -418,7 +418,7 @@ void frmInfo::LlenarLista(const ResultadoCalculo& r) {
     filas.reserve(static_cast<qsizetype>(r.subcarpetas.size()));
     const std::string sep = Separador();
     for (const RegistroSubcarpeta& s : r.subcarpetas) {
-        auto* fila = new QTreeWidgetItem({DeBytes(s.nombre), Numero(s.archivos), Numero(s.carpetas),
+        auto* fila = new QTreeWidgetItem(QStringList{DeBytes(s.nombre), Numero(s.archivos), Numero(s.carpetas),
                                           Q(FormatearTamano(s.tamano, 0, sep))});
         for (int k = 1; k < 4; ++k) fila->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
         filas.push_back(fila);

@@ -17,7 +17,7 @@ namespace {
 constexpr const char* SIN_DATO = "-";
 
 void Avisar(int clave) {
-    DialogosSistema().Mensaje(Texto(General, clave), Texto(frmInfo, 0), Botones::Aceptar);
+    DialogosSistema().Mensaje(Texto(General, clave), Texto(frmInfoSec, 0), Botones::Aceptar);
 }
 
 std::string Porcentaje(std::int64_t parte, std::int64_t total) {
@@ -29,7 +29,7 @@ std::string Porcentaje(std::int64_t parte, std::int64_t total) {
 std::string TituloArchivo(const std::string& nombre) { return nombre + SUFIJO_PROPIEDADES_ARCHIVO; }
 
 std::string TituloCarpeta(const std::string& nombre) {
-    return nombre + " (" + Texto(frmInfo, 15) + ")";
+    return nombre + " (" + Texto(frmInfoSec, 15) + ")";
 }
 
 PaginaUnidad CargarPaginaUnidad(const std::string& raiz, std::string_view separador) {
@@ -41,14 +41,14 @@ PaginaUnidad CargarPaginaUnidad(const std::string& raiz, std::string_view separa
     p.legible = v.montado;
     p.etiqueta = v.etiqueta;
     const std::string etiqueta =
-        !v.montado ? SIN_DATO : v.etiqueta.empty() ? Texto(frmInfo, 8) : v.etiqueta;
+        !v.montado ? SIN_DATO : v.etiqueta.empty() ? Texto(frmInfoSec, 8) : v.etiqueta;
     p.lineaEtiqueta = etiqueta;
-    p.lineaSistema = Texto(frmInfo, 9) + (v.sistema.empty() ? SIN_DATO : v.sistema);
-    p.lineaSerie = Texto(frmInfo, 10) + (v.uuid.empty() ? SIN_DATO : v.uuid);
+    p.lineaSistema = Texto(frmInfoSec, 9) + (v.sistema.empty() ? SIN_DATO : v.sistema);
+    p.lineaSerie = Texto(frmInfoSec, 10) + (v.uuid.empty() ? SIN_DATO : v.uuid);
     const bool espacio = v.total > 0 && v.libre >= 0 && v.libre <= v.total;
-    p.total = Texto(frmInfo, 11) + " " + (espacio ? FormatearTamano(v.total, 0, separador) : SIN_DATO);
-    p.libre = Texto(frmInfo, 12) + " " + (espacio ? FormatearTamano(v.libre, 0, separador) : SIN_DATO);
-    p.usado = Texto(frmInfo, 13) + " " + (espacio ? Porcentaje(v.total - v.libre, v.total) : SIN_DATO);
+    p.total = Texto(frmInfoSec, 11) + " " + (espacio ? FormatearTamano(v.total, 0, separador) : SIN_DATO);
+    p.libre = Texto(frmInfoSec, 12) + " " + (espacio ? FormatearTamano(v.libre, 0, separador) : SIN_DATO);
+    p.usado = Texto(frmInfoSec, 13) + " " + (espacio ? Porcentaje(v.total - v.libre, v.total) : SIN_DATO);
     p.fraccionUsada = espacio ? static_cast<double>(v.total - v.libre) / static_cast<double>(v.total) : 0;
     p.renombrable = v.montado && r && r->tipo == UNIDAD_FIJA;
     return p;

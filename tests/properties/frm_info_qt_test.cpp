@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <atomic>
+#include <functional>
+#include <map>
 #include <cstdio>
 #include <thread>
 
