@@ -47,6 +47,12 @@ protected:
         const int i = v->Seleccion().sActual();
         return i < 0 ? std::string() : v->Contenido().Items[static_cast<size_t>(i)].Nombre;
     }
+    // Moves the current item with the keys onto `nombre`.
+    static bool Ir(cVisor* v, const std::string& nombre) {
+        Tecla(v, Qt::Key_Home);
+        for (int k = 0; k < v->nItems() && Actual(v) != nombre; ++k) Tecla(v, Qt::Key_Right);
+        return Actual(v) == nombre;
+    }
     static std::vector<frmInfo*> VentanasSueltas() {
         std::vector<frmInfo*> r;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -107,7 +113,7 @@ TEST_F(TiraInfo, TheStripFollowsTheCurrentItemThroughKeyMovesAndNeverTallies) {
     EXPECT_EQ(vistos.size(), 4u);
 
     // The tally of the current folder, then a key move: the strip moves on and stays there.
-    while (Actual(v) != "grande") Tecla(v, Qt::Key_Left);
+    ASSERT_TRUE(Ir(v, "grande"));
     QTest::mouseClick(info->cmdCalcular(), Qt::LeftButton);
     Tecla(v, Qt::Key_End);
     EXPECT_FALSE(info->Calculando());
@@ -147,8 +153,7 @@ TEST_F(TiraInfo, EveryPropertiesCommandOpensTheWindowForWhatItNames) {
     auto* f = static_cast<frmMain*>(m->TabActual());
     cVisor* v = Visor(*m);
     v->setFocus();
-    Tecla(v, Qt::Key_Home);
-    while (Actual(v) != "a.txt") Tecla(v, Qt::Key_Right);
+    ASSERT_TRUE(Ir(v, "a.txt"));
 
     Tecla(v, Qt::Key_Return, Qt::AltModifier);
     auto abiertas = VentanasSueltas();
@@ -167,7 +172,7 @@ TEST_F(TiraInfo, EveryPropertiesCommandOpensTheWindowForWhatItNames) {
     abiertas[0]->close();
     QCoreApplication::processEvents();
 
-    while (Actual(v) != "sub") Tecla(v, Qt::Key_Right);
+    ASSERT_TRUE(Ir(v, "sub"));
     f->EjecutarComando("mnuApropiedades");
     abiertas = VentanasSueltas();
     ASSERT_EQ(abiertas.size(), 1u);
