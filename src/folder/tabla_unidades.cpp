@@ -46,6 +46,10 @@ void ListarUnidades() {
         t.push_back(RegistroUnidad{v.tipo, EtiquetaMostrada(v), ConBarraFinal(v.puntoMontaje)});
 }
 
+void SetEtiquetaEnTabla(size_t indice, const std::string& etiqueta) {
+    if (indice < Tabla().size()) Tabla()[indice].etiqueta = etiqueta;
+}
+
 std::int64_t IndiceUnidad(const std::string& raiz) {
     const std::string buscada = ConBarraFinal(raiz);
     const auto& t = Tabla();

@@ -19,6 +19,8 @@ struct RegistroUnidad {
 // The table as last listed; rebuilt only by ListarUnidades.
 const std::vector<RegistroUnidad>& TablaUnidades();
 void ListarUnidades();
+// Gives drive `indice` a new display text (after its label changed) without listing again.
+void SetEtiquetaEnTabla(size_t indice, const std::string& etiqueta);
 
 int TipoUnidad(const std::string& raiz);             // 0 when it is not a drive
 std::string EtiquetaUnidad(const std::string& raiz); // empty when it is not a drive

@@ -115,6 +115,7 @@ QWidget* MDI::ConstruirFilaDireccion() {
     filtro->alEnter = [this] { txtFiltro_Enter(); };
     txtFiltro_ = filtro;
     capas->addWidget(txtFiltro_);
+    ConstruirChkInfo(fila, capas);
     capas->addSpacing(6);
     txtBusqueda_ = new QLineEdit(fila);
     txtBusqueda_->setObjectName("txtBusqueda");

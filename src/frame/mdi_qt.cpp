@@ -65,7 +65,11 @@ MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
     capas->setContentsMargins(0, 0, 0, 0);
     capas->setSpacing(0);
     capas->addWidget(picB_);
-    capas->addWidget(cliente_, 1);
+    auto* cuerpo = new QHBoxLayout;
+    cuerpo->setSpacing(0);
+    cuerpo->addWidget(cliente_, 1);
+    cuerpo->addWidget(ConstruirPicInfo());
+    capas->addLayout(cuerpo, 1);
     frmAcerca_ = std::make_unique<frmAcerca>();
     resize(1024, 700);
 }
@@ -237,6 +241,7 @@ void MDI::MostrarVentana(VentanaTab* v) {
     for (VentanaTab* otra : VentanasTab_)
         if (otra && otra != v) otra->Widget()->hide();
     frmOperaciones_->hide();
+    MostrarTiraInfo(EsCarpeta(v));
     ColocarVentana(v->Widget());
     v->Widget()->show();
     v->Widget()->raise();
@@ -271,6 +276,7 @@ void MDI::SetIdiomaBarra() {
     cboFiltro_->setCurrentIndex(tipo < 0 ? 0 : tipo);
     filtroSuprimido_ = antes;
     txtBusqueda_->setPlaceholderText(T(MDISec, 7));
+    SetIdiomaInfo();
 }
 
 // Marco services.

@@ -16,6 +16,7 @@
 #include "frame/marco_qt.h"
 #include "operations/tareas.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -31,6 +32,7 @@ class CajaRuta;
 class FilaTabs;
 class VentanaTab;
 class frmAcerca;
+class frmInfo;
 class MDI;
 
 // Pixels between two path buttons of the address.
@@ -115,6 +117,14 @@ public:
     void txtFiltro_Enter();
     void txtFiltro_LostFocus();
 
+    // Info strip (mdi_info_qt.cpp).
+    void chkInfo_Click();
+    void lblInfo_Click();
+    QCheckBox* chkInfo() const { return chkInfo_; }
+    QLabel* lblInfo() const { return lblInfo_; }
+    QWidget* picInfo() const { return picInfo_; }
+    frmInfo* InfoEmbebida() const { return frmInfo_; }
+
     // Marco.
     bool EsTabActual(const VentanaTab* tab) const override;
     void SetEstadoAtrasAdelante(int boton, bool habilitado) override;
@@ -122,7 +132,7 @@ public:
     void SetDireccion(const QString& texto, bool editable) override;
     void SetFiltro(const QString& texto, int tipo) override;
     void CancelarBusquedaRapida() override {}
-    void MostrarInfo(const QString&, const QString&) override {}
+    void MostrarInfo(const QString& ruta, const QString& nombre) override;
     void ActualizarRuta(const CambioRuta& cambio) override;
     void VigilarCarpeta(const std::string& anterior, const std::string& nueva) override;
     bool CargaTerminada() const override { return FrameCargado_; }
@@ -182,6 +192,10 @@ private:
     void PonerFiltroDe(VentanaTab* v);
     void CrearTabsFijos();
     void SetIdiomaBarra();
+    void ConstruirChkInfo(QWidget* fila, QHBoxLayout* capas);
+    QWidget* ConstruirPicInfo();
+    void MostrarTiraInfo(bool carpeta);
+    void SetIdiomaInfo();
 
     FabricaTabs fabrica_;
     std::function<void()> alTerminar_;
@@ -221,6 +235,10 @@ private:
     QWidget* cliente_ = nullptr;
     QWidget* frmOperaciones_ = nullptr;
     std::unique_ptr<frmAcerca> frmAcerca_;
+    QCheckBox* chkInfo_ = nullptr;
+    QLabel* lblInfo_ = nullptr;
+    QWidget* picInfo_ = nullptr;
+    frmInfo* frmInfo_ = nullptr;  // the embedded properties window, only while ticked
     std::unique_ptr<mNotificaciones> notificaciones_;
 };
 

@@ -236,6 +236,7 @@ void MDI::e_tabB_Click(int indice) {
     if (r.Piel == PIEL_OPERACIONES) {
         activa_ = nullptr;
         operacionesVisibles_ = true;
+        MostrarTiraInfo(false);
         for (VentanaTab* v : VentanasTab_)
             if (v) v->Widget()->hide();
         ColocarVentana(frmOperaciones_);

@@ -19,6 +19,7 @@
 #include "pane/interaccion_qt.h"
 #include "pane/menus_visor_qt.h"
 #include "pane/visor_qt.h"
+#include "properties/frm_info_qt.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
@@ -92,6 +93,28 @@ void ElegirPrograma(frmMain& f, cVisor& v) {
         InteraccionVentanas().ElegirPrograma(AgregarBarra(v.Contenido().RutaActual) + it->Nombre, &f);
 }
 
+// Properties of the current item: a drive, a folder or a file.
+void PropiedadesItem(frmMain& f, cVisor& v) {
+    const ItemCarpeta* it = Actual(v);
+    if (!it || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_ARCHIVO && it->Tipo != TIPO_UNIDAD))
+        return;
+    const std::string ruta =
+        it->RutaCompleta.empty() ? AgregarBarra(v.Contenido().RutaActual) + it->Nombre : it->RutaCompleta;
+    MostrarPropiedades(&f, ruta, it->Tipo == TIPO_UNIDAD, f.Oyente());
+}
+
+// Properties of the pane's location; the drive and network lists have none.
+void PropiedadesUbicacion(frmMain& f, cVisor& v) {
+    if (!EnUnidades(v)) MostrarPropiedades(&f, v.Contenido().RutaActual, false, f.Oyente());
+}
+
+void Propiedades(frmMain& f, cVisor& v) {
+    if (Actual(v))
+        PropiedadesItem(f, v);
+    else
+        PropiedadesUbicacion(f, v);
+}
+
 const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
     static const std::vector<std::pair<std::string_view, Comando>> tabla = {
         {"mnuXaddTab", [](frmMain& f, cVisor&) { f.marco().cmdNuevoTab_Click(); }},
@@ -102,6 +125,7 @@ const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
         {"mnuANarchivo", ArchivoNuevo},
         {"mnuAeliminar", Eliminar},
         {"mnuAnombre", Renombrar},
+        {"mnuApropiedades", Propiedades},
         {"mnuEcopiar", Copiar},
         {"mnuEpegar", [](frmMain&, cVisor& v) { PegarAqui(v, TIPO_COPIAR); }},
         {"mnuEmover", [](frmMain&, cVisor& v) { PegarAqui(v, TIPO_MOVER); }},
@@ -119,6 +143,7 @@ const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
         {"mnuPAmover", [](frmMain&, cVisor& v) { PegarEnItem(v, TIPO_MOVER); }},
         {"mnuPAeliminar", Eliminar},
         {"mnuPAcambiarnombre", Renombrar},
+        {"mnuPApropiedades", PropiedadesItem},
         {"mnuPCver0", [](frmMain&, cVisor& v) { v.SetViewMode(0); }},
         {"mnuPCver1", [](frmMain&, cVisor& v) { v.SetViewMode(1); }},
         {"mnuPCver2", [](frmMain&, cVisor& v) { v.SetViewMode(2); }},
@@ -132,6 +157,7 @@ const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
         {"mnuPCmover", [](frmMain&, cVisor& v) { PegarAqui(v, TIPO_MOVER); }},
         {"mnuPCNuevo0", CarpetaNueva},
         {"mnuPCNuevo1", ArchivoNuevo},
+        {"mnuPCpropiedades", PropiedadesUbicacion},
         {"mnuPDcopiar", [](frmMain& f, cVisor&) { f.OpcionDrop = 1; }},
         {"mnuPDmover", [](frmMain& f, cVisor&) { f.OpcionDrop = 2; }},
         {"mnuPDcancelar", [](frmMain& f, cVisor&) { f.OpcionDrop = -1; }},

@@ -14,6 +14,7 @@
 #include <QResizeEvent>
 #include <chrono>
 
+#include "folder/rutas.h"
 #include "folder/tabla_unidades.h"
 #include "pane/ajustar_texto.h"
 #include "pane/formato_visor.h"
@@ -260,12 +261,17 @@ void frmMain::ActualizarAtrasAdelante() {
 }
 
 void frmMain::MostrarInfoAVisor() {
-    if (!aVisor_) return;
+    if (!aVisor_ || !EsTabActual()) return;
+    const cContenidoVisor& c = aVisor_->Contenido();
     const int i = aVisor_->Seleccion().sActual();
-    if (i < 0) return;
-    const ItemCarpeta& it = aVisor_->Contenido().Items[static_cast<size_t>(i)];
-    marco_->MostrarInfo(QFile::decodeName(QByteArray::fromStdString(it.RutaCompleta)),
-                        QString::fromUtf8(it.Nombre));
+    // With nothing current the strip describes the location itself.
+    if (i < 0 || i >= aVisor_->nItems()) {
+        marco_->MostrarInfo(QFile::decodeName(QByteArray::fromStdString(c.RutaActual)), QString());
+        return;
+    }
+    const ItemCarpeta& it = c.Items[static_cast<size_t>(i)];
+    const std::string ruta = it.RutaCompleta.empty() ? AgregarBarra(c.RutaActual) + it.Nombre : it.RutaCompleta;
+    marco_->MostrarInfo(QFile::decodeName(QByteArray::fromStdString(ruta)), QString::fromUtf8(it.Nombre));
 }
 
 void frmMain::SetIdioma() {

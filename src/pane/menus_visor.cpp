@@ -100,6 +100,7 @@ EstadoItem EstadoMenu(std::string_view n, const ContextoMenus& c) {
     const bool esUnidad = c.tipoActual == "U";
     const bool esCarpeta = c.tipoActual == "C" || esUnidad;
     const bool pegar = !c.enUnidades && c.portapapelesConRutas;
+    const bool conPropiedades = c.tipoActual == "A" || esCarpeta;
     if (n == "mnuAn" || n == "mnuPCN") e.habilitado = !c.enUnidades;
     else if (n == "mnuAeliminar" || n == "mnuPAeliminar") e.habilitado = !c.enUnidades && c.nSel > 0;
     else if (n == "mnuAnombre" || n == "mnuPAcambiarnombre") {
@@ -111,6 +112,10 @@ EstadoItem EstadoMenu(std::string_view n, const ContextoMenus& c) {
     else if (n == "mnuPApegar" || n == "mnuPAmover") e.habilitado = esCarpeta && c.portapapelesConRutas;
     else if (n == "mnuPAbuscar") e.habilitado = esCarpeta && !c.enUnidades;
     else if (n == "mnuPAA") e.habilitado = c.tipoActual == "A";
+    else if (n == "mnuPApropiedades") e.habilitado = conPropiedades;
+    else if (n == "mnuPCpropiedades") e.habilitado = !c.enUnidades;
+    else if (n == "mnuApropiedades")
+        e.habilitado = c.tipoActual.empty() ? !c.enUnidades : conPropiedades;
     else if (n == "mnuXbuscar") e.habilitado = !c.enUnidades;
     else if (n == "mnuVarbol") e.marcado = c.arbolVisible;
     else if (n == "mnuPCver0") e.marcado = !c.modoPreview && c.modoVista == 0;

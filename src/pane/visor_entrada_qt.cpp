@@ -156,7 +156,7 @@ void cVisor::EjecutarTecla(const AccionTecla& a) {
                                    (a.comando == ComandoTecla::Atras ? -1 : 1));
             frmM_->ActualizarAtrasAdelante();
             return;
-        case ComandoTecla::Propiedades:  // the properties window is not part of this build yet
+        case ComandoTecla::Propiedades: frmM_->EjecutarComando("mnuPApropiedades"); return;
         case ComandoTecla::Nada: return;
     }
     HacerVisible(d);

@@ -20,7 +20,7 @@ enum Seccion : int {
     frmOperations = 5,
     frmAbout = 6,
     frmRename = 7,
-    frmInfo = 8,
+    frmInfoSec = 8,
     frmSearch = 9,
     frmSelSec = 10,
 };

@@ -86,12 +86,13 @@ TEST_F(ComandosVisor, FileMenuFollowsTheDriveListAndTheCurrentItem) {
     EXPECT_FALSE(Accion("mnuAn")->isEnabled());
     EXPECT_FALSE(Accion("mnuAeliminar")->isEnabled());
     EXPECT_FALSE(Accion("mnuAnombre")->isEnabled());
-    EXPECT_FALSE(Accion("mnuApropiedades")->isEnabled());  // no properties window yet
+    EXPECT_FALSE(Accion("mnuApropiedades")->isEnabled());  // the drive list has no properties
     v->Seleccion().SELECCIONAR(Indice(v, "STICK (/media/usb)"), SEL_EXCLUSIVA, true);
     AbrirMenu("mnuA");
     EXPECT_TRUE(Accion("mnuAnombre")->isEnabled());
     EXPECT_EQ(Accion("mnuAnombre")->text(), "C&hange label");
     EXPECT_FALSE(Accion("mnuAeliminar")->isEnabled());
+    EXPECT_TRUE(Accion("mnuApropiedades")->isEnabled());  // the drive's
     // Closed, the shortcuts work again; the commands check for themselves.
     CerrarMenu("mnuA");
     EXPECT_TRUE(Accion("mnuAeliminar")->isEnabled());
