@@ -220,7 +220,7 @@ std::int64_t cTareas::CopiarArchivoEn(std::int64_t i, ManejadorArchivo carpeta,
         DescontarProgreso(i, antes);
         return AbandonarCopia(escrito, true, COPIA_FALLIDA);
     }
-    BajoNivel().CopiarMetadatos(fuente, escritor_.FileHandle());
+    BajoNivel().CopiarMetadatos(fuente, escritor_.FileHandle(), escritor_.Info());
     lector_.CloseFile();
     int error = escritor_.CloseFile() ? 0 : -1;
     if (error == 0 && temporal) error = BajoNivel().Renombrar(escrito, destino);

@@ -101,7 +101,10 @@ public:
     // Gives the open target the source's permission bits and modification time, as a copy
     // that keeps them would: setuid and setgid only while the target has the source's owner
     // and group.
-    virtual int CopiarMetadatos(const InfoNodo& origen, ManejadorArchivo destino) = 0;
+    // `actual` is what the target is now (as Abrir described it), so that bits it already has
+    // cost no call.
+    virtual int CopiarMetadatos(const InfoNodo& origen, ManejadorArchivo destino,
+                                const InfoNodo& actual) = 0;
     // The same for a folder or a link already in place (a link gets its time only); a folder
     // gets them after its contents are written, so a read-only folder can still be filled.
     virtual int AplicarMetadatos(const InfoNodo& origen, const std::string& ruta) = 0;

@@ -65,8 +65,8 @@ public:
         }
         return real_.CopiarTramo(o, d, n);
     }
-    int CopiarMetadatos(const InfoNodo& o, ManejadorArchivo d) override {
-        return real_.CopiarMetadatos(o, d);
+    int CopiarMetadatos(const InfoNodo& o, ManejadorArchivo d, const InfoNodo& a) override {
+        return real_.CopiarMetadatos(o, d, a);
     }
     int AplicarMetadatos(const InfoNodo& o, const std::string& r) override {
         return real_.AplicarMetadatos(o, Plegar(r));

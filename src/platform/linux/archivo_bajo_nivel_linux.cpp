@@ -197,14 +197,16 @@ public:
         return r;
     }
 
-    int CopiarMetadatos(const InfoNodo& origen, ManejadorArchivo destino) override {
+    int CopiarMetadatos(const InfoNodo& origen, ManejadorArchivo destino,
+                        const InfoNodo& actual) override {
         mode_t modo = origen.permisos & 07777;
         if (modo & (S_ISUID | S_ISGID)) {
-            struct stat actual {};
-            if (fstat(Fd(destino), &actual) != 0) return errno;
-            modo = ModoCopia(origen, actual);
+            struct stat ahora {};
+            if (fstat(Fd(destino), &ahora) != 0) return errno;
+            modo = ModoCopia(origen, ahora);
         }
-        int error = fchmod(Fd(destino), modo) == 0 ? 0 : errno;
+        int error = 0;
+        if (modo != (actual.permisos & 07777) && fchmod(Fd(destino), modo) != 0) error = errno;
         const struct timespec tiempos[2] = {{0, UTIME_OMIT}, Tiempo(origen.modificado)};
         if (futimens(Fd(destino), tiempos) != 0 && error == 0) error = errno;
         return error;
