@@ -20,6 +20,7 @@
 #include "frame/frm_acerca_qt.h"
 #include "frame/geometria_tabs.h"
 #include "frame/ventana_tab_qt.h"
+#include "platform/senales_salida_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -132,6 +133,7 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     notificaciones_ = std::make_unique<mNotificaciones>(
         [this](const CambioRuta& c) { ActualizarRuta(c); });
     mTareas().SetOyente(this);
+    InstalarSenalesSalida(this, [this] { SALIR(); });
     CargarOpciones();
     SetIdioma();
     CrearTabsFijos();

@@ -65,8 +65,23 @@ bool cFile::OpenFile(const std::string& ruta, bool soloLectura) {
     bool creado = false;
     const ManejadorArchivo h = BajoNivel().Abrir(
         ruta, soloLectura ? ModoApertura::SoloLectura : ModoApertura::LecturaEscritura, creado,
-        error);
+        error, info_);
     creado_ = creado;
+    if (h == MANEJADOR_INVALIDO) {
+        fallo_ = CrearFalloArchivo(FALLO_APERTURA, ruta, error);
+        return false;
+    }
+    handle_ = h;
+    nombre_ = ruta;
+    fallo_ = {};
+    return true;
+}
+
+bool cFile::OpenFileIn(ManejadorArchivo carpeta, const std::string& nombre, const std::string& ruta) {
+    if (IsOpen()) return Fallar(FALLO_YA_ABIERTO, 0);
+    int error = 0;
+    const ManejadorArchivo h = BajoNivel().AbrirEn(carpeta, nombre, error, info_);
+    creado_ = false;
     if (h == MANEJADOR_INVALIDO) {
         fallo_ = CrearFalloArchivo(FALLO_APERTURA, ruta, error);
         return false;

@@ -54,9 +54,15 @@ public:
     void SetAutoFlush(bool valor) { autoFlush_ = valor && IsOpen(); }
     // Whether the last OpenFile created the file (it did not exist before).
     bool Creado() const { return creado_; }
+    // The file as it was when the last OpenFile opened it.
+    const InfoNodo& Info() const { return info_; }
 
     // Read-only, or read/write creating the file when missing and never truncating it.
     [[nodiscard]] bool OpenFile(const std::string& ruta, bool soloLectura);
+    // Read-only, the entry `nombre` of an open folder (see ArchivosBajoNivel::AbrirEn), never
+    // through a link; `ruta` is the name failures and FileName() show.
+    [[nodiscard]] bool OpenFileIn(ManejadorArchivo carpeta, const std::string& nombre,
+                                  const std::string& ruta);
     // Closing without an open file does nothing and succeeds. A failing close (a delayed write
     // error) is reported; the handle is released either way.
     bool CloseFile();
@@ -81,6 +87,7 @@ private:
     std::string nombre_;
     bool autoFlush_ = false;
     bool creado_ = false;
+    InfoNodo info_;
     FalloArchivo fallo_;
 };
 

@@ -91,7 +91,19 @@ bool DentroDe(const std::string& ruta, const std::string& carpeta) {
         c = carpeta;
     }
     const std::string prefijo = AgregarBarra(SinBarraFinal(c));
-    return AgregarBarra(SinBarraFinal(r)).compare(0, prefijo.size(), prefijo) == 0;
+    if (AgregarBarra(SinBarraFinal(r)).compare(0, prefijo.size(), prefijo) == 0) return true;
+    // The same folder can be reached by another path (a bind mount, a second mount of the same
+    // file system): compare the device and inode of the folder with each ancestor of the path.
+    const InfoNodo buscada = BajoNivel().Consultar(SinBarraFinal(carpeta));
+    if (buscada.tipo != TipoNodo::Carpeta) return false;
+    for (std::string paso = SinBarraFinal(r); !paso.empty(); paso = CarpetaDe(paso)) {
+        const InfoNodo info = BajoNivel().Consultar(paso);
+        if (info.tipo == TipoNodo::Carpeta && info.dispositivo == buscada.dispositivo &&
+            info.inodo == buscada.inodo)
+            return true;
+        if (paso == "/") break;
+    }
+    return false;
 }
 
 }  // namespace quirvex

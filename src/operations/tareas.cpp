@@ -113,6 +113,7 @@ void cTareas::EjecutarUna(std::int64_t i) {
     op.BytesTotales = 0;
     vista_->RedibujarLista();
     raices_.clear();
+    creados_.clear();
     for (const Volumen& v : UnidadesSistema().Listar()) raices_.push_back(SinBarraFinal(v.puntoMontaje));
 
     std::vector<std::string> rutas;
@@ -146,7 +147,13 @@ bool cTareas::Comprobar(std::int64_t i, const std::vector<std::string>& rutas) {
         }
         const InfoNodo info = BajoNivel().Consultar(ruta);
         if (info.tipo == TipoNodo::NoExiste) {
-            AgregarError(i, Texto(General, 41) + ruta);
+            // "Missing:" is for what is really gone; anything else says why it cannot be read.
+            if (BajoNivel().Es(info.error, ErrorComun::NoExiste))
+                AgregarError(i, Texto(General, 41) + ruta);
+            else if (copia)
+                LogFalloSistema(i, Op(i).Tipo == TIPO_MOVER, ruta, info.error);
+            else
+                LogBorrado(i, ruta, info.error);
             CambiarEstado(i, ESTADO_TERMINADA);
             return false;
         }
@@ -290,6 +297,13 @@ void cTareas::SumarProgreso(std::int64_t i, std::int64_t bytes) {
         vista_->MostrarProgreso(i);
         op.PorcentajeMostrado = op.Porcentaje;
     }
+}
+
+void cTareas::DescontarProgreso(std::int64_t i, std::int64_t antes) {
+    Operacion& op = Op(i);
+    op.BytesHechos = std::min(op.BytesHechos, antes);
+    if (op.BytesTotales > 0)
+        op.Porcentaje = std::min<std::int64_t>(100, op.BytesHechos * 100 / op.BytesTotales);
 }
 
 }  // namespace quirvex

@@ -22,12 +22,15 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "folder/item_carpeta.h"
 #include "folder/notificaciones.h"
 #include "operations/c_file.h"
+#include "platform/archivo_bajo_nivel.h"
 
 namespace quirvex {
 
@@ -50,6 +53,15 @@ inline constexpr std::size_t TAMANO_TRAMO = 4194304;  // 4 MiB per chunk
 inline constexpr const char* TEXTO_SIN_ERRORES = "(Sin errores)";
 inline constexpr const char* TEXTO_NO_EXISTE_2 = "Error: No existe 2.";
 inline constexpr const char* TEXTO_ELEMENTO_NO_EXISTE = "El elemento no existe: ";
+// A source that changed while it was copied, and a name that another item of the same operation
+// already took on a target that does not tell case apart. Failure numbers beside the buffered
+// file's own.
+inline constexpr std::int32_t FALLO_ORIGEN_CAMBIADO = 45610;
+inline constexpr const char* TEXTO_ORIGEN_CAMBIADO = "The source changed while it was being copied.";
+inline constexpr const char* TEXTO_ORIGEN_CONSERVADO = " It was not deleted.";
+inline constexpr const char* TEXTO_NOMBRE_TOMADO = "Name already taken by this operation, written as: ";
+// The hidden name a large file is written under until it is complete.
+inline constexpr const char* PREFIJO_TEMPORAL = ".quirvex-part-";
 
 struct Operacion {
     std::int32_t Tipo = 0;
@@ -165,14 +177,31 @@ private:
                   const std::string& descripcion);
     void LogFalloSistema(std::int64_t i, bool mover, const std::string& ruta, int codigo);
     void SumarProgreso(std::int64_t i, std::int64_t bytes);
-    std::int64_t CopiarDatos(std::int64_t i, std::int64_t largo, bool mover, bool& modificado);
+    // Takes back the bytes counted for a file that then failed: BytesHechos returns to `antes`.
+    void DescontarProgreso(std::int64_t i, std::int64_t antes);
+    std::int64_t CopiarDatos(std::int64_t i, const InfoNodo& fuente, bool mover, bool& modificado);
+    std::int64_t CopiarTramos(std::int64_t i, std::int64_t desde, std::int64_t hasta, bool mover,
+                              bool& modificado, bool& kernel);
     std::int64_t AbandonarCopia(const std::string& destino, bool modificado, std::int64_t resultado);
-    std::int64_t CopiarContenido(std::int64_t i, const std::string& origen,
+    // The source of a file is `nombre` inside the open folder `carpeta` (or the path `nombre`
+    // when carpeta is MANEJADOR_INVALIDO); `ruta` is its full path for the log.
+    std::int64_t CopiarArchivoEn(std::int64_t i, ManejadorArchivo carpeta, const std::string& nombre,
+                                 const std::string& ruta, std::string destino, bool mover);
+    bool AbrirDestino(std::int64_t i, std::string& destino, const std::string& ruta, bool mover,
+                      bool temporal, std::string& escrito);
+    bool CreadoPorEsta(const InfoNodo& info) const;
+    std::int64_t CopiarContenido(std::int64_t i, ManejadorArchivo carpeta, const std::string& origen,
                                  const std::string& destino, bool mover, bool& completo);
-    std::int64_t CopiarEnlace(std::int64_t i, const std::string& origen,
-                              const std::string& destino, bool mover);
+    std::int64_t CopiarSubcarpeta(std::int64_t i, ManejadorArchivo carpeta, const std::string& nombre,
+                                  const std::string& ruta, const std::string& objetivo, bool mover,
+                                  bool& completo);
+    std::int64_t CopiarEnlace(std::int64_t i, ManejadorArchivo carpeta, const std::string& nombre,
+                              const std::string& ruta, const std::string& destino, bool mover);
     std::int64_t MoverCarpeta(std::int64_t i, const std::string& origen,
                               const std::string& destino);
+    void LogNoLeido(std::int64_t i, bool mover, const std::string& ruta, int error);
+    bool BorrarContenido(std::int64_t i, ManejadorArchivo carpeta, const std::string& ruta);
+    void LogBorrado(std::int64_t i, const std::string& ruta, int error);
     bool BorrarElemento(std::int64_t i, const std::string& ruta);
 
     std::deque<Operacion> operaciones_;
@@ -187,6 +216,11 @@ private:
     cFile escritor_;
     std::vector<std::byte> buffer_;
     std::vector<std::string> raices_;  // mount points, refreshed when an operation starts
+    // Identity (device, inode) of every file the running operation created, so that a name
+    // which folds onto one of them on a case-insensitive target never writes over it.
+    std::set<std::pair<std::uint64_t, std::uint64_t>> creados_;
+    std::uint64_t temporales_ = 0;  // numbers the hidden temporary names
+    std::vector<RangoDatos> rangos_;
 };
 
 // The program's queue.

@@ -25,13 +25,52 @@ void cTareas::EjecutarBorrado(std::int64_t i) {
     }
 }
 
+void cTareas::LogBorrado(std::int64_t i, const std::string& ruta, int error) {
+    AgregarError(i, Texto(General, 42) + "\"" + ruta + "\": " + BajoNivel().DescripcionError(error) +
+                        " (" + std::to_string(error) + ")");
+}
+
 // Removes one file, link or other non-folder entry; a failure is logged and the walk goes on.
 bool cTareas::BorrarElemento(std::int64_t i, const std::string& ruta) {
     const int error = BajoNivel().BorrarArchivo(ruta);
     if (error == 0) return true;
-    AgregarError(i, Texto(General, 42) + "\"" + ruta + "\": " + BajoNivel().DescripcionError(error) +
-                        " (" + std::to_string(error) + ")");
+    LogBorrado(i, ruta, error);
     return false;
+}
+
+// Empties one open folder. Every entry is reached relative to the folder that listed it, and a
+// subfolder is opened without following links: a folder swapped for a link while the delete
+// yields is removed as the link it has become, and nothing outside the chosen folder is touched.
+bool cTareas::BorrarContenido(std::int64_t i, ManejadorArchivo carpeta, const std::string& ruta) {
+    std::vector<std::string> nombres;
+    const int errorLista = BajoNivel().ListarEn(carpeta, nombres);
+    if (errorLista != 0) {
+        LogBorrado(i, ruta, errorLista);
+        return false;
+    }
+    bool todo = true;
+    for (const std::string& nombre : nombres) {
+        const std::string hijo = AgregarBarra(ruta) + nombre;
+        int error = 0;
+        const ManejadorArchivo sub = BajoNivel().ConsultarEn(carpeta, nombre).tipo == TipoNodo::Carpeta
+                                         ? BajoNivel().AbrirCarpeta(carpeta, nombre, error)
+                                         : MANEJADOR_INVALIDO;
+        if (sub != MANEJADOR_INVALIDO) {
+            const bool vacia = BorrarContenido(i, sub, hijo);
+            BajoNivel().Cerrar(sub);
+            if (Op(i).Cancelar) return false;
+            error = BajoNivel().BorrarEn(carpeta, nombre, true);
+            if (!vacia) todo = false;
+        } else if (error == 0) {
+            error = BajoNivel().BorrarEn(carpeta, nombre, false);
+        }
+        if (error != 0) {
+            LogBorrado(i, hijo, error);
+            todo = false;
+        }
+        if (CederYCancelado(i)) return false;
+    }
+    return todo;
 }
 
 bool cTareas::BorrarCarpeta(std::int64_t i, const std::string& carpetaDada) {
@@ -43,21 +82,18 @@ bool cTareas::BorrarCarpeta(std::int64_t i, const std::string& carpetaDada) {
         return false;
     }
     if (info.tipo != TipoNodo::Carpeta) return BorrarElemento(i, carpeta);
-    std::vector<std::string> nombres;
-    int error = BajoNivel().ListarNombres(carpeta, nombres);
-    bool todo = error == 0;
-    for (const std::string& nombre : nombres) {
-        const std::string ruta = AgregarBarra(carpeta) + nombre;
-        const bool ok = BajoNivel().Consultar(ruta).tipo == TipoNodo::Carpeta
-                            ? BorrarCarpeta(i, ruta)
-                            : BorrarElemento(i, ruta);
-        if (!ok) todo = false;
-        if (CederYCancelado(i)) return false;
+    int error = 0;
+    const ManejadorArchivo h = BajoNivel().AbrirCarpeta(MANEJADOR_INVALIDO, carpeta, error);
+    if (h == MANEJADOR_INVALIDO) {
+        LogBorrado(i, carpeta, error);
+        return false;
     }
-    if (error == 0) error = BajoNivel().BorrarCarpetaVacia(carpeta);
+    const bool todo = BorrarContenido(i, h, carpeta);
+    BajoNivel().Cerrar(h);
+    if (Op(i).Cancelar) return false;
+    error = BajoNivel().BorrarCarpetaVacia(carpeta);
     if (error == 0) return todo;
-    AgregarError(i, Texto(General, 42) + "\"" + carpeta + "\": " +
-                        BajoNivel().DescripcionError(error) + " (" + std::to_string(error) + ")");
+    LogBorrado(i, carpeta, error);
     return false;
 }
 

@@ -35,6 +35,26 @@ struct InfoNodo {
     std::uint64_t dispositivo = 0;
     std::uint64_t inodo = 0;
     int error = 0;  // why the query failed when tipo is NoExiste
+    // Permission bits with setuid, setgid and sticky (07777).
+    std::uint32_t permisos = 0;
+    std::uint32_t propietario = 0;
+    std::uint32_t grupo = 0;
+    // Modification time in nanoseconds since the epoch.
+    std::int64_t modificado = 0;
+    // Bytes the file takes on disk; less than tamano when it has holes.
+    std::int64_t ocupado = 0;
+};
+
+// Whether two queries describe the same, unchanged file: identity, length and modification time.
+inline bool MismoContenido(const InfoNodo& a, const InfoNodo& b) {
+    return a.tipo == b.tipo && a.dispositivo == b.dispositivo && a.inodo == b.inodo &&
+           a.tamano == b.tamano && a.modificado == b.modificado;
+}
+
+// A range of a file that holds data; what lies between two ranges reads as zeros.
+struct RangoDatos {
+    std::int64_t inicio = 0;
+    std::int64_t fin = 0;
 };
 
 enum class ErrorComun {
@@ -59,9 +79,9 @@ public:
     virtual ~ArchivosBajoNivel() = default;
 
     // The handle, or MANEJADOR_INVALIDO with `error` set. `creado` tells whether this call made
-    // the file (only LecturaEscritura ever creates).
+    // the file (only LecturaEscritura ever creates); `info` describes the opened file.
     virtual ManejadorArchivo Abrir(const std::string& ruta, ModoApertura modo, bool& creado,
-                                   int& error) = 0;
+                                   int& error, InfoNodo& info) = 0;
     virtual int Cerrar(ManejadorArchivo h) = 0;
     // Up to n bytes from the current position, retrying interruptions and short reads: fewer
     // than n only at the end of the file. -1 with `error` set.
@@ -78,8 +98,37 @@ public:
     // both positions. copiados < n with no error means the source ended early.
     virtual ResultadoTramo CopiarTramo(ManejadorArchivo origen, ManejadorArchivo destino,
                                        std::size_t n) = 0;
-    // Gives the open target the source's permission bits and modification time.
-    virtual int CopiarMetadatos(const std::string& origen, ManejadorArchivo destino) = 0;
+    // Gives the open target the source's permission bits and modification time, as a copy
+    // that keeps them would: setuid and setgid only while the target has the source's owner
+    // and group.
+    // `actual` is what the target is now (as Abrir described it), so that bits it already has
+    // cost no call.
+    virtual int CopiarMetadatos(const InfoNodo& origen, ManejadorArchivo destino,
+                                const InfoNodo& actual) = 0;
+    // The same for a folder or a link already in place (a link gets its time only); a folder
+    // gets them after its contents are written, so a read-only folder can still be filled.
+    virtual int AplicarMetadatos(const InfoNodo& origen, const std::string& ruta) = 0;
+    // What an open file is now (fstat).
+    virtual InfoNodo ConsultarAbierto(ManejadorArchivo h) = 0;
+    // The data ranges of an open file, in order, holes left out; a file without holes is one
+    // range. The positions of the file are undefined afterwards.
+    virtual int RangosDatos(ManejadorArchivo h, std::int64_t largo, std::vector<RangoDatos>& rangos) = 0;
+
+    // Folder handles: a walk holds its folders open and reaches every entry relative to them,
+    // so a folder swapped for a link while the walk yields is never followed. `carpeta` is an
+    // open folder, or MANEJADOR_INVALIDO for a path of its own. Folder handles close with Cerrar.
+    // Opens a folder without following a link (a link is an error, never a way elsewhere).
+    virtual ManejadorArchivo AbrirCarpeta(ManejadorArchivo carpeta, const std::string& nombre,
+                                          int& error) = 0;
+    virtual int ListarEn(ManejadorArchivo carpeta, std::vector<std::string>& nombres) = 0;
+    virtual InfoNodo ConsultarEn(ManejadorArchivo carpeta, const std::string& nombre) = 0;
+    // Opens an entry for reading like Abrir(SoloLectura), without following a link.
+    virtual ManejadorArchivo AbrirEn(ManejadorArchivo carpeta, const std::string& nombre,
+                                     int& error, InfoNodo& info) = 0;
+    // Removes a file or link (esCarpeta false) or an empty folder.
+    virtual int BorrarEn(ManejadorArchivo carpeta, const std::string& nombre, bool esCarpeta) = 0;
+    virtual int LeerEnlaceEn(ManejadorArchivo carpeta, const std::string& nombre,
+                             std::string& destino) = 0;
 
     virtual InfoNodo Consultar(const std::string& ruta) = 0;
     // rename(2): replaces an existing target file; fails across file systems.

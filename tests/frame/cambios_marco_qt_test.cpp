@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -78,7 +79,7 @@ namespace quirvex::prueba {
 namespace {
 
 TEST_F(CambiosMarco, QuittingDuringACopyCancelsItAndLeavesNoPartialFile) {
-    const std::string origen = tmp.Archivo("src/big.bin", 4 << 20);
+    const std::string origen = tmp.ArchivoConTexto("src/big.bin", std::string(4 << 20, 'x'));  // data, not holes
     const std::string destino = tmp.Carpeta("dst");
     auto m = MarcoReal(Q(destino));
     m->SetAlTerminar([] {});
@@ -101,6 +102,36 @@ TEST_F(CambiosMarco, QuittingDuringACopyCancelsItAndLeavesNoPartialFile) {
     mTareas().SetTamanoTramo(0);
     EXPECT_FALSE(std::filesystem::exists(destino + "big.bin"));
     EXPECT_TRUE(std::filesystem::exists(origen));
+}
+
+// Logout, shutdown or a closed terminal: the signal takes the same path as quitting.
+TEST_F(CambiosMarco, ATerminationSignalDuringACopyCancelsItAndLeavesNoPartialFile) {
+    for (const int senal : {SIGTERM, SIGHUP, SIGINT}) {
+        const std::string origen = tmp.ArchivoConTexto("src/big.bin", std::string(4 << 20, 'x'));  // data, not holes
+        const std::string destino = tmp.Carpeta("dst" + std::to_string(senal));
+        auto m = MarcoReal(Q(destino));
+        int salidas = 0;
+        m->SetAlTerminar([&] { ++salidas; });
+        mTareas().SetTamanoTramo(64 << 10);
+        const auto i = mTareas().AgregarOperacion(TIPO_COPIAR, tmp.Ruta("src/"), destino, {origen});
+        bool enviada = false;
+        auto* temporizador = new QTimer(m.get());
+        QObject::connect(temporizador, &QTimer::timeout, m.get(), [&] {
+            if (!enviada && mTareas().Ocupado() && mTareas().Operaciones()[static_cast<size_t>(i)].BytesHechos > 0) {
+                enviada = true;
+                ::raise(senal);
+            }
+        });
+        temporizador->start(1);
+        EXPECT_TRUE(Esperar([&] {
+            return enviada && !mTareas().Ocupado() &&
+                   mTareas().Operaciones()[static_cast<size_t>(i)].Estado == ESTADO_CANCELADA;
+        })) << senal;
+        mTareas().SetTamanoTramo(0);
+        EXPECT_EQ(salidas, 1) << senal;
+        EXPECT_TRUE(std::filesystem::is_empty(destino)) << senal;
+        EXPECT_TRUE(std::filesystem::exists(origen));
+    }
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 #pragma once
 // The real low-level file calls with failures injected where a test asks: renames across file
-// systems, a kernel copy that is not supported, reads that fail. Installs itself for its
-// lifetime.
+// systems, a kernel copy that is not supported, reads and writes that fail, queries that are
+// refused, and a folder whose names fold case the way FAT or a Windows share does. Installs
+// itself for its lifetime.
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <map>
 
 #include "platform/archivo_bajo_nivel.h"
 
@@ -14,13 +18,22 @@ public:
     BajoNivelConFallos() : real_(BajoNivel()) { SetBajoNivel(this); }
     ~BajoNivelConFallos() override { SetBajoNivel(nullptr); }
 
+    // Renames between two folders fail as across file systems; within one folder they work.
     bool renombrarOtroDispositivo = false;
     bool sinCopiaKernel = false;
     int errorLectura = 0;
     int llamadasCopiaKernel = 0;
+    // Plain writes fail with this error once this many bytes have been written.
+    int errorEscritura = 0;
+    std::int64_t escribirAntesDeFallar = 0;
+    std::int64_t escritos = 0;
+    // Queries of these entry names fail with the error given.
+    std::map<std::string, int> erroresConsulta;
+    // Paths below this folder name their entries without regard to case (ASCII letters).
+    std::string carpetaSinMayusculas;
 
-    ManejadorArchivo Abrir(const std::string& r, ModoApertura m, bool& c, int& e) override {
-        return real_.Abrir(r, m, c, e);
+    ManejadorArchivo Abrir(const std::string& r, ModoApertura m, bool& c, int& e, InfoNodo& i) override {
+        return real_.Abrir(Plegar(r), m, c, e, i);
     }
     int Cerrar(ManejadorArchivo h) override { return real_.Cerrar(h); }
     std::int64_t Leer(ManejadorArchivo h, void* d, std::size_t n, int& e) override {
@@ -31,6 +44,11 @@ public:
         return real_.Leer(h, d, n, e);
     }
     std::int64_t Escribir(ManejadorArchivo h, const void* d, std::size_t n, int& e) override {
+        if (errorEscritura && escritos + static_cast<std::int64_t>(n) > escribirAntesDeFallar) {
+            e = errorEscritura;
+            return -1;
+        }
+        escritos += static_cast<std::int64_t>(n);
         return real_.Escribir(h, d, n, e);
     }
     int Sincronizar(ManejadorArchivo h) override { return real_.Sincronizar(h); }
@@ -47,22 +65,48 @@ public:
         }
         return real_.CopiarTramo(o, d, n);
     }
-    int CopiarMetadatos(const std::string& o, ManejadorArchivo d) override {
-        return real_.CopiarMetadatos(o, d);
+    int CopiarMetadatos(const InfoNodo& o, ManejadorArchivo d, const InfoNodo& a) override {
+        return real_.CopiarMetadatos(o, d, a);
     }
-    InfoNodo Consultar(const std::string& r) override { return real_.Consultar(r); }
+    int AplicarMetadatos(const InfoNodo& o, const std::string& r) override {
+        return real_.AplicarMetadatos(o, Plegar(r));
+    }
+    InfoNodo ConsultarAbierto(ManejadorArchivo h) override { return real_.ConsultarAbierto(h); }
+    int RangosDatos(ManejadorArchivo h, std::int64_t l, std::vector<RangoDatos>& r) override {
+        return real_.RangosDatos(h, l, r);
+    }
+    ManejadorArchivo AbrirCarpeta(ManejadorArchivo c, const std::string& n, int& e) override {
+        return real_.AbrirCarpeta(c, c == MANEJADOR_INVALIDO ? Plegar(n) : n, e);
+    }
+    int ListarEn(ManejadorArchivo c, std::vector<std::string>& n) override { return real_.ListarEn(c, n); }
+    InfoNodo ConsultarEn(ManejadorArchivo c, const std::string& n) override {
+        if (const InfoNodo f = Rehusada(n); f.error) return f;
+        return real_.ConsultarEn(c, c == MANEJADOR_INVALIDO ? Plegar(n) : n);
+    }
+    ManejadorArchivo AbrirEn(ManejadorArchivo c, const std::string& n, int& e, InfoNodo& i) override {
+        return real_.AbrirEn(c, n, e, i);
+    }
+    int BorrarEn(ManejadorArchivo c, const std::string& n, bool d) override { return real_.BorrarEn(c, n, d); }
+    int LeerEnlaceEn(ManejadorArchivo c, const std::string& n, std::string& d) override {
+        return real_.LeerEnlaceEn(c, n, d);
+    }
+    InfoNodo Consultar(const std::string& r) override {
+        if (const InfoNodo f = Rehusada(r); f.error) return f;
+        return real_.Consultar(Plegar(r));
+    }
     int Renombrar(const std::string& o, const std::string& d) override {
-        return renombrarOtroDispositivo ? EXDEV : real_.Renombrar(o, d);
+        const bool otro = o.substr(0, o.rfind('/')) != d.substr(0, d.rfind('/'));
+        return renombrarOtroDispositivo && otro ? EXDEV : real_.Renombrar(o, Plegar(d));
     }
-    int BorrarArchivo(const std::string& r) override { return real_.BorrarArchivo(r); }
-    int BorrarCarpetaVacia(const std::string& r) override { return real_.BorrarCarpetaVacia(r); }
-    int CrearCarpeta(const std::string& r) override { return real_.CrearCarpeta(r); }
+    int BorrarArchivo(const std::string& r) override { return real_.BorrarArchivo(Plegar(r)); }
+    int BorrarCarpetaVacia(const std::string& r) override { return real_.BorrarCarpetaVacia(Plegar(r)); }
+    int CrearCarpeta(const std::string& r) override { return real_.CrearCarpeta(Plegar(r)); }
     int ListarNombres(const std::string& c, std::vector<std::string>& n) override {
-        return real_.ListarNombres(c, n);
+        return real_.ListarNombres(Plegar(c), n);
     }
     int LeerEnlace(const std::string& r, std::string& d) override { return real_.LeerEnlace(r, d); }
     int CrearEnlace(const std::string& d, const std::string& r) override {
-        return real_.CrearEnlace(d, r);
+        return real_.CrearEnlace(d, Plegar(r));
     }
     std::string RutaCanonica(const std::string& r) override { return real_.RutaCanonica(r); }
     std::string DescripcionError(int c) override { return real_.DescripcionError(c); }
@@ -70,6 +114,36 @@ public:
     bool Es(int c, ErrorComun e) override { return real_.Es(c, e); }
 
 private:
+    InfoNodo Rehusada(const std::string& ruta) const {
+        InfoNodo info;
+        const std::string nombre = ruta.substr(ruta.rfind('/') + 1);
+        if (const auto f = erroresConsulta.find(nombre); f != erroresConsulta.end()) info.error = f->second;
+        return info;
+    }
+    static std::string Minusculas(std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return s;
+    }
+    // Each name below the folding folder becomes the existing entry that differs only in case.
+    std::string Plegar(const std::string& ruta) {
+        const std::string base = carpetaSinMayusculas + "/";
+        if (carpetaSinMayusculas.empty() || ruta.compare(0, base.size(), base) != 0) return ruta;
+        std::string hecho = carpetaSinMayusculas;
+        std::size_t desde = base.size();
+        while (desde <= ruta.size()) {
+            std::size_t barra = ruta.find('/', desde);
+            if (barra == std::string::npos) barra = ruta.size();
+            std::string nombre = ruta.substr(desde, barra - desde);
+            std::vector<std::string> nombres;
+            real_.ListarNombres(hecho, nombres);
+            for (const std::string& n : nombres)
+                if (Minusculas(n) == Minusculas(nombre)) nombre = n;
+            hecho += "/" + nombre;
+            desde = barra + 1;
+        }
+        return hecho;
+    }
+
     ArchivosBajoNivel& real_;
 };
 

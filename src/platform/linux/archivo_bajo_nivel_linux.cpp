@@ -16,27 +16,48 @@ namespace quirvex {
 namespace {
 
 int Fd(ManejadorArchivo h) { return static_cast<int>(h); }
+int Base(ManejadorArchivo carpeta) { return carpeta == MANEJADOR_INVALIDO ? AT_FDCWD : Fd(carpeta); }
+
+InfoNodo Describir(const struct stat& st) {
+    InfoNodo info;
+    if (S_ISREG(st.st_mode))
+        info.tipo = TipoNodo::Archivo;
+    else if (S_ISDIR(st.st_mode))
+        info.tipo = TipoNodo::Carpeta;
+    else if (S_ISLNK(st.st_mode))
+        info.tipo = TipoNodo::Enlace;
+    else
+        info.tipo = TipoNodo::Otro;
+    info.tamano = info.tipo == TipoNodo::Archivo ? static_cast<std::int64_t>(st.st_size) : 0;
+    info.dispositivo = static_cast<std::uint64_t>(st.st_dev);
+    info.inodo = static_cast<std::uint64_t>(st.st_ino);
+    info.permisos = static_cast<std::uint32_t>(st.st_mode & 07777);
+    info.propietario = static_cast<std::uint32_t>(st.st_uid);
+    info.grupo = static_cast<std::uint32_t>(st.st_gid);
+    info.modificado = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info.ocupado = static_cast<std::int64_t>(st.st_blocks) * 512;
+    return info;
+}
 
 // Refuses what is not a regular file once it is open: reading a fifo would wait forever and a
 // device would never end. The descriptor was opened non-blocking so that this check cannot hang;
-// regular files ignore the flag, which is cleared anyway.
-int ComprobarRegular(int fd) {
+// regular files ignore the flag, so it is left as it is (two calls a file saved).
+int ComprobarRegular(int fd, InfoNodo& info) {
     struct stat st {};
     if (fstat(fd, &st) != 0) return errno;
+    info = Describir(st);
     if (S_ISDIR(st.st_mode)) return EISDIR;
     if (!S_ISREG(st.st_mode)) return EOPNOTSUPP;
-    const int banderas = fcntl(fd, F_GETFL);
-    if (banderas >= 0) fcntl(fd, F_SETFL, banderas & ~O_NONBLOCK);
     return 0;
 }
 
-int AbrirComprobado(const char* ruta, int banderas, int& error) {
-    const int fd = open(ruta, banderas | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+int AbrirComprobado(int base, const char* ruta, int banderas, int& error, InfoNodo& info) {
+    const int fd = openat(base, ruta, banderas | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) {
         error = errno;
         return -1;
     }
-    error = ComprobarRegular(fd);
+    error = ComprobarRegular(fd, info);
     if (error != 0) {
         close(fd);
         return -1;
@@ -44,23 +65,57 @@ int AbrirComprobado(const char* ruta, int banderas, int& error) {
     return fd;
 }
 
+timespec Tiempo(std::int64_t ns) {
+    timespec t{};
+    t.tv_sec = static_cast<time_t>(ns / 1000000000);
+    t.tv_nsec = static_cast<long>(ns % 1000000000);
+    if (t.tv_nsec < 0) {
+        t.tv_nsec += 1000000000;
+        --t.tv_sec;
+    }
+    return t;
+}
+
+// The mode a copy keeps: setuid and setgid only while the target has the source's owner (for
+// setgid, its group), as a copy that cannot keep the owner must not hand out its privileges.
+mode_t ModoCopia(const InfoNodo& origen, const struct stat& actual) {
+    mode_t modo = origen.permisos & 07777;
+    if (actual.st_uid != origen.propietario) modo &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    if (actual.st_gid != origen.grupo) modo &= ~static_cast<mode_t>(S_ISGID);
+    return modo;
+}
+
+// Reads a directory stream to its end and closes it.
+int Listar(DIR* dir, std::vector<std::string>& nombres) {
+    errno = 0;
+    while (const dirent* d = readdir(dir)) {
+        const char* n = d->d_name;
+        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) nombres.emplace_back(n);
+        errno = 0;
+    }
+    const int error = errno;
+    closedir(dir);
+    return error;
+}
+
 class ArchivosBajoNivelLinux final : public ArchivosBajoNivel {
 public:
     ManejadorArchivo Abrir(const std::string& ruta, ModoApertura modo, bool& creado,
-                           int& error) override {
+                           int& error, InfoNodo& info) override {
         creado = false;
         error = 0;
-        if (modo == ModoApertura::SoloLectura) return AbrirComprobado(ruta.c_str(), O_RDONLY, error);
+        const char* r = ruta.c_str();
+        if (modo == ModoApertura::SoloLectura) return AbrirComprobado(AT_FDCWD, r, O_RDONLY, error, info);
         // Create exclusively first so the caller knows whether the file is its own; when it
         // exists, open it as it is. A file removed between the two calls is simply tried again.
         for (int intento = 0; intento < 4; ++intento) {
-            int fd = AbrirComprobado(ruta.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, error);
+            int fd = AbrirComprobado(AT_FDCWD, r, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, error, info);
             if (fd >= 0) {
                 creado = true;
                 return fd;
             }
             if (error != EEXIST) return MANEJADOR_INVALIDO;
-            fd = AbrirComprobado(ruta.c_str(), O_RDWR | O_NOFOLLOW, error);
+            fd = AbrirComprobado(AT_FDCWD, r, O_RDWR | O_NOFOLLOW, error, info);
             if (fd >= 0) return fd;
             if (error != ENOENT) return MANEJADOR_INVALIDO;
         }
@@ -142,39 +197,121 @@ public:
         return r;
     }
 
-    int CopiarMetadatos(const std::string& origen, ManejadorArchivo destino) override {
-        struct stat fuente {};
-        struct stat actual {};
-        if (stat(origen.c_str(), &fuente) != 0 || fstat(Fd(destino), &actual) != 0) return errno;
-        // Execute bits follow the source where the new file may be read; the rest of the mode
-        // stays what the user's umask gave the new file.
-        mode_t modo = actual.st_mode & 0777;
-        modo |= ((modo & 0444) >> 2) & (fuente.st_mode & 0111);
-        if (fchmod(Fd(destino), modo) != 0) return errno;
-        const struct timespec tiempos[2] = {{0, UTIME_OMIT}, fuente.st_mtim};
-        return futimens(Fd(destino), tiempos) == 0 ? 0 : errno;
+    int CopiarMetadatos(const InfoNodo& origen, ManejadorArchivo destino,
+                        const InfoNodo& actual) override {
+        mode_t modo = origen.permisos & 07777;
+        if (modo & (S_ISUID | S_ISGID)) {
+            struct stat ahora {};
+            if (fstat(Fd(destino), &ahora) != 0) return errno;
+            modo = ModoCopia(origen, ahora);
+        }
+        int error = 0;
+        if (modo != (actual.permisos & 07777) && fchmod(Fd(destino), modo) != 0) error = errno;
+        const struct timespec tiempos[2] = {{0, UTIME_OMIT}, Tiempo(origen.modificado)};
+        if (futimens(Fd(destino), tiempos) != 0 && error == 0) error = errno;
+        return error;
     }
 
-    InfoNodo Consultar(const std::string& ruta) override {
-        InfoNodo info;
+    int AplicarMetadatos(const InfoNodo& origen, const std::string& ruta) override {
+        const struct timespec tiempos[2] = {{0, UTIME_OMIT}, Tiempo(origen.modificado)};
+        if (origen.tipo == TipoNodo::Enlace)
+            return utimensat(AT_FDCWD, ruta.c_str(), tiempos, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+        struct stat actual {};
+        if (lstat(ruta.c_str(), &actual) != 0) return errno;
+        if (S_ISLNK(actual.st_mode)) return ELOOP;
+        int error = chmod(ruta.c_str(), ModoCopia(origen, actual)) == 0 ? 0 : errno;
+        if (utimensat(AT_FDCWD, ruta.c_str(), tiempos, AT_SYMLINK_NOFOLLOW) != 0 && error == 0)
+            error = errno;
+        return error;
+    }
+
+    InfoNodo ConsultarAbierto(ManejadorArchivo h) override {
         struct stat st {};
-        if (lstat(ruta.c_str(), &st) != 0) {
+        if (fstat(Fd(h), &st) != 0) {
+            InfoNodo info;
             info.error = errno;
             return info;
         }
-        if (S_ISREG(st.st_mode))
-            info.tipo = TipoNodo::Archivo;
-        else if (S_ISDIR(st.st_mode))
-            info.tipo = TipoNodo::Carpeta;
-        else if (S_ISLNK(st.st_mode))
-            info.tipo = TipoNodo::Enlace;
-        else
-            info.tipo = TipoNodo::Otro;
-        info.tamano = info.tipo == TipoNodo::Archivo ? static_cast<std::int64_t>(st.st_size) : 0;
-        info.dispositivo = static_cast<std::uint64_t>(st.st_dev);
-        info.inodo = static_cast<std::uint64_t>(st.st_ino);
-        return info;
+        return Describir(st);
     }
+
+    int RangosDatos(ManejadorArchivo h, std::int64_t largo, std::vector<RangoDatos>& rangos) override {
+        rangos.clear();
+        for (off_t desde = 0; desde < largo;) {
+            const off_t datos = lseek(Fd(h), desde, SEEK_DATA);
+            if (datos < 0) {
+                if (errno == ENXIO) break;  // only a hole remains
+                // No hole support here: the whole file is data.
+                rangos.assign(1, RangoDatos{0, largo});
+                return 0;
+            }
+            if (datos >= largo) break;
+            off_t hueco = lseek(Fd(h), datos, SEEK_HOLE);
+            if (hueco < 0 || hueco > largo) hueco = static_cast<off_t>(largo);
+            rangos.push_back(RangoDatos{datos, hueco});
+            desde = hueco;
+        }
+        return 0;
+    }
+
+    ManejadorArchivo AbrirCarpeta(ManejadorArchivo carpeta, const std::string& nombre,
+                                  int& error) override {
+        const int fd = openat(Base(carpeta), nombre.c_str(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        error = fd < 0 ? errno : 0;
+        return fd < 0 ? MANEJADOR_INVALIDO : fd;
+    }
+
+    int ListarEn(ManejadorArchivo carpeta, std::vector<std::string>& nombres) override {
+        // The directory stream takes its own descriptor so the caller's stays open.
+        const int copia = fcntl(Fd(carpeta), F_DUPFD_CLOEXEC, 0);
+        if (copia < 0) return errno;
+        DIR* dir = fdopendir(copia);
+        if (!dir) {
+            const int error = errno;
+            close(copia);
+            return error;
+        }
+        rewinddir(dir);
+        return Listar(dir, nombres);
+    }
+
+    InfoNodo ConsultarEn(ManejadorArchivo carpeta, const std::string& nombre) override {
+        struct stat st {};
+        if (fstatat(Base(carpeta), nombre.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            InfoNodo info;
+            info.error = errno;
+            return info;
+        }
+        return Describir(st);
+    }
+
+    ManejadorArchivo AbrirEn(ManejadorArchivo carpeta, const std::string& nombre, int& error,
+                             InfoNodo& info) override {
+        error = 0;
+        return AbrirComprobado(Base(carpeta), nombre.c_str(), O_RDONLY | O_NOFOLLOW, error, info);
+    }
+
+    int BorrarEn(ManejadorArchivo carpeta, const std::string& nombre, bool esCarpeta) override {
+        return unlinkat(Base(carpeta), nombre.c_str(), esCarpeta ? AT_REMOVEDIR : 0) == 0 ? 0 : errno;
+    }
+
+    int LeerEnlaceEn(ManejadorArchivo carpeta, const std::string& nombre,
+                     std::string& destino) override {
+        std::string buffer(256, '\0');
+        for (;;) {
+            const ssize_t n = readlinkat(Base(carpeta), nombre.c_str(), buffer.data(), buffer.size());
+            if (n < 0) return errno;
+            if (static_cast<std::size_t>(n) < buffer.size()) {
+                buffer.resize(static_cast<std::size_t>(n));
+                destino = std::move(buffer);
+                return 0;
+            }
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
+    InfoNodo Consultar(const std::string& ruta) override { return ConsultarEn(MANEJADOR_INVALIDO, ruta); }
 
     int Renombrar(const std::string& origen, const std::string& destino) override {
         return rename(origen.c_str(), destino.c_str()) == 0 ? 0 : errno;
@@ -195,29 +332,11 @@ public:
     int ListarNombres(const std::string& carpeta, std::vector<std::string>& nombres) override {
         DIR* dir = opendir(carpeta.c_str());
         if (!dir) return errno;
-        errno = 0;
-        while (const dirent* d = readdir(dir)) {
-            const char* n = d->d_name;
-            if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) nombres.emplace_back(n);
-            errno = 0;
-        }
-        const int error = errno;
-        closedir(dir);
-        return error;
+        return Listar(dir, nombres);
     }
 
     int LeerEnlace(const std::string& ruta, std::string& destino) override {
-        std::string buffer(256, '\0');
-        for (;;) {
-            const ssize_t n = readlink(ruta.c_str(), buffer.data(), buffer.size());
-            if (n < 0) return errno;
-            if (static_cast<std::size_t>(n) < buffer.size()) {
-                buffer.resize(static_cast<std::size_t>(n));
-                destino = std::move(buffer);
-                return 0;
-            }
-            buffer.resize(buffer.size() * 2);
-        }
+        return LeerEnlaceEn(MANEJADOR_INVALIDO, ruta, destino);
     }
 
     int CrearEnlace(const std::string& destino, const std::string& ruta) override {
