@@ -6,7 +6,7 @@ PAQUETES=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libglib2.0-dev
   libgtest-dev libgmock-dev
-  fonts-dejavu-core adwaita-icon-theme hicolor-icon-theme shared-mime-info
+  fonts-dejavu-core fontconfig adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xvfb xclip
 )
 

@@ -16,6 +16,7 @@
 
 #include "platform/dialogos.h"
 #include "settings/almacen_registro.h"
+#include "settings/fuente_especial_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -128,7 +129,8 @@ void frmINI::OfrecerFuenteEspecial() {
     f.setFamily(kFuenteEspecial);
     lbl_->setFont(f);
     const QString real = QFontInfo(lbl_->font()).family();
-    if (CarpetaFuentes().isEmpty() || real == kFuenteEspecial ||
+    // Without an address to fetch it from, Yes could only fail: the question is not asked.
+    if (CarpetaFuentes().isEmpty() || real == kFuenteEspecial || Opciones().SpecialFontAddress.empty() ||
         RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Check SpecialFont", 1) != 1)
         return;
     const std::string pregunta = Texto(General, 5) + "\n\n" + Texto(General, 61);
@@ -136,9 +138,7 @@ void frmINI::OfrecerFuenteEspecial() {
         case Respuesta::Si:
             show();
             QCoreApplication::processEvents();
-            // The download arrives with the options window's font support; until then the
-            // font file never appears and the user is told so.
-            DialogosSistema().Mensaje(Texto(General, 7), Texto(General, 0), Botones::Aceptar);
+            InstalarFuenteInicio(ServicioFuentesPrograma(), Opciones().SpecialFontAddress);
             break;
         case Respuesta::No:
             RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Check SpecialFont", 0);

@@ -47,6 +47,18 @@ public:
     // separated by '\n' (a Shift double click on a folder).
     virtual void cmdNuevoTab_Click() {}
     virtual void NuevoTabVisor(const QString& /*lista*/) {}
+    // A new search tab whose folder list starts with `ruta`.
+    virtual void NuevaBusqueda(const QString& /*ruta*/) {}
+    // The options window, over the frame.
+    virtual void MostrarOpciones() {}
+    // Closes the tab of a tab window (a search window's Cancel while idle).
+    virtual void CerrarVentanaTab(const VentanaTab* /*tab*/) {}
+    // Shows `carpeta` in the active pane of the last folder tab used, with `nombre` selected.
+    virtual void MostrarEnCarpeta(const std::string& /*carpeta*/, const std::string& /*nombre*/) {}
+    // After a language change: the My PC name, then every open window's texts.
+    virtual void AplicarIdioma() {}
+    // Every tab's caption drawn again (the close-button setting changed).
+    virtual void RedibujarTabs() {}
 };
 
 // The font the path buttons are measured and shown in (size 10, not bold).

@@ -168,8 +168,9 @@ void MDI::SALIR() {
     if (permitirCerrarIni_) permitirCerrarIni_();
     if (frmINI_) frmINI_->close();
     frmAcerca_->hide();
+    // Folder tabs let go of their panes; a search tab stops its search.
     for (VentanaTab* v : VentanasTab_)
-        if (v && EsCarpeta(v)) v->PreUnload();
+        if (v) v->PreUnload();
     // A copy under way is canceled the designed way (its partial target removed) before the
     // program ends; when this runs inside the engine's yield, the engine unwinds first.
     mTareas().CancelarTodo();

@@ -7,6 +7,7 @@
 // through Marco; tests drive the handlers below directly or with QTest.
 
 #include <QIcon>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -138,6 +139,14 @@ public:
     bool CargaTerminada() const override { return FrameCargado_; }
     void SetPartesRuta(const QStringList& partes) override;
     void MostrarAcerca() override;
+    void NuevaBusqueda(const QString& ruta) override;
+    void MostrarOpciones() override;
+    void CerrarVentanaTab(const VentanaTab* tab) override;
+    void MostrarEnCarpeta(const std::string& carpeta, const std::string& nombre) override;
+    void AplicarIdioma() override;
+    void RedibujarTabs() override;
+    // The options window while it is open, else nullptr.
+    QWidget* VentanaOpciones() const { return frmO_; }
 
     // For the windows and tests that look at the frame.
     const std::vector<RegistroTab>& Tabs() const { return Tabs_; }
@@ -240,6 +249,9 @@ private:
     QWidget* picInfo_ = nullptr;
     frmInfo* frmInfo_ = nullptr;  // the embedded properties window, only while ticked
     std::unique_ptr<mNotificaciones> notificaciones_;
+    QPointer<QWidget> frmO_;
+    // The folder tab shown last, where a search hit is opened.
+    QPointer<QWidget> ultimaCarpeta_;
 };
 
 // Suspends the frame's drawing for a scope, so half-built tabs never show; nests.

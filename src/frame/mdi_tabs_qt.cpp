@@ -250,6 +250,7 @@ void MDI::e_tabB_Click(int indice) {
     if (EsCarpeta(v)) {
         PonerFiltroDe(v);
         v->ActualizarAtrasAdelante();
+        ultimaCarpeta_ = v->Widget();
     }
     activa_ = v;
     operacionesVisibles_ = false;
@@ -292,7 +293,8 @@ void MDI::CerrarTab(int indice) {
     BloqueoDibujo bloqueo(*this);
     VentanaTab* v = Tabs_[static_cast<size_t>(indice)].Ventana;
     if (v) {
-        if (EsCarpeta(v)) v->PreUnload();
+        // A search window stops its search here; a folder tab lets go of its panes.
+        v->PreUnload();
         for (VentanaTab*& w : VentanasTab_)
             if (w == v) w = nullptr;  // the array keeps its length: it counts every tab made
         if (activa_ == v) activa_ = nullptr;

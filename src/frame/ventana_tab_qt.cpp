@@ -6,6 +6,8 @@
 
 #include "folder/contenido_visor.h"
 #include "frame/direccion.h"
+#include "pane/seleccion_visor.h"
+#include "pane/visor_qt.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
@@ -69,5 +71,26 @@ void VentanaTab::MouseWheel(int) {}
 void VentanaTab::AbrirArchivo(const QString&) {}
 
 void VentanaTab::ActualizarRuta(const CambioRuta&) {}
+
+void VentanaTab::MostrarItem(const std::string& carpeta, const std::string& nombre) {
+    cVisor* v = aVisor();
+    if (!v || !v->CargarContenido(carpeta)) return;
+    const std::int64_t i = v->Contenido().GetIndexItem(nombre);
+    if (i < 0 || i >= v->nItems()) return;
+    v->Seleccion().SELECCIONAR(static_cast<int>(i), SEL_EXCLUSIVA, true);
+    v->HacerVisible(static_cast<int>(i));
+    v->Dibujar();
+}
+
+void VentanaTab::RenombrarMiPC() {
+    const std::string& anterior = TextoMiPCAnterior();
+    if (anterior.empty() || anterior == TextoMiPC()) return;
+    for (int k = 0; k < nVisores(); ++k) {
+        cContenidoVisor* c = GetContenidoVisor(k);
+        if (!c || c->RutaActual != anterior) continue;
+        // The list itself is the same; only its name changed.
+        c->CargarContenido(TextoMiPC(), false);
+    }
+}
 
 }  // namespace quirvex

@@ -70,6 +70,10 @@ public:
     virtual void AbrirArchivo(const QString& ruta);
     // A change made by the program, passed on by the frame to every tab window.
     virtual void ActualizarRuta(const CambioRuta& cambio);
+    // The active pane goes to `carpeta` and selects the entry `nombre` (a search hit).
+    virtual void MostrarItem(const std::string& carpeta, const std::string& nombre);
+    // Panes that show the My PC list under its old name take the name of the new language.
+    virtual void RenombrarMiPC();
 };
 
 // A fresh identity for each tab window created in this run.

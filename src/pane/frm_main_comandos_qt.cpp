@@ -115,9 +115,26 @@ void Propiedades(frmMain& f, cVisor& v) {
         PropiedadesUbicacion(f, v);
 }
 
+QString Local(const std::string& ruta) { return QFile::decodeName(QByteArray::fromStdString(ruta)); }
+
+void NuevaBusquedaAqui(frmMain& f, cVisor& v) {
+    if (!EnUnidades(v)) f.marco().NuevaBusqueda(Local(v.Contenido().RutaActual));
+}
+
+// A search in the folder (or drive) under the current item.
+void NuevaBusquedaEnItem(frmMain& f, cVisor& v) {
+    const ItemCarpeta* it = Actual(v);
+    if (!it || EnUnidades(v) || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_UNIDAD)) return;
+    const std::string ruta =
+        it->RutaCompleta.empty() ? v.Contenido().RutaActual + it->Nombre : it->RutaCompleta;
+    f.marco().NuevaBusqueda(Local(AgregarBarra(ruta)));
+}
+
 const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
     static const std::vector<std::pair<std::string_view, Comando>> tabla = {
         {"mnuXaddTab", [](frmMain& f, cVisor&) { f.marco().cmdNuevoTab_Click(); }},
+        {"mnuXopciones", [](frmMain& f, cVisor&) { f.marco().MostrarOpciones(); }},
+        {"mnuXbuscar", NuevaBusquedaAqui},
         {"mnuXaddVisor", [](frmMain& f, cVisor&) { f.AgregarVisor(std::string()); }},
         {"mnuXcerrarVisor", [](frmMain& f, cVisor&) { f.mnuXcerrarVisor_Click(); }},
         {"mnuAsalir", [](frmMain& f, cVisor&) { f.marco().SALIR(); }},
@@ -138,6 +155,7 @@ const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
         {"mnuHacerca", [](frmMain& f, cVisor&) { f.marco().MostrarAcerca(); }},
         {"mnuPAabrir", [](frmMain& f, cVisor&) { f.mnuPAabrir_Click(); }},
         {"mnuPAAelegir", ElegirPrograma},
+        {"mnuPAbuscar", NuevaBusquedaEnItem},
         {"mnuPAcopiar", Copiar},
         {"mnuPApegar", [](frmMain&, cVisor& v) { PegarEnItem(v, TIPO_COPIAR); }},
         {"mnuPAmover", [](frmMain&, cVisor& v) { PegarEnItem(v, TIPO_MOVER); }},

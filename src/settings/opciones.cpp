@@ -84,6 +84,7 @@ constexpr Campo CAMPOS[] = {
     Bandera("Hide Desktop.ini", &R::HideDesktopIni, 1),
     Numero("Check SpecialFont", &R::CheckSpecialFont, 0, 0, 0, SE_INICIA),
     Texto("Previous Tabs", &R::PreviousTabs, SE_INICIA),
+    Texto("Special Font Address", &R::SpecialFontAddress, SE_CARGA | SE_INICIA),
 };
 
 std::function<bool()>& SondaFuenteEspecial() {

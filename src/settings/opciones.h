@@ -37,6 +37,9 @@ struct RegistroOpciones {
     std::int32_t HideDesktopIni = 1;
     std::int32_t CheckSpecialFont = 1;
     std::string PreviousTabs;
+    // Where the special font file is fetched from; empty means no download is possible. Read at
+    // start and edited in the settings file; the options window's save leaves it alone.
+    std::string SpecialFontAddress;
     std::int32_t AnchoTextoTab = 98;  // derived: tab text width in pixels
 };
 

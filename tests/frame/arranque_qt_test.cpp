@@ -123,7 +123,16 @@ protected:
         f.setFamily("Segoe UI");
         if (QFontInfo(f).family() == "Segoe UI") GTEST_SKIP() << "the special font is installed";
         Ajustar("Language", 0);
+        // An address where nothing listens, and a private fonts folder.
+        datos_ = std::make_unique<Entorno>("XDG_DATA_HOME", tmp.Carpeta("datos").c_str());
+        Opciones().SpecialFontAddress = "http://127.0.0.1:9/segoeui.ttf";
     }
+    void TearDown() override {
+        Opciones().SpecialFontAddress.clear();
+        datos_.reset();
+        MarcoTest::TearDown();
+    }
+    std::unique_ptr<Entorno> datos_;
     std::vector<std::string> Arrancar(Respuesta respuesta) {
         DialogosGrabados dialogos(respuesta);
         frmINI ini;
@@ -137,6 +146,12 @@ TEST_F(FuenteEspecial, NoStopsTheQuestionForGood) {
     ASSERT_EQ(Arrancar(Respuesta::No).size(), 1u);
     EXPECT_EQ(LeerDword("Check SpecialFont", 1), 0);
     EXPECT_TRUE(Arrancar(Respuesta::No).empty());
+}
+
+TEST_F(FuenteEspecial, WithoutADownloadAddressTheQuestionIsNotAsked) {
+    Opciones().SpecialFontAddress.clear();
+    EXPECT_TRUE(Arrancar(Respuesta::Si).empty());
+    EXPECT_EQ(LeerDword("Check SpecialFont", -7), -7);
 }
 
 TEST_F(FuenteEspecial, CancelAsksAgainNextTime) {

@@ -1,0 +1,316 @@
+#include "search/frm_buscar_qt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "folder/tabla_unidades.h"
+#include "frame/marco_qt.h"
+#include "platform/dialogos.h"
+#include "settings/elegir_carpeta_qt.h"
+#include "settings/idioma.h"
+
+namespace quirvex {
+namespace {
+
+QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion, clave)); }
+
+QString Nativo(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+// The title of the folder browser of the Add button, the same in every language.
+constexpr const char* kTituloCarpeta = "Seleccionar Carpeta";
+
+}  // namespace
+
+ModeloResultados::ModeloResultados(std::shared_ptr<cBusqueda> b, QObject* padre)
+    : QAbstractTableModel(padre), b_(std::move(b)) {}
+
+int ModeloResultados::rowCount(const QModelIndex& padre) const {
+    return padre.isValid() ? 0 : mostradas_;
+}
+
+int ModeloResultados::columnCount(const QModelIndex& padre) const { return padre.isValid() ? 0 : 2; }
+
+QVariant ModeloResultados::data(const QModelIndex& i, int rol) const {
+    if (!i.isValid() || i.row() >= mostradas_ || static_cast<std::size_t>(i.row()) >= b_->Resultados.size())
+        return {};
+    const ResultadoBusqueda& r = b_->Resultados[static_cast<std::size_t>(i.row())];
+    if (rol == Qt::DisplayRole || rol == Qt::ToolTipRole)
+        return i.column() == 0 ? Nativo(r.nombre) : Nativo(b_->Carpetas[r.carpeta]);
+    return {};
+}
+
+QVariant ModeloResultados::headerData(int seccion, Qt::Orientation o, int rol) const {
+    if (o != Qt::Horizontal || rol != Qt::DisplayRole || seccion < 0 || seccion > 1) return {};
+    return titulos_[seccion];
+}
+
+void ModeloResultados::Sincronizar() {
+    const int total = static_cast<int>(b_->Resultados.size());
+    if (total < mostradas_) {
+        Reiniciar();
+        return;
+    }
+    if (total == mostradas_) return;
+    beginInsertRows({}, mostradas_, total - 1);
+    mostradas_ = total;
+    endInsertRows();
+}
+
+void ModeloResultados::Reiniciar() {
+    beginResetModel();
+    mostradas_ = static_cast<int>(b_->Resultados.size());
+    endResetModel();
+}
+
+void ModeloResultados::SetTitulos(const QString& nombre, const QString& carpeta) {
+    titulos_[0] = nombre;
+    titulos_[1] = carpeta;
+    emit headerDataChanged(Qt::Horizontal, 0, 1);
+}
+
+frmBuscar::frmBuscar(Marco& marco, int id, QWidget* padre)
+    : QWidget(padre), marco_(marco), id_(id), b_(std::make_shared<cBusqueda>()) {
+    setObjectName("frmBuscar");
+    Construir();
+    SetIdioma();
+}
+
+frmBuscar::~frmBuscar() { b_->Buscando = false; }
+
+void frmBuscar::Construir() {
+    setAutoFillBackground(true);
+    for (auto*& l : lbl_) l = new QLabel(this);
+    txtARCHIVO_ = new QLineEdit(this);
+    cboCARPETA_ = new QComboBox(this);
+    cboCARPETA_->setMinimumContentsLength(30);
+    cboCARPETA_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmdADD_ = new QPushButton(QIcon::fromTheme("list-add"), QStringLiteral("+"), this);
+    cmdELIMINAR_ = new QPushButton(QIcon::fromTheme("list-remove"), QStringLiteral("-"), this);
+    cmdBORRAR_ = new QPushButton(this);
+    cmdUNIDADES_ = new QPushButton(this);
+    fraMB_ = new QGroupBox(this);
+    chkDISCO_ = new QCheckBox(fraMB_);
+    chkDISCO_->setChecked(true);
+    chkBD_ = new QCheckBox(fraMB_);
+    cmdBUSCAR_ = new QPushButton(this);
+    cmdCancelar_ = new QPushButton(this);
+    // Kept for the index server's map; it has no action.
+    cmdCrearMapa_ = new QPushButton(this);
+    cmdCrearMapa_->hide();
+    modelo_ = new ModeloResultados(b_, this);
+    LISTA_ = new QTreeView(this);
+    LISTA_->setModel(modelo_);
+    LISTA_->setRootIsDecorated(false);
+    LISTA_->setUniformRowHeights(true);
+    LISTA_->setItemsExpandable(false);
+    LISTA_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LISTA_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LISTA_->header()->setStretchLastSection(true);
+    LISTA_->header()->resizeSection(0, 260);
+
+    auto* rejilla = new QGridLayout;
+    rejilla->addWidget(lbl_[0], 0, 0);
+    rejilla->addWidget(txtARCHIVO_, 0, 1, 1, 5);
+    rejilla->addWidget(lbl_[1], 1, 0);
+    rejilla->addWidget(cboCARPETA_, 1, 1);
+    rejilla->addWidget(cmdADD_, 1, 2);
+    rejilla->addWidget(cmdELIMINAR_, 1, 3);
+    rejilla->addWidget(cmdBORRAR_, 1, 4);
+    rejilla->addWidget(cmdUNIDADES_, 1, 5);
+    rejilla->setColumnStretch(1, 1);
+    auto* motor = new QHBoxLayout(fraMB_);
+    motor->addWidget(chkDISCO_);
+    motor->addWidget(chkBD_);
+    motor->addStretch(1);
+    auto* botones = new QHBoxLayout;
+    botones->addWidget(fraMB_, 1);
+    botones->addWidget(cmdBUSCAR_, 0, Qt::AlignBottom);
+    botones->addWidget(cmdCancelar_, 0, Qt::AlignBottom);
+    auto* capas = new QVBoxLayout(this);
+    capas->setContentsMargins(10, 10, 10, 6);
+    capas->addLayout(rejilla);
+    capas->addLayout(botones);
+    capas->addWidget(lbl_[2]);
+    capas->addWidget(LISTA_, 1);
+    capas->addWidget(lbl_[3]);
+
+    connect(cmdADD_, &QPushButton::clicked, this, [this] { cmdADD_Click(); });
+    connect(cmdELIMINAR_, &QPushButton::clicked, this, [this] { cmdELIMINAR_Click(); });
+    connect(cmdBORRAR_, &QPushButton::clicked, this, [this] { cmdBORRAR_Click(); });
+    connect(cmdUNIDADES_, &QPushButton::clicked, this, [this] { cmdUNIDADES_Click(); });
+    connect(cmdBUSCAR_, &QPushButton::clicked, this, [this] { cmdBUSCAR_Click(); });
+    connect(cmdCancelar_, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
+    // Enter in the name box starts the search, as if the search button were the default.
+    connect(txtARCHIVO_, &QLineEdit::returnPressed, this, [this] {
+        if (cmdBUSCAR_->isEnabled()) cmdBUSCAR_Click();
+    });
+    // A double click anywhere on a row, whichever button pressed it first.
+    LISTA_->viewport()->installEventFilter(this);
+}
+
+bool frmBuscar::eventFilter(QObject* objeto, QEvent* e) {
+    if (objeto == LISTA_->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+        const QModelIndex i = LISTA_->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+        if (i.isValid()) {
+            LISTA_DblClick(i.row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(objeto, e);
+}
+
+QString frmBuscar::RutaActual() const {
+    return cboCARPETA_->count() > 0 ? cboCARPETA_->itemText(0) : QString();
+}
+
+void frmBuscar::ActualizarAtrasAdelante() {
+    marco_.SetEstadoAtrasAdelante(0, false);
+    marco_.SetEstadoAtrasAdelante(1, false);
+}
+
+void frmBuscar::SetIdioma() {
+    setWindowTitle(T(frmSearch, 0));
+    for (int k = 0; k < 3; ++k) lbl_[k]->setText(T(frmSearch, k + 1));
+    if (!hecha_ && !b_->Buscando) lbl_[3]->setText(T(frmSearch, 4));
+    cmdBORRAR_->setText(T(General, 11));
+    cmdUNIDADES_->setText(T(frmSearch, 12));
+    chkDISCO_->setText(T(frmSearch, 11));
+    chkBD_->setText(T(frmSearch, 10));
+    fraMB_->setTitle(T(frmSearch, 14));
+    cmdBUSCAR_->setText(T(frmSearch, 5));
+    cmdCancelar_->setText(T(General, 23));
+    modelo_->SetTitulos(T(frmSearch, 1).remove(QLatin1Char(':')), T(frmSearch, 2).remove(QLatin1Char(':')));
+    IniCaption();
+}
+
+void frmBuscar::IniCaption() {
+    const QString texto = T(frmSearch, 1);
+    const int dosPuntos = texto.indexOf(QLatin1Char(':'));
+    marco_.SetTextoTab(this, dosPuntos >= 0 ? texto.left(dosPuntos) : texto);
+}
+
+void frmBuscar::PreUnload() { b_->Buscando = false; }
+
+QIcon frmBuscar::CurrentIcon() { return QIcon::fromTheme(QStringLiteral("system-search")); }
+
+std::vector<std::string> frmBuscar::Carpetas() const {
+    std::vector<std::string> r;
+    for (int i = 0; i < cboCARPETA_->count(); ++i)
+        r.push_back(cboCARPETA_->itemData(i).toByteArray().toStdString());
+    return r;
+}
+
+void frmBuscar::PonerCarpetas(const std::vector<std::string>& carpetas) {
+    cboCARPETA_->clear();
+    for (const std::string& c : carpetas) cboCARPETA_->addItem(Nativo(c), QByteArray::fromStdString(c));
+    cboCARPETA_->setCurrentIndex(carpetas.empty() ? -1 : 0);
+}
+
+void frmBuscar::AgregarCarpeta(const std::string& ruta) {
+    std::vector<std::string> lista = Carpetas();
+    if (quirvex::AgregarCarpeta(lista, ruta)) PonerCarpetas(lista);
+}
+
+void frmBuscar::cmdADD_Click() {
+    const std::string elegida = ElegirCarpeta(this, kTituloCarpeta, QDir::homePath().toStdString());
+    if (!elegida.empty()) AgregarCarpeta(elegida);
+}
+
+void frmBuscar::cmdELIMINAR_Click() {
+    const int i = cboCARPETA_->currentIndex();
+    if (i >= 0) cboCARPETA_->removeItem(i);
+}
+
+void frmBuscar::cmdBORRAR_Click() { cboCARPETA_->clear(); }
+
+void frmBuscar::cmdUNIDADES_Click() {
+    // Each one goes to the top, so the list ends up in the table's reverse order.
+    ListarUnidades();
+    for (const RegistroUnidad& u : TablaUnidades()) AgregarCarpeta(u.raiz);
+}
+
+void frmBuscar::SetEstado(const QString& texto) { lbl_[3]->setText(texto); }
+
+void frmBuscar::cmdBUSCAR_Click() {
+    // A click that arrives while a cancelled walk is still unwinding waits for it to end.
+    if (b_->Buscando || corriendo_) return;
+    if (cboCARPETA_->count() == 0) {
+        DialogosSistema().Mensaje(Texto(frmSearch, 13), Texto(frmSearch, 0), Botones::Aceptar);
+        return;
+    }
+    QElapsedTimer reloj;
+    reloj.start();
+    // Everything the walk needs is held here: the window may be closed during a yield.
+    const std::shared_ptr<cBusqueda> b = b_;
+    QPointer<frmBuscar> yo = this;
+    ++b->NumBusquedas;
+    const std::vector<std::string> carpetas = Carpetas();
+    cmdBUSCAR_->setEnabled(false);
+    corriendo_ = true;
+    b->Buscando = true;
+    b->Limpiar();
+    modelo_->Reiniciar();
+    const std::string patron = PatronDeBusqueda(txtARCHIVO_->text().toStdString());
+    if (chkBD_->isChecked()) Indice().Buscar(patron, *b);
+    if (chkDISCO_->isChecked()) {
+        const PatronBusqueda p(patron);
+        ContadoresBusqueda contadores;
+        AvisosBusqueda avisos;
+        avisos.DejarCorrer = [yo] {
+            if (yo) yo->modelo_->Sincronizar();
+            QCoreApplication::processEvents();
+        };
+        avisos.Progreso = [yo](std::size_t n) {
+            if (yo) yo->SetEstado(T(frmInfo, 3) + QLatin1Char(' ') + QString::number(n));
+        };
+        for (const std::string& carpeta : carpetas) {
+            if (!b->Buscando) break;
+            BuscarEnCarpeta(p, carpeta, b, contadores, avisos);
+        }
+    }
+    if (!yo) return;
+    corriendo_ = false;
+    b->Buscando = false;
+    cmdBUSCAR_->setEnabled(true);
+    modelo_->Sincronizar();
+    SegundosBusqueda_ = static_cast<double>(reloj.elapsed()) / 1000.0;
+    hecha_ = true;
+    SetEstado(QString::fromStdString(TextoFinBusqueda(b->Resultados.size(), SegundosBusqueda_)));
+}
+
+void frmBuscar::cmdCancelar_Click() {
+    if (b_->Buscando) {
+        b_->Buscando = false;
+        cmdBUSCAR_->setEnabled(true);
+        return;
+    }
+    marco_.CerrarVentanaTab(this);
+}
+
+void frmBuscar::Form_Activate() {
+    txtARCHIVO_->setFocus(Qt::OtherFocusReason);
+    txtARCHIVO_->end(false);
+}
+
+void frmBuscar::LISTA_DblClick(int fila) {
+    if (fila < 0 || static_cast<std::size_t>(fila) >= b_->Resultados.size()) return;
+    const ResultadoBusqueda& r = b_->Resultados[static_cast<std::size_t>(fila)];
+    marco_.MostrarEnCarpeta(b_->Carpetas[r.carpeta], r.nombre);
+}
+
+}  // namespace quirvex

@@ -1,0 +1,91 @@
+#include "settings/fuente_especial.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/dialogos.h"
+#include "settings/almacen_registro.h"
+#include "settings/idioma.h"
+#include "settings/opciones.h"
+
+namespace quirvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Existe(const std::string& ruta) {
+    std::error_code ec;
+    return !ruta.empty() && fs::is_regular_file(ruta, ec);
+}
+
+void Avisar(const std::string& texto) {
+    DialogosSistema().Mensaje(texto, Texto(General, 0), Botones::Aceptar);
+}
+
+}  // namespace
+
+bool InstalarFuente(ServicioFuentes& s, const std::string& archivo, bool copiar) {
+    if (!Existe(archivo)) return false;
+    const std::string carpeta = s.CarpetaFuentes();
+    if (carpeta.empty()) return false;
+    std::string registrado = archivo;
+    if (copiar) {
+        std::error_code ec;
+        fs::create_directories(carpeta, ec);
+        registrado = carpeta + fs::path(archivo).filename().string();
+        if (registrado != archivo) {
+            fs::copy_file(archivo, registrado, fs::copy_options::overwrite_existing, ec);
+            if (ec) return false;
+        }
+    }
+    return s.Registrar(registrado);
+}
+
+ResultadoFuente DescargarFuente(ServicioFuentes& s, const std::string& direccion) {
+    const std::string carpeta = s.CarpetaFuentes();
+    if (carpeta.empty()) {
+        Avisar(Texto(General, 30));
+        return ResultadoFuente::SinCarpeta;
+    }
+    const std::string destino = carpeta + ARCHIVO_FUENTE_ESPECIAL;
+    if (!Existe(destino)) {
+        if (DialogosSistema().Mensaje(Texto(General, 31), Texto(General, 6), Botones::SiNo) != Respuesta::Si)
+            return ResultadoFuente::Rechazada;
+        if (!direccion.empty()) s.Descargar(direccion, destino);
+        if (!Existe(destino)) {
+            Avisar(Texto(General, 7));
+            return ResultadoFuente::NoDescargada;
+        }
+    }
+    if (!InstalarFuente(s, destino, false)) {
+        Avisar(Texto(General, 8));
+        return ResultadoFuente::NoInstalada;
+    }
+    s.DejarCorrer();
+    if (!s.Sondear()) {
+        Avisar(Texto(General, 33));
+        return ResultadoFuente::Reiniciar;
+    }
+    return ResultadoFuente::Instalada;
+}
+
+ResultadoFuente InstalarFuenteInicio(ServicioFuentes& s, const std::string& direccion) {
+    const std::string carpeta = s.CarpetaFuentes();
+    if (carpeta.empty()) return ResultadoFuente::SinCarpeta;
+    const std::string destino = carpeta + ARCHIVO_FUENTE_ESPECIAL;
+    s.DejarCorrer();
+    if (!direccion.empty()) s.Descargar(direccion, destino);
+    if (!Existe(destino)) {
+        Avisar(Texto(General, 7));
+        return ResultadoFuente::NoDescargada;
+    }
+    if (!InstalarFuente(s, destino, false)) {
+        Avisar(Texto(General, 8) + " " + Texto(General, 32));
+        return ResultadoFuente::NoInstalada;
+    }
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Special Font", 1);
+    Opciones().SpecialFont = 1;
+    return ResultadoFuente::Instalada;
+}
+
+}  // namespace quirvex

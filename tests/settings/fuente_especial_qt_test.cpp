@@ -1,0 +1,220 @@
+// The special font's download and registration against an HTTP server the test runs on the
+// loopback interface: a whole file, a missing one, a body cut short, a server that never
+// answers; then the options window's button end to end.
+
+#include <QFile>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QPushButton>
+#include <QCheckBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+
+#include "frame/tab_falsa_qt.h"
+#include "settings/almacen_registro.h"
+#include "settings/frm_opciones_qt.h"
+#include "settings/fuente_especial_qt.h"
+#include "support/fakes.h"
+
+namespace quirvex::prueba {
+namespace {
+
+enum class Modo { Completo, NoEncontrado, Cortado, Mudo };
+
+// Answers every request with the same behaviour.
+class ServidorPrueba {
+public:
+    ServidorPrueba(Modo modo, QByteArray cuerpo) : modo_(modo), cuerpo_(std::move(cuerpo)) {
+        servidor_.listen(QHostAddress::LocalHost);
+        QObject::connect(&servidor_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* s = servidor_.nextPendingConnection()) {
+                ++conexiones;
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { Responder(s); });
+            }
+        });
+    }
+    QString Direccion(const QString& ruta = QStringLiteral("/segoeui.ttf")) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(servidor_.serverPort()).arg(ruta);
+    }
+    int conexiones = 0;
+
+private:
+    void Responder(QTcpSocket* s) {
+        if (!s->readAll().contains("\r\n\r\n") || modo_ == Modo::Mudo) return;
+        if (modo_ == Modo::NoEncontrado) {
+            s->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
+        } else {
+            const QByteArray cabecera = "HTTP/1.1 200 OK\r\nContent-Type: font/ttf\r\nContent-Length: " +
+                                        QByteArray::number(cuerpo_.size()) + "\r\nConnection: close\r\n\r\n";
+            s->write(cabecera);
+            s->write(modo_ == Modo::Cortado ? cuerpo_.left(cuerpo_.size() / 2) : cuerpo_);
+        }
+        s->flush();
+        s->disconnectFromHost();
+    }
+
+    QTcpServer servidor_;
+    Modo modo_;
+    QByteArray cuerpo_;
+};
+
+QByteArray Fuente() {
+    QFile f(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::uint16_t U16(const QByteArray& b, int i) {
+    return static_cast<std::uint16_t>((static_cast<unsigned char>(b[i]) << 8) | static_cast<unsigned char>(b[i + 1]));
+}
+std::uint32_t U32(const QByteArray& b, int i) { return (std::uint32_t{U16(b, i)} << 16) | U16(b, i + 2); }
+void Poner16(QByteArray& b, int i, std::uint16_t v) {
+    b[i] = static_cast<char>(v >> 8);
+    b[i + 1] = static_cast<char>(v & 0xFF);
+}
+
+// A real font file renamed in its name table to the special font's name, so that the whole
+// routine, probe included, can succeed on a machine that does not have it. Names are only ever
+// shortened in place, so no offset moves.
+QByteArray FuenteRenombrada() {
+    QByteArray b = Fuente();
+    if (b.size() < 12) return {};
+    const int tablas = U16(b, 4);
+    for (int t = 0; t < tablas; ++t) {
+        const int r = 12 + 16 * t;
+        if (b.mid(r, 4) != "name") continue;
+        const int nombre = static_cast<int>(U32(b, r + 8));
+        const int cuenta = U16(b, nombre + 2);
+        const int textos = nombre + U16(b, nombre + 4);
+        for (int k = 0; k < cuenta; ++k) {
+            const int e = nombre + 6 + 12 * k;
+            const int plataforma = U16(b, e), id = U16(b, e + 6), largo = U16(b, e + 8);
+            const int donde = textos + U16(b, e + 10);
+            if (id != 1 && id != 4 && id != 6 && id != 16) continue;
+            const QByteArray nuevo = id == 6 ? QByteArray("SegoeUI") : QByteArray(FUENTE_ESPECIAL);
+            QByteArray codificado;
+            if (plataforma == 1) {
+                codificado = nuevo;
+            } else {
+                for (char c : nuevo) codificado.append('\0').append(c);
+            }
+            if (codificado.size() > largo) return {};
+            b.replace(donde, codificado.size(), codificado);
+            Poner16(b, e + 8, static_cast<std::uint16_t>(codificado.size()));
+        }
+        return b;
+    }
+    return {};
+}
+
+class DescargaFuente : public MarcoTest {
+protected:
+    void SetUp() override {
+        MarcoTest::SetUp();
+        if (const char* d = std::getenv("XDG_DATA_HOME")) datosAntes_ = d;
+        ::setenv("XDG_DATA_HOME", tmp.Carpeta("datos").c_str(), 1);
+        destino = Q(tmp.Ruta("datos/fonts/segoeui.ttf"));
+    }
+    void TearDown() override {
+        if (datosAntes_)
+            ::setenv("XDG_DATA_HOME", datosAntes_->c_str(), 1);
+        else
+            ::unsetenv("XDG_DATA_HOME");
+        MarcoTest::TearDown();
+    }
+    // Nothing but the final file (or nothing at all) may be left in the fonts folder.
+    std::vector<std::string> Restos() const {
+        std::vector<std::string> r;
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(tmp.Ruta("datos/fonts"), ec))
+            r.push_back(e.path().filename().string());
+        return r;
+    }
+    QString destino;
+    std::optional<std::string> datosAntes_;
+};
+
+TEST_F(DescargaFuente, AWholeFileArrivesIntact) {
+    const QByteArray cuerpo = Fuente();
+    ASSERT_FALSE(cuerpo.isEmpty());
+    ServidorPrueba servidor(Modo::Completo, cuerpo);
+    ASSERT_TRUE(DescargarArchivo(QUrl(servidor.Direccion()), destino, 5000));
+    QFile f(destino);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), cuerpo);
+    EXPECT_EQ(Restos(), (std::vector<std::string>{"segoeui.ttf"}));
+}
+
+TEST_F(DescargaFuente, FailuresLeaveNoFileBehind) {
+    for (Modo modo : {Modo::NoEncontrado, Modo::Cortado}) {
+        ServidorPrueba servidor(modo, QByteArray(4000, 'x'));
+        EXPECT_FALSE(DescargarArchivo(QUrl(servidor.Direccion()), destino, 5000));
+        EXPECT_EQ(servidor.conexiones, 1);
+        EXPECT_TRUE(Restos().empty());
+    }
+    EXPECT_FALSE(DescargarArchivo(QUrl(), destino, 5000));
+    EXPECT_FALSE(DescargarArchivo(QUrl(QStringLiteral("relative/path")), destino, 5000));
+}
+
+TEST_F(DescargaFuente, AServerThatNeverAnswersEndsInATimeout) {
+    ServidorPrueba servidor(Modo::Mudo, {});
+    EXPECT_FALSE(DescargarArchivo(QUrl(servidor.Direccion()), destino, 400));
+    EXPECT_EQ(servidor.conexiones, 1);
+    EXPECT_TRUE(Restos().empty());
+}
+
+TEST_F(DescargaFuente, TheOptionsButtonDownloadsRegistersAndProbes) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    ServidorPrueba servidor(Modo::Completo, Fuente());
+    Opciones().SpecialFontAddress = servidor.Direccion().toStdString();
+    frmO o(nullptr);
+    ASSERT_TRUE(o.cmdInstalarFuente()->isEnabled());
+    DialogosGrabados d(Respuesta::Si);
+    o.cmdInstalarFuente()->click();
+    // The file served is a real font, registered; but it is not the special font, so the probe
+    // does not read its name back and only a restart could tell.
+    EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31), Texto(General, 33)}));
+    EXPECT_TRUE(QFile::exists(destino));
+    EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("DejaVu Sans")));
+    EXPECT_FALSE(o.chkNfuente()->isChecked());
+    QFontDatabase::removeAllApplicationFonts();
+    Opciones().SpecialFontAddress.clear();
+}
+
+TEST_F(DescargaFuente, TheSpecialFontDownloadedFromTheServerIsUsedAtOnce) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    const QByteArray especial = FuenteRenombrada();
+    ASSERT_FALSE(especial.isEmpty());
+    ServidorPrueba servidor(Modo::Completo, especial);
+    Opciones().SpecialFontAddress = servidor.Direccion().toStdString();
+    frmO o(nullptr);
+    ASSERT_FALSE(o.chkNfuente()->isEnabled());
+    DialogosGrabados d(Respuesta::Si);
+    o.cmdInstalarFuente()->click();
+    EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31)}));
+    EXPECT_TRUE(FuenteEspecialDisponible());
+    EXPECT_TRUE(o.chkNfuente()->isEnabled());
+    EXPECT_TRUE(o.chkNfuente()->isChecked());
+    EXPECT_FALSE(o.cmdInstalarFuente()->isEnabled());
+    EXPECT_EQ(QApplication::font().family(), "Segoe UI");
+    // Stored when the options are applied.
+    o.cmdAplicar()->click();
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Special Font", -1), 1);
+    AplicarFuenteInterfaz(false);
+    QFontDatabase::removeAllApplicationFonts();
+    Opciones().SpecialFontAddress.clear();
+}
+
+TEST_F(DescargaFuente, WithNoAddressTheButtonFailsWithTheDownloadMessage) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    frmO o(nullptr);
+    DialogosGrabados d(Respuesta::Si);
+    o.cmdInstalarFuente()->click();
+    EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31), Texto(General, 7)}));
+    EXPECT_FALSE(QFile::exists(destino));
+}
+
+}  // namespace
+}  // namespace quirvex::prueba
