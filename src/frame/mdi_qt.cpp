@@ -20,6 +20,9 @@
 #include "frame/frm_acerca_qt.h"
 #include "frame/geometria_tabs.h"
 #include "frame/ventana_tab_qt.h"
+#include "pane/visor_qt.h"
+#include "search/busqueda_rapida_qt.h"
+#include "search/frm_buscar_rapido_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -146,7 +149,34 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     MostrarVentana(activa_);
     if (n != 0 && n != -1) DibujarTab(n, TAB_NORMAL, true);
     PonerFiltroDe(activa_);
+    cBusquedaRapida::Enganches enganches;
+    enganches.editandoFiltro = [this](bool editando) {
+        if (EsCarpeta(activa_)) activa_->SetEditandoFiltro(editando);
+    };
+    enganches.abrir = [this](const std::string& lugar, const std::string& nombre) {
+        AbrirAciertoRapido(lugar, nombre);
+    };
+    // Without the message window procedure (debug mode) the server's answers are not heard.
+    busquedaRapida_ = new cBusquedaRapida(this, txtBusqueda_, std::move(enganches), !ModoDepuracion_);
+    if (ModoDepuracion_) picB_->installEventFilter(this);
     FrameCargado_ = true;
+}
+
+void MDI::CancelarBusquedaRapida() {
+    if (busquedaRapida_) busquedaRapida_->CancelarBusquedaRapida();
+}
+
+void MDI::AbrirAciertoRapido(const std::string& carpeta, const std::string& nombre) {
+    if (!EsCarpeta(activa_) || !activa_->aVisor()) return;
+    cVisor* v = activa_->aVisor();
+    if (!v->CargarContenido(carpeta)) return;
+    const auto item = static_cast<int>(v->Contenido().GetIndexItem(nombre));
+    if (item >= 0) {
+        v->Seleccion().SELECCIONAR(item, SEL_EXCLUSIVA, true);
+        v->HacerVisible(item);
+    }
+    if (busquedaRapida_ && busquedaRapida_->Popup()) busquedaRapida_->Popup()->hide();
+    activa_->EnfocarVisor();
 }
 
 void MDI::SetVentanaInicio(QWidget* ini, std::function<void()> permitirCerrar) {
@@ -181,6 +211,7 @@ void MDI::closeEvent(QCloseEvent* e) {
 }
 
 bool MDI::eventFilter(QObject* objeto, QEvent* e) {
+    if (objeto == picB_ && e->type() == QEvent::MouseButtonPress) CancelarBusquedaRapida();
     if (objeto == cliente_ && e->type() == QEvent::Resize) {
         if (activa_) ColocarVentana(activa_->Widget());
         if (operacionesVisibles_) ColocarVentana(frmOperaciones_);

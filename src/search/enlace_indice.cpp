@@ -100,4 +100,31 @@ void cEnlaceIndice::MessageReceived(std::uint32_t mensaje, std::int64_t wParam) 
     }
 }
 
+std::optional<ResultadosIndice> ConsultarServidorIndice(const std::string& texto, int plazoMs,
+                                                        const std::string& rutaEnlace) {
+    constexpr std::int64_t kVentana = 1;
+    cEnlaceIndice enlace(rutaEnlace);
+    std::optional<ResultadosIndice> r;
+    enlace.alResultados = [&](std::int64_t ventana, const ResultadosIndice& x) {
+        if (ventana == kVentana && x.texto == texto) r = x;
+    };
+    const std::int64_t limite = MilisegundosMonotonos() + plazoMs;
+    auto esperar = [&](const std::function<bool()>& hecho) {
+        while (!hecho() && enlace.Descriptor() >= 0) {
+            const std::int64_t queda = limite - MilisegundosMonotonos();
+            if (queda <= 0) return false;
+            EsperarDescriptores({enlace.Descriptor()}, static_cast<int>(queda));
+            enlace.LeerPendiente();
+        }
+        return hecho();
+    };
+    enlace.tSrv_Timer();
+    if (!esperar([&] { return enlace.hWndTxtServidor() != 0; })) return std::nullopt;
+    enlace.Enviar(MSG_VENTANA_POPUP, kVentana);
+    enlace.Enviar(MSG_SETTEXT, enlace.hWndTxtServidor(), texto);
+    enlace.Enviar(MSG_BUSCAR, 0);
+    esperar([&] { return r.has_value(); });
+    return r;
+}
+
 }  // namespace quirvex

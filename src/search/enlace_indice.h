@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,5 +68,11 @@ private:
     std::int64_t hWndServidor_ = 0;
     std::int64_t hWndTxtServidor_ = 0;
 };
+
+// One search outside the quick-search box (the file search tab's "Database" source): its own
+// connection, registration and request, the hits the server sends a popup (the first ones,
+// ranked, with the total), all within plazoMs; nothing when no server answers in time.
+std::optional<ResultadosIndice> ConsultarServidorIndice(const std::string& texto, int plazoMs = 2000,
+                                                        const std::string& rutaEnlace = RutaEnlaceIndice());
 
 }  // namespace quirvex

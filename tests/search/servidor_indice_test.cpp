@@ -376,6 +376,21 @@ TEST_F(ServidorIndice, RestartsFromTheSavedIndexAndRebuildsADamagedOne) {
     }
 }
 
+TEST_F(ServidorIndice, AOneOffQueryGetsTheRankedHitsOrNothingWithoutAServer) {
+    arbol.Archivo("sub/base de datos.odb", 7);
+    arbol.Archivo("datos");
+    const std::string ruta = tmp.Ruta("MapServiceQx");
+    EXPECT_FALSE(ConsultarServidorIndice("datos", 300, ruta));
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    auto r = ConsultarServidorIndice("DATOS", 2000, ruta);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->total, 2u);
+    ASSERT_EQ(r->aciertos.size(), 2u);
+    EXPECT_EQ(r->aciertos[0].nombre, "datos");
+    EXPECT_EQ(r->aciertos[1].tamano, 7);
+}
+
 TEST_F(ServidorIndice, ASecondServerOrAnotherUsersSocketIsRefused) {
     ServidorEnHilo s(Opciones());
     ASSERT_TRUE(s.Listo());
@@ -386,6 +401,17 @@ TEST_F(ServidorIndice, ASecondServerOrAnotherUsersSocketIsRefused) {
     // The socket file is the owner's only.
     EXPECT_EQ(fs::status(tmp.Ruta("MapServiceQx")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+
+    // A socket that belongs to someone else is neither connected to nor replaced.
+    ErrorEscucha e;
+    auto ajena = EscucharLocal(tmp.Ruta("ajeno"), e);
+    ASSERT_TRUE(ajena);
+    if (std::system(("chown 65534 '" + tmp.Ruta("ajeno") + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "changing a file's owner needs root";
+    EXPECT_FALSE(ConectarLocal(tmp.Ruta("ajeno")));
+    EXPECT_FALSE(EscucharLocal(tmp.Ruta("ajeno"), e));
+    EXPECT_EQ(e, ErrorEscucha::OtroUsuario);
+    EXPECT_TRUE(fs::exists(tmp.Ruta("ajeno")));
 }
 
 }  // namespace
