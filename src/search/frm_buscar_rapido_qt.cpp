@@ -87,7 +87,9 @@ void frmBuscarRapido::Form_Resize() {
 
 void frmBuscarRapido::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    Form_Resize();
+    // The size a hidden popup takes when it is first shown was reported just before, by the
+    // search that shows it: only a change on screen is news.
+    if (isVisible()) Form_Resize();
 }
 
 bool frmBuscarRapido::eventFilter(QObject* objeto, QEvent* e) {
