@@ -58,7 +58,7 @@ int Generar(const std::string& raiz, long n) {
     std::vector<std::string> carpetas{raiz};
     long hechos = 0;
     for (std::size_t i = 0; hechos < n; ++i) {
-        const std::string& c = carpetas[i % carpetas.size()];
+        const std::string c = carpetas[i % carpetas.size()];
         // Each folder gets some files and, while the tree is young, a few subfolders.
         const int archivos = 10 + static_cast<int>(g() % 50);
         for (int k = 0; k < archivos && hechos < n; ++k) {
@@ -112,7 +112,8 @@ double Plocate(const std::string& db, const std::string& q) {
     const std::string d = "-d", lim = "100";
     std::vector<char*> argv = {const_cast<char*>("plocate"), const_cast<char*>("-i"), const_cast<char*>("-l"),
                                const_cast<char*>(lim.c_str()), const_cast<char*>(d.c_str()),
-                               const_cast<char*>(db.c_str()), const_cast<char*>(q.c_str()), nullptr};
+                               const_cast<char*>(db.c_str()), const_cast<char*>("--"),
+                               const_cast<char*>(q.c_str()), nullptr};
     posix_spawn_file_actions_t acciones;
     posix_spawn_file_actions_init(&acciones);
     posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", 1 /*O_WRONLY*/, 0);
@@ -131,7 +132,10 @@ int Consultas(const std::string& archivo, const std::string& socket, const std::
     quirvex::cIndiceNombres indice;
     std::ifstream f(archivo, std::ios::binary);
     const std::string imagen((std::istreambuf_iterator<char>(f)), {});
-    if (!indice.Cargar(imagen) || indice.Nombres() == 0) return 1;
+    if (!indice.Cargar(imagen) || indice.Nombres() == 0) {
+        std::fprintf(stderr, "cannot load %s\n", archivo.c_str());
+        return 1;
+    }
     // Queries: pieces of 2 to 8 characters of random indexed names (so most of them hit).
     std::mt19937 g(777);
     std::vector<std::string> consultas;
@@ -141,7 +145,11 @@ int Consultas(const std::string& archivo, const std::string& socket, const std::
         const std::string_view nom = indice.Nombre(e);
         const std::size_t largo = 2 + g() % 7;
         if (nom.size() < largo) continue;
-        std::string q(nom.substr(g() % (nom.size() - largo + 1), largo));
+        const std::size_t desde = g() % (nom.size() - largo + 1);
+        // Whole characters only: a query is text the user could type.
+        auto continuacion = [&](std::size_t i) { return i < nom.size() && (static_cast<unsigned char>(nom[i]) & 0xC0) == 0x80; };
+        if (continuacion(desde) || continuacion(desde + largo)) continue;
+        std::string q(nom.substr(desde, largo));
         if (q.find_first_of("\\*?[]") != std::string::npos) continue;  // plain text for plocate too
         consultas.push_back(q);
     }
@@ -149,10 +157,14 @@ int Consultas(const std::string& archivo, const std::string& socket, const std::
     enlace.SethWndMarco(1);
     enlace.tSrv_Timer();
     for (int i = 0; i < 200 && enlace.hWndTxtServidor() == 0; ++i) {
-        enlace.BuscarServidor();
+        if (enlace.Descriptor() < 0) enlace.tSrv_Timer();
+        if (enlace.Descriptor() >= 0) quirvex::EsperarDescriptores({enlace.Descriptor()}, 100);
         enlace.LeerPendiente();
     }
-    if (enlace.hWndTxtServidor() == 0) return 1;
+    if (enlace.hWndTxtServidor() == 0) {
+        std::fprintf(stderr, "no server answers on %s\n", socket.c_str());
+        return 1;
+    }
     std::vector<double> nuestras;
     std::uint64_t aciertos = 0;
     for (const std::string& q : consultas) {

@@ -6,6 +6,7 @@
 set -euo pipefail
 n=${1:-1000000}
 bin=${QUIRVEX_BENCH_BIN:?run through bench/run.sh}
+export LC_ALL=C.UTF-8
 if ! command -v updatedb.plocate >/dev/null; then
   echo "installing plocate for the comparison"
   if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
