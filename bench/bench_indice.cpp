@@ -1,6 +1,7 @@
 // The index server against plocate on the same generated tree, in the same run.
 //   bench_indice generar TREE N          makes N files in a tree of realistic names
 //   bench_indice construir TREE FILE     builds the index of TREE and writes it to FILE
+//   bench_indice cargar FILE             loads a saved index (the server's start)
 //   bench_indice consultas FILE SOCKET PID DB N
 //       N queries of 2-8 characters taken from the indexed names: the time from the frame's
 //       send (102, 103, set-text, 106 over the link) to the results frame, against
@@ -92,6 +93,21 @@ int Construir(const std::string& raiz, const std::string& archivo) {
     const auto t1 = Reloj::now();
     if (!ok) return 1;
     std::printf("kartoserv_build_ms %.1f names %zu bytes %zu\n", Ms(t0, t1), indice.Nombres(), imagen.size());
+    return 0;
+}
+
+// Loading a saved index, as the server does at start.
+int Cargar(const std::string& archivo) {
+    std::ifstream f(archivo, std::ios::binary);
+    const std::string imagen((std::istreambuf_iterator<char>(f)), {});
+    quirvex::cIndiceNombres indice;
+    const auto t0 = Reloj::now();
+    const bool ok = indice.Cargar(imagen);
+    const auto t1 = Reloj::now();
+    if (!ok) return 1;
+    const std::string otra = indice.Serializar();
+    std::printf("load_ms %.1f names %zu bytes %zu rewritten_bytes %zu\n", Ms(t0, t1), indice.Nombres(), imagen.size(),
+                otra.size());
     return 0;
 }
 
@@ -206,6 +222,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (a.size() == 3 && a[0] == "generar") return Generar(a[1], std::atol(a[2].c_str()));
     if (a.size() == 3 && a[0] == "construir") return Construir(a[1], a[2]);
+    if (a.size() == 2 && a[0] == "cargar") return Cargar(a[1]);
     if (a.size() == 6 && a[0] == "consultas") return Consultas(a[1], a[2], a[3], a[4], std::atoi(a[5].c_str()));
     std::fprintf(stderr, "usage: see the comment at the top of bench_indice.cpp\n");
     return 2;

@@ -40,6 +40,8 @@ awk -v k="$best_k" -v u="$best_u" 'BEGIN { printf "full build (best of 3): karto
 ks=$(stat -c %s "$work/kartoserv.map"); ps=$(stat -c %s "$work/plocate.db")
 awk -v k="$ks" -v p="$ps" 'BEGIN { printf "index size: kartoserv %d bytes, plocate %d bytes, ratio %.2f (target <= 1.0)\n", k, p, k / p }'
 
+"$bin/bench/bench_indice" cargar "$work/kartoserv.map"
+
 sock="$work/run/MapServiceQx"
 t=$(date +%s%N)
 "$bin/src/kartoserv" --root "$work/tree" --index "$work/kartoserv.map" --socket "$sock" \

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -159,11 +160,17 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     // Without the message window procedure (debug mode) the server's answers are not heard.
     busquedaRapida_ = new cBusquedaRapida(this, txtBusqueda_, std::move(enganches), !ModoDepuracion_);
     if (ModoDepuracion_) picB_->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, busquedaRapida_, [this](QWidget*, QWidget* ahora) {
+        if (qobject_cast<QTreeView*>(ahora) && EsCarpeta(activa_) && activa_->Widget()->isAncestorOf(ahora))
+            CancelarBusquedaRapida();
+    });
     FrameCargado_ = true;
 }
 
+// What the tab windows call: a tab's tree area took the focus (or the active pane changed)
+// while the popup may be up; only a visible popup is cancelled.
 void MDI::CancelarBusquedaRapida() {
-    if (busquedaRapida_) busquedaRapida_->CancelarBusquedaRapida();
+    if (busquedaRapida_ && busquedaRapida_->PopupVisible()) busquedaRapida_->CancelarBusquedaRapida();
 }
 
 void MDI::AbrirAciertoRapido(const std::string& carpeta, const std::string& nombre) {
@@ -211,7 +218,8 @@ void MDI::closeEvent(QCloseEvent* e) {
 }
 
 bool MDI::eventFilter(QObject* objeto, QEvent* e) {
-    if (objeto == picB_ && e->type() == QEvent::MouseButtonPress) CancelarBusquedaRapida();
+    if (objeto == picB_ && e->type() == QEvent::MouseButtonPress && busquedaRapida_)
+        busquedaRapida_->CancelarBusquedaRapida();
     if (objeto == cliente_ && e->type() == QEvent::Resize) {
         if (activa_) ColocarVentana(activa_->Widget());
         if (operacionesVisibles_) ColocarVentana(frmOperaciones_);

@@ -116,7 +116,14 @@ void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta, std::
     nombres_.append(nombre);
     nombres_.push_back('\0');
     offNom_.push_back(static_cast<std::uint32_t>(nombres_.size()));
-    plegados_.append(Minusculas(nombre));
+    // Plain ASCII names (most of them) fold byte by byte: Unicode's simple case mapping of
+    // ASCII is A-Z to a-z and nothing else. Every other name goes through the shared mapping.
+    const bool ascii = std::all_of(nombre.begin(), nombre.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        for (char c : nombre) plegados_.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c);
+    } else {
+        plegados_.append(Minusculas(nombre));
+    }
     plegados_.push_back('\0');
     offPleg_.push_back(static_cast<std::uint32_t>(plegados_.size()));
     carpetaDe_.push_back(duena);
@@ -429,6 +436,7 @@ std::string cIndiceNombres::Serializar() const {
         cuerpo += r;
     }
     std::uint64_t entradas = 0;
+    std::vector<std::uint32_t> orden;
     for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
         const Carpeta& c = carpetas_[id];
         if (!c.viva) continue;
@@ -439,9 +447,13 @@ std::string cIndiceNombres::Serializar() const {
         PonerVar(cuerpo, c.dispositivo);
         cuerpo.push_back(c.ajena ? 1 : 0);
         PonerVar(cuerpo, c.fin - c.inicio);
-        // Names of one folder share their beginnings with the name before them.
+        // Written in name order, each name as the length it shares with the one before and the
+        // rest: names of one folder share their beginnings.
+        orden.resize(c.fin - c.inicio);
+        for (std::uint32_t e = c.inicio; e < c.fin; ++e) orden[e - c.inicio] = e;
+        std::sort(orden.begin(), orden.end(), [this](std::uint32_t a, std::uint32_t b) { return Nombre(a) < Nombre(b); });
         std::string_view anterior;
-        for (std::uint32_t e = c.inicio; e < c.fin; ++e) {
+        for (std::uint32_t e : orden) {
             const std::string_view nom = Nombre(e);
             std::size_t comun = 0;
             const std::size_t tope = std::min<std::size_t>({anterior.size(), nom.size(), 255});
@@ -489,6 +501,9 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
         raices.emplace_back(r);
     }
     carpetas_.reserve(nCarpetas);
+    // The names take about what the body takes, twice (as found and folded).
+    nombres_.reserve(largo + nEntradas);
+    plegados_.reserve(largo + nEntradas);
     offPleg_.reserve(nEntradas + 1);
     offNom_.reserve(nEntradas + 1);
     carpetaDe_.reserve(nEntradas);

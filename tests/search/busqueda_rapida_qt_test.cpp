@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest/QTest>
 #include <mutex>
@@ -165,6 +166,29 @@ TEST_F(BusquedaRapida, TypingSendsTheLinksOrderAndClearingCancelsAndHidesThePopu
                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(barra, &pulsar);
     EXPECT_FALSE(popup->isVisible());
+    ASSERT_TRUE(Esperar([&] { return !Recibidas().empty(); }));
+    EXPECT_EQ(Mensajes(), std::vector<std::uint32_t>{MSG_CANCELAR});
+}
+
+TEST_F(BusquedaRapida, TheTreeAreaTakingTheFocusCancelsAVisiblePopupOnly) {
+    IniciarServidor();
+    auto m = MarcoConServidor();
+    m->activateWindow();
+    cVisor* v = m->TabActual()->aVisor();
+    v->SetTreeVisible(true);
+    auto* arbol = v->findChild<QTreeView*>();
+    ASSERT_NE(arbol, nullptr);
+    // No popup up: the tree taking the focus sends nothing.
+    Olvidar();
+    arbol->setFocus();
+    m->txtBuscar()->setFocus();
+    QTest::keyClicks(m->txtBuscar(), "x");
+    ASSERT_TRUE(Esperar([&] { return Mensajes().size() >= 4; }));
+    EXPECT_EQ(Mensajes(), (std::vector<std::uint32_t>{102, 103, 12, 106}));
+    Olvidar();
+    arbol->setFocus();
+    ASSERT_TRUE(Esperar([&] { return arbol->hasFocus(); }));
+    EXPECT_FALSE(m->BusquedaRapida()->Popup()->isVisible());
     ASSERT_TRUE(Esperar([&] { return !Recibidas().empty(); }));
     EXPECT_EQ(Mensajes(), std::vector<std::uint32_t>{MSG_CANCELAR});
 }
