@@ -10,6 +10,8 @@
 #include "frame/frm_ini_qt.h"
 #include "frame/mdi_qt.h"
 #include "pane/frm_main_qt.h"
+#include "search/busqueda_rapida_qt.h"
+#include "search/enlace_indice.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -57,6 +59,10 @@ int Arrancar(QApplication& app, const OpcionesArranque& op) {
         marco->MDIForm_Load(op.carpeta);
         if (captura) PedirCaptura(app, *marco, op.captura);
         return marco.get();
+    });
+    ini.SetBuscarServidor([] { return cEnlaceIndice().BuscarServidor(); });
+    ini.SetRegistrarServidor([&marco](long long servidor) {
+        if (marco && marco->BusquedaRapida()) marco->BusquedaRapida()->RegistrarServidor(servidor);
     });
     ini.Form_Load();
     return app.exec();

@@ -112,7 +112,10 @@ void frmINI::IniciarCarga() {
         QCoreApplication::processEvents();
     }
     if (cargarMarco_) marco_ = cargarMarco_();
-    if (hWndServidor_ == 0 && PrimeraVez_) IniciarServidor();
+    if (hWndServidor_ == 0 && PrimeraVez_)
+        IniciarServidor();
+    else if (hWndServidor_ != 0 && registrarServidor_)
+        registrarServidor_(hWndServidor_);
     if (marco_) marco_->show();
     hide();
 }

@@ -23,6 +23,8 @@ public:
     void SetCargarMarco(std::function<QWidget*()> cargar) { cargarMarco_ = std::move(cargar); }
     // Where the index server is looked for; 0 when there is none.
     void SetBuscarServidor(std::function<long long()> buscar) { buscarServidor_ = std::move(buscar); }
+    // Registers the frame with a server that was found before the frame loaded.
+    void SetRegistrarServidor(std::function<void(long long)> registrar) { registrarServidor_ = std::move(registrar); }
 
     // True when the language question is on screen, waiting for cmdAceptar.
     bool Form_Load();
@@ -59,6 +61,7 @@ private:
     long long hWndServidor_ = 0;
     std::function<QWidget*()> cargarMarco_;
     std::function<long long()> buscarServidor_;
+    std::function<void(long long)> registrarServidor_;
     QWidget* marco_ = nullptr;
     QLabel* lbl_;
     QComboBox* cboIdioma_;

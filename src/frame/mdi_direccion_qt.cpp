@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "folder/contenido_visor.h"
+#include "search/busqueda_rapida_qt.h"
 #include "frame/controles_marco_qt.h"
 #include "frame/direccion.h"
 #include "frame/mdi_qt.h"
@@ -117,10 +118,19 @@ QWidget* MDI::ConstruirFilaDireccion() {
     capas->addWidget(txtFiltro_);
     ConstruirChkInfo(fila, capas);
     capas->addSpacing(6);
-    txtBusqueda_ = new QLineEdit(fila);
-    txtBusqueda_->setObjectName("txtBusqueda");
-    txtBusqueda_->setFixedWidth(160);
-    txtBusqueda_->setEnabled(false);  // until the index server answers
+    auto* buscar = new CajaAvisos(fila);
+    buscar->setObjectName("txtBusqueda");
+    buscar->setFixedWidth(160);
+    buscar->alEnfocar = [this] {
+        if (busquedaRapida_) busquedaRapida_->txtBuscar_GotFocus();
+    };
+    buscar->alDesenfocar = [this] {
+        if (busquedaRapida_) busquedaRapida_->txtBuscar_LostFocus();
+    };
+    connect(buscar, &QLineEdit::textChanged, this, [this] {
+        if (busquedaRapida_) busquedaRapida_->txtBuscar_Change();
+    });
+    txtBusqueda_ = buscar;
     capas->addWidget(txtBusqueda_);
     return fila;
 }

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -21,6 +22,9 @@
 #include "frame/geometria_tabs.h"
 #include "frame/ventana_tab_qt.h"
 #include "platform/senales_salida_qt.h"
+#include "pane/visor_qt.h"
+#include "search/busqueda_rapida_qt.h"
+#include "search/frm_buscar_rapido_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -152,7 +156,40 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     MostrarVentana(activa_);
     if (n != 0 && n != -1) DibujarTab(n, TAB_NORMAL, true);
     PonerFiltroDe(activa_);
+    cBusquedaRapida::Enganches enganches;
+    enganches.editandoFiltro = [this](bool editando) {
+        if (EsCarpeta(activa_)) activa_->SetEditandoFiltro(editando);
+    };
+    enganches.abrir = [this](const std::string& lugar, const std::string& nombre) {
+        AbrirAciertoRapido(lugar, nombre);
+    };
+    // Without the message window procedure (debug mode) the server's answers are not heard.
+    busquedaRapida_ = new cBusquedaRapida(this, txtBusqueda_, std::move(enganches), !ModoDepuracion_);
+    if (ModoDepuracion_) picB_->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, busquedaRapida_, [this](QWidget*, QWidget* ahora) {
+        if (qobject_cast<QTreeView*>(ahora) && EsCarpeta(activa_) && activa_->Widget()->isAncestorOf(ahora))
+            CancelarBusquedaRapida();
+    });
     FrameCargado_ = true;
+}
+
+// What the tab windows call: a tab's tree area took the focus (or the active pane changed)
+// while the popup may be up; only a visible popup is cancelled.
+void MDI::CancelarBusquedaRapida() {
+    if (busquedaRapida_ && busquedaRapida_->PopupVisible()) busquedaRapida_->CancelarBusquedaRapida();
+}
+
+void MDI::AbrirAciertoRapido(const std::string& carpeta, const std::string& nombre) {
+    if (!EsCarpeta(activa_) || !activa_->aVisor()) return;
+    cVisor* v = activa_->aVisor();
+    if (!v->CargarContenido(carpeta)) return;
+    const auto item = static_cast<int>(v->Contenido().GetIndexItem(nombre));
+    if (item >= 0) {
+        v->Seleccion().SELECCIONAR(item, SEL_EXCLUSIVA, true);
+        v->HacerVisible(item);
+    }
+    if (busquedaRapida_ && busquedaRapida_->Popup()) busquedaRapida_->Popup()->hide();
+    activa_->EnfocarVisor();
 }
 
 void MDI::SetVentanaInicio(QWidget* ini, std::function<void()> permitirCerrar) {
@@ -188,6 +225,8 @@ void MDI::closeEvent(QCloseEvent* e) {
 }
 
 bool MDI::eventFilter(QObject* objeto, QEvent* e) {
+    if (objeto == picB_ && e->type() == QEvent::MouseButtonPress && busquedaRapida_)
+        busquedaRapida_->CancelarBusquedaRapida();
     if (objeto == cliente_ && e->type() == QEvent::Resize) {
         if (activa_) ColocarVentana(activa_->Widget());
         if (operacionesVisibles_) ColocarVentana(frmOperaciones_);

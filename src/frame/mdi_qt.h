@@ -32,6 +32,7 @@ class BotonTab;
 class CajaRuta;
 class FilaTabs;
 class VentanaTab;
+class cBusquedaRapida;
 class frmAcerca;
 class frmInfo;
 class MDI;
@@ -132,7 +133,7 @@ public:
     void SetTextoTab(const VentanaTab* tab, const QString& texto) override;
     void SetDireccion(const QString& texto, bool editable) override;
     void SetFiltro(const QString& texto, int tipo) override;
-    void CancelarBusquedaRapida() override {}
+    void CancelarBusquedaRapida() override;
     void MostrarInfo(const QString& ruta, const QString& nombre) override;
     void ActualizarRuta(const CambioRuta& cambio) override;
     void VigilarCarpeta(const std::string& anterior, const std::string& nueva) override;
@@ -168,6 +169,12 @@ public:
     QToolButton* cmdBF(int i) const { return cmdBF_[i]; }
     QMenu* mnuPBF() const { return mnuPBF_; }
     QWidget* Cliente() const { return cliente_; }
+
+    // Quick search: the box, its link and popup (made by the load), and what a chosen hit does:
+    // its folder in the current folder tab's active pane, the hit selected.
+    QLineEdit* txtBuscar() const { return txtBusqueda_; }
+    cBusquedaRapida* BusquedaRapida() const { return busquedaRapida_; }
+    void AbrirAciertoRapido(const std::string& carpeta, const std::string& nombre);
 
     // Paints tab `indice` on its button; called by the button's paint event.
     void PintarTab(int indice, QPainter& p) const;
@@ -241,6 +248,7 @@ private:
     QComboBox* cboFiltro_ = nullptr;
     QLineEdit* txtFiltro_ = nullptr;
     QLineEdit* txtBusqueda_ = nullptr;
+    cBusquedaRapida* busquedaRapida_ = nullptr;
     QWidget* cliente_ = nullptr;
     QWidget* frmOperaciones_ = nullptr;
     std::unique_ptr<frmAcerca> frmAcerca_;

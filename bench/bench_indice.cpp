@@ -1,0 +1,229 @@
+// The index server against plocate on the same generated tree, in the same run.
+//   bench_indice generar TREE N          makes N files in a tree of realistic names
+//   bench_indice construir TREE FILE     builds the index of TREE and writes it to FILE
+//   bench_indice cargar FILE             loads a saved index (the server's start)
+//   bench_indice consultas FILE SOCKET PID DB N
+//       N queries of 2-8 characters taken from the indexed names: the time from the frame's
+//       send (102, 103, set-text, 106 over the link) to the results frame, against
+//       `plocate -i -l 100 -d DB` on the same queries (its process start included), and the
+//       server's resident memory per indexed name.
+// plocate is started with posix_spawnp, without a shell, so its time is its own.
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/almacen_archivo.h"
+#include "search/enlace_indice.h"
+#include "search/indice_nombres.h"
+
+extern char** environ;
+
+namespace {
+
+using Reloj = std::chrono::steady_clock;
+double Ms(Reloj::time_point a, Reloj::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+const char* kPalabras[] = {"report", "invoice", "photo", "holiday", "draft", "final", "notes", "budget",
+                           "meeting", "project", "backup", "Summary", "letter", "contract", "scan",
+                           "image", "music", "track", "video", "clip", "readme", "config", "main",
+                           "index", "style", "script", "test", "data", "export", "import", "old",
+                           "new", "copy", "Año", "informe", "factura", "foto", "viaje", "resumen",
+                           "carta", "plan", "lista", "módulo", "kernel", "driver", "library", "thesis"};
+const char* kExt[] = {".txt", ".pdf", ".jpg", ".png", ".docx", ".xlsx", ".mp3", ".cpp", ".h", ".py",
+                      ".md", ".json", ".zip", ".odt", ""};
+
+std::string Nombre(std::mt19937& g, bool carpeta, long numero) {
+    auto pal = [&] { return std::string(kPalabras[g() % std::size(kPalabras)]); };
+    std::string n = pal();
+    const unsigned forma = g() % 4;
+    if (forma == 0) n += "_" + pal();
+    if (forma == 1) n += "-" + std::to_string(g() % 10000);
+    if (forma == 2) n += " " + std::to_string(2000 + g() % 26) + "-" + std::to_string(1 + g() % 12);
+    n += "_" + std::to_string(numero);  // unique in its folder
+    if (!carpeta) n += kExt[g() % std::size(kExt)];
+    return n;
+}
+
+int Generar(const std::string& raiz, long n) {
+    std::mt19937 g(12345);
+    std::vector<std::string> carpetas{raiz};
+    long hechos = 0;
+    for (std::size_t i = 0; hechos < n; ++i) {
+        const std::string c = carpetas[i % carpetas.size()];
+        // Each folder gets some files and, while the tree is young, a few subfolders.
+        const int archivos = 10 + static_cast<int>(g() % 50);
+        for (int k = 0; k < archivos && hechos < n; ++k) {
+            const std::string r = c + "/" + Nombre(g, false, hechos);
+            if (std::FILE* f = std::fopen(r.c_str(), "w")) {
+                std::fclose(f);
+                ++hechos;
+            }
+        }
+        const int subs = carpetas.size() < 40000 ? 1 + static_cast<int>(g() % 3) : 0;
+        for (int k = 0; k < subs; ++k) {
+            std::string s = c + "/" + Nombre(g, true, static_cast<long>(carpetas.size()));
+            std::filesystem::create_directory(s);
+            carpetas.push_back(std::move(s));
+        }
+    }
+    std::printf("generated %ld files in %zu folders\n", hechos, carpetas.size());
+    return 0;
+}
+
+int Construir(const std::string& raiz, const std::string& archivo) {
+    const auto t0 = Reloj::now();
+    quirvex::cIndiceNombres indice;
+    indice.Construir({raiz.back() == '/' ? raiz : raiz + "/"}, quirvex::ArbolSistema());
+    const std::string imagen = indice.Serializar();
+    const bool ok = quirvex::CrearAlmacenArchivo(archivo)->Actualizar([&](const quirvex::LecturaArchivo&) {
+        quirvex::CambioArchivo c;
+        c.nuevoTexto = imagen;
+        return c;
+    });
+    const auto t1 = Reloj::now();
+    if (!ok) return 1;
+    std::printf("kartoserv_build_ms %.1f names %zu bytes %zu\n", Ms(t0, t1), indice.Nombres(), imagen.size());
+    return 0;
+}
+
+// Loading a saved index, as the server does at start.
+int Cargar(const std::string& archivo) {
+    std::ifstream f(archivo, std::ios::binary);
+    const std::string imagen((std::istreambuf_iterator<char>(f)), {});
+    quirvex::cIndiceNombres indice;
+    const auto t0 = Reloj::now();
+    const bool ok = indice.Cargar(imagen);
+    const auto t1 = Reloj::now();
+    if (!ok) return 1;
+    const std::string otra = indice.Serializar();
+    std::printf("load_ms %.1f names %zu bytes %zu rewritten_bytes %zu\n", Ms(t0, t1), indice.Nombres(), imagen.size(),
+                otra.size());
+    return 0;
+}
+
+double Percentil(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
+}
+
+long RssKb(const std::string& pid) {
+    std::ifstream f("/proc/" + pid + "/status");
+    std::string linea;
+    while (std::getline(f, linea))
+        if (linea.rfind("VmRSS:", 0) == 0) return std::strtol(linea.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+double Plocate(const std::string& db, const std::string& q) {
+    const std::string d = "-d", lim = "100";
+    std::vector<char*> argv = {const_cast<char*>("plocate"), const_cast<char*>("-i"), const_cast<char*>("-l"),
+                               const_cast<char*>(lim.c_str()), const_cast<char*>(d.c_str()),
+                               const_cast<char*>(db.c_str()), const_cast<char*>("--"),
+                               const_cast<char*>(q.c_str()), nullptr};
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 1, "/dev/null", 1 /*O_WRONLY*/, 0);
+    const auto t0 = Reloj::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "plocate", &acciones, nullptr, argv.data(), environ) != 0) return -1;
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    const auto t1 = Reloj::now();
+    posix_spawn_file_actions_destroy(&acciones);
+    return Ms(t0, t1);
+}
+
+int Consultas(const std::string& archivo, const std::string& socket, const std::string& pid,
+              const std::string& db, int n) {
+    quirvex::cIndiceNombres indice;
+    std::ifstream f(archivo, std::ios::binary);
+    const std::string imagen((std::istreambuf_iterator<char>(f)), {});
+    if (!indice.Cargar(imagen) || indice.Nombres() == 0) {
+        std::fprintf(stderr, "cannot load %s\n", archivo.c_str());
+        return 1;
+    }
+    // Queries: pieces of 2 to 8 characters of random indexed names (so most of them hit).
+    std::mt19937 g(777);
+    std::vector<std::string> consultas;
+    const auto total = static_cast<std::uint32_t>(indice.Carpetas().back().fin);
+    while (static_cast<int>(consultas.size()) < n) {
+        const std::uint32_t e = g() % total;
+        const std::string_view nom = indice.Nombre(e);
+        const std::size_t largo = 2 + g() % 7;
+        if (nom.size() < largo) continue;
+        const std::size_t desde = g() % (nom.size() - largo + 1);
+        // Whole characters only: a query is text the user could type.
+        auto continuacion = [&](std::size_t i) { return i < nom.size() && (static_cast<unsigned char>(nom[i]) & 0xC0) == 0x80; };
+        if (continuacion(desde) || continuacion(desde + largo)) continue;
+        std::string q(nom.substr(desde, largo));
+        if (q.find_first_of("\\*?[]") != std::string::npos) continue;  // plain text for plocate too
+        consultas.push_back(q);
+    }
+    quirvex::cEnlaceIndice enlace(socket);
+    enlace.SethWndMarco(1);
+    enlace.tSrv_Timer();
+    for (int i = 0; i < 200 && enlace.hWndTxtServidor() == 0; ++i) {
+        if (enlace.Descriptor() < 0) enlace.tSrv_Timer();
+        if (enlace.Descriptor() >= 0) quirvex::EsperarDescriptores({enlace.Descriptor()}, 100);
+        enlace.LeerPendiente();
+    }
+    if (enlace.hWndTxtServidor() == 0) {
+        std::fprintf(stderr, "no server answers on %s\n", socket.c_str());
+        return 1;
+    }
+    std::vector<double> nuestras;
+    std::uint64_t aciertos = 0;
+    for (const std::string& q : consultas) {
+        bool llego = false;
+        enlace.alResultados = [&](std::int64_t, const quirvex::ResultadosIndice& r) {
+            if (r.texto == q) {
+                llego = true;
+                aciertos += r.total;
+            }
+        };
+        const auto t0 = Reloj::now();
+        enlace.Enviar(quirvex::MSG_VENTANA_POPUP, 9);
+        enlace.Enviar(quirvex::MSG_TAMANO_POPUP, 560 * 100000 + 320);
+        enlace.Enviar(quirvex::MSG_SETTEXT, enlace.hWndTxtServidor(), q);
+        enlace.Enviar(quirvex::MSG_BUSCAR, 0);
+        while (!llego && enlace.Descriptor() >= 0) {
+            quirvex::EsperarDescriptores({enlace.Descriptor()}, 1000);
+            enlace.LeerPendiente();
+        }
+        nuestras.push_back(Ms(t0, Reloj::now()));
+    }
+    std::vector<double> suyas;
+    for (const std::string& q : consultas) suyas.push_back(Plocate(db, q));
+    const long rss = RssKb(pid);
+    const double p50 = Percentil(nuestras, 0.5), p95 = Percentil(nuestras, 0.95);
+    const double l50 = Percentil(suyas, 0.5), l95 = Percentil(suyas, 0.95);
+    std::printf("queries %d (2-8 characters), hits in all %llu\n", n, static_cast<unsigned long long>(aciertos));
+    std::printf("kartoserv send->results p50 %.3f ms  p95 %.3f ms   (target p95 <= 5 ms)\n", p50, p95);
+    std::printf("plocate -i -l 100 (process start included) p50 %.3f ms  p95 %.3f ms\n", l50, l95);
+    std::printf("ratio p50 %.3f  p95 %.3f   (target <= 0.5)\n", p50 / l50, p95 / l95);
+    std::printf("server resident memory %ld KiB for %zu names: %.1f bytes per name   (target <= 60)\n", rss,
+                indice.Nombres(), static_cast<double>(rss) * 1024.0 / static_cast<double>(indice.Nombres()));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> a(argv + 1, argv + argc);
+    if (a.size() == 3 && a[0] == "generar") return Generar(a[1], std::atol(a[2].c_str()));
+    if (a.size() == 3 && a[0] == "construir") return Construir(a[1], a[2]);
+    if (a.size() == 2 && a[0] == "cargar") return Cargar(a[1]);
+    if (a.size() == 6 && a[0] == "consultas") return Consultas(a[1], a[2], a[3], a[4], std::atoi(a[5].c_str()));
+    std::fprintf(stderr, "usage: see the comment at the top of bench_indice.cpp\n");
+    return 2;
+}

@@ -1,0 +1,255 @@
+#include "platform/enlace_local.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+namespace quirvex {
+namespace {
+
+std::int64_t Ahora() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<std::int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+bool DireccionDe(const std::string& ruta, sockaddr_un& dir) {
+    std::memset(&dir, 0, sizeof dir);
+    dir.sun_family = AF_UNIX;
+    if (ruta.empty() || ruta.size() >= sizeof dir.sun_path) return false;
+    std::memcpy(dir.sun_path, ruta.data(), ruta.size());
+    return true;
+}
+
+// The peer runs as this user.
+bool PeerPropio(int fd) {
+    ucred c{};
+    socklen_t n = sizeof c;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &c, &n) == 0 && c.uid == getuid();
+}
+
+class ConexionLinux final : public ConexionLocal {
+public:
+    explicit ConexionLinux(int fd) : fd_(fd) {}
+    ~ConexionLinux() override { close(fd_); }
+    int Descriptor() const override { return fd_; }
+
+    bool Enviar(std::string_view bytes, int plazoMs) override {
+        const std::int64_t limite = Ahora() + plazoMs;
+        std::size_t hecho = 0;
+        while (hecho < bytes.size()) {
+            const ssize_t n = send(fd_, bytes.data() + hecho, bytes.size() - hecho, MSG_NOSIGNAL);
+            if (n > 0) {
+                hecho += static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
+            const std::int64_t queda = limite - Ahora();
+            if (queda <= 0) return false;
+            pollfd p{fd_, POLLOUT, 0};
+            if (poll(&p, 1, static_cast<int>(queda)) < 0 && errno != EINTR) return false;
+        }
+        return true;
+    }
+
+    bool Recibir(std::string& destino) override {
+        char buf[65536];
+        for (;;) {
+            const ssize_t n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+            if (n > 0) {
+                destino.append(buf, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n == 0) return false;
+            if (errno == EINTR) continue;
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+        }
+    }
+
+    bool EsperarLectura(int plazoMs) override {
+        pollfd p{fd_, POLLIN, 0};
+        for (;;) {
+            const int r = poll(&p, 1, plazoMs);
+            if (r < 0 && errno == EINTR) continue;
+            return r > 0;
+        }
+    }
+
+private:
+    int fd_;
+};
+
+class EscuchaLinux final : public EscuchaLocal {
+public:
+    explicit EscuchaLinux(int fd) : fd_(fd) {}
+    ~EscuchaLinux() override { close(fd_); }
+    int Descriptor() const override { return fd_; }
+    std::unique_ptr<ConexionLocal> Aceptar() override {
+        for (;;) {
+            const int c = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (c < 0) {
+                if (errno == EINTR || errno == ECONNABORTED) continue;
+                return nullptr;
+            }
+            if (PeerPropio(c)) return std::make_unique<ConexionLinux>(c);
+            close(c);
+        }
+    }
+
+private:
+    int fd_;
+};
+
+// The socket file exists and belongs to this user (and so does its folder).
+bool DuenoPropio(const std::string& ruta, bool& existe) {
+    struct stat st {};
+    existe = lstat(ruta.c_str(), &st) == 0;
+    if (!existe) return true;
+    return st.st_uid == getuid() && S_ISSOCK(st.st_mode);
+}
+
+class DespertadorLinux final : public Despertador {
+public:
+    DespertadorLinux() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~DespertadorLinux() override {
+        if (fd_ >= 0) close(fd_);
+    }
+    int Descriptor() const override { return fd_; }
+    void Avisar() override {
+        const std::uint64_t uno = 1;
+        [[maybe_unused]] const ssize_t n = write(fd_, &uno, sizeof uno);
+    }
+    void Limpiar() override {
+        std::uint64_t v = 0;
+        [[maybe_unused]] const ssize_t n = read(fd_, &v, sizeof v);
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::string RutaEnlaceIndice() {
+    const char* r = std::getenv("XDG_RUNTIME_DIR");
+    if (!r || r[0] != '/') return {};
+    std::string ruta = r;
+    if (ruta.back() != '/') ruta += '/';
+    return ruta + "MapServiceQx";
+}
+
+std::unique_ptr<ConexionLocal> ConectarLocal(const std::string& ruta) {
+    sockaddr_un dir{};
+    bool existe = false;
+    if (!DireccionDe(ruta, dir) || !DuenoPropio(ruta, existe) || !existe) return nullptr;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return nullptr;
+    // A local connect either completes at once or fails (EAGAIN: the server's queue is full,
+    // it is not taking connections): never wait on a server that hangs.
+    int r;
+    do r = connect(fd, reinterpret_cast<sockaddr*>(&dir), sizeof dir);
+    while (r != 0 && errno == EINTR);
+    if (r != 0) {
+        close(fd);
+        return nullptr;
+    }
+    if (!PeerPropio(fd)) {
+        close(fd);
+        return nullptr;
+    }
+    return std::make_unique<ConexionLinux>(fd);
+}
+
+std::unique_ptr<EscuchaLocal> EscucharLocal(const std::string& ruta, ErrorEscucha& error) {
+    sockaddr_un dir{};
+    error = ErrorEscucha::Sistema;
+    if (!DireccionDe(ruta, dir)) return nullptr;
+    bool existe = false;
+    if (!DuenoPropio(ruta, existe)) {
+        error = ErrorEscucha::OtroUsuario;
+        return nullptr;
+    }
+    if (existe) {
+        if (ConectarLocal(ruta)) {
+            error = ErrorEscucha::EnUso;
+            return nullptr;
+        }
+        unlink(ruta.c_str());  // left behind by a server that died
+    }
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return nullptr;
+    // Owner-only from the moment it exists: no window in which another user could connect.
+    const mode_t antes = umask(0177);
+    const int r = bind(fd, reinterpret_cast<sockaddr*>(&dir), sizeof dir);
+    umask(antes);
+    if (r != 0 || listen(fd, 16) != 0) {
+        if (r != 0 && errno == EADDRINUSE) error = ErrorEscucha::EnUso;
+        close(fd);
+        return nullptr;
+    }
+    error = ErrorEscucha::Ninguno;
+    return std::make_unique<EscuchaLinux>(fd);
+}
+
+void QuitarEnlace(const std::string& ruta) {
+    bool existe = false;
+    if (DuenoPropio(ruta, existe) && existe) unlink(ruta.c_str());
+}
+
+std::vector<int> EsperarDescriptores(const std::vector<int>& descriptores, int plazoMs) {
+    std::vector<pollfd> p;
+    p.reserve(descriptores.size());
+    for (int d : descriptores) p.push_back(pollfd{d, POLLIN, 0});
+    int r;
+    do r = poll(p.data(), p.size(), plazoMs);
+    while (r < 0 && errno == EINTR);
+    std::vector<int> listos;
+    if (r <= 0) return listos;
+    for (const pollfd& x : p)
+        if (x.revents & (POLLIN | POLLHUP | POLLERR)) listos.push_back(x.fd);
+    return listos;
+}
+
+std::unique_ptr<Despertador> CrearDespertador() { return std::make_unique<DespertadorLinux>(); }
+
+int DescriptorSenalesTerminar() {
+    sigset_t s;
+    sigemptyset(&s);
+    sigaddset(&s, SIGTERM);
+    sigaddset(&s, SIGINT);
+    sigaddset(&s, SIGHUP);
+    if (sigprocmask(SIG_BLOCK, &s, nullptr) != 0) return -1;
+    return signalfd(-1, &s, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+int LeerSenal(int descriptor) {
+    signalfd_siginfo info{};
+    if (read(descriptor, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return 0;
+    return static_cast<int>(info.ssi_signo);
+}
+
+std::int64_t MilisegundosMonotonos() { return Ahora(); }
+
+std::int64_t TokenAleatorio() {
+    static std::mt19937_64 gen{std::random_device{}() ^ static_cast<std::uint64_t>(Ahora()) ^
+                               (static_cast<std::uint64_t>(getpid()) << 32)};
+    std::int64_t t;
+    do t = static_cast<std::int64_t>(gen() >> 2);
+    while (t == 0);
+    return t;
+}
+
+}  // namespace quirvex

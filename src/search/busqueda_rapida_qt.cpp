@@ -1,0 +1,113 @@
+#include "search/busqueda_rapida_qt.h"
+
+#include <QLineEdit>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/dialogos.h"
+#include "search/frm_buscar_rapido_qt.h"
+#include "settings/idioma.h"
+
+namespace quirvex {
+
+cBusquedaRapida::cBusquedaRapida(QWidget* marco, QLineEdit* txtBuscar, Enganches enganches,
+                                 bool escuchar, std::string rutaEnlace)
+    : QObject(marco),
+      marco_(marco),
+      txt_(txtBuscar),
+      enganches_(std::move(enganches)),
+      escuchar_(escuchar),
+      enlace_(std::move(rutaEnlace)),
+      tSrv_(new QTimer(this)) {
+    enlace_.SethWndMarco(static_cast<std::int64_t>(reinterpret_cast<quintptr>(marco) & 0x7FFFFFFFFFFFULL));
+    enlace_.alCambiarConexion = [this] { SeguirConexion(); };
+    enlace_.alResultados = [this](std::int64_t popup, const ResultadosIndice& r) { Resultados(popup, r); };
+    tSrv_->setObjectName("tSrv");
+    tSrv_->setInterval(1000);
+    connect(tSrv_, &QTimer::timeout, this, [this] { tSrv_Timer(); });
+    tSrv_->start();
+}
+
+cBusquedaRapida::~cBusquedaRapida() { enlace_.alCambiarConexion = nullptr; }
+
+void cBusquedaRapida::SeguirConexion() {
+    delete notificador_;
+    notificador_ = nullptr;
+    if (!escuchar_ || enlace_.Descriptor() < 0) return;
+    notificador_ = new QSocketNotifier(enlace_.Descriptor(), QSocketNotifier::Read, this);
+    // Queued: the link may drop the connection (and this notifier) while it reads.
+    connect(notificador_, &QSocketNotifier::activated, this, [this] { enlace_.LeerPendiente(); },
+            Qt::QueuedConnection);
+}
+
+void cBusquedaRapida::tSrv_Timer() { enlace_.tSrv_Timer(); }
+
+void cBusquedaRapida::RegistrarServidor(std::int64_t servidor) {
+    if (enlace_.BuscarServidor() == servidor) enlace_.Registrar(servidor);
+}
+
+bool cBusquedaRapida::PopupVisible() const { return popup_ && popup_->isVisible(); }
+
+void cBusquedaRapida::CrearPopup() {
+    if (popup_) return;
+    popup_ = new frmBuscarRapido(marco_);
+    popup_->alRedimensionar = [this](int ancho, int alto) {
+        // The size as one 32-bit number, the way the server expects it.
+        const auto w = static_cast<std::int32_t>(static_cast<std::int64_t>(ancho) * 100000 + alto);
+        enlace_.Enviar(MSG_TAMANO_POPUP, w);
+    };
+    popup_->alAbrir = [this](const std::string& carpeta, const std::string& nombre) {
+        if (enganches_.abrir) enganches_.abrir(carpeta, nombre);
+    };
+}
+
+void cBusquedaRapida::ColocarPopup() {
+    const QPoint abajo = txt_->mapToGlobal(QPoint(txt_->width(), txt_->height() + 2));
+    popup_->move(abajo.x() - popup_->width(), abajo.y());
+}
+
+void cBusquedaRapida::txtBuscar_Change() {
+    if (enlace_.hWndTxtServidor() == 0) {
+        DialogosSistema().Mensaje(kMapaNoCargado, Texto(General, 0), Botones::Aceptar);
+        return;
+    }
+    if (txt_->text().isEmpty()) {
+        CancelarBusquedaRapida();
+        return;
+    }
+    CrearPopup();
+    enlace_.Enviar(MSG_VENTANA_POPUP, popup_->Handle());
+    popup_->Form_Resize();
+    if (!popup_->isVisible()) {
+        ColocarPopup();
+        popup_->show();
+        marco_->activateWindow();
+        txt_->setFocus(Qt::OtherFocusReason);
+    }
+    enlace_.Enviar(MSG_SETTEXT, enlace_.hWndTxtServidor(), txt_->text().toStdString());
+    enlace_.Enviar(MSG_BUSCAR, 0);
+}
+
+void cBusquedaRapida::CancelarBusquedaRapida() {
+    if (enlace_.hWndServidor() != 0) enlace_.Enviar(MSG_CANCELAR, 0);
+    if (popup_) popup_->hide();
+}
+
+void cBusquedaRapida::txtBuscar_GotFocus() {
+    if (enganches_.editandoFiltro) enganches_.editandoFiltro(true);
+}
+
+void cBusquedaRapida::txtBuscar_LostFocus() {
+    if (enganches_.editandoFiltro) enganches_.editandoFiltro(false);
+}
+
+void cBusquedaRapida::Resultados(std::int64_t popup, const ResultadosIndice& r) {
+    // Hits for another window, or for a text the box no longer holds, are late: dropped.
+    if (!popup_ || popup != popup_->Handle() || !popup_->isVisible()) return;
+    if (r.texto != txt_->text().toStdString()) return;
+    popup_->MostrarResultados(r);
+}
+
+}  // namespace quirvex

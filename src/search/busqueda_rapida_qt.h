@@ -1,0 +1,70 @@
+#pragma once
+// cBusquedaRapida: the frame's quick search — the box txtBuscar, the server watch timer tSrv,
+// the link to the index server and the popup frmBuscarRapido. Owned by the frame (MDI) and
+// living as long as it; interface thread only.
+//
+// The link's sends are bounded (cEnlaceIndice::kPlazoMs each): a hung server costs the frame a
+// fraction of a second and is then dropped until a watch tick finds it again.
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "search/enlace_indice.h"
+
+class QLineEdit;
+class QSocketNotifier;
+class QTimer;
+class QWidget;
+
+namespace quirvex {
+
+class frmBuscarRapido;
+
+class cBusquedaRapida final : public QObject {
+public:
+    struct Enganches {
+        // The current tab's "editing text" mark, when the current tab is a folder tab.
+        std::function<void(bool)> editandoFiltro;
+        // Opens a hit: its folder (ending with '/') and name.
+        std::function<void(const std::string&, const std::string&)> abrir;
+    };
+
+    // escuchar: whether the server's messages reach the frame (not in debug mode).
+    cBusquedaRapida(QWidget* marco, QLineEdit* txtBuscar, Enganches enganches, bool escuchar,
+                    std::string rutaEnlace = RutaEnlaceIndice());
+    ~cBusquedaRapida() override;
+
+    void tSrv_Timer();
+    void txtBuscar_Change();
+    void txtBuscar_GotFocus();
+    void txtBuscar_LostFocus();
+    void CancelarBusquedaRapida();
+    // Start-up's step for a server found before the frame loaded.
+    void RegistrarServidor(std::int64_t servidor);
+
+    cEnlaceIndice& Enlace() { return enlace_; }
+    QTimer* tSrv() const { return tSrv_; }
+    frmBuscarRapido* Popup() const { return popup_; }
+    bool PopupVisible() const;
+
+    static constexpr const char* kMapaNoCargado = "El mapa no esta cargado.";
+
+private:
+    void CrearPopup();
+    void ColocarPopup();
+    void SeguirConexion();
+    void Resultados(std::int64_t popup, const ResultadosIndice& r);
+
+    QWidget* marco_;
+    QLineEdit* txt_;
+    Enganches enganches_;
+    bool escuchar_;
+    cEnlaceIndice enlace_;
+    QTimer* tSrv_;
+    frmBuscarRapido* popup_ = nullptr;  // a child of the frame
+    QSocketNotifier* notificador_ = nullptr;
+};
+
+}  // namespace quirvex

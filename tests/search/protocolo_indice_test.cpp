@@ -1,0 +1,85 @@
+// The link's wire format: frames survive any split of the byte stream, a peer can never make
+// the reader allocate what it claims, and a results list that lies about its lengths is refused.
+
+#include <gtest/gtest.h>
+
+#include "search/protocolo_indice.h"
+
+namespace quirvex {
+namespace {
+
+TEST(ProtocoloIndice, FramesComeBackWholeWhateverTheStreamIsCutInto) {
+    std::string flujo = CodificarTrama(MSG_TAMANO_POPUP, 30000200) +
+                        CodificarTrama(MSG_SETTEXT, -7, std::string("a\0b\xff", 4)) +
+                        CodificarTrama(MSG_AVISO_SERVIDOR, -1);
+    for (std::size_t trozo = 1; trozo <= flujo.size(); ++trozo) {
+        LectorTramas l(kMaxDatosAlServidor);
+        std::vector<TramaIndice> leidas;
+        for (std::size_t i = 0; i < flujo.size(); i += trozo) {
+            l.Agregar(flujo.data() + i, std::min(trozo, flujo.size() - i));
+            while (auto t = l.Siguiente()) leidas.push_back(*t);
+        }
+        ASSERT_EQ(leidas.size(), 3u) << "pieces of " << trozo;
+        EXPECT_EQ(leidas[0].mensaje, MSG_TAMANO_POPUP);
+        EXPECT_EQ(leidas[0].wParam, 30000200);
+        EXPECT_EQ(leidas[1].wParam, -7);
+        EXPECT_EQ(leidas[1].datos, std::string("a\0b\xff", 4));
+        EXPECT_EQ(leidas[2].wParam, -1);
+        EXPECT_FALSE(l.Error());
+    }
+}
+
+TEST(ProtocoloIndice, AFrameLongerThanTheLimitIsAnErrorBeforeItsBytesArrive) {
+    LectorTramas l(16);
+    const std::string grande = CodificarTrama(MSG_SETTEXT, 1, std::string(17, 'x'));
+    l.Agregar(grande.data(), kCabeceraTrama);  // only the header: the claim alone is refused
+    EXPECT_FALSE(l.Siguiente());
+    EXPECT_TRUE(l.Error());
+    // A reader in error stays so: nothing after the bad frame is trusted.
+    const std::string buena = CodificarTrama(MSG_BUSCAR, 0);
+    l.Agregar(buena.data(), buena.size());
+    EXPECT_FALSE(l.Siguiente());
+
+    const std::string maxima = CodificarTrama(MSG_SETTEXT, 1, std::string(16, 'x'));
+    LectorTramas justo(16);
+    justo.Agregar(maxima.data(), maxima.size());
+    EXPECT_TRUE(justo.Siguiente());
+}
+
+TEST(ProtocoloIndice, ResultsRoundTripAndEveryCutOrLieIsRefused) {
+    ResultadosIndice r;
+    r.texto = "inf";
+    r.total = 12345678901ULL;
+    r.aciertos = {{"Informe.txt", "/home/u/", 42, false}, {"inf", "/", -1, true},
+                  {std::string("bad\xff", 4), "/x/", 0, false}};
+    const std::string d = CodificarResultados(r);
+    auto vuelta = DecodificarResultados(d);
+    ASSERT_TRUE(vuelta);
+    EXPECT_EQ(vuelta->texto, "inf");
+    EXPECT_EQ(vuelta->total, 12345678901ULL);
+    ASSERT_EQ(vuelta->aciertos.size(), 3u);
+    EXPECT_EQ(vuelta->aciertos[0].carpeta, "/home/u/");
+    EXPECT_EQ(vuelta->aciertos[0].tamano, 42);
+    EXPECT_EQ(vuelta->aciertos[1].tamano, -1);
+    EXPECT_TRUE(vuelta->aciertos[1].esCarpeta);
+    EXPECT_EQ(vuelta->aciertos[2].nombre, std::string("bad\xff", 4));
+
+    for (std::size_t n = 0; n < d.size(); ++n) EXPECT_FALSE(DecodificarResultados(d.substr(0, n))) << n;
+    EXPECT_FALSE(DecodificarResultados(d + "x"));
+    // A count of four billion hits in a few bytes: refused, not reserved.
+    std::string mentira = d.substr(0, 4 + 3 + 8);
+    mentira += std::string("\xff\xff\xff\xff", 4);
+    EXPECT_FALSE(DecodificarResultados(mentira));
+    // A folder mark that is neither 0 nor 1.
+    std::string marca = d;
+    marca[4 + 3 + 8 + 4 + 4 + 11 + 4 + 8 + 8] = 2;
+    EXPECT_FALSE(DecodificarResultados(marca));
+}
+
+TEST(ProtocoloIndice, OnlyTheLinksOwnMessagesAreAClientsToSend) {
+    for (std::uint32_t m : {12u, 100u, 101u, 102u, 103u, 104u, 106u}) EXPECT_TRUE(MensajeDeCliente(m)) << m;
+    for (std::uint32_t m : {0u, 1u, 105u, 107u, 200u, 0xFFFFFFFFu}) EXPECT_FALSE(MensajeDeCliente(m)) << m;
+}
+
+}  // namespace
+}  // namespace quirvex

@@ -1,0 +1,418 @@
+// The index server and the frame's end of the link, both real, over a socket in a temporary
+// folder: the link's order of messages, what the server does with clients that speak wrong,
+// following changes made from a shell, and the saved index across restarts.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "search/enlace_indice.h"
+#include "search/servidor_indice.h"
+#include "support/carpeta_temporal.h"
+
+namespace quirvex::prueba {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A server on its own thread, recording every frame its clients send.
+class ServidorEnHilo {
+public:
+    explicit ServidorEnHilo(OpcionesServidor op) : s_(std::move(op)) {
+        s_.alRecibir = [this](const TramaIndice& t) {
+            std::lock_guard<std::mutex> g(m_);
+            recibidas_.push_back(t);
+        };
+        std::string error;
+        listo_ = s_.Preparar(error);
+        if (listo_) hilo_ = std::thread([this] { s_.Ejecutar(); });
+    }
+    ~ServidorEnHilo() { Parar(); }
+    void Parar() {
+        if (!hilo_.joinable()) return;
+        s_.Detener();
+        hilo_.join();
+    }
+    bool Listo() const { return listo_; }
+    cServidorIndice& S() { return s_; }
+    std::vector<std::uint32_t> Mensajes() {
+        std::lock_guard<std::mutex> g(m_);
+        std::vector<std::uint32_t> r;
+        for (const auto& t : recibidas_) r.push_back(t.mensaje);
+        return r;
+    }
+    std::vector<TramaIndice> Recibidas() {
+        std::lock_guard<std::mutex> g(m_);
+        return recibidas_;
+    }
+    void Olvidar() {
+        std::lock_guard<std::mutex> g(m_);
+        recibidas_.clear();
+    }
+
+private:
+    cServidorIndice s_;
+    std::mutex m_;
+    std::vector<TramaIndice> recibidas_;
+    std::thread hilo_;
+    bool listo_ = false;
+};
+
+// Polls until the condition holds, for at most five seconds.
+bool Esperar(const std::function<bool()>& condicion) {
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condicion()) {
+        if (std::chrono::steady_clock::now() > limite) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+class ServidorIndice : public ::testing::Test {
+protected:
+    OpcionesServidor Opciones(std::int64_t token = 0) {
+        OpcionesServidor op;
+        op.raices = {arbol.Ruta()};
+        op.archivoIndice = tmp.Ruta("cache/kartoserv.map");
+        op.rutaEnlace = tmp.Ruta("MapServiceQx");
+        op.token = token;
+        op.guardarTrasMs = 50;
+        op.registro = [this](const std::string& l) {
+            std::lock_guard<std::mutex> g(mLog);
+            log += l + "\n";
+        };
+        return op;
+    }
+    std::string Log() {
+        std::lock_guard<std::mutex> g(mLog);
+        return log;
+    }
+    // The frame's end: search and wait for the results frame.
+    std::optional<ResultadosIndice> Buscar(cEnlaceIndice& e, const std::string& texto) {
+        std::optional<ResultadosIndice> r;
+        e.alResultados = [&](std::int64_t popup, const ResultadosIndice& x) {
+            if (popup == 77 && x.texto == texto) r = x;
+        };
+        e.Enviar(MSG_VENTANA_POPUP, 77);
+        e.Enviar(MSG_TAMANO_POPUP, 300 * 100000 + 200);
+        e.Enviar(MSG_SETTEXT, e.hWndTxtServidor(), texto);
+        e.Enviar(MSG_BUSCAR, 0);
+        Esperar([&] {
+            e.LeerPendiente();
+            return r.has_value();
+        });
+        e.alResultados = nullptr;
+        return r;
+    }
+    std::vector<std::string> Nombres(cEnlaceIndice& e, const std::string& texto) {
+        std::vector<std::string> n;
+        if (auto r = Buscar(e, texto))
+            for (const auto& a : r->aciertos) n.push_back(a.carpeta.substr(arbol.Ruta().size()) + a.nombre);
+        return n;
+    }
+    // Registers a fresh link and waits for the server's text window.
+    std::unique_ptr<cEnlaceIndice> Enlace() {
+        auto e = std::make_unique<cEnlaceIndice>(tmp.Ruta("MapServiceQx"));
+        e->SethWndMarco(4242);
+        e->tSrv_Timer();
+        Esperar([&] {
+            e->LeerPendiente();
+            return e->hWndTxtServidor() != 0;
+        });
+        return e;
+    }
+
+    CarpetaTemporal tmp;
+    CarpetaTemporal arbol;
+    std::mutex mLog;
+    std::string log;
+};
+
+TEST_F(ServidorIndice, TheWatchRegistersOnceAndAgainOnlyForANewToken) {
+    auto s = std::make_unique<ServidorEnHilo>(Opciones(1111));
+    ASSERT_TRUE(s->Listo());
+    cEnlaceIndice e(tmp.Ruta("MapServiceQx"));
+    e.SethWndMarco(4242);
+    EXPECT_EQ(e.hWndTxtServidor(), 0);
+    e.tSrv_Timer();
+    EXPECT_EQ(e.hWndServidor(), 1111);
+    ASSERT_TRUE(Esperar([&] { return s->Mensajes().size() == 2; }));
+    const auto r = s->Recibidas();
+    EXPECT_EQ(r[0].mensaje, MSG_REGISTRAR);
+    EXPECT_EQ(r[0].wParam, 4242);
+    EXPECT_EQ(r[1].mensaje, MSG_REGISTRAR_FIN);
+    EXPECT_EQ(r[1].wParam, 0);
+    ASSERT_TRUE(Esperar([&] {
+        e.LeerPendiente();
+        return e.hWndTxtServidor() != 0;
+    }));
+    EXPECT_EQ(e.hWndTxtServidor(), s->S().TokenTexto());
+
+    // More ticks with the same server: nothing (a marker sent after them is all that arrives).
+    s->Olvidar();
+    e.tSrv_Timer();
+    e.tSrv_Timer();
+    e.Enviar(MSG_CANCELAR, 0);
+    ASSERT_TRUE(Esperar([&] { return !s->Mensajes().empty(); }));
+    EXPECT_EQ(s->Mensajes(), std::vector<std::uint32_t>{MSG_CANCELAR});
+
+    // A server back with the same token: its 101 with -1 on the way out cleared hWndServidor,
+    // so the next tick registers again.
+    s.reset();
+    s = std::make_unique<ServidorEnHilo>(Opciones(1111));
+    e.LeerPendiente();
+    EXPECT_EQ(e.hWndServidor(), 0);
+    e.tSrv_Timer();
+    EXPECT_EQ(e.hWndServidor(), 1111);
+    ASSERT_TRUE(Esperar([&] { return s->Mensajes() == std::vector<std::uint32_t>{100, 101}; }));
+
+    // Start-up's step for a server found running: the same pair, once.
+    cEnlaceIndice inicio(tmp.Ruta("MapServiceQx"));
+    s->Olvidar();
+    inicio.Registrar(inicio.BuscarServidor());
+    inicio.tSrv_Timer();
+    inicio.Enviar(MSG_CANCELAR, 0);
+    ASSERT_TRUE(Esperar([&] { return s->Mensajes().size() == 3; }));
+    EXPECT_EQ(s->Mensajes(), (std::vector<std::uint32_t>{100, 101, MSG_CANCELAR}));
+
+    // A new token: a new pair.
+    s.reset();
+    s = std::make_unique<ServidorEnHilo>(Opciones(2222));
+    e.tSrv_Timer();
+    EXPECT_EQ(e.hWndServidor(), 2222);
+    ASSERT_TRUE(Esperar([&] { return s->Mensajes() == std::vector<std::uint32_t>{100, 101}; }));
+
+    // Gone: the tick clears the server.
+    s.reset();
+    e.tSrv_Timer();
+    EXPECT_EQ(e.hWndServidor(), 0);
+    EXPECT_EQ(e.Descriptor(), -1);
+}
+
+TEST_F(ServidorIndice, AnswerCarriesRankedHitsWithSizesAndATextForAnotherWindowIsIgnored) {
+    arbol.Archivo("docs/Informe.txt", 1234);
+    arbol.Archivo("informe", 5);
+    arbol.Archivo("x/y/zinforme.pdf", 9);
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    auto e = Enlace();
+    auto r = Buscar(*e, "INFORME");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->total, 3u);
+    ASSERT_EQ(r->aciertos.size(), 3u);
+    EXPECT_EQ(r->aciertos[0].nombre, "informe");
+    EXPECT_EQ(r->aciertos[0].tamano, 5);
+    EXPECT_EQ(r->aciertos[1].carpeta, arbol.Ruta("docs/"));
+    EXPECT_EQ(r->aciertos[1].tamano, 1234);
+    EXPECT_EQ(r->aciertos[2].nombre, "zinforme.pdf");
+
+    // The popup size arrives as the frame computed it.
+    bool tamano = false;
+    for (const auto& t : s.Recibidas()) tamano |= t.mensaje == MSG_TAMANO_POPUP && t.wParam == 30000200;
+    EXPECT_TRUE(tamano);
+
+    // Set-text aimed at a window the server does not have: the old text stays.
+    e->Enviar(MSG_SETTEXT, e->hWndTxtServidor() + 1, "docs");
+    std::optional<ResultadosIndice> otra;
+    e->alResultados = [&](std::int64_t, const ResultadosIndice& x) { otra = x; };
+    e->Enviar(MSG_BUSCAR, 0);
+    ASSERT_TRUE(Esperar([&] {
+        e->LeerPendiente();
+        return otra.has_value();
+    }));
+    EXPECT_EQ(otra->texto, "INFORME");
+}
+
+TEST_F(ServidorIndice, ClientsThatSpeakWrongAreDisconnectedAndOthersAreStillServed) {
+    arbol.Archivo("uno.txt");
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    auto bueno = Enlace();
+    const std::vector<std::string> malos = {
+        CodificarTrama(999, 0),                                                  // unknown message
+        CodificarTrama(MSG_SETTEXT, 1, std::string(kMaxDatosAlServidor + 1, 'x')),  // too long
+        std::string("\xff\xff\xff\xff\x64\x00\x00\x00", 8) + std::string(8, '\0'),  // a 4 GB claim
+    };
+    for (const std::string& malo : malos) {
+        auto c = ConectarLocal(tmp.Ruta("MapServiceQx"));
+        ASSERT_TRUE(c);
+        ASSERT_TRUE(c->Enviar(malo.substr(0, std::min<std::size_t>(malo.size(), 4096)), 1000));
+        // The server closes: reading ends (after the greeting) within the bound.
+        std::string todo;
+        EXPECT_TRUE(Esperar([&] { return c->EsperarLectura(10) && !c->Recibir(todo); }));
+    }
+    EXPECT_EQ(Nombres(*bueno, "uno"), (std::vector<std::string>{"uno.txt"}));
+    EXPECT_NE(Log().find("disconnected"), std::string::npos);
+}
+
+TEST_F(ServidorIndice, StoppingSendsMinusOneToEveryClientAndTheLinkForgetsTheServer) {
+    auto s = std::make_unique<ServidorEnHilo>(Opciones());
+    ASSERT_TRUE(s->Listo());
+    auto a = Enlace();
+    auto b = Enlace();
+    const std::int64_t texto = a->hWndTxtServidor();
+    ASSERT_NE(a->hWndServidor(), 0);
+    s.reset();
+    a->LeerPendiente();
+    b->LeerPendiente();
+    EXPECT_EQ(a->hWndServidor(), 0);
+    EXPECT_EQ(b->hWndServidor(), 0);
+    EXPECT_EQ(a->hWndTxtServidor(), texto);  // keeps its last value
+    // Any other value of 101 changes nothing the frame uses.
+    b->MessageReceived(MSG_AVISO_SERVIDOR, 5);
+    b->MessageReceived(MSG_AVISO_SERVIDOR, 0);
+    EXPECT_EQ(b->hWndServidor(), 0);
+    a->MessageReceived(MSG_TEXTO_SERVIDOR, 99);
+    EXPECT_EQ(a->hWndTxtServidor(), 99);
+    // Sends to a server that is gone have no effect.
+    EXPECT_FALSE(a->Enviar(MSG_BUSCAR, 0));
+}
+
+TEST_F(ServidorIndice, AHungServerNeverHoldsTheFrame) {
+    // Something listens on the socket but never greets nor reads.
+    ErrorEscucha error;
+    auto mudo = EscucharLocal(tmp.Ruta("MapServiceQx"), error);
+    ASSERT_TRUE(mudo);
+    cEnlaceIndice e(tmp.Ruta("MapServiceQx"));
+    e.tSrv_Timer();  // bounded by the greeting limit
+    EXPECT_EQ(e.hWndServidor(), 0);
+    EXPECT_EQ(e.Descriptor(), -1);
+
+    // A server that greets, then stops reading: the sends fail once its buffer is full, each
+    // within the send limit, and the link drops it.
+    std::atomic<bool> fin{false};
+    auto c = std::thread([&] {
+        std::vector<std::unique_ptr<ConexionLocal>> abiertas;
+        Esperar([&] {
+            while (auto con = mudo->Aceptar()) {
+                con->Enviar(CodificarTrama(MSG_SALUDO, 5), 1000);
+                abiertas.push_back(std::move(con));
+            }
+            return fin.load();
+        });
+    });
+    e.tSrv_Timer();
+    EXPECT_EQ(e.hWndServidor(), 5);
+    const std::string texto(60000, 'x');
+    bool fallo = false;
+    for (int i = 0; i < 200 && !fallo; ++i) fallo = !e.Enviar(MSG_SETTEXT, 0, texto);
+    EXPECT_TRUE(fallo);
+    EXPECT_EQ(e.Descriptor(), -1);
+    fin = true;
+    c.join();
+}
+
+TEST_F(ServidorIndice, ChangesMadeFromAShellShowUpInTheAnswers) {
+    arbol.Archivo("proyecto/leeme.md");
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    auto e = Enlace();
+    ASSERT_EQ(Nombres(*e, "leeme"), (std::vector<std::string>{"proyecto/leeme.md"}));
+    const std::string r = arbol.Ruta();
+    auto shell = [&](const std::string& orden) { ASSERT_EQ(std::system(("cd '" + r + "' && " + orden).c_str()), 0); };
+    auto Muestra = [&](const std::string& texto, const std::vector<std::string>& esperado) {
+        return Esperar([&] { return Nombres(*e, texto) == esperado; });
+    };
+    shell("touch proyecto/nuevo-archivo.c");
+    EXPECT_TRUE(Muestra("nuevo-archivo", {"proyecto/nuevo-archivo.c"}));
+    shell("mkdir -p proyecto/src/modulo && touch proyecto/src/modulo/pieza.h");
+    EXPECT_TRUE(Muestra("pieza", {"proyecto/src/modulo/pieza.h"}));
+    shell("mv proyecto/src proyecto/fuentes");
+    EXPECT_TRUE(Muestra("pieza", {"proyecto/fuentes/modulo/pieza.h"}));
+    shell("touch proyecto/fuentes/modulo/pieza2.h");  // the moved folder is watched under its new name
+    EXPECT_TRUE(Muestra("pieza2", {"proyecto/fuentes/modulo/pieza2.h"}));
+    shell("mv proyecto/leeme.md proyecto/LEAME.md");
+    EXPECT_TRUE(Muestra("leeme", {}));
+    EXPECT_TRUE(Muestra("leame", {"proyecto/LEAME.md"}));
+    shell("rm -r proyecto/fuentes");
+    EXPECT_TRUE(Muestra("pieza", {}));
+}
+
+TEST_F(ServidorIndice, RestartsFromTheSavedIndexAndRebuildsADamagedOne) {
+    arbol.Archivo("a/guardado.txt");
+    {
+        ServidorEnHilo s(Opciones());
+        ASSERT_TRUE(s.Listo());
+        EXPECT_FALSE(s.S().CargadoDeArchivo());
+    }
+    const std::string archivo = tmp.Ruta("cache/kartoserv.map");
+    ASSERT_TRUE(fs::exists(archivo));
+    // A change while no server runs is found at the next start.
+    arbol.Archivo("a/mientras.txt");
+    {
+        ServidorEnHilo s(Opciones());
+        ASSERT_TRUE(s.Listo());
+        EXPECT_TRUE(s.S().CargadoDeArchivo());
+        auto e = Enlace();
+        EXPECT_EQ(Nombres(*e, "guardado"), (std::vector<std::string>{"a/guardado.txt"}));
+        EXPECT_EQ(Nombres(*e, "mientras"), (std::vector<std::string>{"a/mientras.txt"}));
+    }
+    const auto tam = fs::file_size(archivo);
+    for (int dano = 0; dano < 3; ++dano) {
+        if (dano == 0) fs::resize_file(archivo, tam / 2);
+        if (dano == 1) {
+            std::fstream f(archivo, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(static_cast<std::streamoff>(tam - 3));
+            f.put('\x7f');
+        }
+        if (dano == 2) std::ofstream(archivo, std::ios::trunc) << "not an index";
+        ServidorEnHilo s(Opciones());
+        ASSERT_TRUE(s.Listo());
+        EXPECT_FALSE(s.S().CargadoDeArchivo()) << dano;
+        auto e = Enlace();
+        EXPECT_EQ(Nombres(*e, "guardado"), (std::vector<std::string>{"a/guardado.txt"})) << dano;
+        EXPECT_NE(Log().find("damaged"), std::string::npos);
+        s.Parar();
+        cIndiceNombres comprobar;
+        std::ifstream f(archivo, std::ios::binary);
+        const std::string imagen((std::istreambuf_iterator<char>(f)), {});
+        EXPECT_TRUE(comprobar.Cargar(imagen)) << "rewritten whole after damage " << dano;
+    }
+}
+
+TEST_F(ServidorIndice, AOneOffQueryGetsTheRankedHitsOrNothingWithoutAServer) {
+    arbol.Archivo("sub/base de datos.odb", 7);
+    arbol.Archivo("datos");
+    const std::string ruta = tmp.Ruta("MapServiceQx");
+    EXPECT_FALSE(ConsultarServidorIndice("datos", 300, ruta));
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    auto r = ConsultarServidorIndice("DATOS", 2000, ruta);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->total, 2u);
+    ASSERT_EQ(r->aciertos.size(), 2u);
+    EXPECT_EQ(r->aciertos[0].nombre, "datos");
+    EXPECT_EQ(r->aciertos[1].tamano, 7);
+}
+
+TEST_F(ServidorIndice, ASecondServerOrAnotherUsersSocketIsRefused) {
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    cServidorIndice segundo(Opciones());
+    std::string error;
+    EXPECT_FALSE(segundo.Preparar(error));
+    EXPECT_NE(error.find("another index server"), std::string::npos);
+    // The socket file is the owner's only.
+    EXPECT_EQ(fs::status(tmp.Ruta("MapServiceQx")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // A socket that belongs to someone else is neither connected to nor replaced.
+    ErrorEscucha e;
+    auto ajena = EscucharLocal(tmp.Ruta("ajeno"), e);
+    ASSERT_TRUE(ajena);
+    if (std::system(("chown 65534 '" + tmp.Ruta("ajeno") + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "changing a file's owner needs root";
+    EXPECT_FALSE(ConectarLocal(tmp.Ruta("ajeno")));
+    EXPECT_FALSE(EscucharLocal(tmp.Ruta("ajeno"), e));
+    EXPECT_EQ(e, ErrorEscucha::OtroUsuario);
+    EXPECT_TRUE(fs::exists(tmp.Ruta("ajeno")));
+}
+
+}  // namespace
+}  // namespace quirvex::prueba
