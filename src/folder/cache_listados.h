@@ -1,14 +1,29 @@
 #pragma once
 // The program-wide folder-listing cache: the unfiltered, unsorted listing of every folder opened
 // in this run, shared by all panes, until a refresh removes it. Single-threaded by design.
+// A cached listing is served only while the folder's stamp (one status call) is the one taken
+// when it was listed; a listing taken while the folder was changing within the file system's
+// clock granularity is never trusted, since a later change could leave the stamp unchanged.
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "folder/item_carpeta.h"
+#include "platform/sistema_archivos.h"
 
 namespace quirvex {
+
+// The order each sort mode gives a whole listing, kept from the first time a pane sorts it that
+// way: a revisit or a return to that mode, with no entry filtered out, takes it instead of
+// sorting again. The result is the one the sort would give, since the table is the same.
+// The size mode re-reads sizes from disk every time and is never kept.
+struct OrdenesListado {
+    std::array<std::vector<std::uint32_t>, 5> porCriterio;
+};
 
 struct ListadoCarpeta {
     std::string ruta;  // as enumerated, ending with '/'
@@ -16,6 +31,9 @@ struct ListadoCarpeta {
     std::shared_ptr<const TablaItems> items;
     std::int64_t nArchivos = 0;
     std::int64_t nCarpetas = 0;
+    std::optional<SelloCarpeta> sello;  // the folder's stamp read just before listing
+    bool confiable = false;             // the stamp was old enough to vouch for the listing
+    std::shared_ptr<OrdenesListado> ordenes = std::make_shared<OrdenesListado>();
 };
 
 namespace mvCache {
@@ -29,6 +47,10 @@ std::int64_t Cantidad();
 void Quitar(std::int64_t indice);
 void Quitar(const std::string& ruta);
 void Vaciar();
+
+// Nanoseconds since 1970 (UTC); the cache compares folder stamps with it. For tests.
+using RelojCache = std::int64_t (*)();
+void SetReloj(RelojCache reloj);  // nullptr restores the system clock
 
 // The listing of the folder from the cache, or read from disk and stored. A folder that cannot
 // be read is stored as an empty listing (it stays empty until refreshed).

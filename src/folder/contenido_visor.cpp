@@ -38,31 +38,53 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
         MostrarRed();
         return true;
     }
+    // Only the computer opened from the network list lists its shares; Back, a typed path or
+    // a path button leaving the network list loads a folder like anywhere else.
+    const ComputadoraRed* equipo = ComputadoraElegida(L);
     L += SepRuta;
-    const bool desdeRed = EnRed();
-    if (!desdeRed && !Archivos().Accesible(L)) {
+    if (!equipo && !Archivos().Accesible(L)) {
         DialogosSistema().Mensaje("No se pudo cargar el contenido.", Texto(General, 0),
                                   Botones::Aceptar);
         return false;
     }
     if (bloquear) vista_->BloquearDibujo();
-    if (!desdeRed) {
+    if (!equipo) {
         RutaActual = L;
         const ListadoCarpeta& l = mvCache::ListarConCache(L, Opciones().HideDesktopIni == 1);
         listado_ = l.items;
+        ordenes_ = l.ordenes;
         TotalSize = l.TotalSize;
     } else {
-        CargarRecursosRed();
+        CargarRecursosRed(*equipo);
         RutaActual = L;
     }
     AgregarHistorial(L);
     vista_->ScrollArriba();
-    FiltrarItems(*listado_, txtFiltro, cboFiltro, Items, nCarpetas, nArchivos);
-    CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
-    OrdenarItems(Items, Items.size(), CriterioOrden);
+    FiltrarYOrdenar();
     TerminarCarga(L);
     if (bloquear) vista_->DesbloquearDibujo();
     return true;
+}
+
+void cContenidoVisor::FiltrarYOrdenar() {
+    FiltrarItems(*listado_, txtFiltro, cboFiltro, Items, nCarpetas, nArchivos);
+    // With nothing filtered out the table is the listing itself, so an order found for it
+    // before is the order the sort would give now.
+    std::vector<std::uint32_t>* conocido = nullptr;
+    if (ordenes_ && Items.size() == listado_->size() && CriterioOrden >= 0 &&
+        CriterioOrden < static_cast<int>(ordenes_->porCriterio.size()) && CriterioOrden != ORDEN_TAMANO)
+        conocido = &ordenes_->porCriterio[static_cast<size_t>(CriterioOrden)];
+    if (conocido && conocido->size() == Items.size()) {
+        TablaItems ordenados;
+        ordenados.reserve(Items.size());
+        for (const std::uint32_t i : *conocido) ordenados.push_back(std::move(Items[i]));
+        Items.swap(ordenados);
+        return;
+    }
+    CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
+    OrdenarItems(Items, Items.size(), CriterioOrden, conocido);
+    // The keys serve the sort only; their texts would double the names' memory.
+    for (ItemCarpeta& it : Items) it.Orden = ClaveOrden{};
 }
 
 void cContenidoVisor::TerminarCarga(const std::string& ubicacion) {
@@ -130,6 +152,7 @@ void cContenidoVisor::MostrarLista(const std::string& ubicacion,
     vista_->ScrollArriba();
     Items = *lista;
     listado_ = std::move(lista);
+    ordenes_.reset();
     RutaActual = ubicacion;
     nCarpetas = static_cast<std::int64_t>(Items.size());
     nArchivos = 0;
@@ -143,31 +166,35 @@ void cContenidoVisor::MostrarLista(const std::string& ubicacion,
     vista_->RedibujarTodo();
 }
 
-// Opening a computer from the network list lists its shares as folders.
-bool cContenidoVisor::CargarRecursosRed() {
-    auto recursos = std::make_shared<TablaItems>();
+// The computer whose entry is current in the network list, when `ubicacion` is that entry's
+// location (what opening it asks for); nothing otherwise.
+const ComputadoraRed* cContenidoVisor::ComputadoraElegida(const std::string& ubicacion) const {
+    if (!EnRed()) return nullptr;
     const std::int64_t actual = vista_->ItemActual();
-    const ComputadoraRed* c = nullptr;
-    if (actual >= 0 && static_cast<size_t>(actual) < Items.size()) {
-        if (const auto* pos = std::get_if<std::int32_t>(&Items[static_cast<size_t>(actual)].Extension))
-            c = ComputadoraEn(*pos);
-    }
-    if (c) {
-        for (size_t i = 0; i < c->recursos.size(); ++i) {
-            ItemCarpeta it;
-            it.Tipo = TIPO_CARPETA;
-            it.Icono = 2;
-            it.Nombre = it.NombreMostrar = c->recursos[i];
-            it.RutaCompleta = "//" + c->nombre + "/" + c->recursos[i];
-            it.Atributos = ATR_DIRECTORIO;
-            it.Ext = std::string(1, '\0');
-            it.Extension = static_cast<std::int32_t>(i);
-            recursos->push_back(std::move(it));
-        }
+    if (actual < 0 || static_cast<size_t>(actual) >= Items.size()) return nullptr;
+    const ItemCarpeta& it = Items[static_cast<size_t>(actual)];
+    const auto* pos = std::get_if<std::int32_t>(&it.Extension);
+    if (it.Tipo != TIPO_RED_COMPUTADORA || !pos || it.RutaCompleta != ubicacion) return nullptr;
+    return ComputadoraEn(*pos);
+}
+
+// Opening a computer from the network list lists its shares as folders.
+void cContenidoVisor::CargarRecursosRed(const ComputadoraRed& c) {
+    auto recursos = std::make_shared<TablaItems>();
+    for (size_t i = 0; i < c.recursos.size(); ++i) {
+        ItemCarpeta it;
+        it.Tipo = TIPO_CARPETA;
+        it.Icono = 2;
+        it.Nombre = it.NombreMostrar = c.recursos[i];
+        it.RutaCompleta = "//" + c.nombre + "/" + c.recursos[i];
+        it.Atributos = ATR_DIRECTORIO;
+        it.Ext = std::string(1, '\0');
+        it.Extension = static_cast<std::int32_t>(i);
+        recursos->push_back(std::move(it));
     }
     TotalSize = 0;
     listado_ = std::move(recursos);
-    return c != nullptr;
+    ordenes_.reset();
 }
 
 void cContenidoVisor::ActualizarContenido() {

@@ -32,13 +32,15 @@ size_t CoincideElemento(const std::u32string& p, size_t i, char32_t c) {
 
 PatronComodin::PatronComodin(std::string_view patron) {
     if (patron.empty() || patron == "*.*") patron = "*";
-    patron_ = DecodificarUtf8(Mayusculas(patron));
+    DecodificarMayusculas(patron, patron_);
     aceptaTodo_ = patron_.find_first_not_of(U'*') == std::u32string::npos;
 }
 
 bool PatronComodin::Coincide(std::string_view nombre) const {
     if (aceptaTodo_) return true;
-    const std::u32string n = DecodificarUtf8(Mayusculas(nombre));
+    // One buffer per thread, reused name after name: no allocation per entry.
+    thread_local std::u32string n;
+    DecodificarMayusculas(nombre, n);
     // Every element but "*" takes exactly one character, so backtracking to the last "*" is
     // enough: O(name × pattern) at worst, never exponential.
     size_t i = 0, j = 0, estrella = std::u32string::npos, marca = 0;

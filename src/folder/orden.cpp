@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "folder/texto.h"
 #include "platform/sistema_archivos.h"
@@ -11,22 +13,19 @@
 namespace quirvex {
 namespace {
 
-class Comparador {
-public:
-    explicit Comparador(int criterio)
-        : porFecha_(criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION) {}
-    int operator()(const ClaveOrden& a, const ClaveOrden& b) const {
-        if (porFecha_) return a.fecha < b.fecha ? -1 : (a.fecha > b.fecha ? 1 : 0);
-        return CompararUtf16(a.texto, b.texto);
-    }
-
-private:
-    bool porFecha_;
+// One entry's key as the sort sees it: a view of its text key or its date, and where the entry
+// stood. The sort moves these 32-byte records instead of whole item records, then moves each
+// item once into its place.
+struct ClaveIndice {
+    std::string_view texto;
+    Fecha fecha;
+    size_t indice;
 };
 
 class Ordenador {
 public:
-    Ordenador(TablaItems& items, int criterio) : it_(items), cmp_(criterio) {}
+    Ordenador(std::vector<ClaveIndice>& claves, int criterio)
+        : c_(claves), porFecha_(criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION) {}
 
     void Ordenar(std::ptrdiff_t lo, std::ptrdiff_t hi) {
         const auto n = static_cast<unsigned>(hi - lo + 1);
@@ -35,19 +34,23 @@ public:
     }
 
 private:
-    bool Menor(std::ptrdiff_t i, std::ptrdiff_t j) const { return cmp_(Clave(i), Clave(j)) < 0; }
-    const ClaveOrden& Clave(std::ptrdiff_t i) const { return it_[static_cast<size_t>(i)].Orden; }
+    int Comparar(const ClaveIndice& a, const ClaveIndice& b) const {
+        if (porFecha_) return a.fecha < b.fecha ? -1 : (a.fecha > b.fecha ? 1 : 0);
+        return CompararUtf16(a.texto, b.texto);
+    }
+    bool Menor(std::ptrdiff_t i, std::ptrdiff_t j) const { return Comparar(Clave(i), Clave(j)) < 0; }
+    const ClaveIndice& Clave(std::ptrdiff_t i) const { return c_[static_cast<size_t>(i)]; }
     void Cambiar(std::ptrdiff_t i, std::ptrdiff_t j) {
-        std::swap(it_[static_cast<size_t>(i)], it_[static_cast<size_t>(j)]);
+        std::swap(c_[static_cast<size_t>(i)], c_[static_cast<size_t>(j)]);
     }
 
     // One partition with the pivot at hi; returns the pivot's final place.
     std::ptrdiff_t Particion(std::ptrdiff_t lo, std::ptrdiff_t hi) {
-        const ClaveOrden pivote = Clave(hi);
+        const ClaveIndice pivote = Clave(hi);
         std::ptrdiff_t l = lo - 1, r = hi;
         for (;;) {
-            do ++l; while (cmp_(Clave(l), pivote) < 0);
-            do --r; while (r > 0 && cmp_(Clave(r), pivote) > 0);
+            do ++l; while (Comparar(Clave(l), pivote) < 0);
+            do --r; while (r > 0 && Comparar(Clave(r), pivote) > 0);
             if (l >= r) {
                 Cambiar(l, hi);
                 return l;
@@ -93,8 +96,8 @@ private:
         }
     }
 
-    TablaItems& it_;
-    Comparador cmp_;
+    std::vector<ClaveIndice>& c_;
+    bool porFecha_;
 };
 
 }  // namespace
@@ -127,10 +130,24 @@ void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::s
     }
 }
 
-void OrdenarItems(TablaItems& items, size_t n, int criterio) {
+void OrdenarItems(TablaItems& items, size_t n, int criterio, std::vector<std::uint32_t>* permutacion) {
     n = std::min(n, items.size());
+    if (permutacion) {
+        permutacion->resize(items.size());
+        for (size_t i = 0; i < items.size(); ++i) (*permutacion)[i] = static_cast<std::uint32_t>(i);
+    }
     if (n < 2) return;
-    Ordenador(items, criterio).Ordenar(0, static_cast<std::ptrdiff_t>(n) - 1);
+    std::vector<ClaveIndice> claves;
+    claves.reserve(n);
+    for (size_t i = 0; i < n; ++i) claves.push_back({items[i].Orden.texto, items[i].Orden.fecha, i});
+    Ordenador(claves, criterio).Ordenar(0, static_cast<std::ptrdiff_t>(n) - 1);
+    TablaItems ordenados;
+    ordenados.reserve(items.size());
+    for (const ClaveIndice& k : claves) ordenados.push_back(std::move(items[k.indice]));
+    if (permutacion)
+        for (size_t i = 0; i < n; ++i) (*permutacion)[i] = static_cast<std::uint32_t>(claves[i].indice);
+    for (size_t i = n; i < items.size(); ++i) ordenados.push_back(std::move(items[i]));
+    items.swap(ordenados);
 }
 
 }  // namespace quirvex

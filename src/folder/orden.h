@@ -1,7 +1,9 @@
 #pragma once
 // Sort keys and the sort of a pane's items.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "folder/item_carpeta.h"
 
@@ -22,7 +24,10 @@ void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::s
 // Sorts entries 0..n-1 ascending by `Orden`. Equal keys end in the order the classic partition
 // scheme leaves them; sorted input and deep recursion are handled (smaller side first, heap sort
 // past 2·log2(n) levels), so 100,000 sorted entries neither overflow the stack nor go quadratic.
-void OrdenarItems(TablaItems& items, size_t n, int criterio);
+// When `permutacion` is given it receives the new order as the entries' former indices, so the
+// same order can be given again to an identical table without sorting.
+void OrdenarItems(TablaItems& items, size_t n, int criterio,
+                  std::vector<std::uint32_t>* permutacion = nullptr);
 
 // The size key: the byte count zero-padded to 20 digits.
 std::string ClaveTamano(std::int64_t tamano);

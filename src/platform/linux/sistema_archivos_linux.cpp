@@ -135,6 +135,18 @@ public:
         if (!DescribirEn(AT_FDCWD, limpia.c_str(), e)) return std::nullopt;
         return e;
     }
+
+    std::optional<SelloCarpeta> Sello(const std::string& carpeta) override {
+        struct statx st {};
+        if (statx(AT_FDCWD, carpeta.c_str(), AT_STATX_SYNC_AS_STAT, STATX_MTIME | STATX_CTIME,
+                  &st) != 0 ||
+            (st.stx_mask & (STATX_MTIME | STATX_CTIME)) != (STATX_MTIME | STATX_CTIME))
+            return std::nullopt;
+        auto ns = [](const struct statx_timestamp& t) {
+            return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+        };
+        return SelloCarpeta{ns(st.stx_mtime), ns(st.stx_ctime)};
+    }
 };
 
 SistemaArchivos* g_reemplazo = nullptr;
