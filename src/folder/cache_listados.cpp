@@ -52,35 +52,6 @@ bool EsArchivoDeSistema(const std::string& nombre) {
     return m == "DESKTOP.INI" || m == "FOLDER.HTT" || m == "THUMBS.DB";
 }
 
-ItemCarpeta ItemDe(const std::string& carpeta, EntradaDirectorio&& e) {
-    ItemCarpeta it;
-    it.RutaCompleta = carpeta + e.nombre;
-    it.Atributos = e.atributos;
-    it.FechaModificacion = e.modificacion;
-    it.FechaCreacion = e.creacion;
-    if (e.atributos & ATR_DIRECTORIO) {
-        it.Tipo = TIPO_CARPETA;
-        it.Icono = 0;
-        it.Extension = std::string();
-        it.Ext = std::string(1, '\0');
-    } else {
-        it.Tipo = TIPO_ARCHIVO;
-        it.Tamano = e.tamano;
-        it.Icono = GrupoExtension(e.nombre);
-        const auto punto = e.nombre.rfind('.');
-        if (punto != std::string::npos) {
-            it.Ext = Minusculas(std::string_view(e.nombre).substr(punto + 1));
-            it.Extension = it.Ext;
-        } else {
-            it.Extension = std::string(".");
-            it.Ext = std::string(1, '\1');
-        }
-    }
-    it.NombreMostrar = e.nombre;
-    it.Nombre = std::move(e.nombre);
-    return it;
-}
-
 // A folder stamped within this much of the listing's start may change again without its stamp
 // moving: file-system times advance by the kernel's coarse clock tick (up to 10 ms), which can
 // also lag the system clock by one tick.
@@ -132,10 +103,41 @@ std::int32_t GrupoExtension(std::string_view nombre) {
     return it == porExtension->end() ? 1 : it->second;
 }
 
+ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e) {
+    ItemCarpeta it;
+    it.RutaCompleta.reserve(carpeta.size() + e.nombre.size());
+    it.RutaCompleta = carpeta;
+    it.RutaCompleta += e.nombre;
+    it.Atributos = e.atributos;
+    it.FechaModificacion = e.modificacion;
+    it.FechaCreacion = e.creacion;
+    if (e.atributos & ATR_DIRECTORIO) {
+        it.Tipo = TIPO_CARPETA;
+        it.Icono = 0;
+        it.Extension = std::string();
+        it.Ext = std::string(1, '\0');
+    } else {
+        it.Tipo = TIPO_ARCHIVO;
+        it.Tamano = e.tamano;
+        it.Icono = e.icono;
+        const auto punto = e.nombre.rfind('.');
+        if (punto != std::string::npos) {
+            it.Ext = Minusculas(std::string_view(e.nombre).substr(punto + 1));
+            it.Extension = it.Ext;
+        } else {
+            it.Extension = std::string(".");
+            it.Ext = std::string(1, '\1');
+        }
+    }
+    it.NombreMostrar = e.nombre;
+    it.Nombre = e.nombre;
+    return it;
+}
+
 ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosSistema) {
     ListadoCarpeta l;
     l.ruta = carpeta;
-    auto items = std::make_shared<TablaItems>();
+    auto entradas = std::make_shared<TablaEntradas>();
     Archivos().Listar(carpeta, [&](EntradaDirectorio&& e) {
         const bool esCarpeta = (e.atributos & ATR_DIRECTORIO) != 0;
         if (ocultarArchivosSistema && !esCarpeta && EsArchivoDeSistema(e.nombre)) return;
@@ -145,9 +147,17 @@ ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosS
             ++l.nArchivos;
             l.TotalSize += e.tamano;
         }
-        items->push_back(ItemDe(carpeta, std::move(e)));
+        EntradaListado x;
+        x.icono = esCarpeta ? 0 : GrupoExtension(e.nombre);
+        x.nombre = std::move(e.nombre);
+        x.tamano = esCarpeta ? 0 : e.tamano;
+        x.modificacion = e.modificacion;
+        x.creacion = e.creacion;
+        x.atributos = e.atributos;
+        entradas->push_back(std::move(x));
     });
-    l.items = std::move(items);
+    entradas->shrink_to_fit();
+    l.entradas = std::move(entradas);
     return l;
 }
 

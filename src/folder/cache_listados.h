@@ -25,10 +25,26 @@ struct OrdenesListado {
     std::array<std::vector<std::uint32_t>, 5> porCriterio;
 };
 
+// What the cache keeps of one entry: what the disk said, and nothing a pane can rebuild from it
+// (the full path, kind and extension texts are made when the entry is shown). A quarter of an
+// item record's size, so a cached folder costs little beside the one a pane shows.
+struct EntradaListado {
+    std::string nombre;  // exact bytes
+    std::int64_t tamano = 0;
+    Fecha modificacion = 0;
+    Fecha creacion = 0;
+    std::uint32_t atributos = 0;
+    std::int32_t icono = 0;  // extension group; 0 for folders
+
+    bool EsCarpeta() const { return atributos > 2000 || (atributos & ATR_DIRECTORIO) != 0; }
+};
+
+using TablaEntradas = std::vector<EntradaListado>;
+
 struct ListadoCarpeta {
     std::string ruta;  // as enumerated, ending with '/'
     std::int64_t TotalSize = 0;
-    std::shared_ptr<const TablaItems> items;
+    std::shared_ptr<const TablaEntradas> entradas;
     std::int64_t nArchivos = 0;
     std::int64_t nCarpetas = 0;
     std::optional<SelloCarpeta> sello;  // the folder's stamp read just before listing
@@ -58,8 +74,11 @@ const ListadoCarpeta& ListarConCache(const std::string& carpeta, bool ocultarArc
 
 }  // namespace mvCache
 
-// Reads a folder from disk into items (no cache).
+// Reads a folder from disk (no cache).
 ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosSistema);
+
+// The item a pane shows for a listed entry of `carpeta` (ending with '/').
+ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e);
 
 // Extension group of a file name: 1 when it has no extension or none of the groups has it,
 // else 2 + the group's position.

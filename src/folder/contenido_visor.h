@@ -15,6 +15,7 @@ namespace quirvex {
 
 struct ComputadoraRed;
 struct OrdenesListado;
+struct EntradaListado;
 
 // What a load needs from the window that shows the pane. Every call has a do-nothing default so
 // tests and headless users implement only what they watch.
@@ -93,8 +94,10 @@ private:
     VistaVisor vistaNula_;
     void FiltrarYOrdenar();
 
-    std::shared_ptr<const TablaItems> listado_;  // the unfiltered listing Items comes from
-    std::shared_ptr<OrdenesListado> ordenes_;   // its known sort orders; null for the lists
+    // Where Items comes from: a folder's cached entries, or the drive or network list.
+    std::shared_ptr<const std::vector<EntradaListado>> entradas_;
+    std::shared_ptr<const TablaItems> listado_;
+    std::shared_ptr<OrdenesListado> ordenes_;  // the folder's known sort orders
     std::vector<std::string> historial_;
     std::int64_t indexHistorial_ = 0;
 };

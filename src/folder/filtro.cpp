@@ -62,6 +62,17 @@ bool PatronComodin::Coincide(std::string_view nombre) const {
     return j == patron_.size();
 }
 
+bool PasaFiltro(const PatronComodin& p, int tipo, std::string_view nombre, bool carpeta) {
+    if (nombre.empty()) return false;
+    switch (tipo) {
+        case FILTRO_ARCHIVOS: return carpeta || p.Coincide(nombre);
+        case FILTRO_TODO: return p.Coincide(nombre);
+        case FILTRO_SOLO_ARCHIVOS: return !carpeta && p.Coincide(nombre);
+        case FILTRO_SOLO_CARPETAS: return carpeta && p.Coincide(nombre);
+        default: return false;
+    }
+}
+
 void FiltrarItems(const TablaItems& origen, std::string_view patron, int tipo, TablaItems& destino,
                   std::int64_t& nCarpetas, std::int64_t& nArchivos) {
     const PatronComodin p(patron);
@@ -70,16 +81,8 @@ void FiltrarItems(const TablaItems& origen, std::string_view patron, int tipo, T
     if (tipo < FILTRO_ARCHIVOS || tipo > FILTRO_SOLO_CARPETAS) return;
     destino.reserve(origen.size());
     for (const ItemCarpeta& it : origen) {
-        if (it.NombreMostrar.empty()) continue;
         const bool carpeta = it.EsCarpeta();
-        bool pasa = false;
-        switch (tipo) {
-            case FILTRO_ARCHIVOS: pasa = carpeta || p.Coincide(it.NombreMostrar); break;
-            case FILTRO_TODO: pasa = p.Coincide(it.NombreMostrar); break;
-            case FILTRO_SOLO_ARCHIVOS: pasa = !carpeta && p.Coincide(it.NombreMostrar); break;
-            default: pasa = carpeta && p.Coincide(it.NombreMostrar); break;
-        }
-        if (!pasa) continue;
+        if (!PasaFiltro(p, tipo, it.NombreMostrar, carpeta)) continue;
         ++(carpeta ? nCarpetas : nArchivos);
         destino.push_back(it);
     }

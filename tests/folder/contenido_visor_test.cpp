@@ -130,7 +130,7 @@ TEST_F(ContenidoVisorTest, FilterChangesReloadFromTheCache) {
     EXPECT_EQ(c.nArchivos, 2);
     EXPECT_EQ(c.UboundHistorial(), 0);
     EXPECT_EQ(mvCache::Cantidad(), 1);
-    EXPECT_EQ(mvCache::Entrada(0).items->size(), 3u);  // the cached listing stays unfiltered
+    EXPECT_EQ(mvCache::Entrada(0).entradas->size(), 3u);  // the cached listing stays unfiltered
 }
 
 TEST_F(ContenidoVisorTest, SystemFilesHiddenOnlyWhenAskedAndNeverFolders) {
