@@ -1,21 +1,55 @@
 #pragma once
 // The program-wide folder-listing cache: the unfiltered, unsorted listing of every folder opened
 // in this run, shared by all panes, until a refresh removes it. Single-threaded by design.
+// A cached listing is served only while the folder's stamp (one status call) is the one taken
+// when it was listed; a listing taken while the folder was changing within the file system's
+// clock granularity is never trusted, since a later change could leave the stamp unchanged.
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "folder/item_carpeta.h"
+#include "platform/sistema_archivos.h"
 
 namespace quirvex {
+
+// The order each sort mode gives a whole listing, kept from the first time a pane sorts it that
+// way: a revisit or a return to that mode, with no entry filtered out, takes it instead of
+// sorting again. The result is the one the sort would give, since the table is the same.
+// The size mode re-reads sizes from disk every time and is never kept.
+struct OrdenesListado {
+    std::array<std::vector<std::uint32_t>, 5> porCriterio;
+};
+
+// What the cache keeps of one entry: what the disk said, and nothing a pane can rebuild from it
+// (the full path, kind and extension texts are made when the entry is shown). A quarter of an
+// item record's size, so a cached folder costs little beside the one a pane shows.
+struct EntradaListado {
+    std::string nombre;  // exact bytes
+    std::int64_t tamano = 0;
+    Fecha modificacion = 0;
+    Fecha creacion = 0;
+    std::uint32_t atributos = 0;
+    std::int32_t icono = 0;  // extension group; 0 for folders
+
+    bool EsCarpeta() const { return atributos > 2000 || (atributos & ATR_DIRECTORIO) != 0; }
+};
+
+using TablaEntradas = std::vector<EntradaListado>;
 
 struct ListadoCarpeta {
     std::string ruta;  // as enumerated, ending with '/'
     std::int64_t TotalSize = 0;
-    std::shared_ptr<const TablaItems> items;
+    std::shared_ptr<const TablaEntradas> entradas;
     std::int64_t nArchivos = 0;
     std::int64_t nCarpetas = 0;
+    std::optional<SelloCarpeta> sello;  // the folder's stamp read just before listing
+    bool confiable = false;             // the stamp was old enough to vouch for the listing
+    std::shared_ptr<OrdenesListado> ordenes = std::make_shared<OrdenesListado>();
 };
 
 namespace mvCache {
@@ -30,14 +64,21 @@ void Quitar(std::int64_t indice);
 void Quitar(const std::string& ruta);
 void Vaciar();
 
+// Nanoseconds since 1970 (UTC); the cache compares folder stamps with it. For tests.
+using RelojCache = std::int64_t (*)();
+void SetReloj(RelojCache reloj);  // nullptr restores the system clock
+
 // The listing of the folder from the cache, or read from disk and stored. A folder that cannot
 // be read is stored as an empty listing (it stays empty until refreshed).
 const ListadoCarpeta& ListarConCache(const std::string& carpeta, bool ocultarArchivosSistema);
 
 }  // namespace mvCache
 
-// Reads a folder from disk into items (no cache).
+// Reads a folder from disk (no cache).
 ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosSistema);
+
+// The item a pane shows for a listed entry of `carpeta` (ending with '/').
+ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e);
 
 // Extension group of a file name: 1 when it has no extension or none of the groups has it,
 // else 2 + the group's position.

@@ -4,6 +4,7 @@
 #include "folder/filtro.h"
 #include "folder/orden.h"
 #include "folder/tabla_unidades.h"
+#include "folder/texto.h"
 #include "platform/dialogos.h"
 #include "platform/sistema_archivos.h"
 #include "settings/idioma.h"
@@ -39,6 +40,56 @@ std::string UltimoComponente(const std::string& ruta) {
     return barra == std::string::npos ? sin : sin.substr(barra + 1);
 }
 
+namespace {
+
+// The extension text of a listed entry, as the item shown for it will hold it in `Ext`.
+std::string ExtDe(const EntradaListado& e) {
+    if (e.atributos & ATR_DIRECTORIO) return std::string(1, '\0');
+    const auto punto = e.nombre.rfind('.');
+    if (punto == std::string::npos) return std::string(1, '\1');
+    return Minusculas(std::string_view(e.nombre).substr(punto + 1));
+}
+
+// Puts the indices of `indices` in the order the sort gives the items they stand for, with
+// the keys CalcularClavesOrden would give those items. The keys are made from the listed
+// entries and the sort moves indices, so the items are built once, already in place.
+void OrdenarEntradas(const TablaEntradas& entradas, std::vector<std::uint32_t>& indices,
+                     int criterio, const std::string& carpeta) {
+    const bool numerica = criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION;
+    std::vector<ClaveIndice> claves(indices.size());
+    std::string bloque;
+    std::vector<size_t> fin(indices.size());
+    for (size_t k = 0; k < indices.size(); ++k) {
+        const EntradaListado& e = entradas[indices[k]];
+        claves[k].indice = indices[k];
+        switch (criterio) {
+            case ORDEN_EXTENSION:
+                bloque += Minusculas(ExtDe(e));
+                bloque += '.';
+                bloque += e.nombre;
+                break;
+            case ORDEN_NOMBRE: bloque += e.nombre; break;
+            case ORDEN_TAMANO:
+                if (!(e.atributos & ATR_DIRECTORIO)) {
+                    const auto actual = Archivos().Consultar(carpeta + e.nombre);
+                    bloque += ClaveTamano(actual ? actual->tamano : 0);
+                }
+                break;
+            case ORDEN_CREACION: claves[k].numero = e.creacion; break;
+            case ORDEN_MODIFICACION: claves[k].numero = e.modificacion; break;
+            default: break;
+        }
+        fin[k] = bloque.size();
+    }
+    // Views are taken once the block stops growing.
+    for (size_t k = 0, desde = 0; k < claves.size(); desde = fin[k++])
+        claves[k].texto = std::string_view(bloque).substr(desde, fin[k] - desde);
+    OrdenarClaves(claves, numerica);
+    for (size_t k = 0; k < claves.size(); ++k) indices[k] = claves[k].indice;
+}
+
+}  // namespace
+
 cContenidoVisor::cContenidoVisor(VistaVisor* vista) : vista_(vista ? vista : &vistaNula_) {}
 
 bool cContenidoVisor::EnMiPC() const { return RutaActual == TextoMiPC(); }
@@ -55,31 +106,67 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
         MostrarRed();
         return true;
     }
+    // Only the computer opened from the network list lists its shares; Back, a typed path or
+    // a path button leaving the network list loads a folder like anywhere else.
+    const ComputadoraRed* equipo = ComputadoraElegida(L);
     L += SepRuta;
-    const bool desdeRed = EnRed();
-    if (!desdeRed && !Archivos().Accesible(L)) {
+    if (!equipo && !Archivos().Accesible(L)) {
         DialogosSistema().Mensaje("No se pudo cargar el contenido.", Texto(General, 0),
                                   Botones::Aceptar);
         return false;
     }
     if (bloquear) vista_->BloquearDibujo();
-    if (!desdeRed) {
+    if (!equipo) {
         RutaActual = L;
         const ListadoCarpeta& l = mvCache::ListarConCache(L, Opciones().HideDesktopIni == 1);
-        listado_ = l.items;
+        entradas_ = l.entradas;
+        listado_.reset();
+        ordenes_ = l.ordenes;
         TotalSize = l.TotalSize;
     } else {
-        CargarRecursosRed();
+        CargarRecursosRed(*equipo);
         RutaActual = L;
     }
     AgregarHistorial(L);
     vista_->ScrollArriba();
-    FiltrarItems(*listado_, txtFiltro, cboFiltro, Items, nCarpetas, nArchivos);
-    CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
-    OrdenarItems(Items, Items.size(), CriterioOrden);
+    FiltrarYOrdenar();
     TerminarCarga(L);
     if (bloquear) vista_->DesbloquearDibujo();
     return true;
+}
+
+void cContenidoVisor::FiltrarYOrdenar() {
+    if (!entradas_) {  // the drive and network lists: shown as listed
+        FiltrarItems(*listado_, txtFiltro, cboFiltro, Items, nCarpetas, nArchivos);
+        CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
+        OrdenarItems(Items, Items.size(), CriterioOrden);
+        return;
+    }
+    const TablaEntradas& entradas = *entradas_;
+    const PatronComodin patron(txtFiltro);
+    std::vector<std::uint32_t> pasan;
+    pasan.reserve(entradas.size());
+    nCarpetas = nArchivos = 0;
+    for (size_t i = 0; i < entradas.size(); ++i) {
+        const bool carpeta = entradas[i].EsCarpeta();
+        if (!PasaFiltro(patron, cboFiltro, entradas[i].nombre, carpeta)) continue;
+        ++(carpeta ? nCarpetas : nArchivos);
+        pasan.push_back(static_cast<std::uint32_t>(i));
+    }
+    // With nothing filtered out the table is the listing itself, so an order found for it
+    // before is the order the sort would give now.
+    std::vector<std::uint32_t>* conocido = nullptr;
+    if (ordenes_ && pasan.size() == entradas.size() && CriterioOrden >= 0 &&
+        CriterioOrden < static_cast<int>(ordenes_->porCriterio.size()) && CriterioOrden != ORDEN_TAMANO)
+        conocido = &ordenes_->porCriterio[static_cast<size_t>(CriterioOrden)];
+    if (!conocido || conocido->size() != entradas.size()) {
+        OrdenarEntradas(entradas, pasan, CriterioOrden, RutaActual);
+        if (conocido) *conocido = pasan;
+    }
+    const std::vector<std::uint32_t>& orden = conocido ? *conocido : pasan;
+    Items.clear();
+    Items.reserve(orden.size());
+    for (const std::uint32_t i : orden) Items.push_back(ItemDeEntrada(RutaActual, entradas[i]));
 }
 
 void cContenidoVisor::TerminarCarga(const std::string& ubicacion) {
@@ -147,6 +234,8 @@ void cContenidoVisor::MostrarLista(const std::string& ubicacion,
     vista_->ScrollArriba();
     Items = *lista;
     listado_ = std::move(lista);
+    entradas_.reset();
+    ordenes_.reset();
     RutaActual = ubicacion;
     nCarpetas = static_cast<std::int64_t>(Items.size());
     nArchivos = 0;
@@ -160,31 +249,36 @@ void cContenidoVisor::MostrarLista(const std::string& ubicacion,
     vista_->RedibujarTodo();
 }
 
-// Opening a computer from the network list lists its shares as folders.
-bool cContenidoVisor::CargarRecursosRed() {
-    auto recursos = std::make_shared<TablaItems>();
+// The computer whose entry is current in the network list, when `ubicacion` is that entry's
+// location (what opening it asks for); nothing otherwise.
+const ComputadoraRed* cContenidoVisor::ComputadoraElegida(const std::string& ubicacion) const {
+    if (!EnRed()) return nullptr;
     const std::int64_t actual = vista_->ItemActual();
-    const ComputadoraRed* c = nullptr;
-    if (actual >= 0 && static_cast<size_t>(actual) < Items.size()) {
-        if (const auto* pos = std::get_if<std::int32_t>(&Items[static_cast<size_t>(actual)].Extension))
-            c = ComputadoraEn(*pos);
-    }
-    if (c) {
-        for (size_t i = 0; i < c->recursos.size(); ++i) {
-            ItemCarpeta it;
-            it.Tipo = TIPO_CARPETA;
-            it.Icono = 2;
-            it.Nombre = it.NombreMostrar = c->recursos[i];
-            it.RutaCompleta = "//" + c->nombre + "/" + c->recursos[i];
-            it.Atributos = ATR_DIRECTORIO;
-            it.Ext = std::string(1, '\0');
-            it.Extension = static_cast<std::int32_t>(i);
-            recursos->push_back(std::move(it));
-        }
+    if (actual < 0 || static_cast<size_t>(actual) >= Items.size()) return nullptr;
+    const ItemCarpeta& it = Items[static_cast<size_t>(actual)];
+    const auto* pos = std::get_if<std::int32_t>(&it.Extension);
+    if (it.Tipo != TIPO_RED_COMPUTADORA || !pos || it.RutaCompleta != ubicacion) return nullptr;
+    return ComputadoraEn(*pos);
+}
+
+// Opening a computer from the network list lists its shares as folders.
+void cContenidoVisor::CargarRecursosRed(const ComputadoraRed& c) {
+    auto recursos = std::make_shared<TablaItems>();
+    for (size_t i = 0; i < c.recursos.size(); ++i) {
+        ItemCarpeta it;
+        it.Tipo = TIPO_CARPETA;
+        it.Icono = 2;
+        it.Nombre = it.NombreMostrar = c.recursos[i];
+        it.RutaCompleta = "//" + c.nombre + "/" + c.recursos[i];
+        it.Atributos = ATR_DIRECTORIO;
+        it.Ext = std::string(1, '\0');
+        it.Extension = static_cast<std::int32_t>(i);
+        recursos->push_back(std::move(it));
     }
     TotalSize = 0;
     listado_ = std::move(recursos);
-    return c != nullptr;
+    entradas_.reset();
+    ordenes_.reset();
 }
 
 void cContenidoVisor::ActualizarContenido() {

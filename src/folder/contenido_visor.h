@@ -13,6 +13,10 @@
 
 namespace quirvex {
 
+struct ComputadoraRed;
+struct OrdenesListado;
+struct EntradaListado;
+
 // What a load needs from the window that shows the pane. Every call has a do-nothing default so
 // tests and headless users implement only what they watch.
 class VistaVisor {
@@ -81,13 +85,19 @@ private:
     void MostrarRed();
     void MostrarLista(const std::string& ubicacion, std::shared_ptr<TablaItems> lista,
                       const char* estado, bool historial);
-    bool CargarRecursosRed();
+    const ComputadoraRed* ComputadoraElegida(const std::string& ubicacion) const;
+    void CargarRecursosRed(const ComputadoraRed& computadora);
     void TerminarCarga(const std::string& ubicacion);
     void PrepararEncabezado(const std::string& ubicacion);
 
     VistaVisor* vista_;
     VistaVisor vistaNula_;
-    std::shared_ptr<const TablaItems> listado_;  // the unfiltered listing Items comes from
+    void FiltrarYOrdenar();
+
+    // Where Items comes from: a folder's cached entries, or the drive or network list.
+    std::shared_ptr<const std::vector<EntradaListado>> entradas_;
+    std::shared_ptr<const TablaItems> listado_;
+    std::shared_ptr<OrdenesListado> ordenes_;  // the folder's known sort orders
     std::vector<std::string> historial_;
     std::int64_t indexHistorial_ = 0;
 };

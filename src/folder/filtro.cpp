@@ -32,13 +32,15 @@ size_t CoincideElemento(const std::u32string& p, size_t i, char32_t c) {
 
 PatronComodin::PatronComodin(std::string_view patron) {
     if (patron.empty() || patron == "*.*") patron = "*";
-    patron_ = DecodificarUtf8(Mayusculas(patron));
+    DecodificarMayusculas(patron, patron_);
     aceptaTodo_ = patron_.find_first_not_of(U'*') == std::u32string::npos;
 }
 
 bool PatronComodin::Coincide(std::string_view nombre) const {
     if (aceptaTodo_) return true;
-    const std::u32string n = DecodificarUtf8(Mayusculas(nombre));
+    // One buffer per thread, reused name after name: no allocation per entry.
+    thread_local std::u32string n;
+    DecodificarMayusculas(nombre, n);
     // Every element but "*" takes exactly one character, so backtracking to the last "*" is
     // enough: O(name × pattern) at worst, never exponential.
     size_t i = 0, j = 0, estrella = std::u32string::npos, marca = 0;
@@ -60,6 +62,17 @@ bool PatronComodin::Coincide(std::string_view nombre) const {
     return j == patron_.size();
 }
 
+bool PasaFiltro(const PatronComodin& p, int tipo, std::string_view nombre, bool carpeta) {
+    if (nombre.empty()) return false;
+    switch (tipo) {
+        case FILTRO_ARCHIVOS: return carpeta || p.Coincide(nombre);
+        case FILTRO_TODO: return p.Coincide(nombre);
+        case FILTRO_SOLO_ARCHIVOS: return !carpeta && p.Coincide(nombre);
+        case FILTRO_SOLO_CARPETAS: return carpeta && p.Coincide(nombre);
+        default: return false;
+    }
+}
+
 void FiltrarItems(const TablaItems& origen, std::string_view patron, int tipo, TablaItems& destino,
                   std::int64_t& nCarpetas, std::int64_t& nArchivos) {
     const PatronComodin p(patron);
@@ -68,16 +81,8 @@ void FiltrarItems(const TablaItems& origen, std::string_view patron, int tipo, T
     if (tipo < FILTRO_ARCHIVOS || tipo > FILTRO_SOLO_CARPETAS) return;
     destino.reserve(origen.size());
     for (const ItemCarpeta& it : origen) {
-        if (it.NombreMostrar.empty()) continue;
         const bool carpeta = it.EsCarpeta();
-        bool pasa = false;
-        switch (tipo) {
-            case FILTRO_ARCHIVOS: pasa = carpeta || p.Coincide(it.NombreMostrar); break;
-            case FILTRO_TODO: pasa = p.Coincide(it.NombreMostrar); break;
-            case FILTRO_SOLO_ARCHIVOS: pasa = !carpeta && p.Coincide(it.NombreMostrar); break;
-            default: pasa = carpeta && p.Coincide(it.NombreMostrar); break;
-        }
-        if (!pasa) continue;
+        if (!PasaFiltro(p, tipo, it.NombreMostrar, carpeta)) continue;
         ++(carpeta ? nCarpetas : nArchivos);
         destino.push_back(it);
     }

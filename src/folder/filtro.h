@@ -30,6 +30,10 @@ private:
     bool aceptaTodo_ = false;
 };
 
+// Whether an entry with this shown name passes the filter of kind `tipo`. An empty name never
+// passes.
+bool PasaFiltro(const PatronComodin& patron, int tipo, std::string_view nombre, bool carpeta);
+
 // Builds the shown table from `origen` ("*.*" and "" mean "*"), counting folders and files.
 // Entries with an empty shown name are dropped.
 void FiltrarItems(const TablaItems& origen, std::string_view patron, int tipo, TablaItems& destino,

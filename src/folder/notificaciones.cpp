@@ -52,6 +52,9 @@ void ColaNotificaciones::ProcesarNotificaciones(const FuncionActualizarRuta& act
         if (entrantes_.size() == 1 || entrantes_.size() - 1 == marca_) {
             trabajo_.resize(1);
             entrantes_.resize(1);
+            // The duplicate test is for the burst one change sends; once the burst is handled,
+            // the same record again is a new change and must get through.
+            entrantes_[0] = RegistroNotificacion{};
             marca_ = 0;
             ocupado_ = false;
             return;
@@ -77,6 +80,8 @@ bool CambioDeNotificacion(const RegistroNotificacion& r, CambioRuta& c) {
         case EV_CREAR_CARPETA: return en("C", "CreatedFolder");
         case EV_BORRAR_CARPETA: return en("C", "Deleted");
         case EV_RENOMBRAR_CARPETA: return en("C", "Rename", r.ruta2);
+        // Rewritten in place: the pane that lists the entry refreshes its size and date.
+        case EV_ACTUALIZAR_ITEM: return en("A", "Updated");
         case EV_MEDIO_INSERTADO:
         case EV_UNIDAD_AGREGADA: c = CambioRuta{r.ruta1, "", "", "U", "Added"}; return true;
         case EV_MEDIO_QUITADO:

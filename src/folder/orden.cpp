@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "folder/texto.h"
 #include "platform/sistema_archivos.h"
@@ -11,22 +13,9 @@
 namespace quirvex {
 namespace {
 
-class Comparador {
-public:
-    explicit Comparador(int criterio)
-        : porFecha_(criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION) {}
-    int operator()(const ClaveOrden& a, const ClaveOrden& b) const {
-        if (porFecha_) return a.fecha < b.fecha ? -1 : (a.fecha > b.fecha ? 1 : 0);
-        return CompararUtf16(a.texto, b.texto);
-    }
-
-private:
-    bool porFecha_;
-};
-
 class Ordenador {
 public:
-    Ordenador(TablaItems& items, int criterio) : it_(items), cmp_(criterio) {}
+    Ordenador(std::vector<ClaveIndice>& claves, bool numerica) : c_(claves), numerica_(numerica) {}
 
     void Ordenar(std::ptrdiff_t lo, std::ptrdiff_t hi) {
         const auto n = static_cast<unsigned>(hi - lo + 1);
@@ -35,19 +24,23 @@ public:
     }
 
 private:
-    bool Menor(std::ptrdiff_t i, std::ptrdiff_t j) const { return cmp_(Clave(i), Clave(j)) < 0; }
-    const ClaveOrden& Clave(std::ptrdiff_t i) const { return it_[static_cast<size_t>(i)].Orden; }
+    int Comparar(const ClaveIndice& a, const ClaveIndice& b) const {
+        if (numerica_) return a.numero < b.numero ? -1 : (a.numero > b.numero ? 1 : 0);
+        return CompararUtf16(a.texto, b.texto);
+    }
+    bool Menor(std::ptrdiff_t i, std::ptrdiff_t j) const { return Comparar(Clave(i), Clave(j)) < 0; }
+    const ClaveIndice& Clave(std::ptrdiff_t i) const { return c_[static_cast<size_t>(i)]; }
     void Cambiar(std::ptrdiff_t i, std::ptrdiff_t j) {
-        std::swap(it_[static_cast<size_t>(i)], it_[static_cast<size_t>(j)]);
+        std::swap(c_[static_cast<size_t>(i)], c_[static_cast<size_t>(j)]);
     }
 
     // One partition with the pivot at hi; returns the pivot's final place.
     std::ptrdiff_t Particion(std::ptrdiff_t lo, std::ptrdiff_t hi) {
-        const ClaveOrden pivote = Clave(hi);
+        const ClaveIndice pivote = Clave(hi);
         std::ptrdiff_t l = lo - 1, r = hi;
         for (;;) {
-            do ++l; while (cmp_(Clave(l), pivote) < 0);
-            do --r; while (r > 0 && cmp_(Clave(r), pivote) > 0);
+            do ++l; while (Comparar(Clave(l), pivote) < 0);
+            do --r; while (r > 0 && Comparar(Clave(r), pivote) > 0);
             if (l >= r) {
                 Cambiar(l, hi);
                 return l;
@@ -93,11 +86,16 @@ private:
         }
     }
 
-    TablaItems& it_;
-    Comparador cmp_;
+    std::vector<ClaveIndice>& c_;
+    bool numerica_;
 };
 
 }  // namespace
+
+void OrdenarClaves(std::vector<ClaveIndice>& claves, bool numerica) {
+    if (claves.size() < 2) return;
+    Ordenador(claves, numerica).Ordenar(0, static_cast<std::ptrdiff_t>(claves.size()) - 1);
+}
 
 std::string ClaveTamano(std::int64_t tamano) {
     char buf[32];
@@ -127,10 +125,49 @@ void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::s
     }
 }
 
-void OrdenarItems(TablaItems& items, size_t n, int criterio) {
+void OrdenarItems(TablaItems& items, size_t n, int criterio, std::vector<std::uint32_t>* permutacion) {
     n = std::min(n, items.size());
+    if (permutacion) {
+        permutacion->resize(items.size());
+        for (size_t i = 0; i < items.size(); ++i) (*permutacion)[i] = static_cast<std::uint32_t>(i);
+    }
     if (n < 2) return;
-    Ordenador(items, criterio).Ordenar(0, static_cast<std::ptrdiff_t>(n) - 1);
+    // The text keys are copied side by side into one block: the sort compares keys of entries
+    // far apart in the table, and reading them from the item records (a few hundred bytes
+    // apart each) would miss the processor's cache on nearly every comparison.
+    size_t total = 0;
+    for (size_t i = 0; i < n; ++i) total += items[i].Orden.texto.size();
+    std::string bloque;
+    bloque.reserve(total);
+    std::vector<ClaveIndice> claves;
+    claves.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        const std::string& t = items[i].Orden.texto;
+        claves.push_back({std::string_view(bloque.data() + bloque.size(), t.size()),
+                          items[i].Orden.fecha, static_cast<std::uint32_t>(i)});
+        bloque += t;
+    }
+    OrdenarClaves(claves, criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION);
+    if (permutacion)
+        for (size_t i = 0; i < n; ++i) (*permutacion)[i] = static_cast<std::uint32_t>(claves[i].indice);
+    // Each item moves once, along the cycles of the permutation, inside the table it is in: no
+    // second table of the folder's size is allocated.
+    std::vector<bool> hecho(n, false);
+    for (size_t inicio = 0; inicio < n; ++inicio) {
+        if (hecho[inicio] || claves[inicio].indice == inicio) continue;
+        ItemCarpeta enMano = std::move(items[inicio]);
+        size_t j = inicio;
+        for (;;) {
+            hecho[j] = true;
+            const size_t k = claves[j].indice;
+            if (k == inicio) {
+                items[j] = std::move(enMano);
+                break;
+            }
+            items[j] = std::move(items[k]);
+            j = k;
+        }
+    }
 }
 
 }  // namespace quirvex

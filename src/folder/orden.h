@@ -1,7 +1,10 @@
 #pragma once
 // Sort keys and the sort of a pane's items.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "folder/item_carpeta.h"
 
@@ -22,7 +25,24 @@ void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::s
 // Sorts entries 0..n-1 ascending by `Orden`. Equal keys end in the order the classic partition
 // scheme leaves them; sorted input and deep recursion are handled (smaller side first, heap sort
 // past 2·log2(n) levels), so 100,000 sorted entries neither overflow the stack nor go quadratic.
-void OrdenarItems(TablaItems& items, size_t n, int criterio);
+// When `permutacion` is given it receives the new order as the entries' former indices, so the
+// same order can be given again to an identical table without sorting.
+void OrdenarItems(TablaItems& items, size_t n, int criterio,
+                  std::vector<std::uint32_t>* permutacion = nullptr);
+
+// One entry's key as the sort sees it: a view of its text, or a number (a date, or a size where
+// the caller compares sizes as numbers, which orders them as their zero-padded texts do), and
+// where the entry stood. The sort moves these small records, never the entries.
+struct ClaveIndice {
+    std::string_view texto;
+    double numero = 0;
+    std::uint32_t indice = 0;
+};
+
+// Sorts keys ascending with the same partition scheme and guards as OrdenarItems; texts compare
+// by UTF-16 code units. The order of equal keys depends only on the comparisons, so the same
+// keys in the same order always end in the same order.
+void OrdenarClaves(std::vector<ClaveIndice>& claves, bool numerica);
 
 // The size key: the byte count zero-padded to 20 digits.
 std::string ClaveTamano(std::int64_t tamano);

@@ -1,5 +1,7 @@
 #include "folder/texto.h"
 
+#include <unicode/uchar.h>
+
 #include <algorithm>
 
 namespace quirvex {
@@ -55,21 +57,30 @@ void Agregar(std::string& r, char32_t c) {
     }
 }
 
-bool EsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
+// Maps every character without decoding the whole text first; ASCII takes the short way and an
+// invalid byte is copied as it is (its stand-in code point has no case).
 template <typename Mapa>
 std::string Mapear(std::string_view s, Mapa mapa) {
-    if (EsAscii(s)) {
-        std::string r(s);
-        for (char& c : r) c = static_cast<char>(mapa(static_cast<char32_t>(c)));
-        return r;
+    std::string r;
+    r.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            r += static_cast<char>(mapa(b));
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t n = LongitudSecuencia(s, i, cp);
+        if (n == 0) {
+            r += s[i];
+            ++i;
+        } else {
+            Agregar(r, mapa(cp));
+            i += n;
+        }
     }
-    std::u32string u = DecodificarUtf8(s);
-    for (char32_t& c : u) c = mapa(c);
-    return CodificarUtf8(u);
+    return r;
 }
 
 }  // namespace
@@ -99,53 +110,40 @@ std::string CodificarUtf8(std::u32string_view s) {
 }
 
 char32_t MayusculaDe(char32_t c) {
-    if (c >= 'a' && c <= 'z') return c - 0x20;
-    if (c < 0xB5) return c;
-    if (c == 0xB5) return 0x39C;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
-    if (c == 0xFF) return 0x178;
-    if (c >= 0x100 && c <= 0x17F) {
-        const bool parImpar = (c <= 0x137) || (c >= 0x14A && c <= 0x177);
-        if (c == 0x131) return 'I';
-        if (parImpar) return (c % 2 == 1) ? c - 1 : c;
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
-            return (c % 2 == 0) ? c - 1 : c;
-        return c;
-    }
-    if (c == 0x3C2) return 0x3A3;
-    if (c >= 0x3AC && c <= 0x3AF) {
-        static constexpr char32_t kAcentuadas[] = {0x386, 0x388, 0x389, 0x38A};
-        return kAcentuadas[c - 0x3AC];
-    }
-    if (c >= 0x3B1 && c <= 0x3CB) return c - 0x20;
-    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
-    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-    return c;
+    if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 0x20 : c;
+    if (c > 0x10FFFF) return c;
+    return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c)));
 }
 
 char32_t MinusculaDe(char32_t c) {
-    if (c >= 'A' && c <= 'Z') return c + 0x20;
-    if (c < 0xC0) return c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
-    if (c == 0x178) return 0xFF;
-    if (c >= 0x100 && c <= 0x17F) {
-        if (c == 0x130) return 'i';
-        const bool parImpar = (c <= 0x137) || (c >= 0x14A && c <= 0x177);
-        if (parImpar) return (c % 2 == 0) ? c + 1 : c;
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
-            return (c % 2 == 1) ? c + 1 : c;
-        return c;
-    }
-    if (c == 0x386) return 0x3AC;
-    if (c >= 0x388 && c <= 0x38A) return c + 0x25;
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;
-    if (c >= 0x410 && c <= 0x42F) return c + 0x20;
-    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-    return c;
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
+    if (c > 0x10FFFF) return c;
+    return static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
 }
 
 std::string Mayusculas(std::string_view s) { return Mapear(s, MayusculaDe); }
 std::string Minusculas(std::string_view s) { return Mapear(s, MinusculaDe); }
+
+void DecodificarMayusculas(std::string_view s, std::u32string& destino) {
+    destino.clear();
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            destino += b >= 'a' && b <= 'z' ? static_cast<char32_t>(b - 0x20) : b;
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t n = LongitudSecuencia(s, i, cp);
+        if (n == 0) {
+            destino += kBaseByteInvalido + b;
+            ++i;
+        } else {
+            destino += MayusculaDe(cp);
+            i += n;
+        }
+    }
+}
 
 int CompararUtf16(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());

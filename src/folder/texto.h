@@ -10,12 +10,15 @@ namespace quirvex {
 std::u32string DecodificarUtf8(std::string_view s);
 std::string CodificarUtf8(std::u32string_view s);
 
-// Case mapping for ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic: enough for the names
-// people type (ñ, é, ä, ş, я ...) without depending on the process locale.
+// Unicode simple case mapping (one character to one character) for every script, from ICU's
+// character properties: the same answer in every process locale. Invalid bytes keep their value.
 char32_t MayusculaDe(char32_t c);
 char32_t MinusculaDe(char32_t c);
 std::string Mayusculas(std::string_view s);
 std::string Minusculas(std::string_view s);
+// Decodes and upper-cases in one pass into `destino`, reusing its storage (the filter runs this
+// over every name of a folder).
+void DecodificarMayusculas(std::string_view s, std::u32string& destino);
 
 // Orders texts as their UTF-16 forms would order by code unit, without converting them.
 int CompararUtf16(std::string_view a, std::string_view b);

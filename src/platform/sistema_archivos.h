@@ -20,6 +20,15 @@ struct EntradaDirectorio {
     Fecha creacion = 0;           // birth time, or the last-write time where there is none
 };
 
+// What tells whether a folder's set of names may have changed: its modification and change
+// times, in nanoseconds since 1970 (UTC). Any entry created, removed or renamed moves both.
+struct SelloCarpeta {
+    std::int64_t modificacion = 0;
+    std::int64_t cambio = 0;
+
+    bool operator==(const SelloCarpeta&) const = default;
+};
+
 class SistemaArchivos {
 public:
     virtual ~SistemaArchivos() = default;
@@ -33,6 +42,9 @@ public:
     // What a listing would say of this one path (a link is described by what it points to, with
     // ATR_ENLACE added); nothing when it does not exist.
     virtual std::optional<EntradaDirectorio> Consultar(const std::string& ruta) = 0;
+    // The folder's stamp from one status call; nothing when it cannot be read (the caller then
+    // trusts nothing it knows about the folder).
+    virtual std::optional<SelloCarpeta> Sello(const std::string& /*carpeta*/) { return std::nullopt; }
 };
 
 SistemaArchivos& Archivos();

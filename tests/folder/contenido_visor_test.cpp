@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <limits>
+
 #include "folder/cache_listados.h"
 #include "folder/filtro.h"
 #include "folder/orden.h"
@@ -9,6 +12,8 @@
 #include "settings/opciones.h"
 #include "support/nucleo_limpio.h"
 #include "support/fakes.h"
+#include "platform/red.h"
+#include "platform/sistema_archivos.h"
 
 namespace quirvex {
 namespace {
@@ -19,8 +24,10 @@ class VistaContada : public VistaVisor {
 public:
     void RedibujarTodo() override { ++redibujos; }
     void DeseleccionarTodo() override { ++deselecciones; }
+    std::int64_t ItemActual() const override { return actual; }
     int redibujos = 0;
     int deselecciones = 0;
+    std::int64_t actual = -1;
 };
 
 class ContenidoVisorTest : public prueba::NucleoLimpio {
@@ -92,7 +99,6 @@ TEST_F(ContenidoVisorTest, SortModesAndTheCacheThatServesThem) {
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"Zeta", "alpha", "mid"}));
     EXPECT_EQ(c.Items[1].Tamano, 10'000'000'000);
 
-    tmp.Archivo("new-on-disk", 1);  // the cache, not the disk, serves a new sort mode
     const int antes = vista.redibujos;
     c.CambiarOrden(ORDEN_NOMBRE);  // the same mode again does nothing
     EXPECT_EQ(vista.redibujos, antes);
@@ -101,8 +107,12 @@ TEST_F(ContenidoVisorTest, SortModesAndTheCacheThatServesThem) {
     c.CambiarOrden(ORDEN_MODIFICACION);
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"alpha", "mid", "Zeta"}));
 
-    c.ActualizarContenido();  // a refresh reads the disk again
+    tmp.Archivo("new-on-disk", 1);  // the folder changed: its cached listing is not served
+    c.CambiarOrden(ORDEN_NOMBRE);
     EXPECT_EQ(c.nArchivos, 4);
+    std::filesystem::remove(tmp.Ruta("mid"));
+    c.ActualizarContenido();  // a refresh reads the disk again
+    EXPECT_EQ(c.nArchivos, 3);
 }
 
 TEST_F(ContenidoVisorTest, FilterChangesReloadFromTheCache) {
@@ -120,7 +130,7 @@ TEST_F(ContenidoVisorTest, FilterChangesReloadFromTheCache) {
     EXPECT_EQ(c.nArchivos, 2);
     EXPECT_EQ(c.UboundHistorial(), 0);
     EXPECT_EQ(mvCache::Cantidad(), 1);
-    EXPECT_EQ(mvCache::Entrada(0).items->size(), 3u);  // the cached listing stays unfiltered
+    EXPECT_EQ(mvCache::Entrada(0).entradas->size(), 3u);  // the cached listing stays unfiltered
 }
 
 TEST_F(ContenidoVisorTest, SystemFilesHiddenOnlyWhenAskedAndNeverFolders) {
@@ -222,6 +232,163 @@ TEST_F(ContenidoVisorTest, NetworkWithoutComputersIsEmpty) {
     EXPECT_TRUE(c.EnRed());
     EXPECT_EQ(c.nCarpetas, 0);
     EXPECT_EQ(c.TextoEstado, "Computadoras disponibles: 0");
+}
+
+TEST(GrupoExtension, TheFirstGroupThatHoldsTheExtension) {
+    EXPECT_EQ(GrupoExtension("README"), 1);
+    EXPECT_EQ(GrupoExtension("a."), 1);
+    EXPECT_EQ(GrupoExtension("a.txt"), 2);
+    EXPECT_EQ(GrupoExtension("b.Log"), 2);
+    EXPECT_EQ(GrupoExtension("c.tiff"), 5);
+    EXPECT_EQ(GrupoExtension("d.MANIFEST"), 8);
+    EXPECT_EQ(GrupoExtension("e.7-zip"), 9);
+    EXPECT_EQ(GrupoExtension("f.z"), 9);  // "*Z*" holds only the extension Z
+    EXPECT_EQ(GrupoExtension("g.zz"), 1);
+    EXPECT_EQ(GrupoExtension("h.tar.gz"), 1);  // GZIP is listed, GZ is not
+    EXPECT_EQ(GrupoExtension("i.vdi"), 30);
+    EXPECT_EQ(GrupoExtension("j.TXT*LOG"), 2);  // a star spans extensions, as the text search does
+    EXPECT_EQ(GrupoExtension("k.XT*LO"), 1);
+}
+
+class RedFija final : public Red {
+public:
+    std::vector<GrupoRed> Listar() override {
+        return {GrupoRed{"WORKGROUP", {ComputadoraRed{"nas", {"music", "photos"}}}}};
+    }
+};
+
+TEST_F(ContenidoVisorTest, OnlyTheComputerOpenedFromTheNetworkListListsShares) {
+    RedFija red;
+    SetRed(&red);
+    tmp.Archivo("a.txt");
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
+    ASSERT_EQ(c.nCarpetas, 1);
+
+    // Back to the folder, with no entry current and with the computer current.
+    c.GoHistorial(0);
+    EXPECT_EQ(c.RutaActual, tmp.Ruta());
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"a.txt"}));
+    ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
+    vista.actual = 0;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));  // typed, or a path button
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"a.txt"}));
+
+    // Opening the computer lists its shares.
+    ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
+    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta, true));
+    EXPECT_EQ(c.RutaActual, "//nas/");
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"music", "photos"}));
+    EXPECT_EQ(c.Items[0].RutaCompleta, "//nas/music");
+
+    // A missing folder typed at the network list is refused like anywhere else.
+    ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
+    prueba::DialogosGrabados dialogos;
+    EXPECT_FALSE(c.CargarContenido(tmp.Ruta("missing"), true));
+    EXPECT_TRUE(c.EnRed());
+    SetRed(nullptr);
+}
+
+// Lists through the real file system and counts what reaches the disk.
+class ArchivosContados final : public SistemaArchivos {
+public:
+    bool Listar(const std::string& carpeta,
+                const std::function<void(EntradaDirectorio&&)>& porEntrada) override {
+        ++listados;
+        return real_.Listar(carpeta, porEntrada);
+    }
+    bool Accesible(const std::string& carpeta) override { return real_.Accesible(carpeta); }
+    std::optional<EntradaDirectorio> Consultar(const std::string& ruta) override {
+        return real_.Consultar(ruta);
+    }
+    std::optional<SelloCarpeta> Sello(const std::string& carpeta) override {
+        ++sellos;
+        return real_.Sello(carpeta);
+    }
+    int listados = 0;
+    int sellos = 0;
+
+private:
+    SistemaArchivos& real_ = Archivos();
+};
+
+class CacheListadosTest : public ContenidoVisorTest {
+protected:
+    void SetUp() override {
+        ContenidoVisorTest::SetUp();
+        SetSistemaArchivos(&disco);
+        // Every listing is old enough to be trusted, unless a test says otherwise.
+        mvCache::SetReloj([] { return std::numeric_limits<std::int64_t>::max() / 2; });
+    }
+    void TearDown() override {
+        SetSistemaArchivos(nullptr);
+        mvCache::SetReloj(nullptr);
+    }
+    ArchivosContados disco;
+};
+
+TEST_F(CacheListadosTest, ARevisitIsServedOnlyWhileTheFolderIsUnchanged) {
+    tmp.Archivo("a");
+    tmp.Archivo("b");
+    const std::string otra = tmp.Carpeta("other");
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    ASSERT_TRUE(c.CargarContenido(otra, true));
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    c.CambiarOrden(ORDEN_MODIFICACION);
+    EXPECT_EQ(disco.listados, 2);  // the revisit and the new sort read no folder
+
+    std::filesystem::remove(tmp.Ruta("a"));
+    tmp.Archivo("c");
+    ASSERT_TRUE(c.CargarContenido(otra, true));
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    c.CriterioOrden = ORDEN_NOMBRE;
+    ASSERT_TRUE(c.CargarContenido("", true));
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"b", "c", "other"}));
+    std::filesystem::rename(tmp.Ruta("b"), tmp.Ruta("d"));
+    ASSERT_TRUE(c.CargarContenido("", true));
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"c", "d", "other"}));
+    EXPECT_EQ(mvCache::Cantidad(), 2);  // replaced in place, not stored twice
+}
+
+TEST_F(CacheListadosTest, AKnownOrderIsReusedOnlyForTheWholeListing) {
+    tmp.Archivo("b.txt", 30);
+    tmp.Archivo("a.log", 20);
+    tmp.Archivo("c.txt", 10);
+    tmp.Carpeta("d");
+    c.CriterioOrden = ORDEN_NOMBRE;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"a.log", "b.txt", "c.txt", "d"}));
+    c.txtFiltro = "*.txt";
+    ASSERT_TRUE(c.CargarContenido("", true));
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"b.txt", "c.txt", "d"}));
+    c.txtFiltro = "";
+    ASSERT_TRUE(c.CargarContenido("", true));
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"a.log", "b.txt", "c.txt", "d"}));
+
+    // The size sort reads the sizes again every time: a file that grew moves.
+    c.CambiarOrden(ORDEN_TAMANO);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "c.txt", "a.log", "b.txt"}));
+    std::filesystem::resize_file(tmp.Ruta("c.txt"), 100);
+    c.CambiarOrden(ORDEN_NOMBRE);
+    c.CambiarOrden(ORDEN_TAMANO);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "a.log", "b.txt", "c.txt"}));
+    EXPECT_EQ(disco.listados, 1);
+}
+
+TEST_F(CacheListadosTest, AListingTakenWhileTheFolderJustChangedIsNotTrusted) {
+    tmp.Archivo("a");
+    // The clock says the folder changed a moment ago: a change in the same clock tick would
+    // leave its stamp as it is, so the next visit lists again.
+    static std::int64_t ahora = 0;
+    ahora = Archivos().Sello(tmp.Ruta())->cambio + 1'000'000;
+    mvCache::SetReloj([] { return ahora; });
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    ASSERT_TRUE(c.CargarContenido("", true));
+    EXPECT_EQ(disco.listados, 2);
+    ahora += 10'000'000'000;
+    ASSERT_TRUE(c.CargarContenido("", true));
+    ASSERT_TRUE(c.CargarContenido("", true));
+    EXPECT_EQ(disco.listados, 3);
 }
 
 }  // namespace

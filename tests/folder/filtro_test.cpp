@@ -44,6 +44,18 @@ TEST(PatronComodin, AccentedLettersIgnoreCaseAndBadBytesStayDistinct) {
     EXPECT_FALSE(Coincide("a\xfe" "b", "a\xff" "b"));
 }
 
+TEST(PatronComodin, EveryScriptMatchesWithoutRegardToCase) {
+    EXPECT_TRUE(Coincide("Ґ*", "ґанок"));                 // Ukrainian
+    EXPECT_TRUE(Coincide("ΌΎΏ", "όύώ"));                  // Greek with tonos
+    EXPECT_TRUE(Coincide("*ΣΟΣ", "σος"));                 // both sigmas
+    EXPECT_TRUE(Coincide("TIẾNG VIỆT*", "tiếng việt.txt"));  // Vietnamese
+    EXPECT_TRUE(Coincide("ՀԱՅ*", "հայերեն"));             // Armenian
+    EXPECT_TRUE(Coincide("ᲥᲐᲠᲗᲣᲚᲘ", "ქართული"));         // Georgian, Mtavruli and Mkhedruli
+    EXPECT_TRUE(Coincide("?Ǆ", "xǆ"));                    // a title-case digraph
+    EXPECT_TRUE(Coincide("𐐀*", "𐐨x"));                   // Deseret, beyond the 16-bit plane
+    EXPECT_FALSE(Coincide("ґ?", "ганок"));                // a different letter still differs
+}
+
 ItemCarpeta Item(const std::string& nombre, bool carpeta) {
     ItemCarpeta it;
     it.Nombre = it.NombreMostrar = nombre;
@@ -93,6 +105,10 @@ TEST(Texto, CaseMappingAndUtf16Order) {
     EXPECT_EQ(Mayusculas("ñandú straße"), "ÑANDÚ STRAßE");
     EXPECT_EQ(Minusculas("ÁRBOL.JPG"), "árbol.jpg");
     EXPECT_EQ(Mayusculas("a\xff"), "A\xff");  // invalid bytes survive untouched
+    EXPECT_EQ(Mayusculas("ґ\xc3(ա"), "Ґ\xc3(Ա");
+    EXPECT_EQ(Minusculas("ԱԲ ႠႡ ẞ"), "աբ ⴀⴁ ß");
+    EXPECT_EQ(MayusculaDe(U'ǳ'), U'Ǳ');
+    EXPECT_EQ(MinusculaDe(U'İ'), U'i');  // simple mapping: one character for one
     EXPECT_EQ(CodificarUtf8(DecodificarUtf8("x\xc3(\xff")), "x\xc3(\xff");
     EXPECT_LT(CompararUtf16("Zeta", "alpha"), 0);
     // U+10000 is a surrogate pair in UTF-16, so it sorts below U+FF21.

@@ -45,8 +45,17 @@ TEST(ColaNotificaciones, RepeatsInARowAreDroppedButUpdatesNever) {
     EXPECT_TRUE(cola.RecibirNotificacion(Reg(0x8000, "/p")));
     EXPECT_FALSE(cola.RecibirNotificacion(Reg(0x8000, "/q")));
     const auto cambios = Procesar(cola);
-    ASSERT_EQ(cambios.size(), 3u);  // the update events and the pathless one say nothing
+    ASSERT_EQ(cambios.size(), 5u);  // the pathless one says nothing
+    EXPECT_EQ(cambios[3].tipo + cambios[3].accion, "AUpdated");
+    EXPECT_EQ(cambios[4].nombre, "x");
     EXPECT_FALSE(cola.HayPendientes());
+    // Once handled, the same change again is a new change, not a repeat of the burst.
+    EXPECT_TRUE(cola.RecibirNotificacion(Reg(0x8000, "/p")));
+    EXPECT_FALSE(cola.RecibirNotificacion(Reg(0x8000, "/p")));
+    Procesar(cola);
+    EXPECT_TRUE(cola.RecibirNotificacion(Reg(EV_BORRAR, "/a/x")));
+    Procesar(cola);
+    EXPECT_TRUE(cola.RecibirNotificacion(Reg(EV_BORRAR, "/a/x")));
 }
 
 TEST(ColaNotificaciones, EachEventBecomesItsBroadcast) {

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "folder/tabla_unidades.h"
 #include "platform/unidades.h"
@@ -57,6 +59,25 @@ TEST(SistemaArchivosLinux, QueriesAndFailures) {
     EXPECT_TRUE(Archivos().Accesible(tmp.Ruta()));
     EXPECT_FALSE(Archivos().Accesible(tmp.Ruta("missing/")));
     EXPECT_FALSE(Archivos().Listar(tmp.Ruta("missing/"), [](EntradaDirectorio&&) {}));
+}
+
+TEST(SistemaArchivosLinux, ALargeFolderIsDescribedInReaddirOrderWhateverThreadStatsIt) {
+    CarpetaTemporal tmp;
+    for (int i = 0; i < 6000; ++i) tmp.Archivo("f" + std::to_string(i), static_cast<std::uintmax_t>(i % 13));
+    for (int i = 0; i < 50; ++i) tmp.Carpeta("d" + std::to_string(i));
+    std::vector<std::string> esperado;
+    for (const auto& e : fs::directory_iterator(tmp.Ruta())) esperado.push_back(e.path().filename());
+    std::vector<EntradaDirectorio> listado;
+    ASSERT_TRUE(Archivos().Listar(tmp.Ruta(), [&](EntradaDirectorio&& e) { listado.push_back(std::move(e)); }));
+    ASSERT_EQ(listado.size(), esperado.size());
+    for (size_t i = 0; i < listado.size(); ++i) {
+        ASSERT_EQ(listado[i].nombre, esperado[i]) << i;
+        const auto solo = Archivos().Consultar(tmp.Ruta(listado[i].nombre));
+        ASSERT_TRUE(solo.has_value());
+        ASSERT_EQ(listado[i].atributos, solo->atributos) << listado[i].nombre;
+        ASSERT_EQ(listado[i].tamano, solo->tamano) << listado[i].nombre;
+        ASSERT_EQ(listado[i].modificacion, solo->modificacion) << listado[i].nombre;
+    }
 }
 
 TEST(UnidadesLinux, TheRootComesFirstAndPseudoFileSystemsStayOut) {

@@ -49,11 +49,12 @@ public:
             return true;
         }
         if (fd_ < 0) return false;
+        // inotify gives one watch per folder (device and inode): a folder reached through a link
+        // under another name gets the same descriptor, which then reports under every name.
         const int wd = inotify_add_watch(fd_, c.c_str(), kMascara);
         if (wd < 0) return false;
-        // The same folder reached by another path shares the watch descriptor.
         porRuta_[c] = Vigilancia{wd, 1};
-        porWd_[wd] = c;
+        porWd_[wd].insert(c);
         return true;
     }
 
@@ -61,11 +62,17 @@ public:
         auto it = porRuta_.find(SinBarra(carpeta));
         if (it == porRuta_.end() || --it->second.cuenta > 0) return;
         const int wd = it->second.wd;
+        auto nombres = porWd_.find(wd);
+        if (nombres != porWd_.end()) {
+            nombres->second.erase(it->first);
+            if (!nombres->second.empty()) {
+                porRuta_.erase(it);
+                return;  // still wanted under another name
+            }
+            porWd_.erase(nombres);
+        }
         porRuta_.erase(it);
-        for (const auto& [ruta, v] : porRuta_)
-            if (v.wd == wd) return;  // still wanted under another name
         inotify_rm_watch(fd_, wd);
-        porWd_.erase(wd);
     }
 
     std::vector<RegistroNotificacion> Leer() override {
@@ -84,7 +91,8 @@ public:
         }
         // A move out of every watched folder is a deletion as far as the panes can tell.
         for (const auto& [cookie, m] : movidos)
-            r.push_back(Registro(m.carpeta ? EV_BORRAR_CARPETA : EV_BORRAR, m.ruta));
+            for (const auto& ruta : m.rutas)
+                r.push_back(Registro(m.carpeta ? EV_BORRAR_CARPETA : EV_BORRAR, ruta));
         return r;
     }
 
@@ -105,7 +113,9 @@ private:
         int cuenta;
     };
     struct Movido {
-        std::string ruta;
+        int wd;
+        std::string nombre;
+        std::vector<std::string> rutas;  // the entry under every name of its folder
         bool carpeta;
     };
 
@@ -117,9 +127,16 @@ private:
         return r;
     }
 
-    static std::string Carpeta(const std::string& ruta) {
-        const auto b = ruta.rfind('/');
-        return b == std::string::npos ? std::string() : ruta.substr(0, b);
+    static std::string En(const std::string& carpeta, const std::string& nombre) {
+        return (carpeta == "/" ? "" : carpeta) + "/" + nombre;
+    }
+
+    // The entry's path under every name its folder is watched by.
+    std::vector<std::string> Rutas(int wd, const std::string& nombre) const {
+        std::vector<std::string> r;
+        if (auto w = porWd_.find(wd); w != porWd_.end())
+            for (const auto& carpeta : w->second) r.push_back(En(carpeta, nombre));
+        return r;
     }
 
     void Traducir(const inotify_event& e, std::map<std::uint32_t, Movido>& movidos,
@@ -128,27 +145,32 @@ private:
             Olvidar(e.wd);
             return;
         }
-        auto w = porWd_.find(e.wd);
-        if (w == porWd_.end() || e.len == 0) return;  // self events: the parent's watch tells
-        const std::string ruta = (w->second == "/" ? "" : w->second) + "/" + e.name;
+        if (!porWd_.count(e.wd) || e.len == 0) return;  // self events: the parent's watch tells
+        const std::string nombre = e.name;
         const bool dir = e.mask & IN_ISDIR;
-        if (e.mask & IN_CREATE) r.push_back(Registro(dir ? EV_CREAR_CARPETA : EV_CREAR, ruta));
-        if (e.mask & IN_DELETE) r.push_back(Registro(dir ? EV_BORRAR_CARPETA : EV_BORRAR, ruta));
-        // A file written in place (no new entry) is reported as created: the pane that lists
-        // it refreshes its size and date.
-        if (e.mask & IN_CLOSE_WRITE) r.push_back(Registro(EV_CREAR, ruta));
-        if (e.mask & IN_MOVED_FROM) movidos[e.cookie] = Movido{ruta, dir};
+        auto todas = [&](std::uint32_t ev) {
+            for (auto& ruta : Rutas(e.wd, nombre)) r.push_back(Registro(ev, std::move(ruta)));
+        };
+        if (e.mask & IN_CREATE) todas(dir ? EV_CREAR_CARPETA : EV_CREAR);
+        if (e.mask & IN_DELETE) todas(dir ? EV_BORRAR_CARPETA : EV_BORRAR);
+        // A finished write is an update of the entry, which the duplicate test never drops: a
+        // file written twice in a row is refreshed twice.
+        if (e.mask & IN_CLOSE_WRITE) todas(EV_ACTUALIZAR_ITEM);
+        if (e.mask & IN_MOVED_FROM) movidos[e.cookie] = Movido{e.wd, nombre, Rutas(e.wd, nombre), dir};
         if (e.mask & IN_MOVED_TO) {
             auto m = movidos.find(e.cookie);
             if (m == movidos.end()) {
-                r.push_back(Registro(dir ? EV_CREAR_CARPETA : EV_CREAR, ruta));
+                todas(dir ? EV_CREAR_CARPETA : EV_CREAR);
                 return;
             }
-            if (Carpeta(m->second.ruta) == Carpeta(ruta)) {
-                r.push_back(Registro(dir ? EV_RENOMBRAR_CARPETA : EV_RENOMBRAR_ITEM, m->second.ruta, ruta));
+            if (m->second.wd == e.wd) {
+                for (const auto& carpeta : porWd_[e.wd])
+                    r.push_back(Registro(dir ? EV_RENOMBRAR_CARPETA : EV_RENOMBRAR_ITEM,
+                                         En(carpeta, m->second.nombre), En(carpeta, nombre)));
             } else {  // moved between folders: gone here, new there
-                r.push_back(Registro(dir ? EV_BORRAR_CARPETA : EV_BORRAR, m->second.ruta));
-                r.push_back(Registro(dir ? EV_CREAR_CARPETA : EV_CREAR, ruta));
+                for (const auto& ruta : m->second.rutas)
+                    r.push_back(Registro(dir ? EV_BORRAR_CARPETA : EV_BORRAR, ruta));
+                todas(dir ? EV_CREAR_CARPETA : EV_CREAR);
             }
             movidos.erase(m);
         }
@@ -157,8 +179,7 @@ private:
     void Olvidar(int wd) {
         auto w = porWd_.find(wd);
         if (w == porWd_.end()) return;
-        for (auto it = porRuta_.begin(); it != porRuta_.end();)
-            it = it->second.wd == wd ? porRuta_.erase(it) : std::next(it);
+        for (const auto& ruta : w->second) porRuta_.erase(ruta);
         porWd_.erase(w);
     }
 
@@ -166,7 +187,7 @@ private:
     int montajes_;
     std::set<std::string> puntos_;
     std::map<std::string, Vigilancia> porRuta_;
-    std::map<int, std::string> porWd_;
+    std::map<int, std::set<std::string>> porWd_;  // every name a watched folder is shown by
 };
 
 }  // namespace
