@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "folder/cache_listados.h"
+#include "folder/cola_previews_qt.h"
 #include "folder/texto.h"
 #include "platform/unidades.h"
 
@@ -375,6 +376,18 @@ QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview
 
 // --- cCacheIconos -------------------------------------------------------------------------
 
+cCacheIconos::cCacheIconos(std::int64_t limiteBytesRanura) : limiteBytesRanura_(limiteBytesRanura) {}
+
+// The queue goes first: its pending results call back into this cache.
+cCacheIconos::~cCacheIconos() { cola_.reset(); }
+
+void cCacheIconos::Reiniciar(Ranura& r) {
+    for (const auto& [nombre, e] : r.entradas) pendientes_ -= e.pendiente ? 1 : 0;
+    r.entradas.clear();
+    r.imagenes.clear();
+    r.visita = ++visitas_;
+}
+
 int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conPreview) {
     for (int s = 0; s < static_cast<int>(ranuras_.size()); ++s) {
         const Ranura& r = ranuras_[static_cast<size_t>(s)];
@@ -383,7 +396,7 @@ int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conP
     }
     ultima_ = (ultima_ + 1) % static_cast<int>(ranuras_.size());
     Ranura& r = ranuras_[static_cast<size_t>(ultima_)];
-    r = Ranura{};
+    Reiniciar(r);
     r.carpeta = carpeta;
     r.tamano = tamano;
     r.conPreview = conPreview;
@@ -391,7 +404,29 @@ int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conP
     return ultima_;
 }
 
-PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview) {
+QImage cCacheIconos::RenderizarOPedir(const std::string& ruta, int tamano, bool conPreview,
+                                      bool& aparte) {
+    aparte = false;
+    if (!cola_ || !conPreview) return RenderizarImagenItem(ruta, tamano, conPreview);
+    std::error_code ec;
+    const fs::file_status st = fs::status(fs::path(ruta), ec);
+    if (!fs::is_regular_file(st)) return RenderizarImagenItem(ruta, tamano, conPreview);
+    const auto bytes = fs::file_size(fs::path(ruta), ec);
+    if (ec || ElegirClaseImagen(ruta, static_cast<std::int64_t>(bytes), true) !=
+                  ClaseImagen::VistaPrevia)
+        return RenderizarImagenItem(ruta, tamano, conPreview);
+    aparte = true;
+    return ImagenTipoArchivo(ruta, false, tamano);
+}
+
+void cCacheIconos::Pedir(int ranura, const std::string& ruta, const std::string& nombre,
+                         std::int64_t fecha, int item) {
+    const Ranura& r = ranuras_[static_cast<size_t>(ranura)];
+    cola_->Pedir({ruta, nombre, r.tamano, fecha, ranura, r.visita, item});
+}
+
+PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview,
+                                              int item) {
     if (tamano <= 0) return {};
     const std::string limpia = SinBarraFinal(ruta);
     const auto barra = limpia.rfind('/');
@@ -402,25 +437,72 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int taman
     const int s = ElegirRanura(carpeta, tamano, conPreview);
     Ranura* r = &ranuras_[static_cast<size_t>(s)];
     auto it = r->entradas.find(nombre);
-    if (it != r->entradas.end() && it->second.fecha == fecha) return {s, it->second.imagen};
+    if (it != r->entradas.end() && it->second.fecha == fecha) {
+        // Still waiting: a request dropped by scrolling is made again, and one still waiting
+        // moves up among the rows on screen now.
+        if (it->second.pendiente) Pedir(s, limpia, nombre, fecha, item);
+        return {s, it->second.imagen};
+    }
 
-    QImage img = RenderizarImagenItem(limpia, tamano, conPreview);
-    ++renderizados_;
+    bool aparte = false;
+    QImage img = RenderizarOPedir(limpia, tamano, conPreview, aparte);
+    if (!aparte) ++renderizados_;
     if (it != r->entradas.end()) {
         r->imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(img);
         it->second.fecha = fecha;
+        pendientes_ += (aparte ? 1 : 0) - (it->second.pendiente ? 1 : 0);
+        it->second.pendiente = aparte;
+        if (aparte) Pedir(s, limpia, nombre, fecha, item);
         return {s, it->second.imagen};
     }
     const std::int64_t porImagen = std::int64_t{tamano} * tamano * 4;
     if (static_cast<std::int64_t>(r->imagenes.size() + 1) * porImagen > limiteBytesRanura_ &&
-        !r->imagenes.empty()) {
-        r->entradas.clear();
-        r->imagenes.clear();
-    }
+        !r->imagenes.empty())
+        Reiniciar(*r);
     r->imagenes.push_back(std::move(img));
     const int posicion = static_cast<int>(r->imagenes.size());
-    r->entradas.emplace(nombre, Entrada{fecha, posicion});
+    r->entradas.emplace(nombre, Entrada{fecha, posicion, aparte});
+    if (aparte) {
+        ++pendientes_;
+        Pedir(s, limpia, nombre, fecha, item);
+    }
     return {s, posicion};
+}
+
+void cCacheIconos::PreviewRecibida(ResultadoPreview&& res) {
+    const PedidoPreview& p = res.pedido;
+    if (p.ranura < 0 || p.ranura >= static_cast<int>(ranuras_.size())) return;
+    Ranura& r = ranuras_[static_cast<size_t>(p.ranura)];
+    if (!r.usada || r.visita != p.visita) return;
+    auto it = r.entradas.find(p.nombre);
+    if (it == r.entradas.end() || !it->second.pendiente || it->second.fecha != p.fecha) return;
+    it->second.pendiente = false;
+    --pendientes_;
+    ++renderizados_;
+    // A file that is not a picture after all keeps the type icon it shows.
+    if (!res.imagen.isNull()) r.imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(res.imagen);
+    if (listo_) listo_(p.item, p.nombre);
+}
+
+void cCacheIconos::DecodificarAparte(FuncionPreviewLista listo, int hilos) {
+    listo_ = std::move(listo);
+    cola_ = std::make_unique<cColaPreviews>([this](ResultadoPreview&& r) { PreviewRecibida(std::move(r)); },
+                                            hilos);
+}
+
+void cCacheIconos::ConservarPreviews(int desde, int hasta) {
+    if (cola_) cola_->Conservar(desde, hasta);
+}
+
+void cCacheIconos::DescartarPreviews() {
+    if (cola_) cola_->Descartar();
+}
+
+std::int64_t cCacheIconos::BytesImagenes() const {
+    std::int64_t total = 0;
+    for (const Ranura& r : ranuras_)
+        total += static_cast<std::int64_t>(r.imagenes.size()) * r.tamano * r.tamano * 4;
+    return total;
 }
 
 const QImage& cCacheIconos::Imagen(PosicionIcono pos) const {
@@ -432,7 +514,11 @@ const QImage& cCacheIconos::Imagen(PosicionIcono pos) const {
 }
 
 void cCacheIconos::Vaciar() {
-    ranuras_ = {};
+    DescartarPreviews();
+    for (Ranura& r : ranuras_) {
+        Reiniciar(r);
+        r.usada = false;
+    }
     ultima_ = -1;
 }
 

@@ -103,6 +103,8 @@ public:
     cSeleccionVisor& Seleccion() { return seleccion_; }
     const cDistribucionVisor& Distribucion() const { return dist_; }
     const cBarraDesplazamiento& Barra() const { return barra_; }
+    // The pane's item pictures: what is cached and which previews are still being decoded.
+    const cCacheIconos& Iconos() const { return iconos_; }
     int nItems() const { return static_cast<int>(contenido_.nMostrados()); }
     std::string RutaActual() const { return contenido_.RutaActual; }
     QString DireccionMostrada() const;
@@ -213,6 +215,7 @@ private:
     void NotificarAccesibilidad(bool reinicio);
 
     void VigilarUbicacion();
+    void PreviewLista(int item, const std::string& nombre);
 
     frmMain* frmM_;
     int indice_;
