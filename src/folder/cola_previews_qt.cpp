@@ -4,7 +4,9 @@
 #include <QObject>
 #include <QThread>
 #include <QThreadPool>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -14,6 +16,10 @@ namespace quirvex {
 
 namespace {
 
+// Set when the application is about to quit: the panes may never be destroyed after that (their
+// deleteLater does not run once the loop has ended), so the workers stop at their next picture.
+std::atomic<bool> saliendo{false};
+
 // One pool for every pane. It belongs to the application object when there is one, so that
 // quitting waits for the decodes that are still running instead of cutting them off inside the
 // image reader.
@@ -21,6 +27,9 @@ QThreadPool& Pool() {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool(QCoreApplication::instance());
         p->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+        if (QCoreApplication::instance())
+            QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, p,
+                             [] { saliendo = true; });
         return p;
     }();
     return *pool;
@@ -44,6 +53,7 @@ struct cColaPreviews::Estado {
     std::uint64_t orden = 0;
     std::int64_t decodificados = 0;
     bool cerrada = false;
+    bool arranquePedido = false;  // the workers start once the loop is back (see Pedir)
     QObject* receptor = nullptr;  // valid while !cerrada
     FuncionListo listo;           // used on the receptor's thread only
 
@@ -95,12 +105,26 @@ void cColaPreviews::Pedir(PedidoPreview pedido) {
         } else {
             e.esperando.push_back({std::move(pedido), e.lote, e.orden++});
         }
-        if (e.trabajadores < e.maxTrabajadores) {
-            ++e.trabajadores;
+        if (!e.arranquePedido && e.trabajadores < e.maxTrabajadores) {
+            e.arranquePedido = true;
             arrancar = true;
         }
     }
-    if (arrancar) {
+    // Not at once: the requests come from painting, and the frame being painted (the first one
+    // of a start in preview mode above all) is finished before the decoders take the processors.
+    if (arrancar) QTimer::singleShot(0, receptor_.get(), [this] { Arrancar(); });
+}
+
+void cColaPreviews::Arrancar() {
+    Estado& e = *estado_;
+    int nuevos = 0;
+    {
+        std::lock_guard<std::mutex> l(e.m);
+        e.arranquePedido = false;
+        nuevos = std::min(e.maxTrabajadores - e.trabajadores, static_cast<int>(e.esperando.size()));
+        e.trabajadores += std::max(nuevos, 0);
+    }
+    for (int i = 0; i < nuevos; ++i) {
         std::shared_ptr<Estado> estado = estado_;
         Pool().start([estado] { Trabajar(estado); });
     }
@@ -112,7 +136,7 @@ void cColaPreviews::Trabajar(const std::shared_ptr<Estado>& estado) {
         PedidoPreview p;
         {
             std::lock_guard<std::mutex> l(e.m);
-            if (e.cerrada || !e.Tomar(p)) {
+            if (e.cerrada || saliendo || !e.Tomar(p)) {
                 --e.trabajadores;
                 return;
             }

@@ -2,8 +2,10 @@
 // cColaPreviews: decodes picture previews on a small pool of threads so that painting never
 // waits for a picture file. One per pane (through its cCacheIconos).
 //
-// Requests are made and results delivered on the user-interface thread; only the decoding
-// (RenderizarVistaPrevia, which touches nothing but the file and QImage) runs on the pool.
+// Requests are made and results delivered on the user-interface thread, and decoding starts
+// when that thread's event loop comes round again, after the frame that asked is painted. Only
+// the decoding (RenderizarVistaPrevia, which touches nothing but the file and QImage) runs on
+// the pool.
 // The requests made since the last Conservar or Descartar form the newest batch, and the
 // newest batch is decoded first, in the order it was asked for: the rows that just came into
 // view come before the rows painted earlier. Conservar drops the waiting requests of items that
@@ -67,6 +69,7 @@ public:
 
 private:
     struct Estado;
+    void Arrancar();
     static void Trabajar(const std::shared_ptr<Estado>& estado);
 
     std::shared_ptr<Estado> estado_;

@@ -104,7 +104,8 @@ TEST_F(ColaPreviews, DiscardDropsEverythingWaitingAndAClosedQueueDeliversNothing
 
         // Closed while a decode runs: the result never arrives.
         entregados = 0;
-        cola.Pedir({rutas[0], "otra", 96, 0, 0, 1, 0});
+        for (int i = 0; i < 4; ++i) cola.Pedir({rutas[static_cast<size_t>(i)], "otra" + std::to_string(i), 96, 0, 0, 1, i});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return cola.Decodificando() > 0; }, 20000));
     }
     QTest::qWait(300);
     EXPECT_EQ(entregados, 0);

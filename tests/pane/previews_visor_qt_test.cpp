@@ -113,6 +113,7 @@ TEST(PreviewsVisorCerrado, APaneClosedWhileDecodingDoesNotCrash) {
         host->aVisor()->SetViewMode(MODO_PREVIEW);
         ASSERT_GT(host->aVisor()->Iconos().PreviewsPendientes(), 0);
         if (vuelta == 0) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return host->aVisor()->Iconos().Cola()->Decodificando() > 0; }, 20000));
             delete host;
         } else {
             // Let some results arrive first, then close the way the program does.
