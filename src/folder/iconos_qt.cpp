@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
-#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
@@ -20,6 +20,7 @@
 #include "folder/cache_listados.h"
 #include "folder/cola_previews_qt.h"
 #include "folder/texto.h"
+#include "platform/sistema_archivos.h"
 #include "platform/unidades.h"
 
 // The resources live in a static library: nothing references their initialiser, so the linker
@@ -182,11 +183,44 @@ std::string SinBarraFinal(const std::string& ruta) {
     return ruta;
 }
 
-std::int64_t FechaModificacionNs(const std::string& ruta) {
-    std::error_code ec;
-    const auto t = fs::last_write_time(fs::path(ruta), ec);
-    if (ec) return 0;
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}  // namespace
+
+// What one look at a path (links followed) tells the renderers and the cache. One statx: a page
+// of new items used to cost three file-system calls each here.
+struct MiradaArchivo {
+    bool carpeta = false;
+    bool regular = false;
+    std::int64_t bytes = 0;
+    std::int64_t fecha = 0;  // modification time in microseconds, 0 when unknown
+};
+
+namespace {
+
+MiradaArchivo Mirar(const std::string& ruta) {
+    MiradaArchivo m;
+    const auto e = Archivos().Consultar(ruta);
+    if (!e) return m;
+    m.carpeta = (e->atributos & ATR_DIRECTORIO) != 0;
+    m.regular = !m.carpeta && (e->atributos & ATR_ARCHIVO) != 0;
+    m.bytes = e->tamano;
+    m.fecha = std::llround(e->modificacion * 86'400'000'000.0);
+    return m;
+}
+
+QImage RenderizarSegun(const std::string& limpia, const MiradaArchivo& m, int tamano, bool conPreview) {
+    if (m.carpeta) return ImagenTipoArchivo(limpia, true, tamano);
+    QImage img;
+    switch (ElegirClaseImagen(limpia, m.regular ? m.bytes : 0, conPreview)) {
+    case ClaseImagen::VistaPrevia:
+        if (m.regular) img = RenderizarVistaPrevia(limpia, tamano);
+        break;
+    case ClaseImagen::DelArchivo:
+        if (m.regular) img = RenderizarIconoDelArchivo(limpia, tamano);
+        break;
+    case ClaseImagen::TipoArchivo:
+        break;
+    }
+    return img.isNull() ? ImagenTipoArchivo(limpia, false, tamano) : img;
 }
 
 }  // namespace
@@ -352,26 +386,7 @@ QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano) {
 
 QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview) {
     const std::string limpia = SinBarraFinal(ruta);
-    std::error_code ec;
-    const fs::file_status st = fs::status(fs::path(limpia), ec);
-    if (fs::is_directory(st)) return ImagenTipoArchivo(limpia, true, tamano);
-    std::int64_t bytes = 0;
-    if (fs::is_regular_file(st)) {
-        const auto n = fs::file_size(fs::path(limpia), ec);
-        if (!ec) bytes = static_cast<std::int64_t>(n);
-    }
-    QImage img;
-    switch (ElegirClaseImagen(limpia, bytes, conPreview)) {
-    case ClaseImagen::VistaPrevia:
-        img = RenderizarVistaPrevia(limpia, tamano);
-        break;
-    case ClaseImagen::DelArchivo:
-        img = RenderizarIconoDelArchivo(limpia, tamano);
-        break;
-    case ClaseImagen::TipoArchivo:
-        break;
-    }
-    return img.isNull() ? ImagenTipoArchivo(limpia, false, tamano) : img;
+    return RenderizarSegun(limpia, Mirar(limpia), tamano, conPreview);
 }
 
 // --- cCacheIconos -------------------------------------------------------------------------
@@ -404,19 +419,12 @@ int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conP
     return ultima_;
 }
 
-QImage cCacheIconos::RenderizarOPedir(const std::string& ruta, int tamano, bool conPreview,
-                                      bool& aparte) {
-    aparte = false;
-    if (!cola_ || !conPreview) return RenderizarImagenItem(ruta, tamano, conPreview);
-    std::error_code ec;
-    const fs::file_status st = fs::status(fs::path(ruta), ec);
-    if (!fs::is_regular_file(st)) return RenderizarImagenItem(ruta, tamano, conPreview);
-    const auto bytes = fs::file_size(fs::path(ruta), ec);
-    if (ec || ElegirClaseImagen(ruta, static_cast<std::int64_t>(bytes), true) !=
-                  ClaseImagen::VistaPrevia)
-        return RenderizarImagenItem(ruta, tamano, conPreview);
-    aparte = true;
-    return ImagenTipoArchivo(ruta, false, tamano);
+QImage cCacheIconos::RenderizarOPedir(const std::string& ruta, const MiradaArchivo& m, int tamano,
+                                      bool conPreview, bool& aparte) {
+    aparte = cola_ && conPreview && m.regular &&
+             ElegirClaseImagen(ruta, m.bytes, true) == ClaseImagen::VistaPrevia;
+    if (aparte) return ImagenTipoArchivo(ruta, false, tamano);
+    return RenderizarSegun(ruta, m, tamano, conPreview);
 }
 
 void cCacheIconos::Pedir(int ranura, const std::string& ruta, const std::string& nombre,
@@ -432,7 +440,8 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int taman
     const auto barra = limpia.rfind('/');
     const std::string carpeta = barra == std::string::npos ? std::string() : limpia.substr(0, barra + 1);
     const std::string nombre = barra == std::string::npos ? limpia : limpia.substr(barra + 1);
-    const std::int64_t fecha = FechaModificacionNs(limpia);
+    const MiradaArchivo mirada = Mirar(limpia);
+    const std::int64_t fecha = mirada.fecha;
 
     const int s = ElegirRanura(carpeta, tamano, conPreview);
     Ranura* r = &ranuras_[static_cast<size_t>(s)];
@@ -445,7 +454,7 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int taman
     }
 
     bool aparte = false;
-    QImage img = RenderizarOPedir(limpia, tamano, conPreview, aparte);
+    QImage img = RenderizarOPedir(limpia, mirada, tamano, conPreview, aparte);
     if (!aparte) ++renderizados_;
     if (it != r->entradas.end()) {
         r->imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(img);

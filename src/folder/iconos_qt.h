@@ -24,6 +24,7 @@
 namespace quirvex {
 class cColaPreviews;
 struct ResultadoPreview;
+struct MiradaArchivo;
 }
 
 namespace quirvex {
@@ -167,7 +168,8 @@ private:
     int ElegirRanura(const std::string& carpeta, int tamano, bool conPreview);
     void Reiniciar(Ranura& r);
     // The picture to store now for a path and whether its preview is to be decoded apart.
-    QImage RenderizarOPedir(const std::string& ruta, int tamano, bool conPreview, bool& aparte);
+    QImage RenderizarOPedir(const std::string& ruta, const MiradaArchivo& m, int tamano,
+                            bool conPreview, bool& aparte);
     void Pedir(int ranura, const std::string& ruta, const std::string& nombre, std::int64_t fecha,
                int item);
     void PreviewRecibida(ResultadoPreview&& r);
