@@ -72,10 +72,11 @@ struct cColaPreviews::Estado {
     }
 };
 
-cColaPreviews::cColaPreviews(FuncionListo listo, int hilos)
+cColaPreviews::cColaPreviews(FuncionListo listo, int hilos, bool esperarPintura)
     : estado_(std::make_shared<Estado>()),
       receptor_(std::make_unique<QObject>()),
-      hilos_(hilos > 0 ? hilos : std::clamp(QThread::idealThreadCount(), 1, 4)) {
+      hilos_(hilos > 0 ? hilos : std::clamp(QThread::idealThreadCount(), 1, 4)),
+      esperarPintura_(esperarPintura) {
     estado_->maxTrabajadores = hilos_;
     estado_->receptor = receptor_.get();
     estado_->listo = std::move(listo);
@@ -91,7 +92,6 @@ cColaPreviews::~cColaPreviews() {
 
 void cColaPreviews::Pedir(PedidoPreview pedido) {
     Estado& e = *estado_;
-    bool arrancar = false;
     {
         std::lock_guard<std::mutex> l(e.m);
         auto igual = std::find_if(e.esperando.begin(), e.esperando.end(), [&](const Estado::Espera& w) {
@@ -105,14 +105,22 @@ void cColaPreviews::Pedir(PedidoPreview pedido) {
         } else {
             e.esperando.push_back({std::move(pedido), e.lote, e.orden++});
         }
-        if (!e.arranquePedido && e.trabajadores < e.maxTrabajadores) {
-            e.arranquePedido = true;
-            arrancar = true;
-        }
     }
     // Not at once: the requests come from painting, and the frame being painted (the first one
     // of a start in preview mode above all) is finished before the decoders take the processors.
-    if (arrancar) QTimer::singleShot(0, receptor_.get(), [this] { Arrancar(); });
+    if (!esperarPintura_) ProgramarArranque();
+}
+
+void cColaPreviews::Pintado() { ProgramarArranque(); }
+
+void cColaPreviews::ProgramarArranque() {
+    Estado& e = *estado_;
+    {
+        std::lock_guard<std::mutex> l(e.m);
+        if (e.arranquePedido || e.trabajadores >= e.maxTrabajadores || e.esperando.empty()) return;
+        e.arranquePedido = true;
+    }
+    QTimer::singleShot(0, receptor_.get(), [this] { Arrancar(); });
 }
 
 void cColaPreviews::Arrancar() {

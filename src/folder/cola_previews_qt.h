@@ -3,9 +3,10 @@
 // waits for a picture file. One per pane (through its cCacheIconos).
 //
 // Requests are made and results delivered on the user-interface thread, and decoding starts
-// when that thread's event loop comes round again, after the frame that asked is painted. Only
-// the decoding (RenderizarVistaPrevia, which touches nothing but the file and QImage) runs on
-// the pool.
+// when that thread's event loop comes round again; a queue made to wait for painting starts
+// only once its owner says the surface that asked has been painted (Pintado), so that the
+// frame is on screen before the decoders take the processors. Only the decoding
+// (RenderizarVistaPrevia, which touches nothing but the file and QImage) runs on the pool.
 // The requests made since the last Conservar or Descartar form the newest batch, and the
 // newest batch is decoded first, in the order it was asked for: the rows that just came into
 // view come before the rows painted earlier. Conservar drops the waiting requests of items that
@@ -46,7 +47,8 @@ public:
 
     // listo runs on the calling (user-interface) thread once per finished decode. hilos: the
     // decodes that may run at once for this queue; 0 takes one per processor, at most 4.
-    explicit cColaPreviews(FuncionListo listo, int hilos = 0);
+    // esperarPintura: decoding starts only after Pintado, never on a request alone.
+    explicit cColaPreviews(FuncionListo listo, int hilos = 0, bool esperarPintura = false);
     ~cColaPreviews();
     cColaPreviews(const cColaPreviews&) = delete;
     cColaPreviews& operator=(const cColaPreviews&) = delete;
@@ -59,6 +61,9 @@ public:
     void Conservar(int desde, int hasta);
     // Drops every waiting request and starts a new batch.
     void Descartar();
+    // The surface that asked has been painted: what waits starts decoding at the next turn of
+    // the event loop.
+    void Pintado();
 
     // Requests waiting, decodes running.
     int Esperando() const;
@@ -69,12 +74,14 @@ public:
 
 private:
     struct Estado;
+    void ProgramarArranque();
     void Arrancar();
     static void Trabajar(const std::shared_ptr<Estado>& estado);
 
     std::shared_ptr<Estado> estado_;
     std::unique_ptr<QObject> receptor_;  // results are posted to it; gone with the queue
     int hilos_;
+    bool esperarPintura_;
 };
 
 }  // namespace quirvex

@@ -493,10 +493,14 @@ void cCacheIconos::PreviewRecibida(ResultadoPreview&& res) {
     if (listo_) listo_(p.item, p.nombre);
 }
 
-void cCacheIconos::DecodificarAparte(FuncionPreviewLista listo, int hilos) {
+void cCacheIconos::DecodificarAparte(FuncionPreviewLista listo, int hilos, bool trasPintar) {
     listo_ = std::move(listo);
     cola_ = std::make_unique<cColaPreviews>([this](ResultadoPreview&& r) { PreviewRecibida(std::move(r)); },
-                                            hilos);
+                                            hilos, trasPintar);
+}
+
+void cCacheIconos::Pintado() {
+    if (cola_) cola_->Pintado();
 }
 
 void cCacheIconos::ConservarPreviews(int desde, int hasta) {

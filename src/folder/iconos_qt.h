@@ -138,7 +138,10 @@ public:
 
     // From now on previews are decoded on the pool (hilos at once, 0 = by the processors) and
     // listo is told when one is in place.
-    void DecodificarAparte(FuncionPreviewLista listo, int hilos = 0);
+    // trasPintar: decoding waits for Pintado (see cColaPreviews).
+    void DecodificarAparte(FuncionPreviewLista listo, int hilos = 0, bool trasPintar = false);
+    // The pane painted the surface the pictures were asked for.
+    void Pintado();
     // The pane scrolled: previews waiting for items outside desde..hasta are not decoded.
     void ConservarPreviews(int desde, int hasta);
     // The pane shows another listing: no waiting preview is decoded.

@@ -244,6 +244,7 @@ void cVisor::PintarItems(QPainter& p, const QRect& zona) {
             if (pos > 0) pintar(i, pos - 1);
         }
     }
+    iconos_.Pintado();
 }
 
 QRect cVisor::RectItemEnPantalla(int item) const {

@@ -81,7 +81,10 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
         w->installEventFilter(host);
     }
     SetIndice(indice);
-    iconos_.DecodificarAparte([this](int item, const std::string& nombre) { PreviewLista(item, nombre); });
+    // Decoding waits for the items surface to be painted: a pane never shown decodes nothing,
+    // and the first frame of a start in preview mode is not slowed by the decoders.
+    iconos_.DecodificarAparte([this](int item, const std::string& nombre) { PreviewLista(item, nombre); },
+                              0, true);
 }
 
 cVisor::~cVisor() = default;

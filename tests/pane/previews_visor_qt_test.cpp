@@ -83,6 +83,19 @@ TEST_F(PreviewsVisor, TheTypeIconStandsInUntilTheVisiblePreviewsArrive) {
     EXPECT_EQ(v->Iconos().Cola()->Decodificados(), decodificados);
 }
 
+TEST_F(PreviewsVisor, APaneNotYetPaintedDecodesNothing) {
+    FotosLentas(tmp, 3);
+    host.CargarVisores(QString::fromStdString(tmp.Ruta()));
+    cVisor* v = host.aVisor();
+    v->SetViewMode(MODO_PREVIEW);
+    QTest::qWait(200);
+    EXPECT_EQ(v->Iconos().Cola()->Decodificados(), 0);
+    EXPECT_GT(v->Iconos().PreviewsPendientes(), 0);  // asked for while the strips were drawn
+    host.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v->Iconos().PreviewsPendientes() == 0; }, 20000));
+    EXPECT_EQ(v->Iconos().Cola()->Decodificados(), 3);
+}
+
 TEST_F(PreviewsVisor, LeavingTheFolderDropsItsWaitingPreviewsAndComingBackAsksAgain) {
     FotosLentas(tmp, 20);
     CarpetaTemporal otra;
