@@ -23,7 +23,11 @@ int main(int argc, char** argv) {
     cl.addVersionOption();
     QCommandLineOption captura("screenshot", "Write a PNG of the window to FILE and exit.", "FILE");
     QCommandLineOption depuracion("debugmode", "Start in debug mode.");
+    QCommandLineOption primeraPintura(
+        "exit-after-first-paint",
+        "Print \"painted\" once the window has been painted for the first time, and exit.");
     cl.addOption(captura);
+    cl.addOption(primeraPintura);
     cl.addOption(depuracion);
     cl.addPositionalArgument("folder", "Folder to open.");
     // Unknown options are not an error: "-DEBUGMODE" and the like are simply not debug mode.
@@ -37,6 +41,7 @@ int main(int argc, char** argv) {
     quirvex::OpcionesArranque op;
     op.carpeta = cl.positionalArguments().value(0);
     op.captura = cl.value(captura);
+    op.salirAlPintar = cl.isSet(primeraPintura);
     op.depuracion = quirvex::EsModoDepuracion(argumentos);
     return quirvex::Arrancar(app, op);
 }

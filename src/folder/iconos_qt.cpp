@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
-#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
@@ -18,7 +18,9 @@
 #include <system_error>
 
 #include "folder/cache_listados.h"
+#include "folder/cola_previews_qt.h"
 #include "folder/texto.h"
+#include "platform/sistema_archivos.h"
 #include "platform/unidades.h"
 
 // The resources live in a static library: nothing references their initialiser, so the linker
@@ -181,11 +183,54 @@ std::string SinBarraFinal(const std::string& ruta) {
     return ruta;
 }
 
-std::int64_t FechaModificacionNs(const std::string& ruta) {
-    std::error_code ec;
-    const auto t = fs::last_write_time(fs::path(ruta), ec);
-    if (ec) return 0;
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}  // namespace
+
+// What one look at a path (links followed) tells the renderers and the cache. One statx: a page
+// of new items used to cost three file-system calls each here.
+struct MiradaArchivo {
+    bool carpeta = false;
+    bool regular = false;
+    std::int64_t bytes = 0;
+    std::int64_t fecha = 0;  // modification time in microseconds, 0 when unknown
+};
+
+namespace {
+
+MiradaArchivo Mirar(const std::string& ruta) {
+    MiradaArchivo m;
+    const auto e = Archivos().Consultar(ruta);
+    if (!e) return m;
+    m.carpeta = (e->atributos & ATR_DIRECTORIO) != 0;
+    m.regular = !m.carpeta && (e->atributos & ATR_ARCHIVO) != 0;
+    m.bytes = e->tamano;
+    m.fecha = std::llround(e->modificacion * 86'400'000'000.0);
+    return m;
+}
+
+// A type icon is drawn at most 32 × 32, at the top-left corner of a larger box (the preview
+// cells): it is never stretched to a picture's size.
+QImage IconoEnCaja(const std::string& ruta, bool esCarpeta, int tamano) {
+    if (tamano <= ICONO_MAXIMO) return ImagenTipoArchivo(ruta, esCarpeta, tamano);
+    QImage caja = CajaVacia(tamano);
+    QPainter p(&caja);
+    p.drawImage(0, 0, ImagenTipoArchivo(ruta, esCarpeta, ICONO_MAXIMO));
+    return caja;
+}
+
+QImage RenderizarSegun(const std::string& limpia, const MiradaArchivo& m, int tamano, bool conPreview) {
+    if (m.carpeta) return IconoEnCaja(limpia, true, tamano);
+    QImage img;
+    switch (ElegirClaseImagen(limpia, m.regular ? m.bytes : 0, conPreview)) {
+    case ClaseImagen::VistaPrevia:
+        if (m.regular) img = RenderizarVistaPrevia(limpia, tamano);
+        break;
+    case ClaseImagen::DelArchivo:
+        if (m.regular) img = RenderizarIconoDelArchivo(limpia, tamano);
+        break;
+    case ClaseImagen::TipoArchivo:
+        break;
+    }
+    return img.isNull() ? IconoEnCaja(limpia, false, tamano) : img;
 }
 
 }  // namespace
@@ -349,45 +394,24 @@ QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano) {
     return EnCaja(img.convertToFormat(QImage::Format_ARGB32_Premultiplied), tamano, true);
 }
 
-namespace {
-
-// A type icon is drawn at most 32 × 32, at the top-left corner of a larger box (the preview
-// cells): it is never stretched to a picture's size.
-QImage IconoEnCaja(const std::string& ruta, bool esCarpeta, int tamano) {
-    if (tamano <= ICONO_MAXIMO) return ImagenTipoArchivo(ruta, esCarpeta, tamano);
-    QImage caja = CajaVacia(tamano);
-    QPainter p(&caja);
-    p.drawImage(0, 0, ImagenTipoArchivo(ruta, esCarpeta, ICONO_MAXIMO));
-    return caja;
-}
-
-}  // namespace
-
 QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview) {
     const std::string limpia = SinBarraFinal(ruta);
-    std::error_code ec;
-    const fs::file_status st = fs::status(fs::path(limpia), ec);
-    if (fs::is_directory(st)) return IconoEnCaja(limpia, true, tamano);
-    std::int64_t bytes = 0;
-    if (fs::is_regular_file(st)) {
-        const auto n = fs::file_size(fs::path(limpia), ec);
-        if (!ec) bytes = static_cast<std::int64_t>(n);
-    }
-    QImage img;
-    switch (ElegirClaseImagen(limpia, bytes, conPreview)) {
-    case ClaseImagen::VistaPrevia:
-        img = RenderizarVistaPrevia(limpia, tamano);
-        break;
-    case ClaseImagen::DelArchivo:
-        img = RenderizarIconoDelArchivo(limpia, tamano);
-        break;
-    case ClaseImagen::TipoArchivo:
-        break;
-    }
-    return img.isNull() ? IconoEnCaja(limpia, false, tamano) : img;
+    return RenderizarSegun(limpia, Mirar(limpia), tamano, conPreview);
 }
 
 // --- cCacheIconos -------------------------------------------------------------------------
+
+cCacheIconos::cCacheIconos(std::int64_t limiteBytesRanura) : limiteBytesRanura_(limiteBytesRanura) {}
+
+// The queue goes first: its pending results call back into this cache.
+cCacheIconos::~cCacheIconos() { cola_.reset(); }
+
+void cCacheIconos::Reiniciar(Ranura& r) {
+    for (const auto& [nombre, e] : r.entradas) pendientes_ -= e.pendiente ? 1 : 0;
+    r.entradas.clear();
+    r.imagenes.clear();
+    r.visita = ++visitas_;
+}
 
 int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conPreview) {
     for (int s = 0; s < static_cast<int>(ranuras_.size()); ++s) {
@@ -397,7 +421,7 @@ int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conP
     }
     ultima_ = (ultima_ + 1) % static_cast<int>(ranuras_.size());
     Ranura& r = ranuras_[static_cast<size_t>(ultima_)];
-    r = Ranura{};
+    Reiniciar(r);
     r.carpeta = carpeta;
     r.tamano = tamano;
     r.conPreview = conPreview;
@@ -405,36 +429,103 @@ int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conP
     return ultima_;
 }
 
-PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview) {
+QImage cCacheIconos::RenderizarOPedir(const std::string& ruta, const MiradaArchivo& m, int tamano,
+                                      bool conPreview, bool& aparte) {
+    aparte = cola_ && conPreview && m.regular &&
+             ElegirClaseImagen(ruta, m.bytes, true) == ClaseImagen::VistaPrevia;
+    if (aparte) return IconoEnCaja(ruta, false, tamano);
+    return RenderizarSegun(ruta, m, tamano, conPreview);
+}
+
+void cCacheIconos::Pedir(int ranura, const std::string& ruta, const std::string& nombre,
+                         std::int64_t fecha, int item) {
+    const Ranura& r = ranuras_[static_cast<size_t>(ranura)];
+    cola_->Pedir({ruta, nombre, r.tamano, fecha, ranura, r.visita, item});
+}
+
+PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview,
+                                              int item) {
     if (tamano <= 0) return {};
     const std::string limpia = SinBarraFinal(ruta);
     const auto barra = limpia.rfind('/');
     const std::string carpeta = barra == std::string::npos ? std::string() : limpia.substr(0, barra + 1);
     const std::string nombre = barra == std::string::npos ? limpia : limpia.substr(barra + 1);
-    const std::int64_t fecha = FechaModificacionNs(limpia);
+    const MiradaArchivo mirada = Mirar(limpia);
+    const std::int64_t fecha = mirada.fecha;
 
     const int s = ElegirRanura(carpeta, tamano, conPreview);
     Ranura* r = &ranuras_[static_cast<size_t>(s)];
     auto it = r->entradas.find(nombre);
-    if (it != r->entradas.end() && it->second.fecha == fecha) return {s, it->second.imagen};
+    if (it != r->entradas.end() && it->second.fecha == fecha) {
+        // Still waiting: a request dropped by scrolling is made again, and one still waiting
+        // moves up among the rows on screen now.
+        if (it->second.pendiente) Pedir(s, limpia, nombre, fecha, item);
+        return {s, it->second.imagen};
+    }
 
-    QImage img = RenderizarImagenItem(limpia, tamano, conPreview);
-    ++renderizados_;
+    bool aparte = false;
+    QImage img = RenderizarOPedir(limpia, mirada, tamano, conPreview, aparte);
+    if (!aparte) ++renderizados_;
     if (it != r->entradas.end()) {
         r->imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(img);
         it->second.fecha = fecha;
+        pendientes_ += (aparte ? 1 : 0) - (it->second.pendiente ? 1 : 0);
+        it->second.pendiente = aparte;
+        if (aparte) Pedir(s, limpia, nombre, fecha, item);
         return {s, it->second.imagen};
     }
     const std::int64_t porImagen = std::int64_t{tamano} * tamano * 4;
     if (static_cast<std::int64_t>(r->imagenes.size() + 1) * porImagen > limiteBytesRanura_ &&
-        !r->imagenes.empty()) {
-        r->entradas.clear();
-        r->imagenes.clear();
-    }
+        !r->imagenes.empty())
+        Reiniciar(*r);
     r->imagenes.push_back(std::move(img));
     const int posicion = static_cast<int>(r->imagenes.size());
-    r->entradas.emplace(nombre, Entrada{fecha, posicion});
+    r->entradas.emplace(nombre, Entrada{fecha, posicion, aparte});
+    if (aparte) {
+        ++pendientes_;
+        Pedir(s, limpia, nombre, fecha, item);
+    }
     return {s, posicion};
+}
+
+void cCacheIconos::PreviewRecibida(ResultadoPreview&& res) {
+    const PedidoPreview& p = res.pedido;
+    if (p.ranura < 0 || p.ranura >= static_cast<int>(ranuras_.size())) return;
+    Ranura& r = ranuras_[static_cast<size_t>(p.ranura)];
+    if (!r.usada || r.visita != p.visita) return;
+    auto it = r.entradas.find(p.nombre);
+    if (it == r.entradas.end() || !it->second.pendiente || it->second.fecha != p.fecha) return;
+    it->second.pendiente = false;
+    --pendientes_;
+    ++renderizados_;
+    // A file that is not a picture after all keeps the type icon it shows.
+    if (!res.imagen.isNull()) r.imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(res.imagen);
+    if (listo_) listo_(p.item, p.nombre);
+}
+
+void cCacheIconos::DecodificarAparte(FuncionPreviewLista listo, int hilos, bool trasPintar) {
+    listo_ = std::move(listo);
+    cola_ = std::make_unique<cColaPreviews>([this](ResultadoPreview&& r) { PreviewRecibida(std::move(r)); },
+                                            hilos, trasPintar);
+}
+
+void cCacheIconos::Pintado() {
+    if (cola_) cola_->Pintado();
+}
+
+void cCacheIconos::ConservarPreviews(int desde, int hasta) {
+    if (cola_) cola_->Conservar(desde, hasta);
+}
+
+void cCacheIconos::DescartarPreviews() {
+    if (cola_) cola_->Descartar();
+}
+
+std::int64_t cCacheIconos::BytesImagenes() const {
+    std::int64_t total = 0;
+    for (const Ranura& r : ranuras_)
+        total += static_cast<std::int64_t>(r.imagenes.size()) * r.tamano * r.tamano * 4;
+    return total;
 }
 
 const QImage& cCacheIconos::Imagen(PosicionIcono pos) const {
@@ -446,7 +537,11 @@ const QImage& cCacheIconos::Imagen(PosicionIcono pos) const {
 }
 
 void cCacheIconos::Vaciar() {
-    ranuras_ = {};
+    DescartarPreviews();
+    for (Ranura& r : ranuras_) {
+        Reiniciar(r);
+        r.usada = false;
+    }
     ultima_ = -1;
 }
 

@@ -3,8 +3,9 @@
 // theme lacks one), icons read from the file itself, and scaled previews of picture files; plus
 // cCacheIconos, the per-pane cache that renders each of them once per folder visit.
 //
-// Everything here runs on the user-interface thread. The theme lookups need a QGuiApplication;
-// the preview renderer needs none.
+// Everything here runs on the user-interface thread, except RenderizarVistaPrevia, which touches
+// only the file and QImage and is what the preview pool (cColaPreviews) runs. The theme lookups
+// need a QGuiApplication; the preview renderer needs none.
 
 #include <QImage>
 #include <QRect>
@@ -12,11 +13,19 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "settings/opciones.h"
+
+namespace quirvex {
+class cColaPreviews;
+struct ResultadoPreview;
+struct MiradaArchivo;
+}
 
 namespace quirvex {
 
@@ -87,54 +96,98 @@ struct PosicionIcono {
 };
 
 // cCacheIconos: one pane's rendered item pictures. Owned by the pane; used from its drawing
-// code only. It keeps the pictures of at most three folder visits (a folder at one icon size,
+// code only (user-interface thread). It keeps the pictures of at most three folder visits (a folder at one icon size,
 // with or without previews); a fourth visit reuses the slot filled longest ago. A picture is
 // rendered once and served again until the file's modification time changes; a re-rendered
 // picture replaces the old one at the same position, so a slot never grows past its folder.
 // Names are kept exactly (this file system tells "a.JPG" from "A.jpg").
+//
+// Previews are decoded in place until DecodificarAparte is called; from then on a preview is
+// asked of the pool and the entry shows the file's type icon until the picture comes back,
+// when the pane is told which item to paint again. A result that no longer belongs (the slot
+// was given to another folder or started over, or the file changed meanwhile) is dropped.
 class cCacheIconos {
 public:
+    // Called on the user-interface thread when an item's preview is in place. item is the index
+    // given to AgregarIconoCache, nombre the file's name: the pane's table may have changed since.
+    using FuncionPreviewLista = std::function<void(int item, const std::string& nombre)>;
+
     // limiteBytesRanura: pictures one slot may hold, in bytes; past it the slot starts over, so
     // scrolling through a folder of 100,000 previews does not keep them all.
-    explicit cCacheIconos(std::int64_t limiteBytesRanura = std::int64_t{256} << 20)
-        : limiteBytesRanura_(limiteBytesRanura) {}
+    explicit cCacheIconos(std::int64_t limiteBytesRanura = std::int64_t{256} << 20);
+    ~cCacheIconos();
+    cCacheIconos(const cCacheIconos&) = delete;
+    cCacheIconos& operator=(const cCacheIconos&) = delete;
 
     // The picture for a full path (a folder may end in '/') at tamano × tamano, rendering it if
     // needed. conPreview: the pane is in preview mode (see ElegirClaseImagen). Costs one stat of
-    // the file per call (its modification time); rendering happens once per visit.
-    PosicionIcono AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview = false);
+    // the file per call (its modification time); rendering happens once per visit. item: the
+    // pane's index of the path, carried by a preview request so that scrolling can drop it.
+    PosicionIcono AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview = false,
+                                    int item = -1);
     // The picture at a position; a null image for a position that holds none.
     const QImage& Imagen(PosicionIcono pos) const;
     // Both at once.
-    const QImage& ImagenDe(const std::string& ruta, int tamano, bool conPreview = false) {
-        return Imagen(AgregarIconoCache(ruta, tamano, conPreview));
+    const QImage& ImagenDe(const std::string& ruta, int tamano, bool conPreview = false,
+                           int item = -1) {
+        return Imagen(AgregarIconoCache(ruta, tamano, conPreview, item));
     }
 
-    // Pictures rendered since construction (a picture served from the cache does not count).
+    // Pictures rendered since construction (a picture served from the cache does not count;
+    // a preview decoded apart counts when it is put in place).
     std::int64_t Renderizados() const { return renderizados_; }
-    // Forgets everything (the pane closes or the theme changes).
+    // Forgets everything (the pane closes or the theme changes); waiting previews are dropped.
     void Vaciar();
+
+    // From now on previews are decoded on the pool (hilos at once, 0 = by the processors) and
+    // listo is told when one is in place.
+    // trasPintar: decoding waits for Pintado (see cColaPreviews).
+    void DecodificarAparte(FuncionPreviewLista listo, int hilos = 0, bool trasPintar = false);
+    // The pane painted the surface the pictures were asked for.
+    void Pintado();
+    // The pane scrolled: previews waiting for items outside desde..hasta are not decoded.
+    void ConservarPreviews(int desde, int hasta);
+    // The pane shows another listing: no waiting preview is decoded.
+    void DescartarPreviews();
+    // Entries showing their type icon while their preview is asked for or being decoded.
+    int PreviewsPendientes() const { return pendientes_; }
+    const cColaPreviews* Cola() const { return cola_.get(); }
+    // Bytes held by the pictures of every slot (each counted at its box size).
+    std::int64_t BytesImagenes() const;
 
 private:
     struct Entrada {
         std::int64_t fecha = 0;  // nanoseconds of the last write, 0 unknown
         int imagen = 0;          // position from 1
+        bool pendiente = false;  // the type icon stands in while the preview is decoded apart
     };
     struct Ranura {
         std::string carpeta;
         int tamano = 0;
         bool conPreview = false;
         bool usada = false;
+        std::uint64_t visita = 0;  // changes whenever the slot is given out or starts over
         std::unordered_map<std::string, Entrada> entradas;
         std::vector<QImage> imagenes;
     };
 
     int ElegirRanura(const std::string& carpeta, int tamano, bool conPreview);
+    void Reiniciar(Ranura& r);
+    // The picture to store now for a path and whether its preview is to be decoded apart.
+    QImage RenderizarOPedir(const std::string& ruta, const MiradaArchivo& m, int tamano,
+                            bool conPreview, bool& aparte);
+    void Pedir(int ranura, const std::string& ruta, const std::string& nombre, std::int64_t fecha,
+               int item);
+    void PreviewRecibida(ResultadoPreview&& r);
 
     std::int64_t limiteBytesRanura_;
     std::array<Ranura, 3> ranuras_;
     int ultima_ = -1;
+    std::uint64_t visitas_ = 0;
     std::int64_t renderizados_ = 0;
+    int pendientes_ = 0;
+    std::unique_ptr<cColaPreviews> cola_;
+    FuncionPreviewLista listo_;
 };
 
 }  // namespace quirvex

@@ -1,6 +1,7 @@
 #include "frame/arranque_qt.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -28,6 +29,29 @@ void PedirCaptura(QApplication& app, MDI& marco, const QString& archivo) {
     });
 }
 
+// Watches the frame for its first paint. The paint event comes before the picture reaches the
+// screen; a zero timer runs after the whole window has been painted and shown.
+class VigiaPrimeraPintura final : public QObject {
+public:
+    explicit VigiaPrimeraPintura(MDI& marco) : QObject(&marco), marco_(marco) { marco.installEventFilter(this); }
+
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == &marco_ && e->type() == QEvent::Paint && !visto_) {
+            visto_ = true;
+            QTimer::singleShot(0, &marco_, [m = &marco_] {
+                std::fputs("painted\n", stdout);
+                std::fflush(stdout);
+                m->SALIR();
+            });
+        }
+        return false;
+    }
+
+private:
+    MDI& marco_;
+    bool visto_ = false;
+};
+
 }  // namespace
 
 void PrepararNucleo() {
@@ -50,7 +74,7 @@ bool GuardarCaptura(QWidget& ventana, const QString& archivo) {
 int Arrancar(QApplication& app, const OpcionesArranque& op) {
     PrepararNucleo();
     const bool captura = !op.captura.isEmpty();
-    frmINI ini(captura);
+    frmINI ini(captura || op.salirAlPintar);
     std::unique_ptr<MDI> marco;
     ini.SetCargarMarco([&]() -> QWidget* {
         marco = std::make_unique<MDI>([](MDI& m) -> VentanaTab* { return new frmMain(&m, SiguienteIdTab()); },
@@ -58,6 +82,7 @@ int Arrancar(QApplication& app, const OpcionesArranque& op) {
         marco->SetVentanaInicio(&ini, [&ini] { ini.PermitirCerrar = true; });
         marco->MDIForm_Load(op.carpeta);
         if (captura) PedirCaptura(app, *marco, op.captura);
+        if (op.salirAlPintar) new VigiaPrimeraPintura(*marco);
         return marco.get();
     });
     ini.SetBuscarServidor([] { return cEnlaceIndice().BuscarServidor(); });

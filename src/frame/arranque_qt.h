@@ -12,6 +12,9 @@ struct OpcionesArranque {
     QString carpeta;   // folder to open, empty = the default start folder
     QString captura;   // write a PNG of the window here and quit
     bool depuracion = false;
+    // Print "painted" on the standard output when the frame has been painted for the first
+    // time, then quit: what start-up timing measures.
+    bool salirAlPintar = false;
 };
 
 // Prepares the core for a run of the program: icon theme fallback, message boxes, settings.

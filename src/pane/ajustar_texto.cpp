@@ -1,5 +1,7 @@
 #include "pane/ajustar_texto.h"
 
+#include <vector>
+
 namespace quirvex {
 
 std::size_t SiguienteCaracter(std::string_view texto, std::size_t pos) {
@@ -23,21 +25,34 @@ struct CorteLinea {
     std::size_t saltar;  // bytes dropped from the remaining text (the line and its space)
 };
 
-// Where the line starting at resto must end for width ancho. Spaces are break points only
-// when recordarEspacios is set (not on the last permitted line, which is cut for "...").
+// Where the line starting at resto must end for width ancho: before the first character whose
+// addition makes the beginning wider than ancho. Spaces are break points only when
+// recordarEspacios is set (not on the last permitted line, which is cut for "..."); the last one
+// up to and including that character is taken.
+//
+// Widths of beginnings do not shrink as characters are added, so the character is found by
+// halving rather than by measuring every beginning in turn: a handful of measurements per line
+// instead of one per character, which is what fitting the labels of a page of items costs.
 CorteLinea BuscarCorte(std::string_view resto, int ancho, bool recordarEspacios,
                        const FuncionMedir& medir) {
-    std::size_t corte = resto.size();
-    std::size_t espacio = std::string_view::npos;
+    // limites[j]: bytes of the first j characters.
+    std::vector<std::size_t> limites{0};
     for (std::size_t pos = 0; pos < resto.size();) {
-        const std::size_t siguiente = SiguienteCaracter(resto, pos);
-        if (recordarEspacios && resto[pos] == ' ') espacio = pos;
-        if (medir(resto.substr(0, siguiente)) > ancho) {
-            corte = pos;
-            break;
-        }
-        pos = siguiente;
+        pos = SiguienteCaracter(resto, pos);
+        limites.push_back(pos);
     }
+    std::size_t corte = resto.size();
+    std::size_t bajo = 1;
+    std::size_t alto = limites.size() - 1;
+    if (alto >= 1 && medir(resto.substr(0, limites[alto])) > ancho) {
+        while (bajo < alto) {  // the first j whose beginning is too wide lies in bajo..alto
+            const std::size_t medio = bajo + (alto - bajo) / 2;
+            if (medir(resto.substr(0, limites[medio])) > ancho) alto = medio;
+            else bajo = medio + 1;
+        }
+        corte = limites[bajo - 1];
+    }
+    const std::size_t espacio = recordarEspacios ? resto.rfind(' ', corte) : std::string_view::npos;
     if (espacio != std::string_view::npos) return {espacio, espacio + 1};
     return {corte, corte};
 }

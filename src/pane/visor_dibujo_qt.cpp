@@ -70,6 +70,7 @@ void cVisor::LimpiarTira(int tira) {
 void cVisor::RedibujarTiras() {
     for (size_t k = 0; k < tiras_.size(); ++k) LimpiarTira(static_cast<int>(k));
     const PlanDesplazamiento plan = dist_.PlanCompleto(vsbValue(), nItems());
+    iconos_.ConservarPreviews(plan.itemDesde, plan.itemHasta);
     primeraFila_ = plan.primeraFila;
     for (int i = plan.itemDesde; i <= plan.itemHasta; ++i) DibujarICO(i);
     picM_->update();
@@ -87,6 +88,9 @@ void cVisor::Dibujar() {
         pendiente_ = true;
         return;
     }
+    // Previews still waiting for rows that scrolled away are not worth decoding any more.
+    const auto [desde, hasta] = dist_.ItemsVisibles(vsbValue(), nItems());
+    iconos_.ConservarPreviews(desde, hasta);
     AplicarPlan(dist_.Desplazar(primeraFila_, vsbValue(), nItems()));
     picM_->update();
     vsb_->update();
@@ -117,9 +121,12 @@ void cVisor::DibujarICO(int item, int tipo) {
 void cVisor::PintarImagen(QPainter& p, const ItemCarpeta& it, const QRect& img) {
     const GeometriaVisor& g = dist_.Geometria();
     const bool enDisco = it.Tipo == TIPO_ARCHIVO || (it.Tipo == TIPO_CARPETA && !contenido_.EnRed());
+    // Items are always painted from the pane's own table, so their index is their offset there.
+    const auto indice = &it - contenido_.Items.data();
+    const int item = indice >= 0 && indice < nItems() ? static_cast<int>(indice) : -1;
     if (enDisco)
         p.drawImage(img, iconos_.ImagenDe(contenido_.RutaActual + it.Nombre, img.width(),
-                                          g.ModoPreview));
+                                          g.ModoPreview, item));
     else if (img.width() > ICONO_MAXIMO)  // drives and network entries: icons, never stretched
         p.drawPixmap(QRect(img.topLeft(), QSize(ICONO_MAXIMO, ICONO_MAXIMO)),
                      ImagenDeItem(it, ICONO_MAXIMO));
@@ -240,6 +247,7 @@ void cVisor::PintarItems(QPainter& p, const QRect& zona) {
             if (pos > 0) pintar(i, pos - 1);
         }
     }
+    iconos_.Pintado();
 }
 
 QRect cVisor::RectItemEnPantalla(int item) const {

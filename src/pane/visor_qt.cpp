@@ -81,9 +81,26 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
         w->installEventFilter(host);
     }
     SetIndice(indice);
+    // Decoding waits for the items surface to be painted: a pane never shown decodes nothing,
+    // and the first frame of a start in preview mode is not slowed by the decoders.
+    iconos_.DecodificarAparte([this](int item, const std::string& nombre) { PreviewLista(item, nombre); },
+                              0, true);
 }
 
 cVisor::~cVisor() = default;
+
+// A preview came back from the pool: paint its cell again if it is still on screen. The table
+// may have changed since it was asked for, so the name decides which item it is.
+void cVisor::PreviewLista(int item, const std::string& nombre) {
+    const auto [desde, hasta] = dist_.ItemsVisibles(vsbValue(), nItems());
+    auto nombreDe = [this](int i) -> const std::string& { return contenido_.Items[static_cast<size_t>(i)].Nombre; };
+    if (item < desde || item > hasta || nombreDe(item) != nombre) {
+        item = -1;
+        for (int i = desde; i <= hasta && item < 0; ++i)
+            if (nombreDe(i) == nombre) item = i;
+    }
+    if (item >= 0) DibujarICO(item);
+}
 
 void cVisor::SetIndice(int indice) {
     indice_ = indice;
@@ -158,6 +175,7 @@ void cVisor::CambiarModo(int modo) { dist_.CambiarModo(modo); }
 void cVisor::SetViewMode(int modo) {
     if (!dist_.SetViewMode(modo, contenido_.Items, static_cast<size_t>(nItems()))) return;
     FixLabels();
+    iconos_.DescartarPreviews();  // asked for the other mode's pictures
     ReubicarTodo();
 }
 
@@ -271,6 +289,9 @@ void cVisor::RedibujarTodo() {
         return;
     }
     avisadas_.clear();
+    // Previews asked for the listing shown before are not wanted any more; the rows painted
+    // below ask again for theirs.
+    iconos_.DescartarPreviews();
     // A load brings fresh items whose labels are fitted as they are drawn: fitting all of a
     // 100,000-entry folder up front would measure every name.
     FixLabels();

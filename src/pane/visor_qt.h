@@ -104,6 +104,8 @@ public:
     cSeleccionVisor& Seleccion() { return seleccion_; }
     const cDistribucionVisor& Distribucion() const { return dist_; }
     const cBarraDesplazamiento& Barra() const { return barra_; }
+    // The pane's item pictures: what is cached and which previews are still being decoded.
+    const cCacheIconos& Iconos() const { return iconos_; }
     int nItems() const { return static_cast<int>(contenido_.nMostrados()); }
     std::string RutaActual() const { return contenido_.RutaActual; }
     QString DireccionMostrada() const;
@@ -224,6 +226,7 @@ private:
     void VigilarUbicacion();
     // An entry renamed in place (from outside): drawn again under its new name.
     void ItemRenombrado(int item);
+    void PreviewLista(int item, const std::string& nombre);
 
     frmMain* frmM_;
     int indice_;

@@ -45,6 +45,63 @@ TEST(AjustarTexto, WidthBelowOneCharacterStillEnds) {
     EXPECT_EQ(AjustarTexto("\xff\xfe", 6, 0, 18, Medir6), "\xff\r\xfe");
 }
 
+// The rule as written: measure every beginning in turn until one is too wide.
+std::string AjustarUnoAUno(std::string_view texto, int ancho, int maxLineas, int puntos,
+                           const FuncionMedir& medir) {
+    std::string r;
+    int quedan = maxLineas;
+    for (bool primera = true;; primera = false) {
+        if (texto.empty() || medir(texto) <= ancho) return r + (primera ? "" : "\r") + std::string(texto);
+        const bool ultima = maxLineas > 0 && quedan == 1;
+        const int w = ultima ? ancho - puntos : ancho;
+        std::size_t corte = texto.size(), espacio = std::string_view::npos;
+        for (std::size_t pos = 0; pos < texto.size();) {
+            const std::size_t sig = SiguienteCaracter(texto, pos);
+            if (!ultima && texto[pos] == ' ') espacio = pos;
+            if (medir(texto.substr(0, sig)) > w) {
+                corte = pos;
+                break;
+            }
+            pos = sig;
+        }
+        std::size_t fin = corte, saltar = corte;
+        if (espacio != std::string_view::npos) fin = espacio, saltar = espacio + 1;
+        if (saltar == 0 && !ultima) fin = saltar = SiguienteCaracter(texto, 0);
+        r += (primera ? "" : "\r") + std::string(texto.substr(0, fin));
+        texto.remove_prefix(saltar);
+        if (texto.empty()) return r;
+        if (maxLineas > 0 && --quedan == 0) return r + "...";
+    }
+}
+
+TEST(AjustarTexto, ProportionalWidthsGiveTheRuleAsWrittenWithFewMeasurements) {
+    // Narrow and wide letters, spaces and two-byte characters, as a proportional font has them.
+    auto ancho = [](unsigned char c) { return c == ' ' ? 3 : c == 'i' ? 2 : c == 'm' ? 9 : c >= 0xC0 ? 7 : (c & 0xC0) == 0x80 ? 0 : 5 + c % 3; };
+    int medidas = 0;
+    const FuncionMedir medir = [&](std::string_view t) {
+        ++medidas;
+        int w = 0;
+        for (unsigned char c : t) w += ancho(c);
+        return w;
+    };
+    const std::string letras[] = {"a", "i", "m", " ", "x", "\xc3\xb1", "k", "-", "."};
+    unsigned semilla = 12345;
+    auto azar = [&](unsigned n) { semilla = semilla * 1103515245u + 12345u; return (semilla >> 16) % n; };
+    for (int caso = 0; caso < 2000; ++caso) {
+        std::string nombre;
+        for (unsigned k = 0, n = 1 + azar(60); k < n; ++k) nombre += letras[azar(9)];
+        const int w = 10 + static_cast<int>(azar(90));
+        for (int lineas : {0, 1, 2}) {
+            ASSERT_EQ(AjustarTexto(nombre, w, lineas, 9, medir), AjustarUnoAUno(nombre, w, lineas, 9, medir))
+                << "'" << nombre << "' width " << w << " lines " << lineas;
+        }
+    }
+    // A 200-character name cut to two lines: a few measurements per line, not one per character.
+    medidas = 0;
+    AjustarTexto(std::string(200, 'x'), 66, 2, 9, medir);
+    EXPECT_LT(medidas, 30);
+}
+
 TEST(AjustarTexto, LineCountIgnoresATrailingCarriageReturn) {
     EXPECT_EQ(ContarLineas(""), 0);
     EXPECT_EQ(ContarLineas("a"), 1);
