@@ -276,7 +276,7 @@ void frmBuscar::cmdBUSCAR_Click() {
             QCoreApplication::processEvents();
         };
         avisos.Progreso = [yo](std::size_t n) {
-            if (yo) yo->SetEstado(T(frmInfo, 3) + QLatin1Char(' ') + QString::number(n));
+            if (yo) yo->SetEstado(T(frmInfoSec, 3) + QLatin1Char(' ') + QString::number(n));
         };
         for (const std::string& carpeta : carpetas) {
             if (!b->Buscando) break;
