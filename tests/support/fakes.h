@@ -35,12 +35,24 @@ private:
 // A fixed set of volumes. Installs itself for its lifetime.
 class UnidadesFijas final : public Unidades {
 public:
-    explicit UnidadesFijas(std::vector<Volumen> v) : volumenes(std::move(v)) { SetUnidades(this); }
-    ~UnidadesFijas() override { SetUnidades(nullptr); }
+    // Fakes nest: a short-lived one (a fixture listing no drives) gives the table back to the
+    // one a test installed before it.
+    explicit UnidadesFijas(std::vector<Volumen> v) : volumenes(std::move(v)), anterior_(actual_) {
+        actual_ = this;
+        SetUnidades(this);
+    }
+    ~UnidadesFijas() override {
+        actual_ = anterior_;
+        SetUnidades(anterior_);
+    }
     std::vector<Volumen> Listar() override { return volumenes; }
     std::int64_t EspacioLibre(const std::string&) override { return 1000; }
     std::int64_t EspacioTotal(const std::string&) override { return 4000; }
     std::vector<Volumen> volumenes;
+
+private:
+    static inline UnidadesFijas* actual_ = nullptr;
+    UnidadesFijas* anterior_;
 };
 
 }  // namespace quirvex::prueba
