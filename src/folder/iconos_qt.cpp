@@ -206,6 +206,7 @@ MiradaArchivo Mirar(const std::string& ruta) {
     m.fecha = std::llround(e->modificacion * 86'400'000'000.0);
     return m;
 }
+}  // namespace
 
 // A type icon is drawn at most 32 × 32, at the top-left corner of a larger box (the preview
 // cells): it is never stretched to a picture's size.
@@ -216,6 +217,8 @@ QImage IconoEnCaja(const std::string& ruta, bool esCarpeta, int tamano) {
     p.drawImage(0, 0, ImagenTipoArchivo(ruta, esCarpeta, ICONO_MAXIMO));
     return caja;
 }
+
+namespace {
 
 QImage RenderizarSegun(const std::string& limpia, const MiradaArchivo& m, int tamano, bool conPreview) {
     if (m.carpeta) return IconoEnCaja(limpia, true, tamano);

@@ -63,6 +63,8 @@ QImage ImagenUnidad(int tipoUnidad, int tamano);
 // The icon of a path from its name's MIME type (the content is not read); folders get the
 // folder icon. Unknown types get the class icon of their extension group.
 QImage ImagenTipoArchivo(const std::string& ruta, bool esCarpeta, int tamano);
+// The type icon for a box of `tamano`: never drawn larger than 32 × 32, at the box's top-left.
+QImage IconoEnCaja(const std::string& ruta, bool esCarpeta, int tamano);
 // The arrow drawn over shortcut icons: transparent except its lower-left corner.
 QImage ImagenFlechaAcceso(int tamano);
 // One picture of the program's own set by file stem ("carpeta", "unidad_ram", ...); null when
