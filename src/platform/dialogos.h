@@ -22,6 +22,12 @@ public:
                                       Botones botones, IconoMensaje /*icono*/) {
         return Mensaje(texto, titulo, botones);
     }
+    // A user and password for a network server that refused a guest; `aviso` is shown above the
+    // fields (empty the first time, the refusal after a failed try). False when cancelled.
+    virtual bool PedirCredenciales(const std::string& /*servidor*/, const std::string& /*aviso*/,
+                                   std::string& /*usuario*/, std::string& /*clave*/) {
+        return false;
+    }
 };
 
 // Without an installed implementation messages are answered with Aceptar / Cancelar and

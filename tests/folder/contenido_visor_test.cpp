@@ -227,8 +227,17 @@ TEST_F(ContenidoVisorTest, DefaultFolderFollowsTheOption) {
     EXPECT_EQ(otro.RutaActual, casa);
 }
 
+// A network where nothing answers; the real browse would send name queries off this machine.
+class RedMuda final : public Red {
+public:
+    std::vector<GrupoRed> Listar() override { return {}; }
+};
+
 TEST_F(ContenidoVisorTest, NetworkWithoutComputersIsEmpty) {
+    RedMuda red;
+    SetRed(&red);
     ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
+    SetRed(nullptr);
     EXPECT_TRUE(c.EnRed());
     EXPECT_EQ(c.nCarpetas, 0);
     EXPECT_EQ(c.TextoEstado, "Computadoras disponibles: 0");

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/archivo_bajo_nivel.h"
+#include "platform/archivos_red.h"
 
 namespace quirvex {
 namespace {
@@ -379,8 +380,9 @@ ArchivosBajoNivel* g_reemplazo = nullptr;
 }  // namespace
 
 ArchivosBajoNivel& BajoNivel() {
-    static ArchivosBajoNivelLinux real;
-    return g_reemplazo ? *g_reemplazo : real;
+    static ArchivosBajoNivelLinux local;
+    static const std::unique_ptr<ArchivosBajoNivel> real = BajoNivelConRed(local);
+    return g_reemplazo ? *g_reemplazo : *real;
 }
 
 void SetBajoNivel(ArchivosBajoNivel* bajoNivel) { g_reemplazo = bajoNivel; }

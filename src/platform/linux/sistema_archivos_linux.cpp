@@ -13,6 +13,7 @@
 
 #include "platform/fecha_local.h"
 #include "platform/sistema_archivos.h"
+#include "platform/archivos_red.h"
 
 namespace quirvex {
 namespace {
@@ -180,8 +181,9 @@ SistemaArchivos* g_reemplazo = nullptr;
 }  // namespace
 
 SistemaArchivos& Archivos() {
-    static SistemaArchivosLinux real;
-    return g_reemplazo ? *g_reemplazo : real;
+    static SistemaArchivosLinux local;
+    static const std::unique_ptr<SistemaArchivos> real = SistemaArchivosConRed(local);
+    return g_reemplazo ? *g_reemplazo : *real;
 }
 
 void SetSistemaArchivos(SistemaArchivos* sistema) { g_reemplazo = sistema; }

@@ -1,0 +1,583 @@
+// The SMB service over libsmbclient.
+//
+// A libsmbclient context is used by one thread only: each context lives on a thread of its own
+// that takes its calls from a queue. The caller waits through EsperarRed (the window keeps
+// answering meanwhile) until the answer comes or the time limit passes; past it the caller gets
+// ETIMEDOUT and the context is abandoned to its thread, which frees it once the stuck call
+// returns, and the next call opens a fresh one. Data crosses between the threads only in
+// buffers the call owns, so a caller that gave up frees nothing the thread still writes to.
+//
+// SMB1 stays off for everything but the workgroup browse, which has no other protocol.
+
+#include <fcntl.h>
+#include <libsmbclient.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/smb.h"
+
+namespace quirvex {
+namespace {
+
+struct Resultado {
+    std::int64_t valor = 0;
+    int error = 0;
+};
+
+using Tarea = std::function<void(SMBCCTX*)>;
+
+// The user and password for each server, for this run only.
+struct Credenciales {
+    std::mutex m;
+    std::map<std::string, std::pair<std::string, std::string>> porServidor;
+};
+
+Credenciales& CredencialesRed() {
+    static auto* c = new Credenciales;
+    return *c;
+}
+
+void Copiar(char* destino, int largo, const std::string& texto) {
+    if (largo <= 0) return;
+    const size_t n = std::min(texto.size(), static_cast<size_t>(largo - 1));
+    std::memcpy(destino, texto.data(), n);
+    destino[n] = '\0';
+}
+
+void Autenticar(SMBCCTX*, const char* servidor, const char*, char* grupo, int largoGrupo,
+                char* usuario, int largoUsuario, char* clave, int largoClave) {
+    std::string u, c;
+    {
+        auto& cr = CredencialesRed();
+        std::lock_guard<std::mutex> l(cr.m);
+        const auto it = cr.porServidor.find(servidor ? servidor : "");
+        if (it != cr.porServidor.end()) {
+            u = it->second.first;
+            c = it->second.second;
+        }
+    }
+    // The workgroup libsmbclient proposes is kept; a guest goes with an empty user.
+    (void)grupo;
+    (void)largoGrupo;
+    Copiar(usuario, largoUsuario, u);
+    Copiar(clave, largoClave, c);
+}
+
+// One context and the only thread that touches it.
+class Contexto {
+public:
+    explicit Contexto(bool exploracion) : exploracion_(exploracion) {}
+
+    void Arrancar(const std::shared_ptr<Contexto>& yo) {
+        std::thread([yo] { yo->Bucle(); }).detach();
+    }
+
+    void Poner(Tarea t) {
+        {
+            std::lock_guard<std::mutex> l(m_);
+            cola_.push_back(std::move(t));
+        }
+        cv_.notify_one();
+    }
+
+    // Ends the thread once the calls queued so far are done.
+    void Terminar() {
+        {
+            std::lock_guard<std::mutex> l(m_);
+            fin_ = true;
+        }
+        cv_.notify_one();
+    }
+
+private:
+    void Bucle() {
+        SMBCCTX* ctx = smbc_new_context();
+        if (ctx) {
+            smbc_setDebug(ctx, 0);
+            smbc_setTimeout(ctx, TiempoLimiteRed());
+            smbc_setOptionUseKerberos(ctx, 0);
+            smbc_setOptionFallbackAfterKerberos(ctx, 1);
+            smbc_setOptionUseCCache(ctx, 0);
+            smbc_setFunctionAuthDataWithContext(ctx, Autenticar);
+            if (!smbc_init_context(ctx)) {
+                smbc_free_context(ctx, 0);
+                ctx = nullptr;
+            } else {
+                // The protocol range is one setting for the whole process: the browse widens
+                // it to SMB1 for as long as it runs, and every other context narrows it back.
+                smbc_setOptionProtocols(ctx, exploracion_ ? "NT1" : "SMB2_02",
+                                        exploracion_ ? "NT1" : "SMB3");
+            }
+        }
+        for (;;) {
+            Tarea t;
+            {
+                std::unique_lock<std::mutex> l(m_);
+                cv_.wait(l, [this] { return fin_ || !cola_.empty(); });
+                if (cola_.empty()) break;
+                t = std::move(cola_.front());
+                cola_.pop_front();
+            }
+            t(ctx);
+        }
+        if (ctx) smbc_free_context(ctx, 1);
+    }
+
+    const bool exploracion_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::deque<Tarea> cola_;
+    bool fin_ = false;
+};
+
+// "//host/share/a b" as libsmbclient's URL, the path escaped so that no name can be taken for
+// a user, an option or an escape.
+std::string Url(const std::string& ruta) {
+    const std::string equipo = EquipoDeRuta(ruta);
+    std::string url = "smb:" + equipo;
+    static const char* hex = "0123456789ABCDEF";
+    for (size_t k = equipo.size(); k < ruta.size(); ++k) {
+        const auto c = static_cast<unsigned char>(ruta[k]);
+        const bool tal = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                         c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+        if (tal) {
+            url += static_cast<char>(c);
+        } else {
+            url += '%';
+            url += hex[c >> 4];
+            url += hex[c & 15];
+        }
+    }
+    while (url.size() > 6 && url.back() == '/' && url[url.size() - 2] != '/') url.pop_back();
+    return url;
+}
+
+// Whether the path stops at the host ("//host" or "//host/").
+bool EsEquipo(const std::string& ruta) {
+    const std::string equipo = EquipoDeRuta(ruta);
+    return ruta.find_first_not_of('/', equipo.size()) == std::string::npos;
+}
+
+void DesdeStat(const struct stat& st, EntradaSmb& e) {
+    e.carpeta = S_ISDIR(st.st_mode);
+    e.tamano = e.carpeta ? 0 : static_cast<std::int64_t>(st.st_size);
+    e.modificado = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    e.inodo = static_cast<std::uint64_t>(st.st_ino);
+    e.soloLectura = !e.carpeta && (st.st_mode & S_IWUSR) == 0;
+}
+
+int Errno(int siNada) { return errno != 0 ? errno : siNada; }
+
+// The share list of a host: disk shares only, hidden ones ("NAME$") left out.
+int ListarRecursos(SMBCCTX* ctx, const std::string& url, std::vector<EntradaSmb>& entradas) {
+    errno = 0;
+    SMBCFILE* d = smbc_getFunctionOpendir(ctx)(ctx, url.c_str());
+    if (!d) return Errno(EIO);
+    while (const smbc_dirent* de = smbc_getFunctionReaddir(ctx)(ctx, d)) {
+        if (de->smbc_type != SMBC_FILE_SHARE) continue;
+        const std::string nombre = de->name;
+        if (nombre.empty() || nombre.back() == '$') continue;
+        EntradaSmb e;
+        e.nombre = nombre;
+        e.carpeta = true;
+        entradas.push_back(std::move(e));
+    }
+    smbc_getFunctionClosedir(ctx)(ctx, d);
+    return 0;
+}
+
+int ListarCarpeta(SMBCCTX* ctx, const std::string& url, std::vector<EntradaSmb>& entradas) {
+    errno = 0;
+    SMBCFILE* d = smbc_getFunctionOpendir(ctx)(ctx, url.c_str());
+    if (!d) return Errno(EIO);
+    struct stat st {};
+    for (;;) {
+        errno = 0;
+        const libsmb_file_info* fi = smbc_getFunctionReaddirPlus2(ctx)(ctx, d, &st);
+        if (!fi) break;
+        if (!fi->name || std::strcmp(fi->name, ".") == 0 || std::strcmp(fi->name, "..") == 0)
+            continue;
+        EntradaSmb e;
+        e.nombre = fi->name;
+        DesdeStat(st, e);
+        entradas.push_back(std::move(e));
+    }
+    const int error = errno;
+    smbc_getFunctionClosedir(ctx)(ctx, d);
+    return error == ENOENT ? 0 : error;
+}
+
+class SmbLibsmbclient final : public ServicioSmb {
+public:
+    int Listar(const std::string& carpeta, std::vector<EntradaSmb>& entradas) override {
+        auto salida = std::make_shared<std::vector<EntradaSmb>>();
+        const std::string url = Url(carpeta);
+        const bool equipo = EsEquipo(carpeta);
+        const Resultado r = Ejecutar([url, equipo, salida](SMBCCTX* ctx) {
+            return Resultado{0, equipo ? ListarRecursos(ctx, url, *salida)
+                                       : ListarCarpeta(ctx, url, *salida)};
+        });
+        if (r.error == 0) entradas = std::move(*salida);
+        return r.error;
+    }
+
+    int Consultar(const std::string& ruta, EntradaSmb& entrada) override {
+        auto salida = std::make_shared<EntradaSmb>();
+        const std::string url = Url(ruta);
+        const bool equipo = EsEquipo(ruta);
+        const Resultado r = Ejecutar([url, equipo, salida](SMBCCTX* ctx) {
+            errno = 0;
+            if (equipo) {
+                // A host is a folder when it lists its shares.
+                SMBCFILE* d = smbc_getFunctionOpendir(ctx)(ctx, url.c_str());
+                if (!d) return Resultado{0, Errno(EIO)};
+                smbc_getFunctionClosedir(ctx)(ctx, d);
+                salida->carpeta = true;
+                return Resultado{};
+            }
+            struct stat st {};
+            if (smbc_getFunctionStat(ctx)(ctx, url.c_str(), &st) != 0) return Resultado{0, Errno(EIO)};
+            DesdeStat(st, *salida);
+            return Resultado{};
+        });
+        if (r.error == 0) {
+            entrada = std::move(*salida);
+            const auto barra = ruta.find_last_not_of('/');
+            const std::string limpia = ruta.substr(0, barra + 1);
+            entrada.nombre = limpia.substr(limpia.rfind('/') + 1);
+        }
+        return r.error;
+    }
+
+    int Abrir(const std::string& ruta, bool escribir, bool& creado, ManejadorSmb& h) override {
+        auto archivo = std::make_shared<SMBCFILE*>(nullptr);
+        auto hecho = std::make_shared<bool>(false);
+        const std::string url = Url(ruta);
+        auto contexto = Actual();
+        const Resultado r = EjecutarEn(contexto, [url, escribir, archivo, hecho](SMBCCTX* ctx) {
+            errno = 0;
+            auto abrir = smbc_getFunctionOpen(ctx);
+            if (!escribir) {
+                *archivo = abrir(ctx, url.c_str(), O_RDONLY, 0);
+            } else {
+                // Made only when missing, so `creado` is true only for a file this call made.
+                *archivo = abrir(ctx, url.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
+                if (*archivo) {
+                    *hecho = true;
+                } else if (errno == EEXIST) {
+                    errno = 0;
+                    *archivo = abrir(ctx, url.c_str(), O_RDWR, 0);
+                }
+            }
+            return Resultado{0, *archivo ? 0 : Errno(EIO)};
+        });
+        creado = *hecho;
+        if (r.error != 0) return r.error;
+        std::lock_guard<std::mutex> l(m_);
+        h = siguiente_++;
+        archivos_.emplace(h, Archivo{contexto, *archivo});
+        return 0;
+    }
+
+    std::int64_t Leer(ManejadorSmb h, void* datos, std::size_t n, int& error) override {
+        Archivo a;
+        if (!Buscar(h, a, error)) return -1;
+        auto buffer = std::make_shared<std::vector<char>>(n);
+        SMBCFILE* f = a.archivo;
+        const Resultado r = EjecutarEn(a.contexto, [f, buffer](SMBCCTX* ctx) {
+            auto leer = smbc_getFunctionRead(ctx);
+            std::size_t hecho = 0;
+            while (hecho < buffer->size()) {
+                errno = 0;
+                const ssize_t k = leer(ctx, f, buffer->data() + hecho, buffer->size() - hecho);
+                if (k < 0) {
+                    if (errno == EINTR) continue;
+                    return Resultado{-1, Errno(EIO)};
+                }
+                if (k == 0) break;
+                hecho += static_cast<std::size_t>(k);
+            }
+            return Resultado{static_cast<std::int64_t>(hecho), 0};
+        });
+        if (r.error != 0) {
+            error = r.error;
+            return -1;
+        }
+        std::memcpy(datos, buffer->data(), static_cast<std::size_t>(r.valor));
+        return r.valor;
+    }
+
+    std::int64_t Escribir(ManejadorSmb h, const void* datos, std::size_t n, int& error) override {
+        Archivo a;
+        if (!Buscar(h, a, error)) return -1;
+        const auto* inicio = static_cast<const char*>(datos);
+        auto buffer = std::make_shared<std::vector<char>>(inicio, inicio + n);
+        SMBCFILE* f = a.archivo;
+        const Resultado r = EjecutarEn(a.contexto, [f, buffer](SMBCCTX* ctx) {
+            auto escribir = smbc_getFunctionWrite(ctx);
+            std::size_t hecho = 0;
+            while (hecho < buffer->size()) {
+                errno = 0;
+                const ssize_t k = escribir(ctx, f, buffer->data() + hecho, buffer->size() - hecho);
+                if (k < 0 && errno == EINTR) continue;
+                if (k <= 0) return Resultado{-1, Errno(EIO)};
+                hecho += static_cast<std::size_t>(k);
+            }
+            return Resultado{static_cast<std::int64_t>(hecho), 0};
+        });
+        if (r.error != 0) {
+            error = r.error;
+            return -1;
+        }
+        return r.valor;
+    }
+
+    std::int64_t Posicionar(ManejadorSmb h, std::int64_t desplazamiento, bool desdeInicio,
+                            int& error) override {
+        Archivo a;
+        if (!Buscar(h, a, error)) return -1;
+        SMBCFILE* f = a.archivo;
+        const Resultado r = EjecutarEn(a.contexto, [f, desplazamiento, desdeInicio](SMBCCTX* ctx) {
+            errno = 0;
+            const off_t p = smbc_getFunctionLseek(ctx)(ctx, f, static_cast<off_t>(desplazamiento),
+                                                      desdeInicio ? SEEK_SET : SEEK_CUR);
+            return p < 0 ? Resultado{-1, Errno(EIO)} : Resultado{static_cast<std::int64_t>(p), 0};
+        });
+        if (r.error != 0) {
+            error = r.error;
+            return -1;
+        }
+        return r.valor;
+    }
+
+    int Truncar(ManejadorSmb h, std::int64_t largo) override {
+        Archivo a;
+        int error = 0;
+        if (!Buscar(h, a, error)) return error;
+        SMBCFILE* f = a.archivo;
+        return EjecutarEn(a.contexto, [f, largo](SMBCCTX* ctx) {
+                   errno = 0;
+                   return Resultado{0, smbc_getFunctionFtruncate(ctx)(ctx, f, static_cast<off_t>(largo)) == 0
+                                           ? 0 : Errno(EIO)};
+               }).error;
+    }
+
+    int Cerrar(ManejadorSmb h) override {
+        Archivo a;
+        {
+            std::lock_guard<std::mutex> l(m_);
+            const auto it = archivos_.find(h);
+            if (it == archivos_.end()) return EBADF;
+            a = it->second;
+            archivos_.erase(it);
+        }
+        if (a.contexto != Actual()) return EIO;  // its context was given up with the file
+        SMBCFILE* f = a.archivo;
+        // The close is what commits a write on the server: its answer matters.
+        return EjecutarEn(a.contexto, [f](SMBCCTX* ctx) {
+                   errno = 0;
+                   return Resultado{0, smbc_getFunctionClose(ctx)(ctx, f) == 0 ? 0 : Errno(EIO)};
+               }).error;
+    }
+
+    int CrearCarpeta(const std::string& ruta) override {
+        return PorRuta(ruta, [](SMBCCTX* ctx, const char* url) {
+            return smbc_getFunctionMkdir(ctx)(ctx, url, 0755);
+        });
+    }
+
+    int BorrarArchivo(const std::string& ruta) override {
+        return PorRuta(ruta, [](SMBCCTX* ctx, const char* url) {
+            return smbc_getFunctionUnlink(ctx)(ctx, url);
+        });
+    }
+
+    int BorrarCarpeta(const std::string& ruta) override {
+        return PorRuta(ruta, [](SMBCCTX* ctx, const char* url) {
+            return smbc_getFunctionRmdir(ctx)(ctx, url);
+        });
+    }
+
+    int Renombrar(const std::string& origen, const std::string& destino) override {
+        const std::string a = Url(origen), b = Url(destino);
+        return Ejecutar([a, b](SMBCCTX* ctx) {
+                   errno = 0;
+                   return Resultado{0, smbc_getFunctionRename(ctx)(ctx, a.c_str(), ctx, b.c_str()) == 0
+                                           ? 0 : Errno(EIO)};
+               }).error;
+    }
+
+    int FijarModificado(const std::string& ruta, std::int64_t modificado) override {
+        return PorRuta(ruta, [modificado](SMBCCTX* ctx, const char* url) {
+            struct timeval t[2] {};
+            t[0].tv_sec = t[1].tv_sec = static_cast<time_t>(modificado / 1'000'000'000);
+            t[0].tv_usec = t[1].tv_usec =
+                static_cast<suseconds_t>((modificado % 1'000'000'000) / 1000);
+            return smbc_getFunctionUtimes(ctx)(ctx, url, t);
+        });
+    }
+
+    std::vector<GrupoRed> ExplorarRed() override {
+        std::vector<GrupoRed> grupos;
+        auto contexto = std::make_shared<Contexto>(true);
+        contexto->Arrancar(contexto);
+        std::vector<EntradaSmb> nombres;
+        if (ListarTipo(contexto, "smb://", SMBC_WORKGROUP, nombres) == 0) {
+            for (const EntradaSmb& g : nombres) {
+                GrupoRed grupo{g.nombre, {}};
+                std::vector<EntradaSmb> servidores;
+                ListarTipo(contexto, Url("//" + g.nombre + "/"), SMBC_SERVER, servidores);
+                for (const EntradaSmb& s : servidores) {
+                    ComputadoraRed c{s.nombre, {}};
+                    std::vector<EntradaSmb> recursos;
+                    if (Listar("//" + s.nombre + "/", recursos) == 0)
+                        for (EntradaSmb& r : recursos) c.recursos.push_back(std::move(r.nombre));
+                    grupo.computadoras.push_back(std::move(c));
+                }
+                grupos.push_back(std::move(grupo));
+            }
+        }
+        contexto->Terminar();
+        Actual()->Poner([](SMBCCTX* ctx) {
+            if (ctx) smbc_setOptionProtocols(ctx, "SMB2_02", "SMB3");
+        });
+        return grupos;
+    }
+
+    void SetCredenciales(const std::string& servidor, const std::string& usuario,
+                         const std::string& clave) override {
+        {
+            auto& cr = CredencialesRed();
+            std::lock_guard<std::mutex> l(cr.m);
+            if (usuario.empty() && clave.empty())
+                cr.porServidor.erase(servidor);
+            else
+                cr.porServidor[servidor] = {usuario, clave};
+        }
+        // Connections made with the old identity are not reused.
+        Actual()->Poner([](SMBCCTX* ctx) {
+            if (ctx) smbc_getFunctionPurgeCachedServers(ctx)(ctx);
+        });
+    }
+
+    bool EsAccesoDenegado(int codigo) override { return codigo == EACCES || codigo == EPERM; }
+    bool EsTiempoAgotado(int codigo) override { return codigo == ETIMEDOUT; }
+
+private:
+    struct Archivo {
+        std::shared_ptr<Contexto> contexto;
+        SMBCFILE* archivo = nullptr;
+    };
+
+    std::shared_ptr<Contexto> Actual() {
+        std::lock_guard<std::mutex> l(m_);
+        if (!actual_) {
+            actual_ = std::make_shared<Contexto>(false);
+            actual_->Arrancar(actual_);
+        }
+        return actual_;
+    }
+
+    // Gives up a context whose call did not answer in time: its files go with it.
+    void Abandonar(const std::shared_ptr<Contexto>& contexto) {
+        std::lock_guard<std::mutex> l(m_);
+        if (actual_ == contexto) actual_.reset();
+        contexto->Terminar();
+    }
+
+    bool Buscar(ManejadorSmb h, Archivo& a, int& error) {
+        std::lock_guard<std::mutex> l(m_);
+        const auto it = archivos_.find(h);
+        if (it == archivos_.end() || it->second.contexto != actual_) {
+            error = it == archivos_.end() ? EBADF : EIO;
+            return false;
+        }
+        a = it->second;
+        return true;
+    }
+
+    Resultado Ejecutar(std::function<Resultado(SMBCCTX*)> f) { return EjecutarEn(Actual(), std::move(f)); }
+
+    Resultado EjecutarEn(const std::shared_ptr<Contexto>& contexto,
+                         std::function<Resultado(SMBCCTX*)> f) {
+        struct Estado {
+            std::atomic<bool> listo{false};
+            Resultado r;
+        };
+        auto estado = std::make_shared<Estado>();
+        contexto->Poner([estado, f = std::move(f)](SMBCCTX* ctx) {
+            estado->r = ctx ? f(ctx) : Resultado{-1, EIO};
+            estado->listo.store(true, std::memory_order_release);
+        });
+        // libsmbclient's own limit applies to each exchange; this one to the whole call.
+        const auto limite = std::chrono::steady_clock::now() +
+                            std::chrono::milliseconds(2 * TiempoLimiteRed() + 1000);
+        EsperarRed([&] {
+            return estado->listo.load(std::memory_order_acquire) ||
+                   std::chrono::steady_clock::now() >= limite;
+        });
+        if (!estado->listo.load(std::memory_order_acquire)) {
+            Abandonar(contexto);
+            return Resultado{-1, ETIMEDOUT};
+        }
+        return estado->r;
+    }
+
+    int PorRuta(const std::string& ruta, std::function<int(SMBCCTX*, const char*)> llamada) {
+        const std::string url = Url(ruta);
+        return Ejecutar([url, llamada = std::move(llamada)](SMBCCTX* ctx) {
+                   errno = 0;
+                   return Resultado{0, llamada(ctx, url.c_str()) == 0 ? 0 : Errno(EIO)};
+               }).error;
+    }
+
+    int ListarTipo(const std::shared_ptr<Contexto>& contexto, const std::string& url,
+                   unsigned tipo, std::vector<EntradaSmb>& nombres) {
+        auto salida = std::make_shared<std::vector<EntradaSmb>>();
+        const Resultado r = EjecutarEn(contexto, [url, tipo, salida](SMBCCTX* ctx) {
+            errno = 0;
+            SMBCFILE* d = smbc_getFunctionOpendir(ctx)(ctx, url.c_str());
+            if (!d) return Resultado{0, Errno(EIO)};
+            while (const smbc_dirent* de = smbc_getFunctionReaddir(ctx)(ctx, d)) {
+                if (de->smbc_type != tipo) continue;
+                EntradaSmb e;
+                e.nombre = de->name;
+                e.carpeta = true;
+                salida->push_back(std::move(e));
+            }
+            smbc_getFunctionClosedir(ctx)(ctx, d);
+            return Resultado{};
+        });
+        if (r.error == 0) nombres = std::move(*salida);
+        return r.error;
+    }
+
+    std::mutex m_;
+    std::shared_ptr<Contexto> actual_;
+    std::map<ManejadorSmb, Archivo> archivos_;
+    ManejadorSmb siguiente_ = 1;
+};
+
+ServicioSmb* g_reemplazo = nullptr;
+
+}  // namespace
+
+ServicioSmb& Smb() {
+    // Never destroyed: a context thread may still be finishing when the program exits.
+    static auto* real = new SmbLibsmbclient;
+    return g_reemplazo ? *g_reemplazo : *real;
+}
+
+void SetSmb(ServicioSmb* smb) { g_reemplazo = smb; }
+
+}  // namespace quirvex

@@ -1,0 +1,103 @@
+#pragma once
+// ServicioSmb: files and folders of network shares, and the browse of the local network.
+//
+// A share is named like a folder whose path starts with two separators: "//host/share/dir/",
+// where host may carry a port ("//127.0.0.1:4450/pub/"). "//host/" itself lists the host's disk
+// shares as folders. Every call may reach another machine: the real implementation runs it on a
+// thread of its own and gives up after the network time limit, so a server that vanishes or stops
+// answering costs at most that long and never hangs the caller. While the caller waits it runs
+// the installed EsperaRed, so the window keeps answering.
+//
+// Error codes are the system's own numbers, as in ArchivosBajoNivel (0 = success).
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/red.h"
+
+namespace quirvex {
+
+using ManejadorSmb = std::int64_t;
+
+// What the credentials dialog says after the server refused the user and password given.
+inline constexpr const char* TEXTO_ACCESO_DENEGADO = "Acceso denegado.";
+
+struct EntradaSmb {
+    std::string nombre;
+    bool carpeta = false;
+    std::int64_t tamano = 0;
+    std::int64_t modificado = 0;  // nanoseconds since 1970 (UTC)
+    std::uint64_t inodo = 0;
+    bool soloLectura = false;
+};
+
+class ServicioSmb {
+public:
+    virtual ~ServicioSmb() = default;
+
+    // The entries of a folder ("." and ".." left out), or a host's disk shares.
+    virtual int Listar(const std::string& carpeta, std::vector<EntradaSmb>& entradas) = 0;
+    virtual int Consultar(const std::string& ruta, EntradaSmb& entrada) = 0;
+    // escribir: read and write, created when missing, never truncated. `creado` tells whether
+    // this call made the file.
+    virtual int Abrir(const std::string& ruta, bool escribir, bool& creado, ManejadorSmb& h) = 0;
+    // Up to n bytes, fewer only at the end of the file; -1 with `error` set.
+    virtual std::int64_t Leer(ManejadorSmb h, void* datos, std::size_t n, int& error) = 0;
+    // All n bytes or -1 with `error` set.
+    virtual std::int64_t Escribir(ManejadorSmb h, const void* datos, std::size_t n, int& error) = 0;
+    virtual std::int64_t Posicionar(ManejadorSmb h, std::int64_t desplazamiento, bool desdeInicio,
+                                    int& error) = 0;
+    virtual int Truncar(ManejadorSmb h, std::int64_t largo) = 0;
+    virtual int Cerrar(ManejadorSmb h) = 0;
+    virtual int CrearCarpeta(const std::string& ruta) = 0;
+    virtual int BorrarArchivo(const std::string& ruta) = 0;
+    virtual int BorrarCarpeta(const std::string& ruta) = 0;
+    // Both paths on the same share; an existing target file is replaced.
+    virtual int Renombrar(const std::string& origen, const std::string& destino) = 0;
+    virtual int FijarModificado(const std::string& ruta, std::int64_t modificado) = 0;
+
+    // Groups, their computers and each computer's shares, as far as the network answers.
+    virtual std::vector<GrupoRed> ExplorarRed() = 0;
+
+    // The user and password used from now on for `servidor` (a host, without port); empty
+    // ones go back to a guest connection. Kept for this run only.
+    virtual void SetCredenciales(const std::string& servidor, const std::string& usuario,
+                                 const std::string& clave) = 0;
+    virtual bool EsAccesoDenegado(int codigo) = 0;
+    virtual bool EsTiempoAgotado(int codigo) = 0;
+};
+
+ServicioSmb& Smb();
+// Replaces the process-wide instance; nullptr restores the real one. For tests.
+void SetSmb(ServicioSmb* smb);
+
+// How long one network call may take before it is given up, in milliseconds.
+int TiempoLimiteRed();
+void SetTiempoLimiteRed(int milisegundos);
+
+// How a caller waits for a network call running on another thread: called with a test that
+// turns true once the answer (or the time limit) is there. Without one installed the caller
+// just blocks; the window installs one that keeps handling its events meanwhile.
+using EsperaRed = std::function<void(const std::function<bool()>& listo)>;
+void SetEsperaRed(EsperaRed espera);
+void EsperarRed(const std::function<bool()>& listo);
+// True while some caller is inside EsperarRed: work that would start another load from an
+// event handled meanwhile waits for the next turn instead.
+bool EsperandoRed();
+
+// Whether a path names something on a network share ("//host/...").
+bool EsRutaRed(const std::string& ruta);
+// The host of such a path, without a port; empty for another path.
+std::string ServidorDeRuta(const std::string& ruta);
+// "//host:port" of such a path: the computer as the network list names it.
+std::string EquipoDeRuta(const std::string& ruta);
+
+// Computers reached by path during this run, in the order they were first reached: a server
+// on a network without a browse master is still listed once the user has opened it.
+std::vector<std::string> EquiposVisitados();
+void RecordarEquipo(const std::string& equipo);
+
+}  // namespace quirvex

@@ -1,0 +1,392 @@
+// Network shares against a real SMB server on loopback, started by tools/con_smbd.sh. Without
+// that server every test here says why and is skipped.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "folder/contenido_visor.h"
+#include "folder/orden.h"
+#include "folder/tabla_unidades.h"
+#include "operations/tareas.h"
+#include "platform/archivo_bajo_nivel.h"
+#include "platform/red.h"
+#include "platform/smb.h"
+#include "settings/idioma.h"
+#include "support/fakes.h"
+#include "support/nucleo_limpio.h"
+
+namespace quirvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Variable(const char* nombre) {
+    const char* v = std::getenv(nombre);
+    return v ? v : "";
+}
+
+// Everything of the real service but the workgroup browse, which would send name queries to
+// whatever network this machine is on.
+class SmbSinExplorar final : public ServicioSmb {
+public:
+    explicit SmbSinExplorar(ServicioSmb& real) : r_(real) {}
+    int Listar(const std::string& c, std::vector<EntradaSmb>& e) override { return r_.Listar(c, e); }
+    int Consultar(const std::string& ruta, EntradaSmb& e) override { return r_.Consultar(ruta, e); }
+    int Abrir(const std::string& ruta, bool w, bool& c, ManejadorSmb& h) override { return r_.Abrir(ruta, w, c, h); }
+    std::int64_t Leer(ManejadorSmb h, void* d, std::size_t n, int& e) override { return r_.Leer(h, d, n, e); }
+    std::int64_t Escribir(ManejadorSmb h, const void* d, std::size_t n, int& e) override {
+        return r_.Escribir(h, d, n, e);
+    }
+    std::int64_t Posicionar(ManejadorSmb h, std::int64_t d, bool i, int& e) override {
+        return r_.Posicionar(h, d, i, e);
+    }
+    int Truncar(ManejadorSmb h, std::int64_t l) override { return r_.Truncar(h, l); }
+    int Cerrar(ManejadorSmb h) override { return r_.Cerrar(h); }
+    int CrearCarpeta(const std::string& ruta) override { return r_.CrearCarpeta(ruta); }
+    int BorrarArchivo(const std::string& ruta) override { return r_.BorrarArchivo(ruta); }
+    int BorrarCarpeta(const std::string& ruta) override { return r_.BorrarCarpeta(ruta); }
+    int Renombrar(const std::string& a, const std::string& b) override { return r_.Renombrar(a, b); }
+    int FijarModificado(const std::string& ruta, std::int64_t m) override { return r_.FijarModificado(ruta, m); }
+    std::vector<GrupoRed> ExplorarRed() override { return {}; }
+    void SetCredenciales(const std::string& s, const std::string& u, const std::string& c) override {
+        r_.SetCredenciales(s, u, c);
+    }
+    bool EsAccesoDenegado(int c) override { return r_.EsAccesoDenegado(c); }
+    bool EsTiempoAgotado(int c) override { return r_.EsTiempoAgotado(c); }
+
+private:
+    ServicioSmb& r_;
+};
+
+// Answers the credentials dialog from a list (an empty user cancels) and records what it was
+// told; every other message is recorded too.
+class DialogosCredenciales final : public Dialogos {
+public:
+    DialogosCredenciales() { SetDialogos(this); }
+    ~DialogosCredenciales() override { SetDialogos(nullptr); }
+    Respuesta Mensaje(const std::string& texto, const std::string&, Botones) override {
+        mensajes.push_back(texto);
+        return Respuesta::Aceptar;
+    }
+    bool PedirCredenciales(const std::string& servidor, const std::string& aviso,
+                           std::string& usuario, std::string& clave) override {
+        servidores.push_back(servidor);
+        avisos.push_back(aviso);
+        if (respuestas.empty() || respuestas.front().first.empty()) return false;
+        usuario = respuestas.front().first;
+        clave = respuestas.front().second;
+        respuestas.pop_front();
+        return true;
+    }
+    std::deque<std::pair<std::string, std::string>> respuestas;
+    std::vector<std::string> servidores, avisos, mensajes;
+};
+
+class VistaActual : public VistaVisor {
+public:
+    std::int64_t ItemActual() const override { return actual; }
+    std::int64_t actual = -1;
+};
+
+std::uint64_t Suma(const std::string& ruta) {
+    std::ifstream f(ruta, std::ios::binary);
+    std::uint64_t h = 1469598103934665603ull;
+    char buffer[1 << 16];
+    while (f.read(buffer, sizeof buffer) || f.gcount() > 0) {
+        for (std::streamsize k = 0; k < f.gcount(); ++k) {
+            h ^= static_cast<unsigned char>(buffer[k]);
+            h *= 1099511628211ull;
+        }
+    }
+    return h;
+}
+
+void Escribir(const std::string& ruta, std::size_t n, unsigned semilla) {
+    std::ofstream f(ruta, std::ios::binary);
+    std::string bloque(1 << 20, '\0');
+    unsigned x = semilla * 2654435761u + 1;
+    for (std::size_t hecho = 0; hecho < n; hecho += bloque.size()) {
+        for (auto& c : bloque) {
+            x = x * 1103515245u + 12345u;
+            c = static_cast<char>(x >> 16);
+        }
+        f.write(bloque.data(), static_cast<std::streamsize>(std::min(bloque.size(), n - hecho)));
+    }
+}
+
+// Freezes or thaws the whole server (every process of its group).
+void Senal(const char* senal) {
+    const std::string orden =
+        std::string("/bin/kill -s ") + senal + " -- -" + Variable("QUIRVEX_SMB_PGID");
+    ASSERT_EQ(std::system(orden.c_str()), 0) << orden;
+}
+
+class SmbReal : public prueba::NucleoLimpio {
+protected:
+    void SetUp() override {
+        prueba::NucleoLimpio::SetUp();
+        if (!Variable("QUIRVEX_SMB_FALLO").empty())
+            GTEST_SKIP() << "no SMB server: " << Variable("QUIRVEX_SMB_FALLO");
+        if (Variable("QUIRVEX_SMB_DIR").empty())
+            GTEST_SKIP() << "no SMB server: run through tools/con_smbd.sh";
+        SetTiempoLimiteRed(3000);
+        SetSmb(&sinExplorar_);
+        Smb().SetCredenciales("127.0.0.1", "", "");
+        equipo = "//127.0.0.1:" + Variable("QUIRVEX_SMB_PUERTO");
+        disco = Variable("QUIRVEX_SMB_DIR");
+    }
+    void TearDown() override { SetSmb(nullptr); }
+
+    // The entries of a folder as the pane shows them, in its order.
+    static std::vector<std::string> Nombres(const cContenidoVisor& c) {
+        std::vector<std::string> r;
+        for (std::int64_t i = 0; i < c.nMostrados(); ++i) r.push_back(c.Items[static_cast<size_t>(i)].Nombre);
+        return r;
+    }
+
+    std::string equipo;  // "//127.0.0.1:4450"
+    std::string disco;   // the server's folder, holding pub/ and priv/
+    SmbSinExplorar sinExplorar_{Smb()};
+};
+
+TEST_F(SmbReal, TheServerItsSharesAndTheNetworkListLeadToTheSameFolder) {
+    std::ofstream(disco + "/pub/hola.txt") << "hola";
+    VistaActual vista;
+    cContenidoVisor c(&vista);
+    prueba::DialogosGrabados dialogos;
+
+    // A typed computer lists its disk shares as folders, the hidden IPC share left out.
+    ASSERT_TRUE(c.CargarContenido(equipo, true));
+    std::vector<std::string> recursos = Nombres(c);
+    std::sort(recursos.begin(), recursos.end());
+    EXPECT_EQ(recursos, (std::vector<std::string>{"priv", "pub"}));
+
+    // The network list now shows that computer, and opening it lists the same shares.
+    ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
+    ASSERT_EQ(c.nCarpetas, 1);
+    EXPECT_EQ(c.Items[0].Nombre, equipo.substr(2));
+    EXPECT_EQ(c.TextoEstado, "Computadoras disponibles: 1");
+    vista.actual = 0;
+    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta, true));
+    vista.actual = -1;
+    std::vector<std::string> desdeRed = Nombres(c);
+    std::sort(desdeRed.begin(), desdeRed.end());
+    EXPECT_EQ(desdeRed, recursos);
+
+    const auto pub = std::find_if(c.Items.begin(), c.Items.end(),
+                                  [](const ItemCarpeta& it) { return it.Nombre == "pub"; });
+    ASSERT_NE(pub, c.Items.end());
+    EXPECT_EQ(pub->RutaCompleta, equipo + "/pub");
+    ASSERT_TRUE(c.CargarContenido(pub->RutaCompleta, true));
+    EXPECT_EQ(c.RutaActual, equipo + "/pub/");
+    EXPECT_NE(std::find_if(c.Items.begin(), c.Items.end(),
+                           [](const ItemCarpeta& it) { return it.Nombre == "hola.txt"; }),
+              c.Items.end());
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+TEST_F(SmbReal, AGuestShareOpensAtOnceAUserShareAsksUntilTheCredentialsWork) {
+    DialogosCredenciales dialogos;
+    EXPECT_TRUE(Archivos().Accesible(equipo + "/pub/"));
+    EXPECT_TRUE(dialogos.avisos.empty());
+
+    // Cancelled: the share stays closed and nothing is kept.
+    EXPECT_FALSE(Archivos().Accesible(equipo + "/priv/"));
+    EXPECT_EQ(dialogos.avisos, (std::vector<std::string>{""}));
+    EXPECT_EQ(dialogos.servidores, (std::vector<std::string>{"127.0.0.1"}));
+
+    // A wrong password is refused and asked again, saying why; the right one opens it.
+    dialogos.avisos.clear();
+    dialogos.respuestas = {{Variable("QUIRVEX_SMB_USUARIO"), "no-es-esta"},
+                           {Variable("QUIRVEX_SMB_USUARIO"), Variable("QUIRVEX_SMB_CLAVE")}};
+    std::ofstream(disco + "/priv/secreto.txt") << "x";
+    std::vector<std::string> nombres;
+    ASSERT_TRUE(Archivos().Listar(equipo + "/priv/", [&](EntradaDirectorio&& e) {
+        nombres.push_back(e.nombre);
+    }));
+    EXPECT_EQ(dialogos.avisos, (std::vector<std::string>{"", TEXTO_ACCESO_DENEGADO}));
+    EXPECT_EQ(nombres, (std::vector<std::string>{"secreto.txt"}));
+    // Kept for the rest of the run: no second question.
+    EXPECT_TRUE(Archivos().Accesible(equipo + "/priv/"));
+    EXPECT_EQ(dialogos.avisos.size(), 2u);
+}
+
+TEST_F(SmbReal, AThousandEntriesWithAwkwardNamesListAsTheyDoOnDisk) {
+    const std::string local = disco + "/pub/mil/";
+    fs::create_directories(local);
+    const std::vector<std::string> raros = {"ñandú", "日本語", "50% off", "a#b", "x&y;z", "@casa",
+                                            "más+menos", "Ωmega", "emoji 😀", "tab.tar.gz"};
+    std::set<std::string> esperados;
+    for (int k = 0; k < 1000; ++k) {
+        std::string nombre = raros[static_cast<size_t>(k) % raros.size()] + " " + std::to_string(k);
+        if (k % 100 == 0) {
+            fs::create_directory(local + nombre);
+        } else {
+            nombre += ".txt";
+            std::ofstream(local + nombre) << std::string(static_cast<size_t>(k), 'q');
+        }
+        esperados.insert(nombre);
+    }
+    cContenidoVisor red, disc;
+    ASSERT_TRUE(red.CargarContenido(equipo + "/pub/mil", true));
+    ASSERT_TRUE(disc.CargarContenido(local, true));
+    EXPECT_EQ(red.nCarpetas, 10);
+    EXPECT_EQ(red.nArchivos, 990);
+    const std::vector<std::string> nombres = Nombres(red);
+    EXPECT_EQ(std::set<std::string>(nombres.begin(), nombres.end()), esperados);
+    // Same order as the local folder in every sort, sizes included.
+    for (int criterio : {ORDEN_NOMBRE, ORDEN_EXTENSION, ORDEN_TAMANO}) {
+        red.CambiarOrden(criterio);
+        disc.CambiarOrden(criterio);
+        EXPECT_EQ(Nombres(red), Nombres(disc)) << "criterio " << criterio;
+    }
+    for (std::int64_t i = 0; i < red.nMostrados(); ++i)
+        EXPECT_EQ(red.Items[static_cast<size_t>(i)].Tamano, disc.Items[static_cast<size_t>(i)].Tamano);
+    // The filter works on the share as on a folder.
+    red.txtFiltro = "*ñandú*";
+    red.cboFiltro = 1;
+    ASSERT_TRUE(red.CargarContenido(std::string(), true));
+    EXPECT_EQ(red.nArchivos + red.nCarpetas, 100);
+}
+
+TEST_F(SmbReal, ALargeFileAndATreeCopyBothWaysThroughTheEngine) {
+    const std::string grande = tmp.Ruta("grande.bin");
+    Escribir(grande, 100u << 20, 7);
+    tmp.Carpeta("arbol/uno/dos");
+    tmp.Carpeta("arbol/vacía");
+    std::ofstream(tmp.Ruta("arbol/raíz.txt")) << "raíz";
+    std::ofstream(tmp.Ruta("arbol/uno/dos/hoja 50%.txt")) << std::string(3 << 20, 'h');
+    fs::create_directory(disco + "/pub/subida");
+    CargarIdioma(IdiomasIncorporados()[0].texto);
+
+    cTareas t;
+    t.tIni_Timer();
+    const auto subida = t.AgregarOperacion(TIPO_COPIAR, "", equipo + "/pub/subida/",
+                                           {grande, tmp.Ruta("arbol")});
+    t.tIni_Timer();
+    const Operacion& s = t.Operaciones()[static_cast<size_t>(subida)];
+    ASSERT_EQ(s.Estado, ESTADO_TERMINADA);
+    EXPECT_EQ(s.NumErrores, 0) << t.TextoErrores(subida);
+    EXPECT_EQ(Suma(disco + "/pub/subida/grande.bin"), Suma(grande));
+    EXPECT_EQ(Suma(disco + "/pub/subida/arbol/uno/dos/hoja 50%.txt"),
+              Suma(tmp.Ruta("arbol/uno/dos/hoja 50%.txt")));
+    EXPECT_EQ(Suma(disco + "/pub/subida/arbol/raíz.txt"), Suma(tmp.Ruta("arbol/raíz.txt")));
+    EXPECT_TRUE(fs::is_directory(disco + "/pub/subida/arbol/vacía"));
+
+    // And back, the tree moved: it leaves the share only once it is whole here.
+    tmp.Carpeta("bajada");
+    const auto bajada = t.AgregarOperacion(TIPO_COPIAR, "", tmp.Ruta("bajada/"),
+                                           {equipo + "/pub/subida/grande.bin"});
+    t.tIni_Timer();
+    const auto mover = t.AgregarOperacion(TIPO_MOVER, "", tmp.Ruta("bajada/"),
+                                          {equipo + "/pub/subida/arbol"});
+    t.tIni_Timer();
+    EXPECT_EQ(t.Operaciones()[static_cast<size_t>(bajada)].NumErrores, 0) << t.TextoErrores(bajada);
+    EXPECT_EQ(t.Operaciones()[static_cast<size_t>(mover)].NumErrores, 0) << t.TextoErrores(mover);
+    EXPECT_EQ(Suma(tmp.Ruta("bajada/grande.bin")), Suma(grande));
+    EXPECT_EQ(Suma(tmp.Ruta("bajada/arbol/uno/dos/hoja 50%.txt")),
+              Suma(tmp.Ruta("arbol/uno/dos/hoja 50%.txt")));
+    EXPECT_TRUE(fs::is_directory(tmp.Ruta("bajada/arbol/vacía")));
+    EXPECT_FALSE(fs::exists(disco + "/pub/subida/arbol"));
+
+    // New folder, rename and delete on the share.
+    EXPECT_EQ(BajoNivel().CrearCarpeta(equipo + "/pub/subida/nueva"), 0);
+    EXPECT_EQ(BajoNivel().Renombrar(equipo + "/pub/subida/nueva", equipo + "/pub/subida/otra"), 0);
+    EXPECT_TRUE(fs::is_directory(disco + "/pub/subida/otra"));
+    const auto borrar = t.AgregarOperacion(TIPO_BORRAR, "", "", {equipo + "/pub/subida"});
+    t.tIni_Timer();
+    EXPECT_EQ(t.Operaciones()[static_cast<size_t>(borrar)].NumErrores, 0) << t.TextoErrores(borrar);
+    EXPECT_FALSE(fs::exists(disco + "/pub/subida"));
+}
+
+TEST_F(SmbReal, AServerThatStopsAnsweringIsGivenUpAndNothingIsLostHere) {
+    SetTiempoLimiteRed(1000);
+    const std::string local = disco + "/pub/quieto/";
+    fs::create_directories(local);
+    Escribir(local + "grande.bin", 64u << 20, 3);
+    std::ofstream(local + "a.txt") << "a";
+    ASSERT_TRUE(Archivos().Accesible(equipo + "/pub/quieto/"));
+
+    // A listing that waits on a frozen server ends in the load's message, the pane unchanged.
+    prueba::DialogosGrabados dialogos;
+    cContenidoVisor c;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    Senal("STOP");
+    EXPECT_FALSE(c.CargarContenido(equipo + "/pub/quieto", true));
+    Senal("CONT");
+    EXPECT_EQ(dialogos.mensajes, (std::vector<std::string>{"No se pudo cargar el contenido."}));
+    EXPECT_EQ(c.RutaActual, tmp.Ruta());
+
+    // The server answers again: a fresh connection reaches it.
+    ASSERT_TRUE(c.CargarContenido(equipo + "/pub/quieto", true));
+    EXPECT_EQ(c.nArchivos, 2);
+
+    // A download frozen after its first chunk: the log says why and no partial file stays.
+    tmp.Carpeta("destino");
+    cTareas t;
+    // Frozen once the first chunk is written, wherever the engine writes it.
+    bool congelado = false;
+    std::vector<std::string> escritos;
+    t.SetCeder([&] {
+        if (congelado) return;
+        for (const std::string& carpeta : {tmp.Ruta("destino"), local}) {
+            for (const auto& e : fs::directory_iterator(carpeta)) {
+                const std::string nombre = e.path().filename().string();
+                const bool nuevo = nombre.rfind(PREFIJO_TEMPORAL, 0) == 0 || carpeta != local;
+                if (nuevo && e.is_regular_file() && e.file_size() > 0) {
+                    Senal("STOP");
+                    congelado = true;
+                    return;
+                }
+            }
+        }
+    });
+    const auto i = t.AgregarOperacion(TIPO_COPIAR, "", tmp.Ruta("destino/"),
+                                      {equipo + "/pub/quieto/grande.bin"});
+    t.tIni_Timer();
+    Senal("CONT");
+    EXPECT_TRUE(congelado);
+    EXPECT_GE(t.Operaciones()[static_cast<size_t>(i)].NumErrores, 1);
+    EXPECT_NE(t.TextoErrores(i).find("timed out"), std::string::npos) << t.TextoErrores(i);
+    EXPECT_FALSE(fs::exists(tmp.Ruta("destino/grande.bin")));
+    for (const auto& e : fs::directory_iterator(tmp.Ruta("destino")))
+        ADD_FAILURE() << "left behind: " << e.path();
+
+    // An upload frozen the same way keeps the local source whole.
+    const std::string fuente = tmp.Ruta("fuente.bin");
+    Escribir(fuente, 64u << 20, 5);
+    const auto suma = Suma(fuente);
+    congelado = false;
+    const auto j = t.AgregarOperacion(TIPO_MOVER, "", equipo + "/pub/quieto/", {fuente});
+    t.tIni_Timer();
+    Senal("CONT");
+    EXPECT_TRUE(congelado);
+    EXPECT_GE(t.Operaciones()[static_cast<size_t>(j)].NumErrores, 1);
+    EXPECT_NE(t.TextoErrores(j).find("timed out"), std::string::npos) << t.TextoErrores(j);
+    EXPECT_EQ(Suma(fuente), suma);
+}
+
+TEST_F(SmbReal, AComputerThatIsNotThereListsNothingAndLeavesTheNetworkList) {
+    // Another address rather than another port: libsmbclient keeps one connection per host
+    // name, whatever the port.
+    const std::string nadie = "//127.0.0.2:" + Variable("QUIRVEX_SMB_PUERTO");
+    std::vector<EntradaSmb> e;
+    EXPECT_NE(Smb().Listar(nadie + "/", e), 0);
+    EXPECT_TRUE(e.empty());
+    RecordarEquipo(nadie);
+    ASSERT_TRUE(Archivos().Accesible(equipo + "/"));
+    std::vector<std::string> nombres;
+    for (const GrupoRed& g : RedSistema().Listar())
+        for (const ComputadoraRed& c : g.computadoras) nombres.push_back(c.nombre);
+    EXPECT_EQ(std::count(nombres.begin(), nombres.end(), equipo.substr(2)), 1);
+    EXPECT_EQ(std::count(nombres.begin(), nombres.end(), nadie.substr(2)), 0);
+}
+
+}  // namespace
+}  // namespace quirvex

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Runs a command beside a private SMB server: smbd under its own configuration in a temporary
+# folder, on the loopback interface only, port 4450, with a guest share "pub" and a share
+# "priv" for one user. The command learns where everything is from QUIRVEX_SMB_* variables.
+# When the server cannot be started the command still runs, with QUIRVEX_SMB_FALLO saying why,
+# so its tests report themselves skipped with that reason.
+#
+#   con_smbd.sh COMMAND [ARGS...]
+set -uo pipefail
+
+PUERTO=${QUIRVEX_SMB_PUERTO:-4450}
+USUARIO=quirvexsmb
+CLAVE=clave-de-prueba
+
+dir=$(mktemp -d /tmp/quirvex-smbd.XXXXXX)
+pid=
+limpiar() {
+  if [ -n "$pid" ]; then
+    kill -CONT -- "-$pid" 2>/dev/null
+    kill -TERM -- "-$pid" 2>/dev/null
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL -- "-$pid" 2>/dev/null
+  fi
+  rm -rf "$dir"
+}
+trap limpiar EXIT
+
+arrancar() {
+  command -v smbd >/dev/null || { echo "smbd is not installed (Debian package samba)"; return 1; }
+  command -v smbpasswd >/dev/null || { echo "smbpasswd is not installed"; return 1; }
+  [ "$(id -u)" -eq 0 ] || { echo "smbd needs root to serve a user share"; return 1; }
+  mkdir -p "$dir"/{pub,priv,private,lock,state,cache,pid,log,ncalrpc}
+  chmod 0777 "$dir/pub" "$dir/priv"
+  chmod 0755 "$dir"
+  cat > "$dir/smb.conf" <<CONF
+[global]
+  workgroup = QUIRVEX
+  netbios name = QUIRVEXPRUEBA
+  server role = standalone server
+  smb ports = $PUERTO
+  interfaces = lo
+  bind interfaces only = yes
+  disable netbios = yes
+  server min protocol = SMB2_02
+  map to guest = Bad User
+  passdb backend = tdbsam:$dir/private/passdb.tdb
+  load printers = no
+  disable spoolss = yes
+  printing = bsd
+  printcap name = /dev/null
+  private dir = $dir/private
+  lock directory = $dir/lock
+  state directory = $dir/state
+  cache directory = $dir/cache
+  pid directory = $dir/pid
+  ncalrpc dir = $dir/ncalrpc
+  log file = $dir/log/log.%m
+  log level = 1
+  unix charset = UTF-8
+  ea support = no
+  store dos attributes = no
+[pub]
+  path = $dir/pub
+  guest ok = yes
+  read only = no
+  force user = root
+[priv]
+  path = $dir/priv
+  valid users = $USUARIO
+  read only = no
+  force user = root
+CONF
+  if ! id "$USUARIO" >/dev/null 2>&1; then
+    useradd -M -s /usr/sbin/nologin "$USUARIO" >/dev/null 2>&1 || { echo "cannot add the Unix user $USUARIO"; return 1; }
+  fi
+  printf '%s\n%s\n' "$CLAVE" "$CLAVE" | smbpasswd -c "$dir/smb.conf" -s -a "$USUARIO" >/dev/null 2>&1 ||
+    { echo "smbpasswd failed"; return 1; }
+  # A session of its own, so the server and every child it forks form one process group.
+  setsid smbd --foreground --no-process-group -s "$dir/smb.conf" </dev/null >"$dir/log/salida" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do
+    if smbclient -s "$dir/smb.conf" -p "$PUERTO" -N -L //127.0.0.1 >/dev/null 2>&1; then return 0; fi
+    kill -0 "$pid" 2>/dev/null || { echo "smbd ended at start: $(tail -3 "$dir/log/salida" | tr '\n' ' ')"; pid=; return 1; }
+    sleep 0.1
+  done
+  echo "smbd did not answer on 127.0.0.1:$PUERTO within 10 s"
+  return 1
+}
+
+# The reason for a failure goes through a file: arrancar must run in this shell to keep $pid.
+if arrancar >"$dir.fallo" 2>&1; then
+  export QUIRVEX_SMB_DIR=$dir QUIRVEX_SMB_PUERTO=$PUERTO QUIRVEX_SMB_PGID=$pid
+  export QUIRVEX_SMB_USUARIO=$USUARIO QUIRVEX_SMB_CLAVE=$CLAVE
+else
+  fallo=$(cat "$dir.fallo")
+  export QUIRVEX_SMB_FALLO="${fallo:-smbd could not be started}"
+fi
+rm -f "$dir.fallo"
+"$@"
