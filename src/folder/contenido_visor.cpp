@@ -96,6 +96,14 @@ bool cContenidoVisor::EnMiPC() const { return RutaActual == TextoMiPC(); }
 bool cContenidoVisor::EnRed() const { return RutaActual == TEXTO_RED; }
 
 bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
+    // A key or click handled while this pane's listing waits on the network asks for another
+    // load of the same pane: refused, so the one under way finishes on a pane it still knows.
+    if (cargando_) return false;
+    cargando_ = true;
+    struct Fin {
+        bool& cargando;
+        ~Fin() { cargando = false; }
+    } fin{cargando_};
     if (L.empty()) L = RutaActual;
     L = QuitarBarraFinal(SinSeparadoresRepetidos(L));
     if (L == TextoMiPC()) {

@@ -92,6 +92,8 @@ private:
 
     VistaVisor* vista_;
     VistaVisor vistaNula_;
+    // Set while a load runs: a network listing lets the window's events run meanwhile.
+    bool cargando_ = false;
     void FiltrarYOrdenar();
 
     // Where Items comes from: a folder's cached entries, or the drive or network list.

@@ -73,9 +73,12 @@ std::int64_t EspacioTotal(const std::string& raiz) { return UnidadesSistema().Es
 bool ExisteUnidad(const std::string& raiz) { return TipoUnidad(raiz) > 1; }
 
 void ListarRed() {
+    // The walk may wait on the network while the window paints: the tree shown until it ends
+    // stays whole.
+    std::vector<GrupoRed> arbol = RedSistema().Listar();
     auto& red = EstadoRed();
     red.plana.clear();
-    red.arbol = RedSistema().Listar();
+    red.arbol = std::move(arbol);
     for (size_t g = 0; g < red.arbol.size(); ++g)
         for (size_t c = 0; c < red.arbol[g].computadoras.size(); ++c)
             red.plana.push_back(PosicionComputadora{g, c});

@@ -8,6 +8,7 @@
 
 #include "folder/iconos_qt.h"
 #include "frame/dialogos_qt.h"
+#include "frame/espera_red_qt.h"
 #include "frame/frm_ini_qt.h"
 #include "frame/mdi_qt.h"
 #include "pane/frm_main_qt.h"
@@ -57,6 +58,7 @@ private:
 void PrepararNucleo() {
     static DialogosQt dialogos;
     SetDialogos(&dialogos);
+    InstalarEsperaRed();
     AsegurarTemaIconos();
     SetTituloAplicacionHook([](const std::string& t) {
         QApplication::setApplicationDisplayName(QString::fromUtf8(t));

@@ -1,6 +1,12 @@
 #include "frame/dialogos_qt.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 namespace quirvex {
 
@@ -28,6 +34,38 @@ Respuesta DialogosQt::MensajeConIcono(const std::string& texto, const std::strin
         case QMessageBox::Cancel: return Respuesta::Cancelar;
         default: return Respuesta::Aceptar;
     }
+}
+
+// The password lives in the dialog and in the caller's strings only; it is never written to the
+// settings.
+bool DialogosQt::PedirCredenciales(const std::string& servidor, const std::string& aviso,
+                                   std::string& usuario, std::string& clave) {
+    QDialog d(padre_);
+    d.setObjectName("frmCredenciales");
+    d.setWindowTitle(QString::fromUtf8(servidor));
+    auto* lblAviso = new QLabel(QString::fromUtf8(aviso), &d);
+    lblAviso->setObjectName("lblAviso");
+    lblAviso->setVisible(!aviso.empty());
+    auto* txtUsuario = new QLineEdit(QString::fromUtf8(usuario), &d);
+    txtUsuario->setObjectName("txtUsuario");
+    auto* txtClave = new QLineEdit(&d);
+    txtClave->setObjectName("txtClave");
+    txtClave->setEchoMode(QLineEdit::Password);
+    auto* campos = new QFormLayout;
+    campos->addRow("User:", txtUsuario);
+    campos->addRow("Password:", txtClave);
+    auto* botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    QObject::connect(botones, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(botones, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    auto* columna = new QVBoxLayout(&d);
+    columna->addWidget(new QLabel(QString::fromUtf8("//" + servidor), &d));
+    columna->addWidget(lblAviso);
+    columna->addLayout(campos);
+    columna->addWidget(botones);
+    if (d.exec() != QDialog::Accepted) return false;
+    usuario = txtUsuario->text().toStdString();
+    clave = txtClave->text().toStdString();
+    return true;
 }
 
 }  // namespace quirvex

@@ -14,6 +14,8 @@ public:
                       Botones botones) override;
     Respuesta MensajeConIcono(const std::string& texto, const std::string& titulo,
                               Botones botones, IconoMensaje icono) override;
+    bool PedirCredenciales(const std::string& servidor, const std::string& aviso,
+                           std::string& usuario, std::string& clave) override;
 
 private:
     QWidget* padre_;

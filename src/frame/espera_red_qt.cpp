@@ -1,0 +1,30 @@
+#include "frame/espera_red_qt.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include "platform/smb.h"
+
+namespace quirvex {
+
+// A short poll keeps the answer's delay below what anyone notices, and the event loop keeps
+// keys, paints and timers going meanwhile. A load started from an event handled here finds its
+// pane busy and is refused; the engine's own yields already allow anything.
+void InstalarEsperaRed() {
+    SetEsperaRed([](const std::function<bool()>& listo) {
+        // Other threads (a tally, a preview) just block: they have no window to keep alive.
+        const auto* app = QCoreApplication::instance();
+        if (listo() || !app || QThread::currentThread() != app->thread()) return;
+        QEventLoop bucle;
+        QTimer sondeo;
+        QObject::connect(&sondeo, &QTimer::timeout, &bucle, [&] {
+            if (listo()) bucle.quit();
+        });
+        sondeo.start(2);
+        bucle.exec();
+    });
+}
+
+}  // namespace quirvex
