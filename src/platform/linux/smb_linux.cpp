@@ -73,6 +73,14 @@ void Autenticar(SMBCCTX*, const char* servidor, const char*, char* grupo, int la
     Copiar(clave, largoClave, c);
 }
 
+// libsmbclient keeps per-call state in process-wide stacks (this build offers no per-thread
+// ones), so only one thread at a time may be inside it. A given-up call still stuck in it holds
+// the others back only until libsmbclient's own time limit ends it.
+std::mutex& Biblioteca() {
+    static auto* m = new std::mutex;
+    return *m;
+}
+
 // One context and the only thread that touches it.
 class Contexto {
 public:
@@ -101,7 +109,9 @@ public:
 
 private:
     void Bucle() {
-        SMBCCTX* ctx = smbc_new_context();
+        SMBCCTX* ctx = nullptr;
+        std::unique_lock<std::mutex> dentro(Biblioteca());
+        ctx = smbc_new_context();
         if (ctx) {
             smbc_setDebug(ctx, 0);
             smbc_setTimeout(ctx, TiempoLimiteRed());
@@ -119,6 +129,7 @@ private:
                                         exploracion_ ? "NT1" : "SMB3");
             }
         }
+        dentro.unlock();
         for (;;) {
             Tarea t;
             {
@@ -128,8 +139,11 @@ private:
                 t = std::move(cola_.front());
                 cola_.pop_front();
             }
+            dentro.lock();
             t(ctx);
+            dentro.unlock();
         }
+        dentro.lock();
         if (ctx) smbc_free_context(ctx, 1);
     }
 
