@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 #include <QToolButton>
 
 #include "folder/contenido_visor.h"
@@ -14,6 +16,7 @@
 #include "frame/tabs_guardados.h"
 #include "frame/ventana_tab_qt.h"
 #include "platform/dialogos.h"
+#include "platform/smb.h"
 #include "settings/almacen_registro.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
@@ -23,6 +26,7 @@ namespace {
 
 constexpr int ARRIBA_TAB = 4;
 constexpr int ALTO_TAB = 28;
+constexpr int kReintentoCierreMs = 20;
 
 bool BotonCerrar() { return Opciones().TabsBotonCerrar == 1; }
 
@@ -289,9 +293,17 @@ void MDI::NuevoTabVisor(const QString& lista) {
 void MDI::CerrarTab(int indice) {
     const int ultimo = static_cast<int>(Tabs_.size()) - 1;
     if (ContarTabs() <= 1 || indice < TabsFijos_ || indice > ultimo) return;
+    VentanaTab* v = Tabs_[static_cast<size_t>(indice)].Ventana;
+    // A pane may be inside a network wait, whose event loop is what brought this close: the tab
+    // goes once the wait is over, never from under the load that waits.
+    if (v && EsperandoRed()) {
+        QTimer::singleShot(kReintentoCierreMs, this, [this, v, w = QPointer<QWidget>(v->Widget())] {
+            if (w) CerrarVentanaTab(v);
+        });
+        return;
+    }
     if (TabSobre_ == indice) TabSobre_ = -1;
     BloqueoDibujo bloqueo(*this);
-    VentanaTab* v = Tabs_[static_cast<size_t>(indice)].Ventana;
     if (v) {
         // A search window stops its search here; a folder tab lets go of its panes.
         v->PreUnload();

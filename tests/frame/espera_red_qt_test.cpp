@@ -1,6 +1,7 @@
 // The window while a share's listing waits on the network: keys are handled, and the pane that
 // waits refuses a second load until its first one ends.
 
+#include <QPointer>
 #include <QTimer>
 #include <atomic>
 
@@ -94,6 +95,27 @@ TEST_F(EsperaRedMarco, KeysReachTheOtherPaneWhileAShareListsAndTheWaitingPaneLoa
     EXPECT_EQ(izq->Contenido().RutaActual, "//lento/pub/");
     ASSERT_EQ(izq->Contenido().nMostrados(), 1);
     EXPECT_EQ(izq->Contenido().Items[0].Nombre, "remoto.txt");
+}
+
+// Closing the tab whose pane waits (from the wait's own event loop, as a click would) leaves the
+// tab in place until the load is over, then closes it: the load never runs on a freed pane.
+TEST_F(EsperaRedMarco, ATabClosedWhileItsPaneWaitsGoesOnlyWhenTheWaitIsOver) {
+    const int indice = Tab()->nTab();
+    cVisor* v = Visor(0);
+    QPointer<QWidget> tab = Tab()->Widget();
+    m->NuevoTabVisor(Q(tmp.Ruta()));  // a tab to fall back on: the last one is never closed
+    const int n = m->ContarTabs();
+    int durante = -1;
+    QTimer::singleShot(0, [&] {
+        m->CerrarTab(indice);
+        durante = m->ContarTabs();
+        share.liberado = true;
+    });
+    ASSERT_TRUE(v->CargarContenido("//lento/pub"));
+    EXPECT_EQ(durante, n);
+    EXPECT_EQ(v->Contenido().RutaActual, "//lento/pub/");  // the pane is still whole here
+    EXPECT_TRUE(Esperar([&] { return m->ContarTabs() == n - 1; }));
+    EXPECT_TRUE(Esperar([&] { return tab.isNull(); }));
 }
 
 }  // namespace
