@@ -8,6 +8,7 @@ PAQUETES=(
   libgtest-dev libgmock-dev
   fonts-dejavu-core fontconfig adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xvfb xclip
+  desktop-file-utils appstream dpkg-dev
 )
 
 faltan=()
