@@ -5,22 +5,29 @@
 #   registro  the settings-file reader (and its writer, by round trip)
 #   idioma    the language-file parser
 #   comodin   the filter box's and the search's wildcard matchers
-# Usage: bench/run_fuzz.sh [-t SECONDS | -r RUNS] [TARGET...]   (default: -t 60, every target)
+# Usage: bench/run_fuzz.sh [-t SECONDS] [-r RUNS] [TARGET...]   (default: -t 60, every target;
+# with both, each target stops at whichever limit comes first)
 # Each target starts from its seeds in bench/corpus/TARGET (kept small in the repository; new
 # inputs go to a temporary folder, not back into the repository). Before each target the script
-# waits while the machine's load is above 4, so fuzzing does not starve other builds. A finding
+# waits (up to two minutes) while the machine's load is above 4, and fuzzes at a lower priority,
+# so that fuzzing does not starve other builds. A finding
 # leaves its input in the work folder, which is then kept, and ends the script with an error;
 # turn such an input into a unit test.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-limite=(-max_total_time=60)
+segundos=
+ejecuciones=
 while getopts "t:r:" opcion; do
   case $opcion in
-    t) limite=(-max_total_time="$OPTARG") ;;
-    r) limite=(-runs="$OPTARG") ;;
-    *) echo "usage: $0 [-t SECONDS | -r RUNS] [TARGET...]" >&2; exit 2 ;;
+    t) segundos=$OPTARG ;;
+    r) ejecuciones=$OPTARG ;;
+    *) echo "usage: $0 [-t SECONDS] [-r RUNS] [TARGET...]" >&2; exit 2 ;;
   esac
 done
+[ -z "$segundos" ] && [ -z "$ejecuciones" ] && segundos=60
+limite=()
+[ -n "$segundos" ] && limite+=(-max_total_time="$segundos")
+[ -n "$ejecuciones" ] && limite+=(-runs="$ejecuciones")
 shift $((OPTIND - 1))
 
 declare -A FUENTES=(
@@ -41,7 +48,7 @@ cd "$work"
 
 EsperarCarga() {
   local esperas=0
-  while awk '{exit !($1 > 4)}' /proc/loadavg && [ $esperas -lt 60 ]; do
+  while awk '{exit !($1 > 4)}' /proc/loadavg && [ $esperas -lt 12 ]; do
     [ $esperas -eq 0 ] && echo "load $(cut -d' ' -f1 /proc/loadavg) > 4: waiting"
     sleep 10
     esperas=$((esperas + 1))
@@ -61,8 +68,8 @@ for t in "${objetivos[@]}"; do
   inicio=$(date +%s)
   if nice -n 10 "./fuzz_$t" "${limite[@]}" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 \
       "nuevo_$t" "$top/bench/corpus/$t" 2>"$t.log"; then
-    ejecuciones=$(grep -o 'number_of_executed_units: [0-9]*' "$t.log" | grep -o '[0-9]*$')
-    echo "$t: $ejecuciones runs in $(( $(date +%s) - inicio )) s, no finding"
+    hechas=$(grep -o 'number_of_executed_units: [0-9]*' "$t.log" | grep -o '[0-9]*$')
+    echo "$t: $hechas runs in $(( $(date +%s) - inicio )) s, no finding"
   else
     hallazgo=1
     echo "$t: FINDING (work folder $work kept)"
