@@ -36,7 +36,9 @@ declare -A FUENTES=(
   [registro]="settings/almacen_registro.cpp platform/linux/almacen_archivo_linux.cpp"
   [idioma]="settings/idioma.cpp settings/catalogo_en.cpp settings/catalogo_es.cpp"
   [comodin]="folder/filtro.cpp folder/texto.cpp search/busqueda.cpp settings/idioma.cpp
-             settings/catalogo_en.cpp settings/catalogo_es.cpp platform/linux/listado_nombres_linux.cpp"
+             settings/catalogo_en.cpp settings/catalogo_es.cpp platform/linux/listado_nombres_linux.cpp
+             search/indice_servidor.cpp search/enlace_indice.cpp search/protocolo_indice.cpp
+             platform/linux/enlace_local_linux.cpp"
 )
 objetivos=("$@")
 [ ${#objetivos[@]} -eq 0 ] && objetivos=(tramas uris registro idioma comodin)
