@@ -63,14 +63,16 @@ pid=$!
 ) &
 churn=$!
 
-Rss() { awk '/^VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null; }
-Fds() { ls "/proc/$pid/fd" 2>/dev/null | wc -l; }
+# Empty once the program has ended (the loop then stops).
+Rss() { awk '/^VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || true; }
+Fds() { { ls "/proc/$pid/fd" 2>/dev/null || true; } | wc -l; }
 rss60= fd60= rssMax=0 fdMax=0 rss= fd=
 inicio=$(date +%s)
 while kill -0 "$pid" 2>/dev/null; do
   sleep 10
   t=$(( $(date +%s) - inicio ))
-  r=$(Rss) f=$(Fds)
+  r=$(Rss)
+  f=$(Fds)
   [ -n "$r" ] || break
   rss=$r fd=$f
   [ "$r" -gt "$rssMax" ] && rssMax=$r
@@ -80,6 +82,7 @@ while kill -0 "$pid" 2>/dev/null; do
 done
 wait "$pid" || true
 pid=
+duracion=$(( $(date +%s) - inicio ))
 kill "$churn" 2>/dev/null || true
 churn=
 cat "$work/salida"
@@ -95,7 +98,7 @@ for d in "$work"/dst/*/; do
     for f in "$d"*; do cmp -s "$f" "$work/src/${f##*/}" || perdidos=$((perdidos + 1)); done
   fi
 done
-echo "run: $(( $(date +%s) - inicio )) s; copies complete: $completas of $copias; files differing from their source: $perdidos"
+echo "program ran ${duracion} s; copies complete: $completas of $copias; files differing from their source: $perdidos"
 if [ -n "$rss60" ]; then
   echo "rss at 60 s: $rss60 kB, at end: $rss kB, max $rssMax kB, growth $(awk -v a="$rss60" -v b="$rss" 'BEGIN {printf "%.1f", (b - a) * 100 / a}') % (target < 5 %)"
   echo "fds at 60 s: $fd60, at end: $fd, max $fdMax (target: no growth)"
