@@ -39,7 +39,8 @@ if grep -E '_tests$|/include/|\.a$|bench_' "$work/contenido"; then Falla "build 
 PaqueteDe() {
   local r
   for r in "$1" "$(readlink -f "$1")"; do
-    dpkg -S "$r" 2>/dev/null | head -1 | cut -d: -f1 | grep . && return 0
+    # awk reads to the end: a reader that stops early would fail the pipe under pipefail.
+    dpkg -S "$r" 2>/dev/null | awk -F: 'NR == 1 {print $1; hallado = 1} END {exit !hallado}' && return 0
   done
   return 0
 }
@@ -49,7 +50,7 @@ mkdir "$work/arbol"
 dpkg-deb -x "$deb" "$work/arbol"
 for prog in "$work"/arbol/usr/bin/*; do
   for lib in $(objdump -p "$prog" | awk '/NEEDED/ {print $2}'); do
-    ruta=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ {print $NF; exit}')
+    ruta=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ && !r {r = $NF} END {print r}')
     [ -n "$ruta" ] || { Falla "$lib of ${prog##*/} not found on this machine"; continue; }
     paquete=$(PaqueteDe "$ruta")
     [ -n "$paquete" ] || { Falla "no package holds $ruta"; continue; }
