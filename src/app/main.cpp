@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,14 @@ int main(int argc, char** argv) {
     for (const QString& a : QCoreApplication::arguments().mid(1)) argumentos.push_back(a.toStdString());
 
     quirvex::OpcionesArranque op;
-    op.carpeta = cl.positionalArguments().value(0);
+    // The desktop passes a folder as a "file:" URI as readily as a path; one that names no local
+    // folder is reported and the default folder opens instead.
+    if (const QString arg = cl.positionalArguments().value(0); !arg.isEmpty()) {
+        if (const auto ruta = quirvex::CarpetaDeArgumento(arg.toStdString()))
+            op.carpeta = QString::fromStdString(*ruta);
+        else
+            std::fprintf(stderr, "quirvex: not a local folder: %s\n", qPrintable(arg));
+    }
     op.captura = cl.value(captura);
     op.salirAlPintar = cl.isSet(primeraPintura);
     op.depuracion = quirvex::EsModoDepuracion(argumentos);

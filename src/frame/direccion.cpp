@@ -2,9 +2,22 @@
 
 #include "folder/item_carpeta.h"
 #include "folder/texto.h"
+#include "operations/lista_uris.h"
 #include "platform/sistema_archivos.h"
 
 namespace quirvex {
+namespace {
+
+bool ComienzaConSinMayusculas(std::string_view texto, std::string_view prefijo) {
+    for (std::size_t k = 0; k < prefijo.size(); ++k) {
+        char c = texto[k];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefijo[k]) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 AccionDireccion ResolverDireccion(const std::string& texto, const std::string& aceptado) {
     if (!texto.empty() && texto.front() == SepRuta) {
@@ -47,6 +60,18 @@ std::string RutaDeParte(const std::string& ruta, int indice) {
 
 bool EsModoDepuracion(const std::vector<std::string>& argumentos) {
     return argumentos.size() == 1 && argumentos.front() == "-debugmode";
+}
+
+std::optional<std::string> CarpetaDeArgumento(std::string_view argumento) {
+    // "file:..." or "scheme://..." is a URI; "/a:b", "notes:2024" and "a/b://c" are paths.
+    const auto marca = argumento.find("://");
+    const bool esUri = (argumento.size() >= 5 && ComienzaConSinMayusculas(argumento, "file:")) ||
+                       (marca != std::string_view::npos && marca > 0 &&
+                        argumento.substr(0, marca).find('/') == std::string_view::npos);
+    if (!esUri) return std::string(argumento);
+    std::string ruta;
+    if (!RutaDeUri(argumento, ruta)) return std::nullopt;
+    return ruta;
 }
 
 }  // namespace quirvex

@@ -3,7 +3,9 @@
 // location is shown in, the ancestor behind each part, and the debug-mode switch of the command
 // line. Pure functions over the core's file-system interface.
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quirvex {
@@ -28,5 +30,11 @@ std::string RutaDeParte(const std::string& ruta, int indice);
 
 // Debug mode is on only when the whole command line is exactly "-debugmode".
 bool EsModoDepuracion(const std::vector<std::string>& argumentos);
+
+// The folder a command-line argument names. The desktop starts the program with a "file:" URI
+// as readily as with a path: a URI gives its local path, a path is taken as it is. A URI that
+// does not name a local path without loss (another host, a query, a fragment, a NUL, another
+// scheme) gives nothing, so the program opens its default folder rather than a look-alike.
+std::optional<std::string> CarpetaDeArgumento(std::string_view argumento);
 
 }  // namespace quirvex

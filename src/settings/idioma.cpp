@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <utility>
 
 #include "settings/catalogos.h"
@@ -18,6 +19,10 @@ namespace {
 std::vector<std::string> TextosGenerales;
 // Index 0 is unused; section 0 lives in TextosGenerales.
 std::vector<std::vector<std::string>> TextosSecciones;
+// Sections above the program's own are kept by (section, key): their numbers come from the file
+// alone, and a table per section sized by its highest key would let a short file of headers
+// ask for gigabytes (each header a new section, each a key near the limit).
+std::map<std::pair<int, int>, std::string> TextosOtrasSecciones;
 
 std::string textoMiPC;
 std::string textoMiPCAnterior;
@@ -85,6 +90,10 @@ int ClaveDeEntrada(std::string_view parteClave)
 
 void Asignar(int seccion, int clave, std::string texto)
 {
+    if (seccion > frmSelSec) {
+        TextosOtrasSecciones[{seccion, clave}] = std::move(texto);
+        return;
+    }
     std::vector<std::string>* tabla = &TextosGenerales;
     if (seccion > 0) {
         if (TextosSecciones.size() <= static_cast<std::size_t>(seccion)) {
@@ -231,6 +240,10 @@ const std::string& Texto(int seccion, int clave)
     const auto s = static_cast<std::size_t>(seccion);
     const auto k = static_cast<std::size_t>(clave);
     if (s == 0) return k < TextosGenerales.size() ? TextosGenerales[k] : TextoVacio();
+    if (seccion > frmSelSec) {
+        const auto i = TextosOtrasSecciones.find({seccion, clave});
+        return i == TextosOtrasSecciones.end() ? TextoVacio() : i->second;
+    }
     if (s >= TextosSecciones.size() || k >= TextosSecciones[s].size()) return TextoVacio();
     return TextosSecciones[s][k];
 }
@@ -352,6 +365,7 @@ void ReiniciarIdiomaParaPruebas()
 {
     TextosGenerales.clear();
     TextosSecciones.clear();
+    TextosOtrasSecciones.clear();
     textoMiPC.clear();
     textoMiPCAnterior.clear();
 }

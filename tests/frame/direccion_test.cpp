@@ -46,5 +46,21 @@ TEST(Direccion, DebugModeOnlyForTheExactWholeCommandLine) {
     EXPECT_FALSE(EsModoDepuracion({}));
 }
 
+// The desktop starts the program with %U: file URIs and plain paths both name the folder, and a
+// URI that would be cut short or names another machine opens nothing rather than a look-alike.
+TEST(CarpetaDeArgumento, UrisOfTheDesktopAndPaths) {
+    EXPECT_EQ(CarpetaDeArgumento("/home/ana/x y"), "/home/ana/x y");
+    EXPECT_EQ(CarpetaDeArgumento("notes:2024"), "notes:2024");
+    EXPECT_EQ(CarpetaDeArgumento("/tmp/a://b"), "/tmp/a://b");
+    EXPECT_EQ(CarpetaDeArgumento("file:///home/ana/x%20y/caf%C3%A9"), "/home/ana/x y/caf\xC3\xA9");
+    EXPECT_EQ(CarpetaDeArgumento("FILE://localhost/tmp/"), "/tmp/");
+    EXPECT_EQ(CarpetaDeArgumento("file:/tmp"), "/tmp");
+    EXPECT_EQ(CarpetaDeArgumento("file://otro/tmp"), std::nullopt);
+    EXPECT_EQ(CarpetaDeArgumento("file:///tmp/a#b"), std::nullopt);
+    EXPECT_EQ(CarpetaDeArgumento("file:///tmp/a%00b"), std::nullopt);
+    EXPECT_EQ(CarpetaDeArgumento("smb://servidor/compartida"), std::nullopt);
+    EXPECT_EQ(CarpetaDeArgumento("file:"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace quirvex

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <set>
 
@@ -253,6 +254,45 @@ TEST_F(IntegridadTest, AKillInTheMiddleOfAFileLeavesNoTruncatedFileUnderItsName)
                                                   LeerTodo(e.path().string()) == Contenido(1 << 20, 2));
         else EXPECT_EQ(nombre.rfind(".quirvex-part-", 0), 0u) << nombre;
     }
+}
+
+// The same at moments the engine does not choose: the parent kills the copy at random times,
+// between or inside any of its system calls, over several rounds.
+TEST_F(IntegridadTest, KillsAtRandomMomentsOfACopyLeaveWholeFilesOrTemporaryOnes) {
+    const std::string viejo = "the user's whole older file";
+    for (int k = 0; k < 4; ++k) tmp.ArchivoConTexto("src/t/f" + std::to_string(k), Contenido(300000, k + 1));
+    const unsigned semilla = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(semilla));
+    std::mt19937 azar(semilla);
+    int muertos = 0;
+    for (int ronda = 0; ronda < 12; ++ronda) {
+        const std::string destino = tmp.Ruta("dst" + std::to_string(ronda));
+        tmp.ArchivoConTexto("dst" + std::to_string(ronda) + "/t/f2", viejo);
+        const pid_t hijo = fork();
+        ASSERT_GE(hijo, 0);
+        if (hijo == 0) {
+            t.SetTamanoTramo(16 * 1024);
+            t.SetCeder([] { usleep(100); });  // a copy slow enough to be hit inside a file
+            const auto i = t.AgregarOperacion(TIPO_COPIAR, "", "", {});
+            t.CopiarCarpeta(i, tmp.Ruta("src/t"), destino + "/t", false);
+            _exit(0);
+        }
+        usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(azar));
+        kill(hijo, SIGKILL);
+        int estado = 0;
+        ASSERT_EQ(waitpid(hijo, &estado, 0), hijo);
+        if (WIFSIGNALED(estado)) ++muertos;
+        for (const auto& e : fs::directory_iterator(destino + "/t")) {
+            const std::string nombre = e.path().filename().string();
+            const std::string datos = LeerTodo(e.path().string());
+            if (nombre.rfind(".quirvex-part-", 0) == 0) continue;
+            ASSERT_EQ(nombre.size(), 2u) << nombre;
+            const std::string completo = Contenido(300000, nombre[1] - '0' + 1);
+            EXPECT_TRUE(datos == completo || (nombre == "f2" && datos == viejo))
+                << "round " << ronda << ": " << nombre << " has " << datos.size() << " bytes";
+        }
+    }
+    EXPECT_GT(muertos, 0);
 }
 
 // --- failures in the middle of a tree -------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "settings/almacen_registro.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <sstream>
 
 #include "platform/almacen_archivo.h"
@@ -312,6 +314,63 @@ TEST_F(AlmacenEnCarpeta, ConcurrentProcessesNeverLoseAWrite) {
             EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, nombre, -1), p * 1000 + i);
         }
     }
+}
+
+// A writer killed with SIGKILL at a random moment of a save leaves the store holding either the
+// text before that save or the text after it, whole: never a mix, never a file that fails to
+// parse, and the next writer is not held up by what the dead one left behind.
+TEST_F(AlmacenEnCarpeta, AKillAtAnyPointOfASaveLeavesTheOldOrTheNewStore) {
+    constexpr std::size_t LARGO = 300000;  // a save long enough for kills to land inside it
+    auto valores = [](int n) {
+        const char letra = static_cast<char>('A' + n % 26);
+        return ValoresRegistro{{"Marca", std::int32_t{n}},
+                               {"Previous Tabs", std::string(LARGO, letra) + "\r\n" + letra}};
+    };
+    RegEscribirValores(HKEY_CURRENT_USER, CLAVE_OPCIONES, valores(0));
+    const unsigned semilla = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(semilla));
+    std::mt19937 azar(semilla);
+    int avances = 0;
+    int ultima = 0;
+    for (int ronda = 0; ronda < 20; ++ronda) {
+        int tubo[2];
+        ASSERT_EQ(::pipe(tubo), 0);
+        const pid_t hijo = ::fork();
+        ASSERT_GE(hijo, 0);
+        if (hijo == 0) {
+            ::close(tubo[0]);
+            for (int n = ultima + 1;; ++n) {
+                RegEscribirValores(HKEY_CURRENT_USER, CLAVE_OPCIONES, valores(n));
+                if (n == ultima + 1) (void)!::write(tubo[1], "s", 1);
+            }
+        }
+        // After the child's first whole save (a slow, sanitized or busy machine may take long to
+        // get there), the kill comes at a random moment of the saves that follow.
+        ::close(tubo[1]);
+        char senal = 0;
+        ASSERT_EQ(::read(tubo[0], &senal, 1), 1);
+        ::close(tubo[0]);
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 40000)(azar));
+        ::kill(hijo, SIGKILL);
+        int estado = 0;
+        ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+        ASSERT_TRUE(WIFSIGNALED(estado));
+
+        const auto contenido = AnalizarRegistro(LeerTodo(Archivo()));
+        ASSERT_TRUE(contenido) << "round " << ronda;
+        const auto* marca = contenido->Buscar(CLAVE, "Marca");
+        const auto* tabs = contenido->Buscar(CLAVE, "Previous Tabs");
+        ASSERT_TRUE(marca && tabs);
+        const int n = std::get<std::int32_t>(*marca);
+        EXPECT_GE(n, ultima);
+        EXPECT_TRUE(*tabs == valores(n)[1].second) << "round " << ronda << ": a mix of two saves";
+        if (n != ultima) ++avances;
+        ultima = n;
+    }
+    EXPECT_EQ(avances, 20);
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 1);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 0), 1);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Marca", -1), ultima);
 }
 
 }  // namespace

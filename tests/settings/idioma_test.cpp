@@ -10,6 +10,8 @@
 #include <random>
 #include <utility>
 
+#include "support/memoria_pedida.h"
+
 namespace quirvex {
 namespace {
 
@@ -153,6 +155,26 @@ TEST_F(IdiomaTest, BadHeadersNeitherCrashNorMisdirectEntries)
     // A bracketed header without a number has always meant General.
     CargarIdioma("[abc]:x\r\n2=general two\r\n");
     EXPECT_EQ(Texto(General, 2), "general two");
+}
+
+// Every header may open a new section: a table per section as long as its highest key would let
+// a few kilobytes of headers and keys near the limit ask for gigabytes.
+TEST_F(IdiomaTest, ManySectionsWithHighKeysCostWhatTheFileHolds)
+{
+    std::string texto;
+    for (int s = 1; s <= 200; ++s) {
+        texto += "[" + std::to_string(s * 7) + "]\r\n100000=s" + std::to_string(s) + "\r\n";
+    }
+    const std::size_t bytes = prueba::BytesPedidos([&] { CargarIdioma(texto); });
+    // The program's own sections may take a table up to the key limit each; the rest, nothing
+    // beyond their entries.
+    EXPECT_LT(bytes, std::size_t{64} << 20);
+    EXPECT_EQ(Texto(7, 100000), "s1");
+    EXPECT_EQ(Texto(1400, 100000), "s200");
+    EXPECT_EQ(Texto(1400, 99999), "");
+    EXPECT_EQ(Texto(1401, 100000), "");
+    CargarIdioma("[1400]\r\n100000=again\r\n");
+    EXPECT_EQ(Texto(1400, 100000), "again");
 }
 
 TEST_F(IdiomaTest, LookupOfAnythingUnknownIsEmpty)

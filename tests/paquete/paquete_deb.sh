@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a built tree and checks it: its name and version, the files it
+# carries, and that its dependencies name the package of every library the programs link, so
+# that apt-get pulls in all they need on a fresh machine.
+# Usage: paquete_deb.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; exit 1; }
+debs=("$work"/quirvex_*.deb)
+[ -f "${debs[0]}" ] || { echo "FAIL: no quirvex_*.deb"; ls "$work"; exit 1; }
+deb=${debs[0]}
+echo "package: ${deb##*/}"
+
+fallos=0
+Falla() { echo "FAIL: $*"; fallos=$((fallos + 1)); }
+
+dpkg-deb -I "$deb" >"$work/info"
+dpkg-deb -c "$deb" >"$work/contenido"
+grep -q '^ Package: quirvex$' "$work/info" || Falla "package name"
+grep -q "^ Version: $(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")\$" "$work/info" ||
+  Falla "version"
+depende=$(sed -n 's/^ Depends: //p' "$work/info")
+echo "Depends: $depende"
+
+for f in ./usr/bin/quirvex ./usr/bin/kartoserv ./usr/share/applications/quirvex.desktop \
+         ./usr/share/metainfo/io.github.quirvex.Quirvex.metainfo.xml \
+         ./usr/share/icons/hicolor/48x48/apps/quirvex.png \
+         ./usr/share/icons/hicolor/scalable/apps/quirvex.svg; do
+  grep -q " $f\$" "$work/contenido" || Falla "$f not in the package"
+done
+# Nothing of the build or the tests travels in the package.
+if grep -E '_tests$|/include/|\.a$|bench_' "$work/contenido"; then Falla "build files in the package"; fi
+
+# The package holding a file, asked under the name given and under its real path (the /lib
+# and /usr/lib spellings of merged-/usr systems).
+PaqueteDe() {
+  local r
+  for r in "$1" "$(readlink -f "$1")"; do
+    # awk reads to the end: a reader that stops early would fail the pipe under pipefail.
+    dpkg -S "$r" 2>/dev/null | awk -F: 'NR == 1 {print $1; hallado = 1} END {exit !hallado}' && return 0
+  done
+  return 0
+}
+
+# Every library the packaged programs link must come from a package named in Depends.
+mkdir "$work/arbol"
+dpkg-deb -x "$deb" "$work/arbol"
+for prog in "$work"/arbol/usr/bin/*; do
+  for lib in $(objdump -p "$prog" | awk '/NEEDED/ {print $2}'); do
+    ruta=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ && !r {r = $NF} END {print r}')
+    [ -n "$ruta" ] || { Falla "$lib of ${prog##*/} not found on this machine"; continue; }
+    paquete=$(PaqueteDe "$ruta")
+    [ -n "$paquete" ] || { Falla "no package holds $ruta"; continue; }
+    [[ ", $depende," == *", $paquete "* || ", $depende," == *", $paquete,"* ]] ||
+      Falla "${prog##*/} links $lib from $paquete, which Depends does not name"
+  done
+done
+
+[ $fallos -eq 0 ] && echo "package contents and dependencies: OK"
+exit $fallos
