@@ -5,6 +5,7 @@
 
 #include "folder/texto.h"
 #include "platform/listado_nombres.h"
+#include "search/indice_servidor.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
@@ -94,12 +95,6 @@ void Buscar(const PatronBusqueda& patron, const std::string& carpeta, cBusqueda&
     }
 }
 
-class IndiceAusente final : public IndiceArchivos {
-public:
-    bool Disponible() override { return false; }
-    bool Buscar(const std::string&, cBusqueda&) override { return false; }
-};
-
 IndiceArchivos* g_indice = nullptr;
 
 }  // namespace
@@ -157,8 +152,8 @@ void BuscarEnCarpeta(const PatronBusqueda& patron, std::string carpeta,
 }
 
 IndiceArchivos& Indice() {
-    static IndiceAusente ausente;
-    return g_indice ? *g_indice : ausente;
+    static cIndiceServidor servidor;
+    return g_indice ? *g_indice : servidor;
 }
 
 void SetIndice(IndiceArchivos* indice) { g_indice = indice; }

@@ -80,9 +80,8 @@ void BuscarEnCarpeta(const PatronBusqueda& patron, std::string carpeta,
                      const std::shared_ptr<cBusqueda>& b, ContadoresBusqueda& contadores,
                      const AvisosBusqueda& avisos);
 
-// The "Database" engine: the index server's search. Answers whether it ran; the program has no
-// index server link yet, so the one installed by default always answers "no server" and
-// searches nothing.
+// The "Database" engine: the index server's search (cIndiceServidor by default; tests install
+// their own). Answers whether a server ran it.
 class IndiceArchivos {
 public:
     virtual ~IndiceArchivos() = default;
@@ -91,7 +90,7 @@ public:
     virtual bool Buscar(const std::string& patron, cBusqueda& b) = 0;
 };
 IndiceArchivos& Indice();
-void SetIndice(IndiceArchivos* indice);
+void SetIndice(IndiceArchivos* indice);  // nullptr restores the server's
 
 // "Found 12 files in 0.25 seconds": [9]/7 + n + [9]/8 + seconds + " " + General/60.
 std::string TextoFinBusqueda(std::size_t n, double segundos);

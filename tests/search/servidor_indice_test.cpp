@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "search/enlace_indice.h"
+#include "search/indice_servidor.h"
 #include "search/servidor_indice.h"
 #include "support/carpeta_temporal.h"
 
@@ -389,6 +391,45 @@ TEST_F(ServidorIndice, AOneOffQueryGetsTheRankedHitsOrNothingWithoutAServer) {
     ASSERT_EQ(r->aciertos.size(), 2u);
     EXPECT_EQ(r->aciertos[0].nombre, "datos");
     EXPECT_EQ(r->aciertos[1].tamano, 7);
+}
+
+// The search tab's "Database" source: the server is asked for the pattern's longest literal
+// piece, and only files that the whole pattern matches become hits, each under its folder.
+TEST_F(ServidorIndice, TheSearchTabsDatabaseSourceListsTheFilesThePatternMatches) {
+    EXPECT_EQ(TrozoLiteral("*inf?rme*2024*"), "2024");
+    EXPECT_EQ(TrozoLiteral("*ab?cd*"), "ab");
+    EXPECT_EQ(TrozoLiteral("*informe*"), "informe");
+    EXPECT_EQ(TrozoLiteral("**"), "");
+    arbol.Archivo("a/Informe 2024.txt");
+    arbol.Archivo("b/informe.odt");
+    arbol.Archivo("b/notas.txt");
+    arbol.Carpeta("informe 2024 viejo");
+    cIndiceServidor indice(tmp.Ruta("MapServiceQx"), 2000);
+    cBusqueda sinServidor;
+    EXPECT_FALSE(indice.Disponible());
+    EXPECT_FALSE(indice.Buscar("*informe*", sinServidor));
+    EXPECT_TRUE(sinServidor.Resultados.empty());
+
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    EXPECT_TRUE(indice.Disponible());
+    cBusqueda b;
+    ASSERT_TRUE(indice.Buscar("*INF?RME*2024*", b));
+    ASSERT_EQ(b.Resultados.size(), 1u);  // the folder of the same name is not a file hit
+    EXPECT_EQ(b.RutaCompleta(0), arbol.Ruta("a/Informe 2024.txt"));
+    EXPECT_EQ(b.Linea(0), "Informe 2024.txt\t\t" + arbol.Ruta("a") + "/");
+
+    cBusqueda todos;
+    ASSERT_TRUE(indice.Buscar("*informe*", todos));
+    std::vector<std::string> rutas;
+    for (std::size_t i = 0; i < todos.Resultados.size(); ++i) rutas.push_back(todos.RutaCompleta(i));
+    std::sort(rutas.begin(), rutas.end());
+    EXPECT_EQ(rutas, (std::vector<std::string>{arbol.Ruta("a/Informe 2024.txt"), arbol.Ruta("b/informe.odt")}));
+
+    // Wildcards alone would name the whole index: nothing is asked and nothing listed.
+    cBusqueda comodines;
+    EXPECT_TRUE(indice.Buscar("**", comodines));
+    EXPECT_TRUE(comodines.Resultados.empty());
 }
 
 TEST_F(ServidorIndice, ASecondServerOrAnotherUsersSocketIsRefused) {
