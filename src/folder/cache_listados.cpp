@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "folder/texto.h"
+#include "platform/memoria.h"
 #include "platform/sistema_archivos.h"
 
 namespace quirvex {
@@ -147,6 +148,7 @@ ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosS
     // Sized once: a table grown entry by entry copies itself over and over, and touches twice
     // the memory it ends up using.
     entradas->reserve(leidas.size());
+    PaginasGrandes(entradas->data(), entradas->capacity() * sizeof(EntradaListado));
     for (EntradaDirectorio& e : leidas) {
         const bool esCarpeta = (e.atributos & ATR_DIRECTORIO) != 0;
         if (ocultarArchivosSistema && !esCarpeta && EsArchivoDeSistema(e.nombre)) continue;

@@ -9,6 +9,7 @@
 #include "folder/tabla_unidades.h"
 #include "folder/texto.h"
 #include "platform/dialogos.h"
+#include "platform/memoria.h"
 #include "platform/sistema_archivos.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
@@ -58,7 +59,10 @@ std::string ExtDe(const EntradaListado& e) {
 // entries and the sort moves indices, so the items are built once, already in place.
 void OrdenarEntradas(const TablaEntradas& entradas, std::vector<std::uint32_t>& indices,
                      int criterio, const std::string& carpeta) {
-    std::vector<ClaveIndice> claves(indices.size());
+    std::vector<ClaveIndice> claves;
+    claves.reserve(indices.size());
+    PaginasGrandes(claves.data(), claves.capacity() * sizeof(ClaveIndice));
+    claves.resize(indices.size());
     for (size_t k = 0; k < indices.size(); ++k) claves[k].indice = indices[k];
     if (criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION) {
         for (ClaveIndice& c : claves) {
@@ -188,7 +192,10 @@ void cContenidoVisor::FiltrarYOrdenar() {
     const std::vector<std::uint32_t>& orden = conocido ? *conocido : pasan;
     if (!ReordenarItems(orden)) {
         Items.clear();
-        Items.reserve(orden.size());
+        if (Items.capacity() < orden.size()) {
+            Items.reserve(orden.size());
+            PaginasGrandes(Items.data(), Items.capacity() * sizeof(ItemCarpeta));
+        }
         for (const std::uint32_t i : orden) LlenarItemDeEntrada(Items.emplace_back(), RutaActual, entradas[i]);
     }
     entradasItems_ = entradas_;
