@@ -113,9 +113,7 @@ std::uint32_t cIndiceNombres::NuevaCarpeta(std::uint32_t padre, std::string nomb
 }
 
 void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta, std::uint32_t duena) {
-    nombres_.append(nombre);
-    nombres_.push_back('\0');
-    offNom_.push_back(static_cast<std::uint32_t>(nombres_.size()));
+    const std::size_t desde = plegados_.size();
     // Plain ASCII names (most of them) fold byte by byte: Unicode's simple case mapping of
     // ASCII is A-Z to a-z and nothing else. Every other name goes through the shared mapping.
     const bool ascii = std::all_of(nombre.begin(), nombre.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -124,6 +122,12 @@ void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta, std::
     } else {
         plegados_.append(Minusculas(nombre));
     }
+    // A name that is its own folded form is kept once: its range in nombres_ stays empty.
+    if (std::string_view(plegados_).substr(desde) != nombre) {
+        nombres_.append(nombre);
+        nombres_.push_back('\0');
+    }
+    offNom_.push_back(static_cast<std::uint32_t>(nombres_.size()));
     plegados_.push_back('\0');
     offPleg_.push_back(static_cast<std::uint32_t>(plegados_.size()));
     carpetaDe_.push_back(duena);
@@ -325,7 +329,9 @@ std::optional<std::uint32_t> cIndiceNombres::CarpetaPorRuta(const std::string& r
 }
 
 std::string_view cIndiceNombres::Nombre(std::uint32_t entrada) const {
-    return std::string_view(nombres_).substr(offNom_[entrada], offNom_[entrada + 1] - offNom_[entrada] - 1);
+    const std::uint32_t largo = offNom_[entrada + 1] - offNom_[entrada];
+    if (largo == 0) return std::string_view(plegados_).substr(offPleg_[entrada], offPleg_[entrada + 1] - offPleg_[entrada] - 1);
+    return std::string_view(nombres_).substr(offNom_[entrada], largo - 1);
 }
 
 std::uint32_t cIndiceNombres::EntradaEn(std::size_t pos, std::uint32_t desde) const {
@@ -501,8 +507,7 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
         raices.emplace_back(r);
     }
     carpetas_.reserve(nCarpetas);
-    // The names take about what the body takes, twice (as found and folded).
-    nombres_.reserve(largo + nEntradas);
+    // The names take about what the body takes (folded; those that differ also as found).
     plegados_.reserve(largo + nEntradas);
     offPleg_.reserve(nEntradas + 1);
     offNom_.reserve(nEntradas + 1);

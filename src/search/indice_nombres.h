@@ -2,8 +2,9 @@
 // cIndiceNombres: the index server's map of every file and folder name under a set of roots.
 //
 // What it keeps: one record per folder (its name, parent, depth, modification time, device, and
-// the range of entries that is its current listing) and, per entry, its name twice — as found
-// and case-folded — in two flat buffers where each name follows a NUL. A search scans the folded
+// the range of entries that is its current listing) and, per entry, its case-folded name in a
+// flat buffer where each name follows a NUL, and the name as found in a second such buffer only
+// when it differs from the folded one (most names are lower case already). A search scans the folded
 // buffer: a hit at a name's first byte is a prefix, a prefix that reaches the NUL is the whole
 // name. Changing a folder appends its new listing and retires the old range; the buffers are
 // compacted when the retired part outgrows the live one. Folder ids are stable for the life of

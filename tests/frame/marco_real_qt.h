@@ -20,6 +20,7 @@
 
 #include "folder/cache_listados.h"
 #include "frame/controles_marco_qt.h"
+#include "frame/tab_falsa_qt.h"
 #include "frame/mdi_qt.h"
 #include "pane/frm_main_qt.h"
 #include "pane/visor_qt.h"
@@ -32,40 +33,15 @@
 
 namespace quirvex::prueba {
 
-class MarcoReal : public ::testing::Test {
+class MarcoReal : public MarcoTest {
 protected:
-    void SetUp() override {
-        AplicacionPrueba();
-        if (const char* previo = std::getenv("XDG_CONFIG_HOME")) previo_ = previo;
-        ::setenv("XDG_CONFIG_HOME", config_.Ruta().c_str(), 1);
-        SetArchivoRegistro(nullptr);
-        Opciones() = RegistroOpciones{};
-        CargarIdioma(IdiomasIncorporados()[0].texto);
-        AplicarTextoMiPC();
-        mvCache::Vaciar();
-    }
     void TearDown() override {
         m.reset();
-        if (previo_)
-            ::setenv("XDG_CONFIG_HOME", previo_->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        SetArchivoRegistro(nullptr);
-        Opciones() = RegistroOpciones{};
+        MarcoTest::TearDown();
     }
 
-    // Loads the frame with its first tab at `carpeta`, shows it and makes it the active
-    // window, so that clicks give the keyboard focus as they do on a desktop.
-    void Abrir(const std::string& carpeta, QSize tamano = QSize(1000, 650)) {
-        m = std::make_unique<MDI>(
-            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
-        m->SetAlTerminar([] {});
-        m->resize(tamano);
-        m->MDIForm_Load(QFile::decodeName(QByteArray::fromStdString(carpeta)));
-        m->show();
-        QApplication::setActiveWindow(m.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m.get()));
-    }
+    // Loads the frame with its first tab at `carpeta`, shown and active.
+    void Abrir(const std::string& carpeta, QSize tamano = QSize(1000, 650)) { m = MarcoConPaneles(carpeta, tamano); }
 
     frmMain* Tab() const { return dynamic_cast<frmMain*>(m->TabActual()); }
     cVisor* Visor(int i) const { return Tab()->GetVisor(i); }
@@ -92,18 +68,6 @@ protected:
     static int Indice(cVisor* v, const std::string& nombre) {
         return static_cast<int>(v->Contenido().GetIndexItem(nombre));
     }
-    // Lets the event loop run until the condition holds (changes seen on disk arrive there).
-    static bool Esperar(const std::function<bool()>& condicion) {
-        QElapsedTimer t;
-        t.start();
-        while (!condicion() && t.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return condicion();
-    }
-
-    CarpetaTemporal config_;
-    CarpetaTemporal tmp;
-    std::optional<std::string> previo_;
     DialogosGrabados dialogos;
     std::unique_ptr<MDI> m;
 };

@@ -5,11 +5,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <ostream>
 #include <memory>
 #include <optional>
@@ -21,6 +24,7 @@
 #include "frame/marco_qt.h"
 #include "frame/mdi_qt.h"
 #include "frame/ventana_tab_qt.h"
+#include "pane/frm_main_qt.h"
 #include "platform/almacen_archivo.h"
 #include "settings/almacen_registro.h"
 #include "settings/idioma.h"
@@ -170,6 +174,31 @@ protected:
         m->MDIForm_Load(carpeta);
         m->show();
         return m;
+    }
+    // The frame as the program builds it: real folder tabs and panes, the first at `carpeta`,
+    // shown and made the active window, so that clicks give the keyboard focus as on a desktop.
+    std::unique_ptr<MDI> MarcoConPaneles(const QString& carpeta, QSize tamano = QSize(900, 600)) {
+        auto m = std::make_unique<MDI>(
+            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
+        m->SetAlTerminar([this] { ++terminados; });
+        m->resize(tamano);
+        m->MDIForm_Load(carpeta);
+        m->show();
+        QApplication::setActiveWindow(m.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m.get()));
+        return m;
+    }
+    std::unique_ptr<MDI> MarcoConPaneles(const std::string& carpeta, QSize tamano = QSize(900, 600)) {
+        return MarcoConPaneles(Q(carpeta), tamano);
+    }
+    // Lets the event loop run until the condition holds (changes seen on disk, answers of a
+    // server arrive there), for at most five seconds.
+    static bool Esperar(const std::function<bool()>& condicion) {
+        QElapsedTimer t;
+        t.start();
+        while (!condicion() && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return condicion();
     }
     TabFalsa* Falsa(const MDI& m, int indice) const {
         return dynamic_cast<TabFalsa*>(m.Tabs()[static_cast<size_t>(indice)].Ventana);

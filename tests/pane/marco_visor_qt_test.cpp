@@ -21,28 +21,12 @@ namespace {
 
 class MarcoVisor : public MarcoTest {
 protected:
-    std::unique_ptr<MDI> MarcoReal(const QString& carpeta) {
-        auto m = std::make_unique<MDI>(
-            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
-        m->SetAlTerminar([this] { ++terminados; });
-        m->resize(900, 600);
-        m->MDIForm_Load(carpeta);
-        m->show();
-        return m;
-    }
-    static bool Esperar(const std::function<bool()>& condicion) {
-        QElapsedTimer t;
-        t.start();
-        while (!condicion() && t.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return condicion();
-    }
     InteraccionGrabada ui;
 };
 
 TEST_F(MarcoVisor, ShiftDoubleClickOpensABackgroundTabAndNewTabComesForward) {
     tmp.Carpeta("sub");
-    auto m = MarcoReal(Q(tmp.Ruta()));
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
     auto* tab = dynamic_cast<frmMain*>(m->TabActual());
     ASSERT_NE(tab, nullptr);
     cVisor* v = tab->aVisor();
@@ -62,7 +46,7 @@ TEST_F(MarcoVisor, ShiftDoubleClickOpensABackgroundTabAndNewTabComesForward) {
 TEST_F(MarcoVisor, ADroppedFileIsCopiedAndShownInThePane) {
     const std::string a = tmp.ArchivoConTexto("origen/a.txt", "hola");
     tmp.Carpeta("destino");
-    auto m = MarcoReal(Q(tmp.Ruta("destino/")));
+    auto m = MarcoConPaneles(Q(tmp.Ruta("destino/")));
     cVisor* v = m->TabActual()->aVisor();
     // The window that runs the program's queue.
     frmOperaciones operaciones(mTareas());

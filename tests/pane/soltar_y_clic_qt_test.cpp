@@ -21,21 +21,6 @@ namespace fs = std::filesystem;
 
 class SoltarYClic : public MarcoTest {
 protected:
-    std::unique_ptr<MDI> MarcoReal(const std::string& carpeta) {
-        auto m = std::make_unique<MDI>(
-            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
-        m->resize(900, 600);
-        m->MDIForm_Load(QString::fromStdString(carpeta));
-        m->show();
-        return m;
-    }
-    static bool Esperar(const std::function<bool()>& condicion) {
-        QElapsedTimer t;
-        t.start();
-        while (!condicion() && t.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return condicion();
-    }
     static void Soltar(cVisor* v, QMimeData* datos) {
         const QPoint p(30, 30);
         QDragEnterEvent entrar(p, Qt::CopyAction, datos, Qt::LeftButton, {});
@@ -50,7 +35,7 @@ TEST_F(SoltarYClic, ADroppedUriWithAFragmentIsNotCutToAnotherFile) {
     tmp.ArchivoConTexto("origen/a.txt", "not this one");
     tmp.ArchivoConTexto("origen/b.txt", "hola");
     tmp.Carpeta("destino");
-    auto m = MarcoReal(tmp.Ruta("destino/"));
+    auto m = MarcoConPaneles(tmp.Ruta("destino/"));
     cVisor* v = m->TabActual()->aVisor();
     frmOperaciones operaciones(mTareas());
     QMimeData datos;
@@ -73,7 +58,7 @@ TEST_F(SoltarYClic, ADroppedUriWithAFragmentIsNotCutToAnotherFile) {
 
 TEST_F(SoltarYClic, TheLastPixelRowOfADetailsRowSelectsThatRow) {
     for (const char* n : {"a", "b", "c"}) tmp.Archivo(n, 1);
-    auto m = MarcoReal(tmp.Ruta());
+    auto m = MarcoConPaneles(tmp.Ruta());
     cVisor* v = m->TabActual()->aVisor();
     v->SetViewMode(MODO_DETALLES);
     const QRect primera = v->RectItemEnPantalla(0);

@@ -23,22 +23,6 @@ namespace {
 
 class TiraInfo : public MarcoTest {
 protected:
-    std::unique_ptr<MDI> MarcoReal(const std::string& carpeta) {
-        auto m = std::make_unique<MDI>(
-            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
-        m->SetAlTerminar([] {});
-        m->resize(1000, 600);
-        m->MDIForm_Load(QString::fromStdString(carpeta));
-        m->show();
-        return m;
-    }
-    static bool Esperar(const std::function<bool()>& condicion) {
-        QElapsedTimer t;
-        t.start();
-        while (!condicion() && t.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return condicion();
-    }
     static cVisor* Visor(MDI& m) { return static_cast<frmMain*>(m.TabActual())->aVisor(); }
     static void Tecla(cVisor* v, Qt::Key k, Qt::KeyboardModifiers mods = {}) {
         QTest::keyClick(v->picM(), k, mods);
@@ -74,7 +58,7 @@ TEST_F(TiraInfo, TheStripFollowsTheCurrentItemThroughKeyMovesAndNeverTallies) {
     tmp.Archivo("w/b.txt", 2048);
     for (int k = 0; k < 50; ++k) tmp.Archivo("w/grande/f" + std::to_string(k), 1);
     tmp.Carpeta("w/otra");
-    auto m = MarcoReal(tmp.Ruta("w/"));
+    auto m = MarcoConPaneles(tmp.Ruta("w/"), QSize(1000, 600));
     cVisor* v = Visor(*m);
     ASSERT_TRUE(v);
     EXPECT_FALSE(m->picInfo()->isVisible());
@@ -124,7 +108,7 @@ TEST_F(TiraInfo, TheStripFollowsTheCurrentItemThroughKeyMovesAndNeverTallies) {
 
 TEST_F(TiraInfo, TickingTwiceRecreatesTheWindowAndOnlyFolderTabsShowTheStrip) {
     tmp.Archivo("w/a.txt", 1);
-    auto m = MarcoReal(tmp.Ruta("w/"));
+    auto m = MarcoConPaneles(tmp.Ruta("w/"), QSize(1000, 600));
     m->chkInfo()->setChecked(true);
     QPointer<frmInfo> primero = m->InfoEmbebida();
     ASSERT_TRUE(primero);
@@ -149,7 +133,7 @@ TEST_F(TiraInfo, TickingTwiceRecreatesTheWindowAndOnlyFolderTabsShowTheStrip) {
 TEST_F(TiraInfo, EveryPropertiesCommandOpensTheWindowForWhatItNames) {
     tmp.Archivo("w/a.txt", 5);
     tmp.Archivo("w/sub/x", 1);
-    auto m = MarcoReal(tmp.Ruta("w/"));
+    auto m = MarcoConPaneles(tmp.Ruta("w/"), QSize(1000, 600));
     auto* f = static_cast<frmMain*>(m->TabActual());
     cVisor* v = Visor(*m);
     v->setFocus();

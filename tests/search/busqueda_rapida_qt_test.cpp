@@ -69,23 +69,9 @@ protected:
         std::lock_guard<std::mutex> g(m_);
         recibidas_.clear();
     }
-    std::unique_ptr<MDI> MarcoReal(const QString& carpeta) {
-        auto m = std::make_unique<MDI>(
-            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
-        m->resize(900, 600);
-        m->MDIForm_Load(carpeta);
-        m->show();
-        return m;
-    }
-    static bool Esperar(const std::function<bool()>& condicion) {
-        QElapsedTimer t;
-        t.start();
-        while (!condicion() && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return condicion();
-    }
     // A frame registered with the server and told its text window.
     std::unique_ptr<MDI> MarcoConServidor() {
-        auto m = MarcoReal(Q(datos_.Ruta()));
+        auto m = MarcoConPaneles(Q(datos_.Ruta()));
         m->BusquedaRapida()->tSrv_Timer();
         EXPECT_TRUE(Esperar([&] { return m->BusquedaRapida()->Enlace().hWndTxtServidor() != 0; }));
         return m;
@@ -102,7 +88,7 @@ protected:
 
 TEST_F(BusquedaRapida, WithoutAServerEveryChangeSaysTheMapIsNotLoaded) {
     DialogosGrabados dialogos;
-    auto m = MarcoReal(Q(datos_.Ruta()));
+    auto m = MarcoConPaneles(Q(datos_.Ruta()));
     EXPECT_EQ(m->BusquedaRapida()->tSrv()->interval(), 1000);
     EXPECT_TRUE(m->BusquedaRapida()->tSrv()->isActive());
     m->BusquedaRapida()->tSrv_Timer();
@@ -194,7 +180,7 @@ TEST_F(BusquedaRapida, TheTreeAreaTakingTheFocusCancelsAVisiblePopupOnly) {
 }
 
 TEST_F(BusquedaRapida, TheBoxMarksTheCurrentPaneAsEditingWhileItHasTheFocus) {
-    auto m = MarcoReal(Q(datos_.Ruta()));
+    auto m = MarcoConPaneles(Q(datos_.Ruta()));
     m->activateWindow();
     VentanaTab* tab = m->TabActual();
     ASSERT_NE(tab, nullptr);

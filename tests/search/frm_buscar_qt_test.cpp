@@ -46,17 +46,6 @@ public:
 
 class BuscarEnMarco : public MarcoTest {
 protected:
-    std::unique_ptr<MDI> MarcoReal(const QString& carpeta) {
-        auto m = std::make_unique<MDI>(
-            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
-        m->SetAlTerminar([this] { ++terminados; });
-        m->resize(900, 600);
-        m->MDIForm_Load(carpeta);
-        m->show();
-        m->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m.get()));
-        return m;
-    }
     static frmBuscar* Busqueda(MDI& m) { return dynamic_cast<frmBuscar*>(m.TabActual()); }
     static bool Esperar(const std::function<bool()>& condicion) {
         QElapsedTimer t;
@@ -80,7 +69,7 @@ TEST_F(BuscarEnMarco, F3SearchesThePanesFolderAndADoubleClickShowsTheHitInItsFol
     tmp.Archivo("a/b/notes.txt");
     tmp.Archivo("a/txtfile.doc");
     tmp.Archivo("a/other.bin");
-    auto m = MarcoReal(Q(tmp.Ruta("a/")));
+    auto m = MarcoConPaneles(Q(tmp.Ruta("a/")));
     auto* carpeta = dynamic_cast<frmMain*>(m->TabActual());
     ASSERT_NE(carpeta, nullptr);
     const int antes = m->ContarTabs();
@@ -115,7 +104,7 @@ TEST_F(BuscarEnMarco, F3SearchesThePanesFolderAndADoubleClickShowsTheHitInItsFol
 
 TEST_F(BuscarEnMarco, TheItemMenuSearchesTheChosenFolderAndTheDriveListOffersNoSearch) {
     tmp.Archivo("dentro/x.txt");
-    auto m = MarcoReal(Q(tmp.Ruta()));
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
     auto* carpeta = dynamic_cast<frmMain*>(m->TabActual());
     cVisor* v = carpeta->aVisor();
     const auto i = v->Contenido().GetIndexItem("dentro");
@@ -137,7 +126,7 @@ TEST_F(BuscarEnMarco, TheItemMenuSearchesTheChosenFolderAndTheDriveListOffersNoS
 }
 
 TEST_F(BuscarEnMarco, FolderListRulesAndTheMessagesOfAnEmptySearch) {
-    auto m = MarcoReal(Q(tmp.Ruta()));
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
     m->NuevaBusqueda(QString());
     frmBuscar* f = Busqueda(*m);
     ASSERT_NE(f, nullptr);
@@ -184,7 +173,7 @@ TEST_F(BuscarEnMarco, CancelWhileSearchingKeepsTheHitsAndCancelWhileIdleClosesTh
         for (int k = 0; k < 10; ++k)
             guion.arbol["/r/c" + std::to_string(i) + "/"].push_back({"h" + std::to_string(k), ClaseEntrada::Archivo});
     }
-    auto m = MarcoReal(Q(tmp.Ruta()));
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
     m->NuevaBusqueda(QStringLiteral("/r/"));
     frmBuscar* f = Busqueda(*m);
     // Cancel is pressed at the first yield that has hits on the list.
@@ -214,7 +203,7 @@ TEST_F(BuscarEnMarco, ClosingTheTabStopsTheSearch) {
         guion.arbol["/r/"].push_back({"c" + std::to_string(i), ClaseEntrada::Carpeta});
         guion.arbol["/r/c" + std::to_string(i) + "/"] = {{"h", ClaseEntrada::Archivo}};
     }
-    auto m = MarcoReal(Q(tmp.Ruta()));
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
     m->NuevaBusqueda(QStringLiteral("/r/"));
     QPointer<frmBuscar> f = Busqueda(*m);
     const int n = f->nTab();
@@ -228,7 +217,7 @@ TEST_F(BuscarEnMarco, ClosingTheTabStopsTheSearch) {
 }
 
 TEST_F(BuscarEnMarco, SearchTabsCountTowardsTheTabLimit) {
-    auto m = MarcoReal(Q(tmp.Ruta()));
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
     DialogosGrabados d;
     while (m->ContarTabs() < 16) m->NuevaBusqueda(Q(tmp.Ruta()));
     EXPECT_TRUE(d.mensajes.empty());
@@ -241,7 +230,7 @@ TEST_F(BuscarEnMarco, AHundredThousandHitsMakeNoWidgetsAndTheListScrollsToTheEnd
     ListadoGuion guion;
     auto& r = guion.arbol["/r/"];
     for (int i = 0; i < 100000; ++i) r.push_back({"hit" + std::to_string(i), ClaseEntrada::Archivo});
-    auto m = MarcoReal(Q(tmp.Ruta()));
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
     m->NuevaBusqueda(QStringLiteral("/r/"));
     frmBuscar* f = Busqueda(*m);
     const auto widgets = f->findChildren<QWidget*>().size();

@@ -34,14 +34,7 @@ protected:
     void SetUp() override {
         MarcoTest::SetUp();
         Opciones().Language = 0;
-        m = std::make_unique<MDI>(
-            [](MDI& mdi) -> VentanaTab* { return new frmMain(&mdi, SiguienteIdTab()); }, false);
-        m->SetAlTerminar([this] { ++terminados; });
-        m->resize(900, 600);
-        m->MDIForm_Load(Q(tmp.Ruta()));
-        m->show();
-        m->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m.get()));
+        m = MarcoConPaneles(tmp.Ruta());
     }
     void TearDown() override {
         if (m && m->VentanaOpciones()) m->VentanaOpciones()->close();
