@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "folder/texto.h"
+#include "platform/memoria.h"
 #include "platform/sistema_archivos.h"
 
 namespace quirvex {
@@ -103,8 +104,7 @@ std::int32_t GrupoExtension(std::string_view nombre) {
     return it == porExtension->end() ? 1 : it->second;
 }
 
-ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e) {
-    ItemCarpeta it;
+void LlenarItemDeEntrada(ItemCarpeta& it, const std::string& carpeta, const EntradaListado& e) {
     it.RutaCompleta.reserve(carpeta.size() + e.nombre.size());
     it.RutaCompleta = carpeta;
     it.RutaCompleta += e.nombre;
@@ -131,6 +131,11 @@ ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e) {
     }
     it.NombreMostrar = e.nombre;
     it.Nombre = e.nombre;
+}
+
+ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e) {
+    ItemCarpeta it;
+    LlenarItemDeEntrada(it, carpeta, e);
     return it;
 }
 
@@ -138,25 +143,29 @@ ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosS
     ListadoCarpeta l;
     l.ruta = carpeta;
     auto entradas = std::make_shared<TablaEntradas>();
-    Archivos().Listar(carpeta, [&](EntradaDirectorio&& e) {
+    std::vector<EntradaDirectorio> leidas;
+    Archivos().ListarTodo(carpeta, leidas);
+    // Sized once: a table grown entry by entry copies itself over and over, and touches twice
+    // the memory it ends up using.
+    entradas->reserve(leidas.size());
+    PaginasGrandes(entradas->data(), entradas->capacity() * sizeof(EntradaListado));
+    for (EntradaDirectorio& e : leidas) {
         const bool esCarpeta = (e.atributos & ATR_DIRECTORIO) != 0;
-        if (ocultarArchivosSistema && !esCarpeta && EsArchivoDeSistema(e.nombre)) return;
+        if (ocultarArchivosSistema && !esCarpeta && EsArchivoDeSistema(e.nombre)) continue;
         if (esCarpeta) {
             ++l.nCarpetas;
         } else {
             ++l.nArchivos;
             l.TotalSize += e.tamano;
         }
-        EntradaListado x;
+        EntradaListado& x = entradas->emplace_back();
         x.icono = esCarpeta ? 0 : GrupoExtension(e.nombre);
         x.nombre = std::move(e.nombre);
         x.tamano = esCarpeta ? 0 : e.tamano;
         x.modificacion = e.modificacion;
         x.creacion = e.creacion;
         x.atributos = e.atributos;
-        entradas->push_back(std::move(x));
-    });
-    entradas->shrink_to_fit();
+    }
     l.entradas = std::move(entradas);
     return l;
 }

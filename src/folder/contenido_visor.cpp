@@ -1,11 +1,15 @@
 #include "folder/contenido_visor.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "folder/cache_listados.h"
 #include "folder/filtro.h"
 #include "folder/orden.h"
 #include "folder/tabla_unidades.h"
 #include "folder/texto.h"
 #include "platform/dialogos.h"
+#include "platform/memoria.h"
 #include "platform/sistema_archivos.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
@@ -55,36 +59,57 @@ std::string ExtDe(const EntradaListado& e) {
 // entries and the sort moves indices, so the items are built once, already in place.
 void OrdenarEntradas(const TablaEntradas& entradas, std::vector<std::uint32_t>& indices,
                      int criterio, const std::string& carpeta) {
-    const bool numerica = criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION;
-    std::vector<ClaveIndice> claves(indices.size());
-    std::string bloque;
-    std::vector<size_t> fin(indices.size());
-    for (size_t k = 0; k < indices.size(); ++k) {
-        const EntradaListado& e = entradas[indices[k]];
-        claves[k].indice = indices[k];
-        switch (criterio) {
-            case ORDEN_EXTENSION:
+    std::vector<ClaveIndice> claves;
+    claves.reserve(indices.size());
+    PaginasGrandes(claves.data(), claves.capacity() * sizeof(ClaveIndice));
+    claves.resize(indices.size());
+    for (size_t k = 0; k < indices.size(); ++k) claves[k].indice = indices[k];
+    if (criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION) {
+        for (ClaveIndice& c : claves) {
+            const EntradaListado& e = entradas[c.indice];
+            c.numero = criterio == ORDEN_CREACION ? e.creacion : e.modificacion;
+        }
+        OrdenarClaves(claves, TipoClave::Fechas);
+    } else if (criterio == ORDEN_TAMANO) {
+        // Sizes are read again from disk, all at once through the folder. As numbers they order
+        // as their zero-padded texts do; a folder's empty text sorts below every file, so it
+        // takes 0 and a file its size plus one.
+        std::vector<std::string_view> nombres;
+        std::vector<size_t> deArchivo;
+        for (size_t k = 0; k < claves.size(); ++k) {
+            const EntradaListado& e = entradas[claves[k].indice];
+            if (e.atributos & ATR_DIRECTORIO) continue;
+            nombres.push_back(e.nombre);
+            deArchivo.push_back(k);
+        }
+        const std::vector<std::int64_t> tamanos = Archivos().Tamanos(carpeta, nombres);
+        for (size_t j = 0; j < deArchivo.size(); ++j)
+            claves[deArchivo[j]].entero = static_cast<std::uint64_t>(std::max<std::int64_t>(tamanos[j], 0)) + 1;
+        OrdenarClaves(claves, TipoClave::Entero);
+    } else {
+        std::string bloque;
+        std::vector<size_t> fin(claves.size());
+        if (criterio == ORDEN_NOMBRE) {
+            size_t total = 0;
+            for (const ClaveIndice& c : claves) total += entradas[c.indice].nombre.size();
+            bloque.reserve(total);
+        }
+        for (size_t k = 0; k < claves.size(); ++k) {
+            const EntradaListado& e = entradas[claves[k].indice];
+            if (criterio == ORDEN_EXTENSION) {
                 bloque += Minusculas(ExtDe(e));
                 bloque += '.';
                 bloque += e.nombre;
-                break;
-            case ORDEN_NOMBRE: bloque += e.nombre; break;
-            case ORDEN_TAMANO:
-                if (!(e.atributos & ATR_DIRECTORIO)) {
-                    const auto actual = Archivos().Consultar(carpeta + e.nombre);
-                    bloque += ClaveTamano(actual ? actual->tamano : 0);
-                }
-                break;
-            case ORDEN_CREACION: claves[k].numero = e.creacion; break;
-            case ORDEN_MODIFICACION: claves[k].numero = e.modificacion; break;
-            default: break;
+            } else if (criterio == ORDEN_NOMBRE) {
+                bloque += e.nombre;
+            }
+            fin[k] = bloque.size();
         }
-        fin[k] = bloque.size();
+        // Views are taken once the block stops growing.
+        for (size_t k = 0, desde = 0; k < claves.size(); desde = fin[k++])
+            claves[k].texto = std::string_view(bloque).substr(desde, fin[k] - desde);
+        OrdenarClaves(claves, TipoClave::Texto);
     }
-    // Views are taken once the block stops growing.
-    for (size_t k = 0, desde = 0; k < claves.size(); desde = fin[k++])
-        claves[k].texto = std::string_view(bloque).substr(desde, fin[k] - desde);
-    OrdenarClaves(claves, numerica);
     for (size_t k = 0; k < claves.size(); ++k) indices[k] = claves[k].indice;
 }
 
@@ -145,6 +170,7 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
 
 void cContenidoVisor::FiltrarYOrdenar() {
     if (!entradas_) {  // the drive and network lists: shown as listed
+        entradasItems_.reset();
         FiltrarItems(*listado_, txtFiltro, cboFiltro, Items, nCarpetas, nArchivos);
         CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
         OrdenarItems(Items, Items.size(), CriterioOrden);
@@ -172,9 +198,68 @@ void cContenidoVisor::FiltrarYOrdenar() {
         if (conocido) *conocido = pasan;
     }
     const std::vector<std::uint32_t>& orden = conocido ? *conocido : pasan;
-    Items.clear();
-    Items.reserve(orden.size());
-    for (const std::uint32_t i : orden) Items.push_back(ItemDeEntrada(RutaActual, entradas[i]));
+    if (!ReordenarItems(orden)) {
+        Items.clear();
+        if (Items.capacity() < orden.size()) {
+            Items.reserve(orden.size());
+            PaginasGrandes(Items.data(), Items.capacity() * sizeof(ItemCarpeta));
+        }
+        for (const std::uint32_t i : orden) LlenarItemDeEntrada(Items.emplace_back(), RutaActual, entradas[i]);
+    }
+    entradasItems_ = entradas_;
+    rutaItems_ = RutaActual;
+    indicesItems_ = orden;
+}
+
+// A new sort of the entries the table already shows: the items move into the new order instead
+// of being built again, and each is set back to what a fresh one would hold. False (nothing
+// done) when the table was not built from this listing or shows other entries.
+bool cContenidoVisor::ReordenarItems(const std::vector<std::uint32_t>& orden) {
+    if (!entradas_ || entradasItems_ != entradas_ || rutaItems_ != RutaActual ||
+        indicesItems_.size() != Items.size() || orden.size() != Items.size())
+        return false;
+    const TablaEntradas& entradas = *entradas_;
+    constexpr std::uint32_t kNinguno = UINT32_MAX;
+    std::vector<std::uint32_t> lugar(entradas.size(), kNinguno);  // entry -> its item's place now
+    for (size_t k = 0; k < indicesItems_.size(); ++k) lugar[indicesItems_[k]] = static_cast<std::uint32_t>(k);
+    std::vector<std::uint32_t> desde(orden.size());
+    for (size_t k = 0; k < orden.size(); ++k) {
+        desde[k] = lugar[orden[k]];
+        if (desde[k] == kNinguno) return false;
+        lugar[orden[k]] = kNinguno;  // each item is taken once
+    }
+    // Each item moves once, along the cycles of the permutation.
+    std::vector<bool> hecho(Items.size(), false);
+    for (size_t inicio = 0; inicio < Items.size(); ++inicio) {
+        if (hecho[inicio] || desde[inicio] == inicio) continue;
+        ItemCarpeta enMano = std::move(Items[inicio]);
+        size_t j = inicio;
+        for (;;) {
+            hecho[j] = true;
+            const size_t k = desde[j];
+            if (k == inicio) {
+                Items[j] = std::move(enMano);
+                break;
+            }
+            Items[j] = std::move(Items[k]);
+            j = k;
+        }
+    }
+    for (size_t k = 0; k < Items.size(); ++k) {
+        ItemCarpeta& it = Items[k];
+        const EntradaListado& e = entradas[orden[k]];
+        // A renamed item (SetItemRuta) is made again from the listing, as a rebuild would.
+        if (it.Nombre != e.nombre || it.NombreMostrar != e.nombre) {
+            it = ItemDeEntrada(RutaActual, e);
+            continue;
+        }
+        it.Tamano = (e.atributos & ATR_DIRECTORIO) ? 0 : e.tamano;
+        it.PosSeleccion = 0;
+        it.TextoLinea.clear();
+        it.TextoIcono.clear();
+        it.Orden = ClaveOrden{};
+    }
+    return true;
 }
 
 void cContenidoVisor::TerminarCarga(const std::string& ubicacion) {
@@ -241,6 +326,7 @@ void cContenidoVisor::MostrarLista(const std::string& ubicacion,
     if (historial) AgregarHistorial(ubicacion);
     vista_->ScrollArriba();
     Items = *lista;
+    entradasItems_.reset();
     listado_ = std::move(lista);
     entradas_.reset();
     ordenes_.reset();

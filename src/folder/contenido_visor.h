@@ -100,6 +100,11 @@ private:
     std::shared_ptr<const std::vector<EntradaListado>> entradas_;
     std::shared_ptr<const TablaItems> listado_;
     std::shared_ptr<OrdenesListado> ordenes_;  // the folder's known sort orders
+    // What Items was last built from: the listing, the folder and each item's entry index.
+    bool ReordenarItems(const std::vector<std::uint32_t>& orden);
+    std::shared_ptr<const std::vector<EntradaListado>> entradasItems_;
+    std::string rutaItems_;
+    std::vector<std::uint32_t> indicesItems_;
     std::vector<std::string> historial_;
     std::int64_t indexHistorial_ = 0;
 };

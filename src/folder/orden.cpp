@@ -13,9 +13,10 @@
 namespace quirvex {
 namespace {
 
+template <TipoClave kTipo>
 class Ordenador {
 public:
-    Ordenador(std::vector<ClaveIndice>& claves, bool numerica) : c_(claves), numerica_(numerica) {}
+    explicit Ordenador(std::vector<ClaveIndice>& claves) : c_(claves) {}
 
     void Ordenar(std::ptrdiff_t lo, std::ptrdiff_t hi) {
         const auto n = static_cast<unsigned>(hi - lo + 1);
@@ -24,9 +25,17 @@ public:
     }
 
 private:
-    int Comparar(const ClaveIndice& a, const ClaveIndice& b) const {
-        if (numerica_) return a.numero < b.numero ? -1 : (a.numero > b.numero ? 1 : 0);
-        return CompararUtf16(a.texto, b.texto);
+    static int Comparar(const ClaveIndice& a, const ClaveIndice& b) {
+        if constexpr (kTipo == TipoClave::Fechas) {
+            return a.numero < b.numero ? -1 : (a.numero > b.numero ? 1 : 0);
+        } else if constexpr (kTipo == TipoClave::Entero) {
+            return a.entero < b.entero ? -1 : (a.entero > b.entero ? 1 : 0);
+        } else {
+            // `entero` holds eight ranked bytes from where the texts start to differ; only
+            // texts that agree on those are compared in full.
+            if (a.entero != b.entero) return a.entero < b.entero ? -1 : 1;
+            return CompararUtf16(a.texto, b.texto);
+        }
     }
     bool Menor(std::ptrdiff_t i, std::ptrdiff_t j) const { return Comparar(Clave(i), Clave(j)) < 0; }
     const ClaveIndice& Clave(std::ptrdiff_t i) const { return c_[static_cast<size_t>(i)]; }
@@ -87,14 +96,46 @@ private:
     }
 
     std::vector<ClaveIndice>& c_;
-    bool numerica_;
 };
+
+// Fills each text key's `entero` with its eight ranked bytes after the part every key shares
+// (zeros past its end). Names of one folder often share a long start ("IMG_2024...", "file-0"),
+// which a plain comparison walks again and again; most comparisons then end on one number.
+// Numbers in this order agree with CompararUtf16, and equal numbers fall back to it, so the
+// comparisons and hence the result are the same as comparing the texts alone.
+void PrepararPrefijos(std::vector<ClaveIndice>& claves) {
+    size_t comun = claves[0].texto.size();
+    const std::string_view primero = claves[0].texto;
+    for (const ClaveIndice& c : claves) {
+        const size_t n = std::min(comun, c.texto.size());
+        size_t i = 0;
+        while (i < n && c.texto[i] == primero[i]) ++i;
+        comun = i;
+        if (comun == 0) break;
+    }
+    for (ClaveIndice& c : claves) {
+        std::uint64_t v = 0;
+        for (size_t k = 0; k < 8; ++k) {
+            const size_t i = comun + k;
+            v = (v << 8) | (i < c.texto.size() ? RangoUtf16(static_cast<unsigned char>(c.texto[i])) : 0u);
+        }
+        c.entero = v;
+    }
+}
 
 }  // namespace
 
-void OrdenarClaves(std::vector<ClaveIndice>& claves, bool numerica) {
+void OrdenarClaves(std::vector<ClaveIndice>& claves, TipoClave tipo) {
     if (claves.size() < 2) return;
-    Ordenador(claves, numerica).Ordenar(0, static_cast<std::ptrdiff_t>(claves.size()) - 1);
+    const auto hi = static_cast<std::ptrdiff_t>(claves.size()) - 1;
+    switch (tipo) {
+        case TipoClave::Fechas: Ordenador<TipoClave::Fechas>(claves).Ordenar(0, hi); break;
+        case TipoClave::Entero: Ordenador<TipoClave::Entero>(claves).Ordenar(0, hi); break;
+        case TipoClave::Texto:
+            PrepararPrefijos(claves);
+            Ordenador<TipoClave::Texto>(claves).Ordenar(0, hi);
+            break;
+    }
 }
 
 std::string ClaveTamano(std::int64_t tamano) {
@@ -144,10 +185,12 @@ void OrdenarItems(TablaItems& items, size_t n, int criterio, std::vector<std::ui
     for (size_t i = 0; i < n; ++i) {
         const std::string& t = items[i].Orden.texto;
         claves.push_back({std::string_view(bloque.data() + bloque.size(), t.size()),
-                          items[i].Orden.fecha, static_cast<std::uint32_t>(i)});
+                          items[i].Orden.fecha, 0, static_cast<std::uint32_t>(i)});
         bloque += t;
     }
-    OrdenarClaves(claves, criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION);
+    OrdenarClaves(claves, criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION
+                              ? TipoClave::Fechas
+                              : TipoClave::Texto);
     if (permutacion)
         for (size_t i = 0; i < n; ++i) (*permutacion)[i] = static_cast<std::uint32_t>(claves[i].indice);
     // Each item moves once, along the cycles of the permutation, inside the table it is in: no

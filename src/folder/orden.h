@@ -30,19 +30,22 @@ void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::s
 void OrdenarItems(TablaItems& items, size_t n, int criterio,
                   std::vector<std::uint32_t>* permutacion = nullptr);
 
-// One entry's key as the sort sees it: a view of its text, or a number (a date, or a size where
-// the caller compares sizes as numbers, which orders them as their zero-padded texts do), and
-// where the entry stood. The sort moves these small records, never the entries.
+// One entry's key as the sort sees it: a view of its text, a date, or a whole number (a size,
+// which orders as its zero-padded text does), and where the entry stood. The sort moves these
+// small records, never the entries.
 struct ClaveIndice {
     std::string_view texto;
     double numero = 0;
+    std::uint64_t entero = 0;  // the key of TipoClave::Entero; the sort's own scratch for texts
     std::uint32_t indice = 0;
 };
+
+enum class TipoClave { Texto, Fechas, Entero };
 
 // Sorts keys ascending with the same partition scheme and guards as OrdenarItems; texts compare
 // by UTF-16 code units. The order of equal keys depends only on the comparisons, so the same
 // keys in the same order always end in the same order.
-void OrdenarClaves(std::vector<ClaveIndice>& claves, bool numerica);
+void OrdenarClaves(std::vector<ClaveIndice>& claves, TipoClave tipo);
 
 // The size key: the byte count zero-padded to 20 digits.
 std::string ClaveTamano(std::int64_t tamano);

@@ -150,14 +150,9 @@ int CompararUtf16(std::string_view a, std::string_view b) {
     size_t i = 0;
     while (i < n && a[i] == b[i]) ++i;
     if (i == n) return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-    // Byte order is code-point order. UTF-16 differs only where a character beyond U+FFFF
-    // (lead bytes F0..F4, surrogates in UTF-16) meets one in U+E000..U+FFFF (lead bytes EE, EF):
-    // the surrogates sort below those. Differing continuation bytes share a lead byte, so the
-    // plain order holds for them.
-    auto rango = [](unsigned char c) { return c >= 0xF0 ? 0xED * 2 + 1 : c * 2; };
-    const int ra = rango(static_cast<unsigned char>(a[i]));
-    const int rb = rango(static_cast<unsigned char>(b[i]));
-    return ra < rb ? -1 : 1;
+    return RangoUtf16(static_cast<unsigned char>(a[i])) < RangoUtf16(static_cast<unsigned char>(b[i]))
+               ? -1
+               : 1;
 }
 
 bool TerminaCon(std::string_view s, std::string_view fin) {

@@ -23,6 +23,16 @@ void DecodificarMayusculas(std::string_view s, std::u32string& destino);
 // Orders texts as their UTF-16 forms would order by code unit, without converting them.
 int CompararUtf16(std::string_view a, std::string_view b);
 
+// The byte's rank in that order: byte order is code-point order, and UTF-16 differs only where a
+// character beyond U+FFFF (lead bytes F0..F4, surrogates in UTF-16) meets one in U+E000..U+FFFF
+// (lead bytes EE, EF): the surrogates sort below those. So F0..FF move down to EE..FD and EE, EF
+// up to FE, FF; every other byte keeps its value. Comparing texts byte by byte through this map
+// is CompararUtf16, so a sort may pack several ranked bytes into one number.
+constexpr unsigned char RangoUtf16(unsigned char c) {
+    return c < 0xEE ? c : (c >= 0xF0 ? static_cast<unsigned char>(c - 2)
+                                     : static_cast<unsigned char>(c + 0x10));
+}
+
 bool TerminaCon(std::string_view s, std::string_view fin);
 
 }  // namespace quirvex

@@ -43,18 +43,25 @@ bool cTareas::BorrarElemento(std::int64_t i, const std::string& ruta) {
 // yields is removed as the link it has become, and nothing outside the chosen folder is touched.
 bool cTareas::BorrarContenido(std::int64_t i, ManejadorArchivo carpeta, const std::string& ruta) {
     std::vector<std::string> nombres;
-    const int errorLista = BajoNivel().ListarEn(carpeta, nombres);
+    std::vector<TipoNodo> tipos;
+    const int errorLista = BajoNivel().ListarEnConTipos(carpeta, nombres, tipos);
     if (errorLista != 0) {
         LogBorrado(i, ruta, errorLista);
         return false;
     }
     bool todo = true;
-    for (const std::string& nombre : nombres) {
+    for (std::size_t k = 0; k < nombres.size(); ++k) {
+        const std::string& nombre = nombres[k];
         const std::string hijo = AgregarBarra(ruta) + nombre;
         int error = 0;
-        const ManejadorArchivo sub = BajoNivel().ConsultarEn(carpeta, nombre).tipo == TipoNodo::Carpeta
-                                         ? BajoNivel().AbrirCarpeta(carpeta, nombre, error)
-                                         : MANEJADOR_INVALIDO;
+        // What the listing calls a regular file is removed without a query: should it have
+        // become a folder since, removing it as a file fails and is logged, and nothing in it
+        // is touched.
+        const bool archivo = k < tipos.size() && tipos[k] == TipoNodo::Archivo;
+        const ManejadorArchivo sub =
+            !archivo && BajoNivel().ConsultarEn(carpeta, nombre).tipo == TipoNodo::Carpeta
+                ? BajoNivel().AbrirCarpeta(carpeta, nombre, error)
+                : MANEJADOR_INVALIDO;
         if (sub != MANEJADOR_INVALIDO) {
             const bool vacia = BorrarContenido(i, sub, hijo);
             BajoNivel().Cerrar(sub);

@@ -49,6 +49,9 @@ std::int64_t cTareas::AbandonarCopia(const std::string& destino, bool modificado
 // kernel while it can, else through the one reused buffer. Yields after each chunk.
 std::int64_t cTareas::CopiarTramos(std::int64_t i, std::int64_t desde, std::int64_t hasta,
                                    bool mover, bool& modificado, bool& kernel) {
+    // A file of more than one chunk is synchronised before it takes its name: its chunks start
+    // for the disk as they are written, so that wait overlaps the copy instead of following it.
+    const bool adelantar = lector_.Info().tamano > static_cast<std::int64_t>(tramo_);
     for (std::int64_t restante = hasta - desde; restante > 0;) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(restante, static_cast<std::int64_t>(tramo_)));
         std::size_t hecho = 0;
@@ -82,6 +85,8 @@ std::int64_t cTareas::CopiarTramos(std::int64_t i, std::int64_t desde, std::int6
                 return COPIA_FALLIDA;
             }
         }
+        if (adelantar)
+            BajoNivel().AdelantarEscritura(escritor_.FileHandle(), hasta - restante, static_cast<std::int64_t>(n));
         restante -= static_cast<std::int64_t>(n);
         SumarProgreso(i, static_cast<std::int64_t>(n));
         if (CederYCancelado(i)) return COPIA_CANCELADA;
@@ -195,7 +200,12 @@ std::int64_t cTareas::CopiarArchivoEn(std::int64_t i, ManejadorArchivo carpeta,
     lector_.CloseFile();
     escritor_.CloseFile();
     if (!lector_.OpenFileIn(carpeta, nombre, ruta)) {
-        LogFallo(i, mover, ruta, lector_.Fallo().numero, lector_.Fallo().descripcion);
+        // Gone since it was listed: "Missing:", as for an entry whose query found nothing.
+        const InfoNodo ahora = BajoNivel().ConsultarEn(carpeta, nombre);
+        if (ahora.tipo == TipoNodo::NoExiste && BajoNivel().Es(ahora.error, ErrorComun::NoExiste))
+            LogNoLeido(i, mover, ruta, ahora.error);
+        else
+            LogFallo(i, mover, ruta, lector_.Fallo().numero, lector_.Fallo().descripcion);
         return COPIA_FALLIDA;
     }
     const InfoNodo fuente = lector_.Info();
@@ -342,17 +352,25 @@ std::int64_t cTareas::CopiarContenido(std::int64_t i, ManejadorArchivo carpeta,
                                       const std::string& origen, const std::string& destino,
                                       bool mover, bool& completo) {
     std::vector<std::string> nombres;
-    const int errorLista = BajoNivel().ListarEn(carpeta, nombres);
+    std::vector<TipoNodo> tipos;
+    const int errorLista = BajoNivel().ListarEnConTipos(carpeta, nombres, tipos);
     if (errorLista != 0) {
         LogFalloSistema(i, mover, origen, errorLista);
         completo = false;
         return 0;
     }
     std::int64_t total = 0;
-    for (const std::string& nombre : nombres) {
+    for (std::size_t k = 0; k < nombres.size(); ++k) {
+        const std::string& nombre = nombres[k];
         const std::string ruta = AgregarBarra(origen) + nombre;
         const std::string objetivo = AgregarBarra(destino) + nombre;
-        const InfoNodo info = BajoNivel().ConsultarEn(carpeta, nombre);
+        // A regular file by the listing's word needs no query of its own: opening it (never
+        // through a link) and reading the open file say all the copy needs.
+        InfoNodo info;
+        if (k < tipos.size() && tipos[k] == TipoNodo::Archivo)
+            info.tipo = TipoNodo::Archivo;
+        else
+            info = BajoNivel().ConsultarEn(carpeta, nombre);
         std::int64_t r = COPIA_FALLIDA;
         if (info.tipo == TipoNodo::Carpeta)
             r = CopiarSubcarpeta(i, carpeta, nombre, ruta, objetivo, mover, completo);

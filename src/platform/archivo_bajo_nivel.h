@@ -90,6 +90,12 @@ public:
     virtual std::int64_t Escribir(ManejadorArchivo h, const void* datos, std::size_t n,
                                   int& error) = 0;
     virtual int Sincronizar(ManejadorArchivo h) = 0;
+    // Starts putting [desde, desde + n) of a file being written on disk without waiting for it,
+    // after waiting for what was started before `desde`: a file that will be synchronised goes
+    // to disk while the rest is still being copied, and no more than two chunks are ever
+    // waiting to be written. Only a hint: nothing is reported, and where it cannot be done the
+    // final synchronisation does it all.
+    virtual void AdelantarEscritura(ManejadorArchivo /*h*/, std::int64_t /*desde*/, std::int64_t /*n*/) {}
     virtual int Truncar(ManejadorArchivo h, std::int64_t largo) = 0;
     // The new position, or -1 with `error` set.
     virtual std::int64_t Posicionar(ManejadorArchivo h, std::int64_t desplazamiento,
@@ -121,6 +127,14 @@ public:
     virtual ManejadorArchivo AbrirCarpeta(ManejadorArchivo carpeta, const std::string& nombre,
                                           int& error) = 0;
     virtual int ListarEn(ManejadorArchivo carpeta, std::vector<std::string>& nombres) = 0;
+    // The same names with the type the listing itself gives each one: Archivo only for what it
+    // says is a regular file, NoExiste where it says nothing, so the caller asks ConsultarEn.
+    virtual int ListarEnConTipos(ManejadorArchivo carpeta, std::vector<std::string>& nombres,
+                                 std::vector<TipoNodo>& tipos) {
+        const int error = ListarEn(carpeta, nombres);
+        tipos.assign(nombres.size(), TipoNodo::NoExiste);
+        return error;
+    }
     virtual InfoNodo ConsultarEn(ManejadorArchivo carpeta, const std::string& nombre) = 0;
     // Opens an entry for reading like Abrir(SoloLectura), without following a link.
     virtual ManejadorArchivo AbrirEn(ManejadorArchivo carpeta, const std::string& nombre,

@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "folder/item_carpeta.h"
 
@@ -37,6 +39,20 @@ public:
     // "." and ".." left out. Returns false when the folder cannot be opened.
     virtual bool Listar(const std::string& carpeta,
                         const std::function<void(EntradaDirectorio&&)>& porEntrada) = 0;
+    // The same listing handed over at once, for callers that size their own tables by it.
+    virtual bool ListarTodo(const std::string& carpeta, std::vector<EntradaDirectorio>& entradas) {
+        entradas.clear();
+        return Listar(carpeta, [&](EntradaDirectorio&& e) { entradas.push_back(std::move(e)); });
+    }
+    // The present size of each named entry of the folder (ending with '/'), as Consultar would
+    // give it: 0 for anything that is not a file, or no longer exists.
+    virtual std::vector<std::int64_t> Tamanos(const std::string& carpeta,
+                                              const std::vector<std::string_view>& nombres) {
+        std::vector<std::int64_t> r(nombres.size(), 0);
+        for (size_t i = 0; i < nombres.size(); ++i)
+            if (const auto e = Consultar(carpeta + std::string(nombres[i]))) r[i] = e->tamano;
+        return r;
+    }
     // True when the folder can be opened for listing.
     virtual bool Accesible(const std::string& carpeta) = 0;
     // What a listing would say of this one path (a link is described by what it points to, with

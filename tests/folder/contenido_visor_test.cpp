@@ -115,6 +115,48 @@ TEST_F(ContenidoVisorTest, SortModesAndTheCacheThatServesThem) {
     EXPECT_EQ(c.nArchivos, 3);
 }
 
+// A new sort of the listing on show moves the items instead of building them again; what each
+// holds afterwards must be what a pane loading the folder in that mode would hold.
+TEST_F(ContenidoVisorTest, ANewSortLeavesEveryItemAsAFreshLoadWould) {
+    for (int i = 0; i < 40; ++i) tmp.Archivo("n" + std::to_string((i * 7) % 40) + (i % 3 ? ".txt" : ".LOG"), static_cast<std::uintmax_t>(i % 5));
+    tmp.Carpeta("sub");
+    c.CriterioOrden = ORDEN_EXTENSION;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    // What a shown table picks up: a selection, fitted labels, a size seen to change, a rename.
+    c.Items[3].PosSeleccion = 1;
+    c.Items[4].TextoLinea = "n1...";
+    c.Items[5].TextoIcono = "n2\r.txt";
+    c.Items[6].Tamano = 999;
+    const std::string renombrado = c.Items[7].Nombre;
+    c.SetItemRuta(7, "other-name");
+    for (int criterio : {ORDEN_NOMBRE, ORDEN_TAMANO, ORDEN_MODIFICACION, ORDEN_EXTENSION}) {
+        c.CambiarOrden(criterio);
+        cContenidoVisor fresco;
+        fresco.CriterioOrden = criterio;
+        ASSERT_TRUE(fresco.CargarContenido(tmp.Ruta(), false));
+        ASSERT_EQ(c.Items.size(), fresco.Items.size());
+        for (size_t i = 0; i < c.Items.size(); ++i) {
+            const ItemCarpeta& a = c.Items[i];
+            const ItemCarpeta& b = fresco.Items[i];
+            ASSERT_EQ(a.Nombre, b.Nombre) << criterio << " " << i;
+            EXPECT_EQ(a.NombreMostrar, b.NombreMostrar);
+            EXPECT_EQ(a.RutaCompleta, b.RutaCompleta);
+            EXPECT_EQ(a.Tipo, b.Tipo);
+            EXPECT_EQ(a.Ext, b.Ext);
+            EXPECT_EQ(a.Extension, b.Extension);
+            EXPECT_EQ(a.Icono, b.Icono);
+            EXPECT_EQ(a.Tamano, b.Tamano) << a.Nombre;
+            EXPECT_EQ(a.Atributos, b.Atributos);
+            EXPECT_EQ(a.FechaModificacion, b.FechaModificacion);
+            EXPECT_EQ(a.PosSeleccion, 0);
+            EXPECT_EQ(a.TextoLinea, "");
+            EXPECT_EQ(a.TextoIcono, "");
+        }
+        EXPECT_EQ(c.GetIndexItem("other-name"), -1);
+        EXPECT_GE(c.GetIndexItem(renombrado), 0);
+    }
+}
+
 TEST_F(ContenidoVisorTest, FilterChangesReloadFromTheCache) {
     tmp.Archivo("a.txt");
     tmp.Archivo("b.log");

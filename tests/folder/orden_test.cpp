@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <set>
+
+#include "folder/texto.h"
 
 namespace quirvex {
 namespace {
@@ -82,6 +86,72 @@ TEST(OrdenarItems, DatesSortChronologicallyAndSizesPastTenDigits) {
     EXPECT_LT(ClaveTamano(9'000'000'000), ClaveTamano(10'000'000'000));
     EXPECT_LT(ClaveTamano(2), ClaveTamano(10'000'000'000));
     EXPECT_EQ(ClaveTamano(5).size(), 20u);
+}
+
+
+// UTF-16 code units of a valid UTF-8 text: the order the sort must agree with.
+std::u16string Utf16(const std::string& s) {
+    std::u16string r;
+    for (char32_t c : DecodificarUtf8(s)) {
+        if (c < 0x10000) {
+            r += static_cast<char16_t>(c);
+        } else {
+            r += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            r += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return r;
+}
+
+TEST(OrdenarClaves, TextsOrderAsTheirUtf16FormsWhateverStartTheyShare) {
+    // Two characters past U+FFFF must compare both ways round, not "greater" both times.
+    EXPECT_LT(CompararUtf16("\xf0\x90\x80\x80", "\xf1\x80\x80\x80"), 0);
+    EXPECT_GT(CompararUtf16("\xf1\x80\x80\x80", "\xf0\x90\x80\x80"), 0);
+    const std::vector<std::string> piezas = {"a", "b", "z", "\xc3\xa9", "\xee\x80\x80",
+                                             "\xef\xbc\xa1", "\xf0\x90\x80\x80",
+                                             "\xf1\x80\x80\x80", std::string(1, '\0')};
+    std::mt19937 azar(11);
+    for (int ronda = 0; ronda < 40; ++ronda) {
+        // Half the rounds share a start longer than the eight bytes compared at once.
+        const std::string comun = ronda % 2 ? "IMG_2024-06-01_" : "";
+        std::set<std::string> unicas;
+        while (unicas.size() < 300) {
+            std::string t = comun;
+            for (int k = static_cast<int>(azar() % 12); k > 0; --k) t += piezas[azar() % piezas.size()];
+            unicas.insert(t);
+        }
+        std::vector<std::string> textos(unicas.begin(), unicas.end());
+        std::shuffle(textos.begin(), textos.end(), azar);
+        std::vector<ClaveIndice> claves(textos.size());
+        for (size_t i = 0; i < textos.size(); ++i) {
+            claves[i].texto = textos[i];
+            claves[i].indice = static_cast<std::uint32_t>(i);
+        }
+        OrdenarClaves(claves, TipoClave::Texto);
+        for (size_t i = 1; i < claves.size(); ++i)
+            ASSERT_LT(Utf16(textos[claves[i - 1].indice]), Utf16(textos[claves[i].indice]))
+                << "round " << ronda << " at " << i;
+    }
+}
+
+TEST(OrdenarClaves, SizesAsNumbersEndAsTheirPaddedTextsDoTiesIncluded) {
+    std::mt19937 azar(3);
+    for (int ronda = 0; ronda < 30; ++ronda) {
+        // Few distinct sizes, so most keys tie; 0 stands for a folder, whose text is empty.
+        std::vector<std::uint64_t> numeros(200);
+        for (auto& n : numeros) n = azar() % 6 == 0 ? 0 : 1 + (azar() % 5) * 1'000'000'007ULL;
+        std::vector<std::string> textos;
+        for (auto n : numeros) textos.push_back(n == 0 ? "" : ClaveTamano(static_cast<std::int64_t>(n - 1)));
+        std::vector<ClaveIndice> comoNumero(numeros.size()), comoTexto(numeros.size());
+        for (size_t i = 0; i < numeros.size(); ++i) {
+            comoNumero[i].entero = numeros[i];
+            comoNumero[i].indice = comoTexto[i].indice = static_cast<std::uint32_t>(i);
+            comoTexto[i].texto = textos[i];
+        }
+        OrdenarClaves(comoNumero, TipoClave::Entero);
+        OrdenarClaves(comoTexto, TipoClave::Texto);
+        for (size_t i = 0; i < numeros.size(); ++i) ASSERT_EQ(comoNumero[i].indice, comoTexto[i].indice) << ronda;
+    }
 }
 
 }  // namespace

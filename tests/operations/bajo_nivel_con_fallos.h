@@ -8,6 +8,8 @@
 #include <cctype>
 #include <cerrno>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "platform/archivo_bajo_nivel.h"
 
@@ -23,12 +25,16 @@ public:
     bool sinCopiaKernel = false;
     int errorLectura = 0;
     int llamadasCopiaKernel = 0;
+    // Each range sent early to disk, as (start, length).
+    std::vector<std::pair<std::int64_t, std::int64_t>> adelantos;
     // Plain writes fail with this error once this many bytes have been written.
     int errorEscritura = 0;
     std::int64_t escribirAntesDeFallar = 0;
     std::int64_t escritos = 0;
     // Queries of these entry names fail with the error given.
     std::map<std::string, int> erroresConsulta;
+    bool tiposDelListado = false;
+    std::vector<std::string> borrarTrasListar;
     // Paths below this folder name their entries without regard to case (ASCII letters).
     std::string carpetaSinMayusculas;
 
@@ -52,6 +58,10 @@ public:
         return real_.Escribir(h, d, n, e);
     }
     int Sincronizar(ManejadorArchivo h) override { return real_.Sincronizar(h); }
+    void AdelantarEscritura(ManejadorArchivo h, std::int64_t desde, std::int64_t n) override {
+        adelantos.emplace_back(desde, n);
+        real_.AdelantarEscritura(h, desde, n);
+    }
     int Truncar(ManejadorArchivo h, std::int64_t l) override { return real_.Truncar(h, l); }
     std::int64_t Posicionar(ManejadorArchivo h, std::int64_t d, bool i, int& e) override {
         return real_.Posicionar(h, d, i, e);
@@ -79,6 +89,14 @@ public:
         return real_.AbrirCarpeta(c, c == MANEJADOR_INVALIDO ? Plegar(n) : n, e);
     }
     int ListarEn(ManejadorArchivo c, std::vector<std::string>& n) override { return real_.ListarEn(c, n); }
+    // Only when asked, the types the real listing gives; each name of borrarTrasListar is then
+    // deleted, as if by someone else between the listing and the copy.
+    int ListarEnConTipos(ManejadorArchivo c, std::vector<std::string>& n, std::vector<TipoNodo>& t) override {
+        if (!tiposDelListado) return ArchivosBajoNivel::ListarEnConTipos(c, n, t);
+        const int error = real_.ListarEnConTipos(c, n, t);
+        for (const std::string& nombre : borrarTrasListar) real_.BorrarEn(c, nombre, false);
+        return error;
+    }
     InfoNodo ConsultarEn(ManejadorArchivo c, const std::string& n) override {
         if (const InfoNodo f = Rehusada(n); f.error) return f;
         return real_.ConsultarEn(c, c == MANEJADOR_INVALIDO ? Plegar(n) : n);

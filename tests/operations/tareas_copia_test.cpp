@@ -59,6 +59,44 @@ TEST_F(CopiaTest, CopiesInChunksAndShowsEachWholePercentage) {
     EXPECT_EQ(LeerTodo(tmp.Ruta("dst/big.bin")), datos);
 }
 
+// A file that is synchronised before it takes its name sends each chunk to disk as it goes,
+// whichever way the chunk was copied; a one-chunk file is left to the page cache.
+TEST_F(CopiaTest, ALargeFileStartsEachChunkForTheDiskAsItIsWritten) {
+    t.SetTamanoTramo(4096);
+    const std::string datos = Contenido(10240);
+    const std::string grande = tmp.ArchivoConTexto("src/big.bin", datos);
+    const std::string pequeno = tmp.ArchivoConTexto("src/small.bin", Contenido(4000));
+    using Rangos = std::vector<std::pair<std::int64_t, std::int64_t>>;
+    for (const bool kernel : {true, false}) {
+        BajoNivelConFallos fallos;
+        fallos.sinCopiaKernel = !kernel;
+        const std::string dst = tmp.Carpeta(kernel ? "dst1" : "dst2");
+        const auto i = Ejecutar(TIPO_COPIAR, dst, {grande});
+        EXPECT_EQ(t.TextoErrores(i), "(Sin errores)");
+        EXPECT_EQ(LeerTodo(dst + "/big.bin"), datos);
+        EXPECT_EQ(fallos.adelantos, (Rangos{{0, 4096}, {4096, 4096}, {8192, 2048}})) << kernel;
+        fallos.adelantos.clear();
+        Ejecutar(TIPO_COPIAR, dst, {pequeno});
+        EXPECT_TRUE(fallos.adelantos.empty());
+    }
+}
+
+// A file the listing calls a regular file is copied without a query of its own; one that is
+// gone by the time it is opened is still reported as missing, not as a failed open.
+TEST_F(CopiaTest, AListedFileThatVanishesBeforeItsCopyIsMissing) {
+    tmp.ArchivoConTexto("src/tree/a", "A");
+    tmp.ArchivoConTexto("src/tree/b", "B");
+    tmp.ArchivoConTexto("src/tree/c", "C");
+    BajoNivelConFallos fallos;
+    fallos.tiposDelListado = true;
+    fallos.borrarTrasListar = {"b"};
+    const auto i = Ejecutar(TIPO_COPIAR, tmp.Carpeta("dst"), {tmp.Ruta("src/tree")});
+    EXPECT_EQ(LeerTodo(tmp.Ruta("dst/tree/a")), "A");
+    EXPECT_EQ(LeerTodo(tmp.Ruta("dst/tree/c")), "C");
+    EXPECT_FALSE(fs::exists(tmp.Ruta("dst/tree/b")));
+    EXPECT_EQ(t.TextoErrores(i), "Missing: \"" + tmp.Ruta("src/tree/b") + "\"");
+}
+
 TEST_F(CopiaTest, FallsBackToReadAndWriteWhenTheKernelCannotCopy) {
     t.SetTamanoTramo(4096);
     const std::string datos = Contenido(10000, 7);

@@ -80,6 +80,30 @@ TEST(SistemaArchivosLinux, ALargeFolderIsDescribedInReaddirOrderWhateverThreadSt
     }
 }
 
+TEST(SistemaArchivosLinux, SizesReadThroughTheFolderAreWhatEachQuerySays) {
+    CarpetaTemporal tmp;
+    // Past the size at which a second thread takes half the names.
+    for (int i = 0; i < 4200; ++i) tmp.Archivo("f" + std::to_string(i), static_cast<std::uintmax_t>(i % 17) * 1000);
+    tmp.Archivo("big", 10'000'000'000);
+    tmp.Carpeta("folder");
+    fs::create_symlink(tmp.Ruta("big"), tmp.Ruta("to-big"));
+    fs::create_symlink(tmp.Ruta("folder"), tmp.Ruta("to-folder"));
+    fs::create_symlink(tmp.Ruta("nowhere"), tmp.Ruta("dangling"));
+    std::vector<std::string> nombres;
+    for (const auto& e : fs::directory_iterator(tmp.Ruta())) nombres.push_back(e.path().filename());
+    nombres.push_back("gone");
+    const std::vector<std::string_view> vistas(nombres.begin(), nombres.end());
+    const std::vector<std::int64_t> juntos = Archivos().Tamanos(tmp.Ruta(), vistas);
+    const std::vector<std::int64_t> unoAUno = Archivos().SistemaArchivos::Tamanos(tmp.Ruta(), vistas);
+    ASSERT_EQ(juntos.size(), nombres.size());
+    EXPECT_EQ(juntos, unoAUno);
+    std::map<std::string, std::int64_t> porNombre;
+    for (size_t i = 0; i < nombres.size(); ++i) porNombre[nombres[i]] = juntos[i];
+    EXPECT_EQ(porNombre["to-big"], 10'000'000'000);
+    EXPECT_EQ(porNombre["f16"], 16000);
+    for (const char* cero : {"folder", "to-folder", "dangling", "gone"}) EXPECT_EQ(porNombre[cero], 0) << cero;
+}
+
 TEST(UnidadesLinux, TheRootComesFirstAndPseudoFileSystemsStayOut) {
     const auto vols = UnidadesSistema().Listar();
     ASSERT_FALSE(vols.empty());

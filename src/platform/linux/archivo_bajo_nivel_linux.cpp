@@ -86,12 +86,16 @@ mode_t ModoCopia(const InfoNodo& origen, const struct stat& actual) {
     return modo;
 }
 
-// Reads a directory stream to its end and closes it.
-int Listar(DIR* dir, std::vector<std::string>& nombres) {
+// Reads a directory stream to its end and closes it; `tipos`, when given, gets each name's type
+// as the stream tells it (regular files only, the rest left to a query).
+int Listar(DIR* dir, std::vector<std::string>& nombres, std::vector<TipoNodo>* tipos = nullptr) {
     errno = 0;
     while (const dirent* d = readdir(dir)) {
         const char* n = d->d_name;
-        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) nombres.emplace_back(n);
+        if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))) {
+            nombres.emplace_back(n);
+            if (tipos) tipos->push_back(d->d_type == DT_REG ? TipoNodo::Archivo : TipoNodo::NoExiste);
+        }
         errno = 0;
     }
     const int error = errno;
@@ -100,6 +104,21 @@ int Listar(DIR* dir, std::vector<std::string>& nombres) {
 }
 
 class ArchivosBajoNivelLinux final : public ArchivosBajoNivel {
+    static int ListarAbierta(ManejadorArchivo carpeta, std::vector<std::string>& nombres,
+                             std::vector<TipoNodo>* tipos) {
+        // The directory stream takes its own descriptor so the caller's stays open.
+        const int copia = fcntl(Fd(carpeta), F_DUPFD_CLOEXEC, 0);
+        if (copia < 0) return errno;
+        DIR* dir = fdopendir(copia);
+        if (!dir) {
+            const int error = errno;
+            close(copia);
+            return error;
+        }
+        rewinddir(dir);
+        return Listar(dir, nombres, tipos);
+    }
+
 public:
     ManejadorArchivo Abrir(const std::string& ruta, ModoApertura modo, bool& creado,
                            int& error, InfoNodo& info) override {
@@ -162,6 +181,13 @@ public:
     }
 
     int Sincronizar(ManejadorArchivo h) override { return fsync(Fd(h)) == 0 ? 0 : errno; }
+
+    void AdelantarEscritura(ManejadorArchivo h, std::int64_t desde, std::int64_t n) override {
+        if (desde > 0)
+            sync_file_range(Fd(h), 0, static_cast<off_t>(desde),
+                            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        sync_file_range(Fd(h), static_cast<off_t>(desde), static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
+    }
 
     int Truncar(ManejadorArchivo h, std::int64_t largo) override {
         return ftruncate(Fd(h), static_cast<off_t>(largo)) == 0 ? 0 : errno;
@@ -264,17 +290,13 @@ public:
     }
 
     int ListarEn(ManejadorArchivo carpeta, std::vector<std::string>& nombres) override {
-        // The directory stream takes its own descriptor so the caller's stays open.
-        const int copia = fcntl(Fd(carpeta), F_DUPFD_CLOEXEC, 0);
-        if (copia < 0) return errno;
-        DIR* dir = fdopendir(copia);
-        if (!dir) {
-            const int error = errno;
-            close(copia);
-            return error;
-        }
-        rewinddir(dir);
-        return Listar(dir, nombres);
+        return ListarAbierta(carpeta, nombres, nullptr);
+    }
+
+    int ListarEnConTipos(ManejadorArchivo carpeta, std::vector<std::string>& nombres,
+                         std::vector<TipoNodo>& tipos) override {
+        tipos.clear();
+        return ListarAbierta(carpeta, nombres, &tipos);
     }
 
     InfoNodo ConsultarEn(ManejadorArchivo carpeta, const std::string& nombre) override {

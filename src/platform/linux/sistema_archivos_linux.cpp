@@ -103,14 +103,38 @@ struct CerrarDir {
     void operator()(DIR* d) const { closedir(d); }
 };
 
+// Runs trabajo(desde, hasta) over 0..n, sharing a large range with a second thread. Each index is
+// done by one thread only, so the result is the same as on one thread.
+template <typename Trabajo>
+void EnDosHilos(size_t n, const Trabajo& trabajo) {
+    const size_t mitad = n >= kMinimoParaDosHilos ? n / 2 : 0;
+    std::thread otro;
+    if (mitad > 0) {
+        try {
+            otro = std::thread([&] { trabajo(mitad, n); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the caller's thread does it all.
+        }
+    }
+    trabajo(0, otro.joinable() ? mitad : n);
+    if (otro.joinable()) otro.join();
+}
+
 class SistemaArchivosLinux final : public SistemaArchivos {
 public:
     bool Listar(const std::string& carpeta,
                 const std::function<void(EntradaDirectorio&&)>& porEntrada) override {
+        std::vector<EntradaDirectorio> entradas;
+        if (!ListarTodo(carpeta, entradas)) return false;
+        for (EntradaDirectorio& e : entradas) porEntrada(std::move(e));
+        return true;
+    }
+
+    bool ListarTodo(const std::string& carpeta, std::vector<EntradaDirectorio>& entradas) override {
+        entradas.clear();
         std::unique_ptr<DIR, CerrarDir> dir(opendir(carpeta.c_str()));
         if (!dir) return false;
         const int fd = dirfd(dir.get());
-        std::vector<EntradaDirectorio> entradas;
         std::vector<unsigned char> tipos;
         while (const dirent* d = readdir(dir.get())) {
             const char* n = d->d_name;
@@ -119,9 +143,8 @@ public:
             tipos.push_back(d->d_type);
         }
         // The status calls are most of a listing's time; a large folder shares them with a
-        // second thread. Each entry is described by one thread only and they are handed on in
-        // the order readdir gave them, so the result is the same as on one thread.
-        auto describir = [&](size_t desde, size_t hasta) {
+        // second thread, and the entries stay in the order readdir gave them.
+        EnDosHilos(entradas.size(), [&](size_t desde, size_t hasta) {
             for (size_t i = desde; i < hasta; ++i) {
                 EntradaDirectorio& e = entradas[i];
                 // An entry that vanished since readdir still shows, with size 0 and no dates.
@@ -130,20 +153,29 @@ public:
                     if (e.nombre[0] == '.') e.atributos |= ATR_OCULTO;
                 }
             }
-        };
-        const size_t mitad = entradas.size() >= kMinimoParaDosHilos ? entradas.size() / 2 : 0;
-        std::thread otro;
-        if (mitad > 0) {
-            try {
-                otro = std::thread(describir, mitad, entradas.size());
-            } catch (const std::system_error&) {
-                // No thread to be had: the caller's thread does it all.
-            }
-        }
-        describir(0, otro.joinable() ? mitad : entradas.size());
-        if (otro.joinable()) otro.join();
-        for (EntradaDirectorio& e : entradas) porEntrada(std::move(e));
+        });
         return true;
+    }
+
+    // One status call per name, through the folder's descriptor and following links (what
+    // Consultar reports of a link is its target), asking for the type and size only.
+    std::vector<std::int64_t> Tamanos(const std::string& carpeta,
+                                      const std::vector<std::string_view>& nombres) override {
+        const int fd = open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return SistemaArchivos::Tamanos(carpeta, nombres);
+        std::vector<std::int64_t> r(nombres.size(), 0);
+        EnDosHilos(nombres.size(), [&](size_t desde, size_t hasta) {
+            std::string nombre;
+            for (size_t i = desde; i < hasta; ++i) {
+                nombre.assign(nombres[i]);
+                struct statx st {};
+                if (statx(fd, nombre.c_str(), AT_STATX_SYNC_AS_STAT, STATX_TYPE | STATX_SIZE, &st) == 0 &&
+                    (st.stx_mode & S_IFMT) == S_IFREG)
+                    r[i] = static_cast<std::int64_t>(st.stx_size);
+            }
+        });
+        close(fd);
+        return r;
     }
 
     bool Accesible(const std::string& carpeta) override {
