@@ -153,7 +153,15 @@ void frmINI::OfrecerFuenteEspecial() {
 
 void frmINI::IniciarServidor() {
     const QString ruta = QDir(QCoreApplication::applicationDirPath()).filePath(kServidor);
-    if (QFileInfo(ruta).isExecutable()) QProcess::startDetached(ruta, {});
+    if (!QFileInfo(ruta).isExecutable()) return;
+    // The server outlives the program and keeps its own log: it must not hold on to the
+    // terminal or to a pipe the program was started with (a shell would wait on it forever).
+    QProcess servidor;
+    servidor.setProgram(ruta);
+    servidor.setStandardInputFile(QProcess::nullDevice());
+    servidor.setStandardOutputFile(QProcess::nullDevice());
+    servidor.setStandardErrorFile(QProcess::nullDevice());
+    servidor.startDetached();
 }
 
 void frmINI::closeEvent(QCloseEvent* e) {
