@@ -9,6 +9,7 @@
 #include <set>
 
 #include "frame/marco_real_qt.h"
+#include "support/hijo_matado.h"
 #include "settings/almacen_registro.h"
 
 namespace quirvex::prueba {
@@ -40,21 +41,11 @@ TEST_F(GuardadoInterrumpido, AKillDuringGuardarTabsLeavesTheOldOrTheNewListWhole
             // Each save is the new list over the old one, so a kill may land in either.
             for (bool primera = true;; primera = false) {
                 m->GuardarTabs();
-                if (primera) (void)!::write(tubo[1], "s", 1);
+                if (primera) AvisarListo(tubo);
                 RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Previous Tabs", viejo);
             }
         }
-        // The kill comes at a random moment after the child's first whole GuardarTabs, however
-        // long a busy machine takes to get there.
-        ::close(tubo[1]);
-        char senal = 0;
-        ASSERT_EQ(::read(tubo[0], &senal, 1), 1);
-        ::close(tubo[0]);
-        ::usleep(std::uniform_int_distribution<useconds_t>(0, 60000)(azar));
-        ::kill(hijo, SIGKILL);
-        int estado = 0;
-        ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
-        ASSERT_TRUE(WIFSIGNALED(estado));
+        ASSERT_TRUE(MatarTrasAviso(hijo, tubo, 60000, azar));
         const std::string guardado = RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Previous Tabs");
         vistos.insert(guardado);
         EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Relleno").size(), 400000u);

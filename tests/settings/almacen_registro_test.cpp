@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "platform/almacen_archivo.h"
+#include "support/hijo_matado.h"
 
 namespace quirvex {
 namespace {
@@ -341,20 +342,10 @@ TEST_F(AlmacenEnCarpeta, AKillAtAnyPointOfASaveLeavesTheOldOrTheNewStore) {
             ::close(tubo[0]);
             for (int n = ultima + 1;; ++n) {
                 RegEscribirValores(HKEY_CURRENT_USER, CLAVE_OPCIONES, valores(n));
-                if (n == ultima + 1) (void)!::write(tubo[1], "s", 1);
+                if (n == ultima + 1) prueba::AvisarListo(tubo);
             }
         }
-        // After the child's first whole save (a slow, sanitized or busy machine may take long to
-        // get there), the kill comes at a random moment of the saves that follow.
-        ::close(tubo[1]);
-        char senal = 0;
-        ASSERT_EQ(::read(tubo[0], &senal, 1), 1);
-        ::close(tubo[0]);
-        ::usleep(std::uniform_int_distribution<useconds_t>(0, 40000)(azar));
-        ::kill(hijo, SIGKILL);
-        int estado = 0;
-        ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
-        ASSERT_TRUE(WIFSIGNALED(estado));
+        ASSERT_TRUE(prueba::MatarTrasAviso(hijo, tubo, 40000, azar));
 
         const auto contenido = AnalizarRegistro(LeerTodo(Archivo()));
         ASSERT_TRUE(contenido) << "round " << ronda;
