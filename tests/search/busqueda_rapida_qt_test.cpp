@@ -69,11 +69,13 @@ protected:
         std::lock_guard<std::mutex> g(m_);
         recibidas_.clear();
     }
-    // A frame registered with the server and told its text window.
+    // A frame registered with the server and told its text window. The server's thread may
+    // log the frame's 101 after the frame already has the reply, so both are awaited.
     std::unique_ptr<MDI> MarcoConServidor() {
         auto m = MarcoConPaneles(Q(datos_.Ruta()));
         m->BusquedaRapida()->tSrv_Timer();
         EXPECT_TRUE(Esperar([&] { return m->BusquedaRapida()->Enlace().hWndTxtServidor() != 0; }));
+        EXPECT_TRUE(Esperar([&] { return Mensajes().size() >= 2; }));
         return m;
     }
 
