@@ -36,19 +36,28 @@ public:
 
 ArbolIndice& ArbolSistema();
 
-// Watches folders for entries created, deleted and renamed in them.
+// Watches folders for entries created, deleted and renamed in them. Each watch carries the
+// caller's tag (the index's folder id), which is what changes are reported by: the watcher keeps
+// no paths, a sorted table of (watch, tag) pairs only.
 class VigilanteCarpetas {
 public:
+    static constexpr std::uint32_t kSinEtiqueta = 0xFFFFFFFFu;
+
     virtual ~VigilanteCarpetas() = default;
     virtual int Descriptor() const = 0;
-    // False when the folder cannot be watched (gone, or the watch limit is reached: see Lleno).
-    virtual bool Vigilar(const std::string& carpeta) = 0;
-    virtual void Dejar(const std::string& carpeta) = 0;
+    // The watch's number (>= 0), or -1 when the folder cannot be watched (gone, or the watch
+    // limit is reached: see Lleno). A folder watched already (renamed, or reached under another
+    // name) keeps its watch, which takes the new tag; `anterior` gets the old tag, or
+    // kSinEtiqueta for a new watch.
+    virtual int Vigilar(const std::string& carpeta, std::uint32_t etiqueta, std::uint32_t& anterior) = 0;
+    virtual void Dejar(int vigilancia) = 0;
     virtual bool Lleno() const = 0;
     virtual std::size_t Cuantas() const = 0;
-    // The folders whose entries changed since the last call, without blocking. `desbordado` is
-    // set when the system dropped events: everything must be looked at again.
-    virtual std::vector<std::string> Leer(bool& desbordado) = 0;
+    // The tags of the folders whose entries changed since the last call, without blocking (one
+    // tag may come more than once). `terminadas` gets the tags of the watches the system ended
+    // (the folder went away). `desbordado` is set when the system dropped events: everything
+    // must be looked at again.
+    virtual std::vector<std::uint32_t> Leer(bool& desbordado, std::vector<std::uint32_t>& terminadas) = 0;
 };
 
 // maxVigilancias: the most watches this watcher takes, at most the system's per-user limit less

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <unordered_map>
 
 #include "folder/texto.h"
 
@@ -12,10 +14,33 @@
 namespace quirvex {
 namespace {
 
-constexpr char kMagia[8] = {'Q', 'X', 'M', 'A', 'P', 0, 0, 1};
-constexpr std::size_t kCabecera = 8 + 4 * 8;
+// The last byte tells the version: an older image is refused, and the server builds anew.
+constexpr char kMagia[8] = {'Q', 'X', 'M', 'A', 'P', 0, 0, 2};
+// Magic, folders, entries, body length, checksum, folded-buffer and original-names sizes.
+constexpr std::size_t kCabecera = 8 + 6 * 8;
+constexpr std::size_t kPosSuma = 32;
+// Positions are 32-bit: the name buffer stays below this.
+constexpr std::size_t kMaxBuffer = 0xFFFFFFF0u;
 
-std::uint16_t ProfundidadRaiz(const std::string& raiz) {
+bool EsTerminador(char c) { return c == '\0' || c == '/'; }
+
+// The first terminator at or after `desde` in a buffer of `tam` bytes that ends with one.
+std::size_t FinDesde(const char* base, std::size_t desde, std::size_t tam) {
+#if defined(__SSE2__)
+    const __m128i cero = _mm_setzero_si128();
+    const __m128i barra = _mm_set1_epi8('/');
+    for (; desde + 16 <= tam; desde += 16) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + desde));
+        const auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(c, cero), _mm_cmpeq_epi8(c, barra))));
+        if (m) return desde + static_cast<std::size_t>(__builtin_ctz(m));
+    }
+#endif
+    (void)tam;
+    while (!EsTerminador(base[desde])) ++desde;
+    return desde;
+}
+
+std::uint16_t ProfundidadRaiz(std::string_view raiz) {
     return static_cast<std::uint16_t>(std::max<std::ptrdiff_t>(0, std::count(raiz.begin(), raiz.end(), '/') - 1));
 }
 
@@ -37,13 +62,30 @@ std::uint64_t LeerU64(const char* p) {
     return v;
 }
 
-std::uint64_t Fnv1a(std::string_view d) {
-    std::uint64_t h = 1469598103934665603ULL;
-    for (unsigned char c : d) {
-        h ^= c;
-        h *= 1099511628211ULL;
+// Eight bytes a step, each step a bijection of the state: any one changed word changes the sum.
+// A byte-wise hash took a tenth of the load time on a large index.
+std::uint64_t Suma(std::string_view d, std::uint64_t h) {
+    auto paso = [&h](std::uint64_t w) {
+        h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
+        h ^= h >> 29;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= d.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, d.data() + i, 8);
+        paso(w);
     }
+    std::uint64_t resto = d.size() - i;
+    for (std::size_t j = 0; i + j < d.size(); ++j) resto |= static_cast<std::uint64_t>(static_cast<unsigned char>(d[i + j])) << (8 * (j + 1));
+    paso(resto);
     return h;
+}
+
+// The sum of an image: its header (with the sum's own field as zero) and its body.
+std::uint64_t SumaImagen(std::string_view imagen) {
+    std::string cabecera(imagen.substr(0, kCabecera));
+    std::memset(cabecera.data() + kPosSuma, 0, 8);
+    return Suma(imagen.substr(kCabecera), Suma(cabecera, 0x243F6A8885A308D3ULL));
 }
 
 // Reads the body of an index image; every read is bounded by what is left.
@@ -83,21 +125,72 @@ bool NombreValido(std::string_view n) {
 void cIndiceNombres::Vaciar() {
     raices_.clear();
     carpetas_.clear();
-    porRuta_.clear();
+    nombresCarpetas_.clear();
+    tabla_.clear();
+    enTabla_ = carpetasVivas_ = 0;
     plegados_.assign(1, '\0');
-    nombres_.assign(1, '\0');
-    offPleg_.assign(1, 1u);
-    offNom_.assign(1, 1u);
-    carpetaDe_.clear();
-    esCarpeta_.clear();
+    nombres_.clear();
+    originales_.clear();
+    tramos_.clear();
     vivas_ = retiradas_ = 0;
     std::fill(std::begin(frecuencia_), std::end(frecuencia_), 0u);
 }
 
-std::uint32_t cIndiceNombres::NuevaCarpeta(std::uint32_t padre, std::string nombre) {
+namespace {
+std::size_t HashCarpeta(std::uint32_t padre, std::string_view nombre) {
+    std::uint64_t h = 1469598103934665603ULL ^ padre;
+    for (unsigned char c : nombre) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    }
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+}  // namespace
+
+std::uint32_t cIndiceNombres::BuscarHija(std::uint32_t padre, std::string_view nombre) const {
+    if (tabla_.empty()) return kNinguna;
+    const std::size_t mascara = tabla_.size() - 1;
+    for (std::size_t i = HashCarpeta(padre, nombre) & mascara;; i = (i + 1) & mascara) {
+        const std::uint32_t id = tabla_[i];
+        if (id == kNinguna) return kNinguna;
+        const Carpeta& c = carpetas_[id];
+        if (c.viva && c.padre == padre && NombreCarpeta(id) == nombre) return id;
+    }
+}
+
+void cIndiceNombres::RehacerTabla() {
+    std::size_t tam = 64;
+    while (tam < 4 * (carpetasVivas_ + 1)) tam *= 2;
+    tabla_.assign(tam, kNinguna);
+    enTabla_ = 0;
+    for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
+        if (!carpetas_[id].viva) continue;
+        std::size_t i = HashCarpeta(carpetas_[id].padre, NombreCarpeta(id)) & (tam - 1);
+        while (tabla_[i] != kNinguna) i = (i + 1) & (tam - 1);
+        tabla_[i] = id;
+        ++enTabla_;
+    }
+}
+
+void cIndiceNombres::IndexarCarpeta(std::uint32_t id) {
+    // Dead ids keep their slots until the table is rebuilt, which counts only the live ones.
+    if ((enTabla_ + 1) * 2 > tabla_.size()) {
+        RehacerTabla();
+        return;
+    }
+    const std::size_t mascara = tabla_.size() - 1;
+    std::size_t i = HashCarpeta(carpetas_[id].padre, NombreCarpeta(id)) & mascara;
+    while (tabla_[i] != kNinguna) i = (i + 1) & mascara;
+    tabla_[i] = id;
+    ++enTabla_;
+}
+
+std::uint32_t cIndiceNombres::NuevaCarpeta(std::uint32_t padre, std::string_view nombre) {
     const auto id = static_cast<std::uint32_t>(carpetas_.size());
     Carpeta c;
-    c.nombre = std::move(nombre);
+    c.nombre = static_cast<std::uint32_t>(nombresCarpetas_.size());
+    nombresCarpetas_.append(nombre);
+    nombresCarpetas_.push_back('\0');
     c.padre = padre;
     if (padre != kNinguna) {
         Carpeta& p = carpetas_[padre];
@@ -105,33 +198,50 @@ std::uint32_t cIndiceNombres::NuevaCarpeta(std::uint32_t padre, std::string nomb
         c.siguiente = p.primeraHija;
         p.primeraHija = id;
     } else {
-        c.profundidad = ProfundidadRaiz(c.nombre);
+        c.profundidad = ProfundidadRaiz(nombre);
     }
-    carpetas_.push_back(std::move(c));
-    porRuta_.emplace(RutaCarpeta(id), id);
+    c.inicio = c.fin = static_cast<std::uint32_t>(plegados_.size());
+    carpetas_.push_back(c);
+    ++carpetasVivas_;
+    IndexarCarpeta(id);
     return id;
 }
 
-void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta, std::uint32_t duena) {
-    const std::size_t desde = plegados_.size();
+void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta) {
+    const std::size_t pos = plegados_.size();
+    if (pos + 4 * nombre.size() + 2 >= kMaxBuffer) return;  // beyond what positions can tell
     // Plain ASCII names (most of them) fold byte by byte: Unicode's simple case mapping of
     // ASCII is A-Z to a-z and nothing else. Every other name goes through the shared mapping.
-    const bool ascii = std::all_of(nombre.begin(), nombre.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    bool ascii = true, mayusculas = false;
+    for (char c : nombre) {
+        const auto u = static_cast<unsigned char>(c);
+        ascii &= u < 0x80;
+        mayusculas |= static_cast<unsigned char>(u - 'A') < 26;
+    }
+    bool distinto = mayusculas;
     if (ascii) {
-        for (char c : nombre) plegados_.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c);
+        plegados_.append(nombre);
+        if (mayusculas)
+            for (std::size_t i = pos; i < plegados_.size(); ++i)
+                if (plegados_[i] >= 'A' && plegados_[i] <= 'Z') plegados_[i] = static_cast<char>(plegados_[i] + ('a' - 'A'));
     } else {
         plegados_.append(Minusculas(nombre));
+        distinto = std::string_view(plegados_).substr(pos) != nombre;
     }
-    // A name that is its own folded form is kept once: its range in nombres_ stays empty.
-    if (std::string_view(plegados_).substr(desde) != nombre) {
+    // A name that is its own folded form is kept once.
+    if (distinto) {
+        originales_.push_back(Original{static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(nombres_.size())});
         nombres_.append(nombre);
         nombres_.push_back('\0');
     }
-    offNom_.push_back(static_cast<std::uint32_t>(nombres_.size()));
-    plegados_.push_back('\0');
-    offPleg_.push_back(static_cast<std::uint32_t>(plegados_.size()));
-    carpetaDe_.push_back(duena);
-    esCarpeta_.push_back(carpeta);
+    plegados_.push_back(carpeta ? '/' : '\0');
+    ++vivas_;
+}
+
+void cIndiceNombres::CerrarListado(std::uint32_t id) {
+    Carpeta& c = carpetas_[id];
+    c.fin = static_cast<std::uint32_t>(plegados_.size());
+    if (c.fin > c.inicio) tramos_.push_back(Tramo{c.inicio, id});
 }
 
 bool cIndiceNombres::ListarUna(std::uint32_t id, ArbolIndice& arbol,
@@ -139,12 +249,17 @@ bool cIndiceNombres::ListarUna(std::uint32_t id, ArbolIndice& arbol,
     EstadoCarpeta estado;
     const bool ok = arbol.Listar(RutaCarpeta(id), estado, lista);
     Carpeta& c = carpetas_[id];
-    c.inicio = c.fin = static_cast<std::uint32_t>(carpetaDe_.size());
+    c.inicio = c.fin = static_cast<std::uint32_t>(plegados_.size());
     if (!ok) return false;
     c.modificacion = estado.modificacion;
     c.dispositivo = estado.dispositivo;
     c.ajena = c.padre != kNinguna && carpetas_[c.padre].dispositivo != estado.dispositivo;
-    return !c.ajena;
+    if (c.ajena) return false;
+    // Kept by name, whatever order the file system lists in: a fresh index and a saved one
+    // rank equal hits alike, and the saved image shares the beginnings of neighbouring names.
+    std::sort(lista.begin(), lista.end(),
+              [](const NombreListado& a, const NombreListado& b) { return a.nombre < b.nombre; });
+    return true;
 }
 
 void cIndiceNombres::ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& arbol,
@@ -154,12 +269,11 @@ void cIndiceNombres::ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& a
         const std::uint32_t id = cola[i];
         if (nuevas) nuevas->push_back(id);
         if (!ListarUna(id, arbol, lista)) continue;
-        for (NombreListado& n : lista) {
-            AgregarEntrada(n.nombre, n.carpeta, id);
-            if (n.carpeta) cola.push_back(NuevaCarpeta(id, std::move(n.nombre)));
-        }
-        carpetas_[id].fin = static_cast<std::uint32_t>(carpetaDe_.size());
-        vivas_ += carpetas_[id].fin - carpetas_[id].inicio;
+        for (const NombreListado& n : lista) AgregarEntrada(n.nombre, n.carpeta);
+        CerrarListado(id);
+        // Subfolders after the listing: their records must not split it.
+        for (const NombreListado& n : lista)
+            if (n.carpeta) cola.push_back(NuevaCarpeta(id, n.nombre));
     }
     cola.clear();
 }
@@ -168,7 +282,7 @@ void cIndiceNombres::Construir(const std::vector<std::string>& raices, ArbolIndi
     Vaciar();
     std::vector<std::uint32_t> cola;
     for (const std::string& r : raices) {
-        if (r.empty() || r.front() != '/' || r.back() != '/' || porRuta_.count(r)) continue;
+        if (r.empty() || r.front() != '/' || r.back() != '/' || BuscarHija(kNinguna, r) != kNinguna) continue;
         raices_.push_back(r);
         cola.push_back(NuevaCarpeta(kNinguna, r));
     }
@@ -178,9 +292,13 @@ void cIndiceNombres::Construir(const std::vector<std::string>& raices, ArbolIndi
 
 void cIndiceNombres::Retirar(std::uint32_t id) {
     Carpeta& c = carpetas_[id];
-    const std::size_t n = c.fin - c.inicio;
+    char* p = plegados_.data();
+    std::size_t n = 0;
+    for (std::uint32_t i = c.inicio; i < c.fin; ++i) n += EsTerminador(p[i]);
+    // Zeroed, the old listing can never match a text again.
+    std::memset(p + c.inicio, 0, c.fin - c.inicio);
     vivas_ -= n;
-    retiradas_ += n;
+    retiradas_ += c.fin - c.inicio;
     c.inicio = c.fin;
 }
 
@@ -194,7 +312,7 @@ void cIndiceNombres::MatarSubarbol(std::uint32_t id) {
         if (alRetirarCarpeta) alRetirarCarpeta(f);
         Retirar(f);
         c.viva = false;
-        porRuta_.erase(RutaCarpeta(f));
+        --carpetasVivas_;
         for (std::uint32_t h = c.primeraHija; h != kNinguna; h = carpetas_[h].siguiente) pila.push_back(h);
     }
 }
@@ -203,7 +321,7 @@ void cIndiceNombres::ReleerCarpeta(std::uint32_t id, ArbolIndice& arbol,
                                    std::vector<std::uint32_t>* nuevas) {
     if (id >= carpetas_.size() || !carpetas_[id].viva) return;
     // The live subfolders by name, unlinking dead ones from the sibling chain on the way.
-    std::unordered_map<std::string, std::uint32_t> hijas;  // copies: new folders move the records
+    std::unordered_map<std::string, std::uint32_t> hijas;
     {
         std::uint32_t* enlace = &carpetas_[id].primeraHija;
         while (*enlace != kNinguna) {
@@ -212,7 +330,7 @@ void cIndiceNombres::ReleerCarpeta(std::uint32_t id, ArbolIndice& arbol,
                 *enlace = h.siguiente;
                 continue;
             }
-            hijas.emplace(h.nombre, *enlace);
+            hijas.emplace(NombreCarpeta(*enlace), *enlace);
             enlace = &h.siguiente;
         }
     }
@@ -220,20 +338,18 @@ void cIndiceNombres::ReleerCarpeta(std::uint32_t id, ArbolIndice& arbol,
     std::vector<NombreListado> lista;
     std::vector<std::uint32_t> cola;
     if (ListarUna(id, arbol, lista)) {
-        for (NombreListado& n : lista) {
-            AgregarEntrada(n.nombre, n.carpeta, id);
+        for (const NombreListado& n : lista) AgregarEntrada(n.nombre, n.carpeta);
+        CerrarListado(id);
+        for (const NombreListado& n : lista) {
             if (!n.carpeta) continue;
             auto it = hijas.find(n.nombre);
             if (it != hijas.end()) {
                 hijas.erase(it);  // still there: keeps its id and contents
                 continue;
             }
-            cola.push_back(NuevaCarpeta(id, std::move(n.nombre)));
+            cola.push_back(NuevaCarpeta(id, n.nombre));
         }
     }
-    Carpeta& c = carpetas_[id];
-    c.fin = static_cast<std::uint32_t>(carpetaDe_.size());
-    vivas_ += c.fin - c.inicio;
     for (const auto& [nombre, h] : hijas) MatarSubarbol(h);
     ListarCola(cola, arbol, nuevas);
     CompactarSiHaceFalta();
@@ -264,38 +380,36 @@ std::size_t cIndiceNombres::Revisar(ArbolIndice& arbol,
 }
 
 void cIndiceNombres::CompactarSiHaceFalta() {
-    if (retiradas_ < 4096 || retiradas_ < vivas_) return;
-    std::string pleg(1, '\0'), nom(1, '\0');
-    pleg.reserve(plegados_.size());
-    nom.reserve(nombres_.size());
-    std::vector<std::uint32_t> op{1u}, on{1u}, cd;
-    std::vector<bool> ec;
-    op.reserve(vivas_ + 1);
-    on.reserve(vivas_ + 1);
-    cd.reserve(vivas_);
-    ec.reserve(vivas_);
+    if (retiradas_ < 16384 || retiradas_ < plegados_.size() - retiradas_) return;
+    Compactar();
+}
+
+void cIndiceNombres::Compactar() {
+    std::string pleg(1, '\0'), nom;
+    pleg.reserve(plegados_.size() - retiradas_);
+    std::vector<Original> orig;
+    std::vector<Tramo> tramos;
     for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
         Carpeta& c = carpetas_[id];
-        const auto inicio = static_cast<std::uint32_t>(cd.size());
-        if (c.viva) {
-            for (std::uint32_t e = c.inicio; e < c.fin; ++e) {
-                pleg.append(plegados_, offPleg_[e], offPleg_[e + 1] - offPleg_[e]);
-                nom.append(nombres_, offNom_[e], offNom_[e + 1] - offNom_[e]);
-                op.push_back(static_cast<std::uint32_t>(pleg.size()));
-                on.push_back(static_cast<std::uint32_t>(nom.size()));
-                cd.push_back(id);
-                ec.push_back(esCarpeta_[e]);
+        const auto inicio = static_cast<std::uint32_t>(pleg.size());
+        if (c.viva && c.fin > c.inicio) {
+            auto o = std::lower_bound(originales_.begin(), originales_.end(), c.inicio,
+                                      [](const Original& a, std::uint32_t pos) { return a.pos < pos; });
+            for (; o != originales_.end() && o->pos < c.fin; ++o) {
+                orig.push_back(Original{o->pos - c.inicio + inicio, static_cast<std::uint32_t>(nom.size())});
+                nom.append(nombres_.data() + o->off);
+                nom.push_back('\0');
             }
+            pleg.append(plegados_, c.inicio, c.fin - c.inicio);
+            tramos.push_back(Tramo{inicio, id});
         }
         c.inicio = inicio;
-        c.fin = static_cast<std::uint32_t>(cd.size());
+        c.fin = static_cast<std::uint32_t>(pleg.size());
     }
     plegados_ = std::move(pleg);
     nombres_ = std::move(nom);
-    offPleg_ = std::move(op);
-    offNom_ = std::move(on);
-    carpetaDe_ = std::move(cd);
-    esCarpeta_ = std::move(ec);
+    originales_ = std::move(orig);
+    tramos_ = std::move(tramos);
     retiradas_ = 0;
     ContarBytes();
 }
@@ -305,10 +419,14 @@ void cIndiceNombres::ContarBytes() {
     for (unsigned char c : plegados_) ++frecuencia_[c];
     plegados_.shrink_to_fit();
     nombres_.shrink_to_fit();
-    offPleg_.shrink_to_fit();
-    offNom_.shrink_to_fit();
-    carpetaDe_.shrink_to_fit();
-    esCarpeta_.shrink_to_fit();
+    nombresCarpetas_.shrink_to_fit();
+    originales_.shrink_to_fit();
+    tramos_.shrink_to_fit();
+    carpetas_.shrink_to_fit();
+}
+
+std::string_view cIndiceNombres::NombreCarpeta(std::uint32_t carpeta) const {
+    return std::string_view(nombresCarpetas_.data() + carpetas_[carpeta].nombre);
 }
 
 std::string cIndiceNombres::RutaCarpeta(std::uint32_t carpeta) const {
@@ -316,36 +434,60 @@ std::string cIndiceNombres::RutaCarpeta(std::uint32_t carpeta) const {
     for (std::uint32_t c = carpeta; c != kNinguna; c = carpetas_[c].padre) cadena.push_back(c);
     std::string r;
     for (auto it = cadena.rbegin(); it != cadena.rend(); ++it) {
-        r += carpetas_[*it].nombre;
+        r += NombreCarpeta(*it);
         if (r.back() != '/') r += '/';
     }
     return r;
 }
 
 std::optional<std::uint32_t> cIndiceNombres::CarpetaPorRuta(const std::string& ruta) const {
-    auto it = porRuta_.find(ruta.empty() || ruta.back() == '/' ? ruta : ruta + "/");
-    if (it == porRuta_.end()) return std::nullopt;
-    return it->second;
+    const std::string r = ruta.empty() || ruta.back() == '/' ? ruta : ruta + "/";
+    // The longest root that holds it: a volume mounted inside another is its own root.
+    const std::string* raiz = nullptr;
+    for (const std::string& x : raices_)
+        if (r.starts_with(x) && (!raiz || x.size() > raiz->size())) raiz = &x;
+    if (!raiz) return std::nullopt;
+    std::uint32_t id = BuscarHija(kNinguna, *raiz);
+    std::string_view resto = std::string_view(r).substr(raiz->size());
+    while (id != kNinguna && !resto.empty()) {
+        const std::size_t barra = resto.find('/');
+        const std::string_view parte = resto.substr(0, barra);
+        if (parte.empty()) return std::nullopt;
+        id = BuscarHija(id, parte);
+        resto.remove_prefix(barra + 1);
+    }
+    if (id == kNinguna) return std::nullopt;
+    return id;
+}
+
+std::uint32_t cIndiceNombres::FinDeNombre(std::uint32_t entrada) const {
+    // The buffer always ends with a terminator.
+    return static_cast<std::uint32_t>(FinDesde(plegados_.data(), entrada, plegados_.size()));
 }
 
 std::string_view cIndiceNombres::Nombre(std::uint32_t entrada) const {
-    const std::uint32_t largo = offNom_[entrada + 1] - offNom_[entrada];
-    if (largo == 0) return std::string_view(plegados_).substr(offPleg_[entrada], offPleg_[entrada + 1] - offPleg_[entrada] - 1);
-    return std::string_view(nombres_).substr(offNom_[entrada], largo - 1);
+    const auto o = std::lower_bound(originales_.begin(), originales_.end(), entrada,
+                                    [](const Original& a, std::uint32_t pos) { return a.pos < pos; });
+    if (o != originales_.end() && o->pos == entrada) return std::string_view(nombres_.data() + o->off);
+    return std::string_view(plegados_).substr(entrada, FinDeNombre(entrada) - entrada);
 }
 
-std::uint32_t cIndiceNombres::EntradaEn(std::size_t pos, std::uint32_t desde) const {
-    // Hits come in increasing order: gallop forward from the last one, then bisect.
-    std::size_t lo = desde, paso = 1, hi = desde + 1;
-    const std::size_t n = offPleg_.size() - 1;
-    while (hi < n && offPleg_[hi] <= pos) {
-        lo = hi;
-        hi = std::min(n, hi + paso);
-        paso *= 2;
-    }
-    const auto it = std::upper_bound(offPleg_.begin() + static_cast<std::ptrdiff_t>(lo),
-                                     offPleg_.begin() + static_cast<std::ptrdiff_t>(hi), pos);
-    return static_cast<std::uint32_t>(it - offPleg_.begin() - 1);
+std::uint32_t cIndiceNombres::TramoDe(std::uint32_t pos) const {
+    const auto t = std::upper_bound(tramos_.begin(), tramos_.end(), pos,
+                                    [](std::uint32_t p, const Tramo& a) { return p < a.pos; });
+    return static_cast<std::uint32_t>(t - tramos_.begin() - 1);
+}
+
+std::uint32_t cIndiceNombres::CarpetaDe(std::uint32_t entrada) const { return tramos_[TramoDe(entrada)].carpeta; }
+
+bool cIndiceNombres::EsCarpeta(std::uint32_t entrada) const { return plegados_[FinDeNombre(entrada)] == '/'; }
+
+std::vector<std::uint32_t> cIndiceNombres::EntradasDe(std::uint32_t carpeta) const {
+    std::vector<std::uint32_t> r;
+    const Carpeta& c = carpetas_[carpeta];
+    if (!c.viva) return r;
+    for (std::uint32_t e = c.inicio; e < c.fin; e = FinDeNombre(e) + 1) r.push_back(e);
+    return r;
 }
 
 std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
@@ -353,38 +495,64 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
     aciertos.clear();
     const std::string q = Minusculas(texto);
     const std::size_t k = q.size();
-    if (k == 0 || q.find('\0') != std::string::npos || carpetaDe_.empty()) return 0;
+    // No name holds a terminator: such a text matches nothing (and must not match across names).
+    if (k == 0 || q.find_first_of(std::string_view("\0/", 2)) != std::string::npos || vivas_ == 0) return 0;
 
-    // Ranked keys (class, depth, entry) in a bounded max-heap: the worst kept hit on top.
-    std::vector<std::uint64_t> monton;
-    monton.reserve(limite + 1);
-    std::uint64_t total = 0;
-    std::uint32_t ultima = 0;
+    // Ranked keys (class, depth, position of the hit) in a bounded max-heap: the worst kept on
+    // top. Every nonzero byte is a live name, so a hit needs no look-up to count; its folder is
+    // looked up only when its class could still place it among the kept ones. Kept out of line
+    // so that the scan below keeps its state in registers.
+    struct Rango {
+        const char* base;
+        std::size_t tam, k, limite;
+        const std::vector<Tramo>& tramos;
+        const std::vector<Carpeta>& carpetas;
+        std::vector<std::uint64_t> monton;
+        std::uint64_t total = 0;
+        std::uint64_t tope = ~std::uint64_t{0};  // the worst kept key, once the heap is full
+        std::size_t tramo = 0;
+
+        // Returns the start of the next name: the rest of this one is not looked at again.
+        [[gnu::noinline]] std::size_t Acierto(std::size_t pos) {
+            const std::size_t fin = FinDesde(base, pos + k, tam);
+            ++total;
+            if (limite == 0) return fin + 1;
+            const std::uint64_t clase = !EsTerminador(base[pos - 1]) ? 2 : fin == pos + k ? 0 : 1;
+            // Positions only grow, so a hit no better in class than the worst kept one can't win.
+            if (monton.size() == limite && (clase << 56) > tope) return fin + 1;
+            const std::size_t n = tramos.size();
+            if (tramo + 1 < n && tramos[tramo + 1].pos <= pos) {
+                // Hits come in increasing order: gallop forward from the last one, then bisect.
+                std::size_t lo = tramo + 1, paso = 1, hi = lo + 1;
+                while (hi < n && tramos[hi].pos <= pos) {
+                    lo = hi;
+                    paso *= 2;
+                    hi = std::min(n, hi + paso);
+                }
+                const auto t = std::upper_bound(tramos.begin() + static_cast<std::ptrdiff_t>(lo),
+                                                tramos.begin() + static_cast<std::ptrdiff_t>(hi), pos,
+                                                [](std::size_t p, const Tramo& x) { return p < x.pos; });
+                tramo = static_cast<std::size_t>(t - tramos.begin()) - 1;
+            }
+            const std::uint64_t clave =
+                clase << 56 | static_cast<std::uint64_t>(carpetas[tramos[tramo].carpeta].profundidad) << 40 | pos;
+            if (monton.size() < limite) {
+                monton.push_back(clave);
+                std::push_heap(monton.begin(), monton.end());
+                if (monton.size() == limite) tope = monton.front();
+            } else if (clave < tope) {
+                std::pop_heap(monton.begin(), monton.end());
+                monton.back() = clave;
+                std::push_heap(monton.begin(), monton.end());
+                tope = monton.front();
+            }
+            return fin + 1;
+        }
+    };
     const char* base = plegados_.data();
     const std::size_t tam = plegados_.size();
-
-    // Returns where to go on: the start of the next name.
-    auto acierto = [&](std::size_t pos) -> std::size_t {
-        const std::uint32_t e = EntradaEn(pos, ultima);
-        ultima = e;
-        const std::size_t siguiente = offPleg_[e + 1];
-        const Carpeta& c = carpetas_[carpetaDe_[e]];
-        if (!c.viva || e < c.inicio || e >= c.fin) return siguiente;
-        ++total;
-        if (limite == 0) return siguiente;
-        std::uint64_t clase = 2;
-        if (pos == offPleg_[e]) clase = pos + k + 1 == siguiente ? 0 : 1;
-        const std::uint64_t clave = clase << 56 | static_cast<std::uint64_t>(c.profundidad) << 40 | e;
-        if (monton.size() < limite) {
-            monton.push_back(clave);
-            std::push_heap(monton.begin(), monton.end());
-        } else if (clave < monton.front()) {
-            std::pop_heap(monton.begin(), monton.end());
-            monton.back() = clave;
-            std::push_heap(monton.begin(), monton.end());
-        }
-        return siguiente;
-    };
+    Rango r{base, tam, k, limite, tramos_, carpetas_, {}};
+    r.monton.reserve(limite + 1);
 
     // The two rarest bytes of the text pick the candidates; the rest is compared only there.
     std::size_t a = 0, b = k - 1;
@@ -395,37 +563,69 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
         for (std::size_t i = 0; i < k; ++i)
             if (i != a && frecuencia_[static_cast<unsigned char>(q[i])] < frecuencia_[static_cast<unsigned char>(q[b])]) b = i;
     }
+    // A text of one or two bytes is whole once those bytes match.
+    const bool comparar = k > 2;
     std::size_t p = 1;
+    std::size_t siguiente = 1;  // where the name after the last hit starts
 #if defined(__SSE2__)
+    // 64 bytes a round, the candidates of a round as one mask: most rounds have none.
     const __m128i va = _mm_set1_epi8(q[a]);
     const __m128i vb = _mm_set1_epi8(q[b]);
-    const std::size_t margen = std::max(a, b) + 16;
-    while (p + margen <= tam) {
-        const __m128i ca = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + p + a));
-        const __m128i cb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + p + b));
-        auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(ca, va), _mm_cmpeq_epi8(cb, vb))));
-        std::size_t saltoA = p + 16;
-        while (m) {
-            const std::size_t cand = p + static_cast<std::size_t>(__builtin_ctz(m));
-            m &= m - 1;
-            if (cand + k <= tam && std::memcmp(base + cand, q.data(), k) == 0) {
-                saltoA = acierto(cand);
-                break;
-            }
+    const char* pa = base + a;
+    const char* pb = base + b;
+    auto mascara = [&](std::size_t desde) -> std::uint64_t {
+        std::uint64_t m = 0;
+        for (int i = 0; i < 4; ++i) {
+            const __m128i ca = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + desde + 16 * i));
+            const __m128i cb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + desde + 16 * i));
+            m |= static_cast<std::uint64_t>(static_cast<unsigned>(
+                     _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(ca, va), _mm_cmpeq_epi8(cb, vb)))))
+                 << (16 * i);
         }
-        p = std::max(saltoA, p + 1);
+        return m;
+    };
+    // The text's first 16 bytes, to compare a candidate in one step.
+    alignas(16) char q16[16] = {};
+    std::memcpy(q16, q.data(), std::min<std::size_t>(k, 16));
+    const __m128i vq = _mm_load_si128(reinterpret_cast<const __m128i*>(q16));
+    const unsigned todosK = k >= 16 ? 0xFFFFu : (1u << k) - 1;
+    const std::size_t margen = std::max(a, b) + 64;
+    for (; p + margen <= tam; p += 64) {
+        std::uint64_t m = mascara(p);
+        while (m) {
+            const std::size_t cand = p + static_cast<std::size_t>(__builtin_ctzll(m));
+            m &= m - 1;
+            if (cand < siguiente) continue;  // in a name that is counted already
+            if (comparar) {
+                if (cand + 16 <= tam && k <= 16) {
+                    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + cand));
+                    const auto iguales = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, vq)));
+                    if ((iguales & todosK) != todosK) continue;
+                } else if (cand + k > tam || std::memcmp(base + cand, q.data(), k) != 0) {
+                    continue;
+                }
+            }
+            siguiente = r.Acierto(cand);
+        }
     }
 #endif
     const std::string_view todo(base, tam);
+    p = std::max(p, siguiente);
     while (p + k <= tam) {
         const std::size_t hit = todo.find(q, p);
         if (hit == std::string_view::npos) break;
-        p = acierto(hit);
+        p = r.Acierto(hit);
     }
-    std::sort_heap(monton.begin(), monton.end());
-    aciertos.reserve(monton.size());
-    for (std::uint64_t clave : monton) aciertos.push_back(static_cast<std::uint32_t>(clave & 0xFFFFFFFFFFULL));
-    return total;
+    std::sort_heap(r.monton.begin(), r.monton.end());
+    // Kept by where the text was found (one hit per name, so the order is the names'); the entry
+    // is where its name starts.
+    aciertos.reserve(r.monton.size());
+    for (std::uint64_t clave : r.monton) {
+        auto e = static_cast<std::uint32_t>(clave & 0xFFFFFFFFFFULL);
+        while (!EsTerminador(base[e - 1])) --e;
+        aciertos.push_back(e);
+    }
+    return r.total;
 }
 
 std::string cIndiceNombres::Serializar() const {
@@ -435,48 +635,62 @@ std::string cIndiceNombres::Serializar() const {
     for (std::uint32_t id = 0; id < carpetas_.size(); ++id)
         if (carpetas_[id].viva) nuevoId[id] = n++;
     std::string cuerpo;
-    cuerpo.reserve(nombres_.size() / 2 + carpetas_.size() * 16);
+    cuerpo.reserve((plegados_.size() - retiradas_) / 2 + carpetas_.size() * 16);
     PonerVar(cuerpo, raices_.size());
     for (const std::string& r : raices_) {
         PonerVar(cuerpo, r.size());
         cuerpo += r;
     }
-    std::uint64_t entradas = 0;
-    std::vector<std::uint32_t> orden;
+    std::uint64_t entradas = 0, tamPlegados = 1, tamNombres = 0;
+    const char* base = plegados_.data();
     for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
         const Carpeta& c = carpetas_[id];
         if (!c.viva) continue;
+        const std::string_view nombreCarpeta = NombreCarpeta(id);
         PonerVar(cuerpo, c.padre == kNinguna ? 0 : std::uint64_t{nuevoId[c.padre]} + 1);
-        PonerVar(cuerpo, c.nombre.size());
-        cuerpo += c.nombre;
+        PonerVar(cuerpo, nombreCarpeta.size());
+        cuerpo += nombreCarpeta;
         PonerVar(cuerpo, static_cast<std::uint64_t>(c.modificacion));
         PonerVar(cuerpo, c.dispositivo);
         cuerpo.push_back(c.ajena ? 1 : 0);
-        PonerVar(cuerpo, c.fin - c.inicio);
-        // Written in name order, each name as the length it shares with the one before and the
-        // rest: names of one folder share their beginnings.
-        orden.resize(c.fin - c.inicio);
-        for (std::uint32_t e = c.inicio; e < c.fin; ++e) orden[e - c.inicio] = e;
-        std::sort(orden.begin(), orden.end(), [this](std::uint32_t a, std::uint32_t b) { return Nombre(a) < Nombre(b); });
+        std::uint64_t cuantas = 0;
+        for (std::uint32_t i = c.inicio; i < c.fin; ++i) cuantas += EsTerminador(base[i]);
+        PonerVar(cuerpo, cuantas);
+        // In the order kept (by name), each name as the length it shares with the one before and
+        // the rest: names of one folder share their beginnings.
+        auto o = std::lower_bound(originales_.begin(), originales_.end(), c.inicio,
+                                  [](const Original& a, std::uint32_t pos) { return a.pos < pos; });
         std::string_view anterior;
-        for (std::uint32_t e : orden) {
-            const std::string_view nom = Nombre(e);
+        for (std::uint32_t e = c.inicio; e < c.fin;) {
+            const std::uint32_t fin = FinDeNombre(e);
+            std::string_view nom(base + e, fin - e);
+            if (o != originales_.end() && o->pos == e) {
+                nom = std::string_view(nombres_.data() + o->off);
+                tamNombres += nom.size() + 1;
+                ++o;
+            }
             std::size_t comun = 0;
             const std::size_t tope = std::min<std::size_t>({anterior.size(), nom.size(), 255});
             while (comun < tope && anterior[comun] == nom[comun]) ++comun;
-            PonerVar(cuerpo, comun << 1 | (esCarpeta_[e] ? 1 : 0));
+            PonerVar(cuerpo, comun << 1 | (base[fin] == '/' ? 1 : 0));
             PonerVar(cuerpo, nom.size() - comun);
             cuerpo.append(nom.substr(comun));
             anterior = nom;
+            e = fin + 1;
         }
-        entradas += c.fin - c.inicio;
+        entradas += cuantas;
+        tamPlegados += c.fin - c.inicio;
     }
     std::string s(kMagia, sizeof kMagia);
     PonerU64(s, n);
     PonerU64(s, entradas);
     PonerU64(s, cuerpo.size());
-    PonerU64(s, Fnv1a(cuerpo));
+    PonerU64(s, 0);
+    PonerU64(s, tamPlegados);
+    PonerU64(s, tamNombres);
     s += cuerpo;
+    const std::uint64_t suma = SumaImagen(s);
+    for (int i = 0; i < 8; ++i) s[kPosSuma + static_cast<std::size_t>(i)] = static_cast<char>((suma >> (8 * i)) & 0xFF);
     return s;
 }
 
@@ -490,11 +704,14 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
     const std::uint64_t nCarpetas = LeerU64(datos.data() + 8);
     const std::uint64_t nEntradas = LeerU64(datos.data() + 16);
     const std::uint64_t largo = LeerU64(datos.data() + 24);
-    const std::uint64_t suma = LeerU64(datos.data() + 32);
+    const std::uint64_t suma = LeerU64(datos.data() + kPosSuma);
+    const std::uint64_t tamPlegados = LeerU64(datos.data() + 40);
+    const std::uint64_t tamNombres = LeerU64(datos.data() + 48);
     const std::string_view cuerpo = datos.substr(kCabecera);
     // Every folder and entry takes at least two bytes: larger counts are lies.
-    if (largo != cuerpo.size() || Fnv1a(cuerpo) != suma || nCarpetas > largo / 2 ||
-        nEntradas > largo / 2 || nEntradas >= 0xFFFFFFF0u)
+    if (largo != cuerpo.size() || SumaImagen(datos) != suma || nCarpetas > largo / 2 ||
+        nEntradas > largo / 2 || tamPlegados >= kMaxBuffer || tamNombres >= kMaxBuffer ||
+        tamPlegados < nEntradas + 1)
         return fallo();
     LectorCuerpo l(cuerpo);
     std::uint64_t nRaices = 0;
@@ -506,13 +723,15 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
         if (!l.Var(t) || !l.Bytes(t, r) || r.empty() || r.front() != '/' || r.back() != '/') return fallo();
         raices.emplace_back(r);
     }
-    carpetas_.reserve(nCarpetas);
-    // The names take about what the body takes (folded; those that differ also as found).
-    plegados_.reserve(largo + nEntradas);
-    offPleg_.reserve(nEntradas + 1);
-    offNom_.reserve(nEntradas + 1);
-    carpetaDe_.reserve(nEntradas);
-    esCarpeta_.reserve(nEntradas);
+    // Sized once from the header, so the buffers are filled in place and never moved.
+    try {
+        carpetas_.reserve(nCarpetas);
+        tramos_.reserve(nCarpetas);
+        plegados_.reserve(tamPlegados);
+        nombres_.reserve(tamNombres);
+    } catch (const std::exception&) {
+        return fallo();
+    }
     std::string nombre;
     for (std::uint64_t id = 0; id < nCarpetas; ++id) {
         std::uint64_t padre = 0, t = 0, mod = 0, disp = 0, cuantas = 0;
@@ -521,15 +740,15 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
             !l.Var(disp) || !l.Bytes(1, ajena) || !l.Var(cuantas))
             return fallo();
         const bool esRaiz = padre == 0;
+        const std::uint32_t idPadre = esRaiz ? kNinguna : static_cast<std::uint32_t>(padre - 1);
         if (esRaiz ? std::find(raices.begin(), raices.end(), nom) == raices.end() : !NombreValido(nom))
             return fallo();
-        const std::uint32_t idNuevo = NuevaCarpeta(esRaiz ? kNinguna : static_cast<std::uint32_t>(padre - 1), std::string(nom));
-        if (porRuta_.size() != carpetas_.size()) return fallo();  // the same folder twice
+        if (BuscarHija(idPadre, nom) != kNinguna) return fallo();  // the same folder twice
+        const std::uint32_t idNuevo = NuevaCarpeta(idPadre, nom);
         Carpeta& c = carpetas_[idNuevo];
         c.modificacion = static_cast<std::int64_t>(mod);
         c.dispositivo = disp;
         c.ajena = ajena[0] != 0;
-        c.inicio = static_cast<std::uint32_t>(carpetaDe_.size());
         nombre.clear();
         for (std::uint64_t e = 0; e < cuantas; ++e) {
             std::uint64_t pref = 0, resto = 0;
@@ -538,14 +757,15 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
                 return fallo();
             nombre.resize(pref >> 1);
             nombre += sufijo;
-            if (!NombreValido(nombre) || carpetaDe_.size() >= nEntradas) return fallo();
-            AgregarEntrada(nombre, pref & 1, idNuevo);
+            if (!NombreValido(nombre) || vivas_ >= nEntradas) return fallo();
+            AgregarEntrada(nombre, pref & 1);
+            if (plegados_.size() > tamPlegados || nombres_.size() > tamNombres) return fallo();
         }
-        carpetas_[idNuevo].fin = static_cast<std::uint32_t>(carpetaDe_.size());
+        CerrarListado(idNuevo);
     }
-    if (!l.Fin() || carpetaDe_.size() != nEntradas) return fallo();
+    if (!l.Fin() || vivas_ != nEntradas || plegados_.size() != tamPlegados || nombres_.size() != tamNombres)
+        return fallo();
     raices_ = std::move(raices);
-    vivas_ = carpetaDe_.size();
     ContarBytes();
     return true;
 }

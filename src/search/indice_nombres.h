@@ -1,14 +1,20 @@
 #pragma once
 // cIndiceNombres: the index server's map of every file and folder name under a set of roots.
 //
-// What it keeps: one record per folder (its name, parent, depth, modification time, device, and
-// the range of entries that is its current listing) and, per entry, its case-folded name in a
-// flat buffer where each name follows a NUL, and the name as found in a second such buffer only
-// when it differs from the folded one (most names are lower case already). A search scans the folded
-// buffer: a hit at a name's first byte is a prefix, a prefix that reaches the NUL is the whole
-// name. Changing a folder appends its new listing and retires the old range; the buffers are
-// compacted when the retired part outgrows the live one. Folder ids are stable for the life of
-// the object (a parent's id is always lower than its children's).
+// What it keeps: one record per folder (its parent, depth, modification time, device, and the
+// byte range of the name buffer that is its current listing; its own name in a shared buffer)
+// and one buffer of case-folded names, each ended by NUL for a file or '/' for a folder: two
+// bytes no name may hold, so a name costs its folded bytes and one more. The name as found is
+// kept apart only when it differs from the folded one (most names are lower case already). An
+// entry is known by the position of its first byte in the buffer; which folder owns a position
+// is told by a short list of listing ranges, not by a number per name.
+//
+// A search scans the folded buffer: a hit just after a terminator is a prefix, a prefix that
+// reaches the next terminator is the whole name. Changing a folder appends its new listing and
+// zeroes the old range, so a retired name can never match again; the buffer is compacted when
+// the retired part outgrows the live one. Folder ids are stable for the life of the object (a
+// parent's id is always lower than its children's); folders are found by parent and name in an
+// open-addressing table of ids, not by whole paths.
 //
 // Mount points inside a root are not entered (their names are listed, their contents are not):
 // each volume is a root of its own or is deliberately left out. Links are names, never followed.
@@ -19,7 +25,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/arbol_indice.h"
@@ -31,11 +36,11 @@ public:
     static constexpr std::uint32_t kNinguna = 0xFFFFFFFFu;
 
     struct Carpeta {
-        std::string nombre;  // a root's full path (ending with '/'), or the folder's own name
         std::uint32_t padre = kNinguna;
         std::uint32_t primeraHija = kNinguna;
         std::uint32_t siguiente = kNinguna;  // next sibling
-        std::uint32_t inicio = 0, fin = 0;   // its entries
+        std::uint32_t inicio = 0, fin = 0;   // its entries: a byte range of the name buffer
+        std::uint32_t nombre = 0;            // where its name starts in the folder-name buffer
         std::int64_t modificacion = 0;
         std::uint64_t dispositivo = 0;
         std::uint16_t profundidad = 0;
@@ -61,14 +66,19 @@ public:
 
     std::string RutaCarpeta(std::uint32_t carpeta) const;
     std::optional<std::uint32_t> CarpetaPorRuta(const std::string& ruta) const;
+    // A root's full path (ending with '/'), or the folder's own name.
+    std::string_view NombreCarpeta(std::uint32_t carpeta) const;
+    // Entries are the ids Buscar and EntradasDe hand out, valid until the index next changes.
     std::string_view Nombre(std::uint32_t entrada) const;
-    std::uint32_t CarpetaDe(std::uint32_t entrada) const { return carpetaDe_[entrada]; }
-    bool EsCarpeta(std::uint32_t entrada) const { return esCarpeta_[entrada]; }
+    std::uint32_t CarpetaDe(std::uint32_t entrada) const;
+    bool EsCarpeta(std::uint32_t entrada) const;
+    // The entries of a folder's current listing, in the order they are kept (by name).
+    std::vector<std::uint32_t> EntradasDe(std::uint32_t carpeta) const;
     const std::vector<Carpeta>& Carpetas() const { return carpetas_; }
     const std::vector<std::string>& Raices() const { return raices_; }
     // Live names (files and folders) and live folders.
     std::size_t Nombres() const { return vivas_; }
-    std::size_t CarpetasVivas() const { return porRuta_.size(); }
+    std::size_t CarpetasVivas() const { return carpetasVivas_; }
 
     // Called with each folder that leaves the index (gone, renamed, or under one that did),
     // while its path can still be asked for.
@@ -80,8 +90,19 @@ public:
     bool Cargar(std::string_view datos);
 
 private:
-    std::uint32_t NuevaCarpeta(std::uint32_t padre, std::string nombre);
-    void AgregarEntrada(std::string_view nombre, bool carpeta, std::uint32_t duena);
+    // A name whose folded form differs from it: where its folded form starts, where it starts in
+    // nombres_.
+    struct Original {
+        std::uint32_t pos, off;
+    };
+    // From `pos` on, the name buffer holds a listing of `carpeta` (current or retired).
+    struct Tramo {
+        std::uint32_t pos, carpeta;
+    };
+
+    std::uint32_t NuevaCarpeta(std::uint32_t padre, std::string_view nombre);
+    void AgregarEntrada(std::string_view nombre, bool carpeta);
+    void CerrarListado(std::uint32_t id);
     // Lists the queued folders (and what they hold) breadth first.
     void ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& arbol,
                     std::vector<std::uint32_t>* nuevas);
@@ -89,21 +110,28 @@ private:
     void MatarSubarbol(std::uint32_t id);
     void Retirar(std::uint32_t id);
     void CompactarSiHaceFalta();
+    void Compactar();
     void ContarBytes();
     void Vaciar();
-    std::uint32_t EntradaEn(std::size_t pos, std::uint32_t desde) const;
+    std::uint32_t FinDeNombre(std::uint32_t entrada) const;
+    std::uint32_t TramoDe(std::uint32_t pos) const;
+    // The folder table: ids by (parent, name); dead ids stay until the table is rebuilt.
+    std::uint32_t BuscarHija(std::uint32_t padre, std::string_view nombre) const;
+    void IndexarCarpeta(std::uint32_t id);
+    void RehacerTabla();
 
     std::vector<std::string> raices_;
     std::vector<Carpeta> carpetas_;
-    std::unordered_map<std::string, std::uint32_t> porRuta_;
+    std::string nombresCarpetas_;  // each name followed by a NUL
+    std::vector<std::uint32_t> tabla_;
+    std::size_t enTabla_ = 0;
+    std::size_t carpetasVivas_ = 0;
     std::string plegados_{1, '\0'};
-    std::string nombres_{1, '\0'};
-    std::vector<std::uint32_t> offPleg_{1u};  // one past the last: the buffer's size
-    std::vector<std::uint32_t> offNom_{1u};
-    std::vector<std::uint32_t> carpetaDe_;
-    std::vector<bool> esCarpeta_;
+    std::string nombres_;
+    std::vector<Original> originales_;  // by position
+    std::vector<Tramo> tramos_;         // by position
     std::size_t vivas_ = 0;
-    std::size_t retiradas_ = 0;
+    std::size_t retiradas_ = 0;  // bytes of the name buffer that are zeroed listings
     std::uint32_t frecuencia_[256] = {};
 };
 

@@ -52,9 +52,9 @@ cServidorIndice::cServidorIndice(OpcionesServidor op, ArbolIndice& arbol)
     do tokenTexto_ = TokenAleatorio();
     while (tokenTexto_ == token_);
     indice_.alRetirarCarpeta = [this](std::uint32_t id) {
-        if (id < vigilada_.size() && vigilada_[id]) {
-            vigilante_->Dejar(indice_.RutaCarpeta(id));
-            vigilada_[id] = 0;
+        if (id < vigilada_.size() && vigilada_[id] >= 0) {
+            vigilante_->Dejar(vigilada_[id]);
+            vigilada_[id] = -1;
         }
     };
 }
@@ -139,12 +139,18 @@ void cServidorIndice::VigilarTodo() {
 
 void cServidorIndice::Vigilar(const std::vector<std::uint32_t>& carpetas) {
     if (!vigilante_) return;
-    vigilada_.resize(indice_.Carpetas().size(), 0);
+    vigilada_.resize(indice_.Carpetas().size(), -1);
     for (std::uint32_t id : carpetas) {
         if (vigilante_->Lleno()) break;
         const auto& c = indice_.Carpetas()[id];
-        if (!c.viva || c.ajena || vigilada_[id]) continue;
-        if (vigilante_->Vigilar(indice_.RutaCarpeta(id))) vigilada_[id] = 1;
+        if (!c.viva || c.ajena || vigilada_[id] >= 0) continue;
+        std::uint32_t anterior = VigilanteCarpetas::kSinEtiqueta;
+        const int wd = vigilante_->Vigilar(indice_.RutaCarpeta(id), id, anterior);
+        if (wd < 0) continue;
+        // The same folder under a new name: the watch is the new record's now, and the old one
+        // is left to the rescans.
+        if (anterior < vigilada_.size() && anterior != id) vigilada_[anterior] = -1;
+        vigilada_[id] = wd;
     }
 }
 
@@ -204,7 +210,7 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
         if (despues >= proximaRevision_) {
             std::vector<std::uint32_t> nuevas;
             const std::size_t n = indice_.Revisar(
-                arbol_, [&](std::uint32_t id) { return id >= vigilada_.size() || !vigilada_[id]; }, &nuevas);
+                arbol_, [&](std::uint32_t id) { return id >= vigilada_.size() || vigilada_[id] < 0; }, &nuevas);
             if (n) {
                 Marcar();
                 Vigilar(nuevas);
@@ -222,17 +228,21 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
 
 void cServidorIndice::CambiosVigilados() {
     bool desbordado = false;
-    std::vector<std::string> rutas = vigilante_->Leer(desbordado);
-    std::sort(rutas.begin(), rutas.end());
-    rutas.erase(std::unique(rutas.begin(), rutas.end()), rutas.end());
+    std::vector<std::uint32_t> terminadas;
+    std::vector<std::uint32_t> cambiadas = vigilante_->Leer(desbordado, terminadas);
+    for (std::uint32_t id : terminadas)
+        if (id < vigilada_.size()) vigilada_[id] = -1;
+    std::sort(cambiadas.begin(), cambiadas.end());
+    cambiadas.erase(std::unique(cambiadas.begin(), cambiadas.end()), cambiadas.end());
     std::vector<std::uint32_t> nuevas;
     if (desbordado) {
         Log("the system dropped change events: looking at every folder");
         indice_.Revisar(arbol_, {}, &nuevas);
     }
-    for (const std::string& r : rutas)
-        if (auto id = indice_.CarpetaPorRuta(r)) indice_.ReleerCarpeta(*id, arbol_, &nuevas);
-    if (!rutas.empty() || desbordado) Marcar();
+    // Parents before children (ids rise downwards): a folder that a parent's new listing drops
+    // is gone before its own turn comes, and ReleerCarpeta passes over it.
+    for (std::uint32_t id : cambiadas) indice_.ReleerCarpeta(id, arbol_, &nuevas);
+    if (!cambiadas.empty() || desbordado) Marcar();
     Vigilar(nuevas);
 }
 

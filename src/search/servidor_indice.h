@@ -86,7 +86,7 @@ private:
     std::unique_ptr<Despertador> despertador_;
     std::unique_ptr<VigilanteCarpetas> vigilante_;
     std::vector<std::unique_ptr<Cliente>> clientes_;
-    std::vector<char> vigilada_;
+    std::vector<int> vigilada_;  // per folder: its watch, or -1
     std::int64_t token_ = 0;
     std::int64_t tokenTexto_ = 0;
     std::atomic<bool> parar_{false};

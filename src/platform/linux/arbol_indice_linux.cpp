@@ -6,10 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unordered_map>
+#include <utility>
 
 namespace quirvex {
 namespace {
@@ -74,14 +75,14 @@ public:
     }
     int Descriptor() const override { return fd_; }
     bool Lleno() const override { return lleno_; }
-    std::size_t Cuantas() const override { return porRuta_.size(); }
+    std::size_t Cuantas() const override { return vivas_; }
 
-    bool Vigilar(const std::string& carpeta) override {
-        if (fd_ < 0 || lleno_) return false;
-        if (porRuta_.count(carpeta)) return true;
-        if (porRuta_.size() >= max_) {
+    int Vigilar(const std::string& carpeta, std::uint32_t etiqueta, std::uint32_t& anterior) override {
+        anterior = kSinEtiqueta;
+        if (fd_ < 0 || lleno_) return -1;
+        if (vivas_ >= max_) {
             lleno_ = true;
-            return false;
+            return -1;
         }
         const int wd = inotify_add_watch(
             fd_, carpeta.c_str(),
@@ -89,27 +90,20 @@ public:
                 IN_EXCL_UNLINK);
         if (wd < 0) {
             if (errno == ENOSPC) lleno_ = true;
-            return false;
+            return -1;
         }
-        // The same folder reached under a new name (it was renamed) keeps its watch number.
-        auto viejo = porWd_.find(wd);
-        if (viejo != porWd_.end()) porRuta_.erase(viejo->second);
-        porWd_[wd] = carpeta;
-        porRuta_[carpeta] = wd;
-        return true;
+        Poner(wd, etiqueta, anterior);
+        return wd;
     }
 
-    void Dejar(const std::string& carpeta) override {
-        auto it = porRuta_.find(carpeta);
-        if (it == porRuta_.end()) return;
-        inotify_rm_watch(fd_, it->second);
-        porWd_.erase(it->second);
-        porRuta_.erase(it);
+    void Dejar(int vigilancia) override {
+        if (Quitar(vigilancia) == kSinEtiqueta) return;
+        inotify_rm_watch(fd_, vigilancia);
         lleno_ = false;
     }
 
-    std::vector<std::string> Leer(bool& desbordado) override {
-        std::vector<std::string> cambiadas;
+    std::vector<std::uint32_t> Leer(bool& desbordado, std::vector<std::uint32_t>& terminadas) override {
+        std::vector<std::uint32_t> cambiadas;
         desbordado = false;
         alignas(inotify_event) char buf[64 * 1024];
         for (;;) {
@@ -120,26 +114,68 @@ public:
                 std::memcpy(&ev, buf + i, sizeof ev);
                 i += static_cast<ssize_t>(sizeof ev + ev.len);
                 if (ev.mask & IN_Q_OVERFLOW) desbordado = true;
-                auto it = porWd_.find(ev.wd);
-                if (it == porWd_.end()) continue;
                 if (ev.mask & IN_IGNORED) {
-                    porRuta_.erase(it->second);
-                    porWd_.erase(it);
-                    lleno_ = false;
+                    const std::uint32_t e = Quitar(ev.wd);
+                    if (e != kSinEtiqueta) {
+                        terminadas.push_back(e);
+                        lleno_ = false;
+                    }
                     continue;
                 }
-                cambiadas.push_back(it->second);
+                const auto* v = Buscar(ev.wd);
+                if (v && v->second != kSinEtiqueta) cambiadas.push_back(v->second);
             }
         }
         return cambiadas;
     }
 
 private:
+    using Par = std::pair<int, std::uint32_t>;
+
+    const Par* Buscar(int wd) const {
+        auto it = std::lower_bound(tabla_.begin(), tabla_.end(), wd, [](const Par& p, int w) { return p.first < w; });
+        return it != tabla_.end() && it->first == wd ? &*it : nullptr;
+    }
+
+    void Poner(int wd, std::uint32_t etiqueta, std::uint32_t& anterior) {
+        // The system hands out rising numbers: nearly always an append.
+        auto it = tabla_.empty() || tabla_.back().first < wd
+                      ? tabla_.end()
+                      : std::lower_bound(tabla_.begin(), tabla_.end(), wd, [](const Par& p, int w) { return p.first < w; });
+        if (it != tabla_.end() && it->first == wd) {
+            anterior = it->second;
+            if (anterior == kSinEtiqueta) {
+                ++vivas_;
+                --muertas_;
+            }
+            it->second = etiqueta;
+            return;
+        }
+        tabla_.insert(it, Par{wd, etiqueta});
+        ++vivas_;
+    }
+
+    // The tag the watch had (kSinEtiqueta when none). Dead pairs are swept out in one go once
+    // they outnumber the live ones.
+    std::uint32_t Quitar(int wd) {
+        auto* p = const_cast<Par*>(Buscar(wd));
+        if (!p || p->second == kSinEtiqueta) return kSinEtiqueta;
+        const std::uint32_t e = p->second;
+        p->second = kSinEtiqueta;
+        --vivas_;
+        ++muertas_;
+        if (muertas_ > 64 && muertas_ > vivas_) {
+            std::erase_if(tabla_, [](const Par& x) { return x.second == kSinEtiqueta; });
+            muertas_ = 0;
+        }
+        return e;
+    }
+
     int fd_;
     std::size_t max_;
     bool lleno_ = false;
-    std::unordered_map<int, std::string> porWd_;
-    std::unordered_map<std::string, int> porRuta_;
+    std::vector<Par> tabla_;  // by watch number
+    std::size_t vivas_ = 0, muertas_ = 0;
 };
 
 }  // namespace
