@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "folder/texto.h"
+#include "platform/memoria.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -23,6 +24,17 @@ constexpr std::size_t kPosSuma = 32;
 constexpr std::size_t kMaxBuffer = 0xFFFFFFF0u;
 
 bool EsTerminador(char c) { return c == '\0' || c == '/'; }
+
+// A buffer the size it holds, in large pages where the system has them: the name buffer is
+// filled once and scanned whole by every search.
+void Ajustar(std::string& s) {
+    if (s.capacity() - s.size() <= s.size() / 64) return;
+    std::string t;
+    t.reserve(s.size());
+    PaginasGrandes(t.data(), t.capacity());
+    t.append(s);
+    s.swap(t);
+}
 
 // The first terminator at or after `desde` in a buffer of `tam` bytes that ends with one.
 std::size_t FinDesde(const char* base, std::size_t desde, std::size_t tam) {
@@ -387,6 +399,7 @@ void cIndiceNombres::CompactarSiHaceFalta() {
 void cIndiceNombres::Compactar() {
     std::string pleg(1, '\0'), nom;
     pleg.reserve(plegados_.size() - retiradas_);
+    PaginasGrandes(pleg.data(), pleg.capacity());
     std::vector<Original> orig;
     std::vector<Tramo> tramos;
     for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
@@ -417,7 +430,7 @@ void cIndiceNombres::Compactar() {
 void cIndiceNombres::ContarBytes() {
     std::fill(std::begin(frecuencia_), std::end(frecuencia_), 0u);
     for (unsigned char c : plegados_) ++frecuencia_[c];
-    plegados_.shrink_to_fit();
+    Ajustar(plegados_);
     nombres_.shrink_to_fit();
     nombresCarpetas_.shrink_to_fit();
     originales_.shrink_to_fit();
@@ -728,6 +741,7 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
         carpetas_.reserve(nCarpetas);
         tramos_.reserve(nCarpetas);
         plegados_.reserve(tamPlegados);
+        PaginasGrandes(plegados_.data(), plegados_.capacity());
         nombres_.reserve(tamNombres);
     } catch (const std::exception&) {
         return fallo();

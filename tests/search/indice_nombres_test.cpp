@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <random>
+#include <tuple>
 
+#include "folder/texto.h"
 #include "search/indice_nombres.h"
 #include "support/carpeta_temporal.h"
 
@@ -12,6 +17,196 @@ namespace quirvex::prueba {
 namespace {
 
 namespace fs = std::filesystem;
+
+// An in-memory tree: thousands of names without touching the disk, changed between listings.
+class ArbolFalso final : public ArbolIndice {
+public:
+    // Adds a file or folder (and the folders above it) under `raiz`.
+    void Agregar(const std::string& relativa, bool carpeta) {
+        std::string padre = raiz;
+        std::size_t desde = 0;
+        for (;;) {
+            const std::size_t barra = relativa.find('/', desde);
+            const bool ultimo = barra == std::string::npos;
+            const std::string nombre = relativa.substr(desde, ultimo ? std::string::npos : barra - desde);
+            const bool esCarpeta = !ultimo || carpeta;
+            auto& lista = carpetas[padre];
+            if (std::none_of(lista.begin(), lista.end(), [&](const NombreListado& n) { return n.nombre == nombre; })) {
+                lista.push_back(NombreListado{nombre, esCarpeta});
+                ++modificacion[padre];
+            }
+            if (esCarpeta) carpetas[padre + nombre + "/"];
+            if (ultimo) return;
+            padre += nombre + "/";
+            desde = barra + 1;
+        }
+    }
+    // Removes a name from its folder (a folder with all it holds).
+    void Quitar(const std::string& carpeta, const std::string& nombre) {
+        std::erase_if(carpetas[carpeta], [&](const NombreListado& n) { return n.nombre == nombre; });
+        ++modificacion[carpeta];
+        const std::string ruta = carpeta + nombre + "/";
+        std::erase_if(carpetas, [&](const auto& par) { return par.first.starts_with(ruta); });
+    }
+    bool Listar(const std::string& carpeta, EstadoCarpeta& estado, std::vector<NombreListado>& nombres) override {
+        nombres.clear();
+        auto it = carpetas.find(carpeta);
+        if (it == carpetas.end()) return false;
+        estado = EstadoCarpeta{1, modificacion[carpeta]};
+        nombres = it->second;
+        return true;
+    }
+    std::optional<EstadoCarpeta> Consultar(const std::string& carpeta) override {
+        if (!carpetas.count(carpeta)) return std::nullopt;
+        return EstadoCarpeta{1, modificacion[carpeta]};
+    }
+    std::int64_t Tamano(const std::string&) override { return 0; }
+
+    std::string raiz = "/falso/";
+    std::map<std::string, std::vector<NombreListado>> carpetas{{"/falso/", {}}};
+    std::map<std::string, std::int64_t> modificacion;
+};
+
+// What a plain reading of the rule gives: every live name holding the text, whole name before
+// prefix before elsewhere, shallower folders first, then the order the index keeps.
+std::pair<std::vector<std::string>, std::uint64_t> Referencia(const cIndiceNombres& ind, std::string_view texto,
+                                                              std::size_t limite) {
+    struct Fila {
+        int clase;
+        std::size_t profundidad;
+        std::uint32_t pos;
+        std::string ruta;
+    };
+    std::vector<Fila> filas;
+    const std::string q = Minusculas(texto);
+    for (std::uint32_t c = 0; c < ind.Carpetas().size(); ++c) {
+        const std::string carpeta = ind.RutaCarpeta(c);
+        for (std::uint32_t e : ind.EntradasDe(c)) {
+            const std::string nombre(ind.Nombre(e));
+            const std::string plegado = Minusculas(nombre);
+            const std::size_t donde = plegado.find(q);
+            if (donde == std::string::npos) continue;
+            const int clase = donde != 0 ? 2 : plegado.size() == q.size() ? 0 : 1;
+            filas.push_back(Fila{clase, static_cast<std::size_t>(std::count(carpeta.begin(), carpeta.end(), '/')), e,
+                                 carpeta + nombre});
+        }
+    }
+    std::sort(filas.begin(), filas.end(), [](const Fila& a, const Fila& b) {
+        return std::tie(a.clase, a.profundidad, a.pos) < std::tie(b.clase, b.profundidad, b.pos);
+    });
+    std::vector<std::string> r;
+    for (std::size_t i = 0; i < filas.size() && i < limite; ++i) r.push_back(filas[i].ruta);
+    return {r, filas.size()};
+}
+
+std::vector<std::string> Obtenido(const cIndiceNombres& ind, std::string_view texto, std::size_t limite,
+                                  std::uint64_t& total) {
+    std::vector<std::uint32_t> a;
+    total = ind.Buscar(texto, limite, a);
+    std::vector<std::string> r;
+    for (std::uint32_t e : a) r.push_back(ind.RutaCarpeta(ind.CarpetaDe(e)) + std::string(ind.Nombre(e)));
+    return r;
+}
+
+TEST(IndiceNombresFalso, RankedHitsAndTotalsAgreeWithAPlainReadingThroughChangesAndAReload) {
+    // Short pieces over few letters: most texts hit hundreds of names in every class, so the
+    // limit, the class cut-off and the depth order all come into play.
+    const char* piezas[] = {"ab", "ba", "a", "b", "AB", "ñ", "Ñ", "_", "x", "ab_"};
+    std::mt19937 g(2024);
+    ArbolFalso arbol;
+    std::vector<std::string> carpetas{""};
+    for (int i = 0; i < 3000; ++i) {
+        std::string nombre;
+        for (unsigned j = 0, n = 1 + g() % 4; j < n; ++j) nombre += piezas[g() % std::size(piezas)];
+        const std::string& dentro = carpetas[g() % carpetas.size()];
+        const bool esCarpeta = g() % 8 == 0 && dentro.size() < 40;
+        arbol.Agregar(dentro + nombre, esCarpeta);
+        if (esCarpeta) carpetas.push_back(dentro + nombre + "/");
+    }
+    cIndiceNombres indice;
+    indice.Construir({arbol.raiz}, arbol);
+    ASSERT_GT(indice.Nombres(), 2000u);
+
+    const char* letras[] = {"a", "b", "ñ", "_", "x", "B", "Ñ"};
+    auto comprobar = [&](const cIndiceNombres& ind, const char* cuando) {
+        std::mt19937 gq(7);
+        for (int i = 0; i < 50; ++i) {
+            std::string q;
+            for (unsigned j = 0, n = 1 + gq() % 3; j < n; ++j) q += letras[gq() % std::size(letras)];
+            for (std::size_t limite : {std::size_t{0}, std::size_t{1}, std::size_t{9}, std::size_t{100}}) {
+                std::uint64_t total = 0;
+                const auto [esperado, esperadoTotal] = Referencia(ind, q, limite);
+                EXPECT_EQ(Obtenido(ind, q, limite, total), esperado) << cuando << ": '" << q << "' limit " << limite;
+                EXPECT_EQ(total, esperadoTotal) << cuando << ": '" << q << "'";
+            }
+        }
+    };
+    comprobar(indice, "built");
+
+    cIndiceNombres cargado;
+    ASSERT_TRUE(cargado.Cargar(indice.Serializar()));
+    // Kept by name in both, so equal hits come in the same order after a restart.
+    for (const char* q : {"a", "ab", "_", "ñ"}) {
+        std::uint64_t t1 = 0, t2 = 0;
+        EXPECT_EQ(Obtenido(cargado, q, 100, t1), Obtenido(indice, q, 100, t2)) << q;
+    }
+
+    // Folders listed again, some names gone, new ones in, whole subtrees dropped: the retired
+    // listings must never answer again, and enough of them compact the buffer.
+    for (int vuelta = 0; vuelta < 400; ++vuelta) {
+        const std::string carpeta = arbol.raiz + carpetas[g() % carpetas.size()];
+        auto it = arbol.carpetas.find(carpeta);
+        if (it == arbol.carpetas.end() || it->second.empty()) continue;
+        const NombreListado quitado = it->second[g() % it->second.size()];
+        arbol.Quitar(carpeta, quitado.nombre);
+        arbol.Agregar(carpeta.substr(arbol.raiz.size()) + "Nuevo_ab" + std::to_string(vuelta), false);
+        if (auto id = indice.CarpetaPorRuta(carpeta)) indice.ReleerCarpeta(*id, arbol, nullptr);
+    }
+    for (int vuelta = 0; vuelta < 300; ++vuelta) indice.ReleerCarpeta(0, arbol, nullptr);
+    comprobar(indice, "after changes");
+    ASSERT_TRUE(cargado.Cargar(indice.Serializar()));
+    comprobar(cargado, "reloaded after changes");
+}
+
+TEST(IndiceNombresFalso, FoldersAreFoundByParentAndNameAsTheyComeAndGo) {
+    ArbolFalso arbol;
+    for (int i = 0; i < 300; ++i) arbol.Agregar("d" + std::to_string(i % 30) + "/s" + std::to_string(i) + "/f", false);
+    arbol.Agregar("vol/dentro/f", false);
+    cIndiceNombres indice;
+    indice.Construir({arbol.raiz, arbol.raiz + "vol/"}, arbol);
+    for (int i = 0; i < 300; ++i) {
+        const std::string ruta = arbol.raiz + "d" + std::to_string(i % 30) + "/s" + std::to_string(i) + "/";
+        const auto id = indice.CarpetaPorRuta(ruta);
+        ASSERT_TRUE(id) << ruta;
+        EXPECT_EQ(indice.RutaCarpeta(*id), ruta);
+        EXPECT_EQ(indice.CarpetaPorRuta(ruta.substr(0, ruta.size() - 1)), id) << "without the last slash";
+    }
+    EXPECT_FALSE(indice.CarpetaPorRuta(arbol.raiz + "d1//s1/"));
+    EXPECT_FALSE(indice.CarpetaPorRuta(arbol.raiz + "d1/f/"));
+    EXPECT_FALSE(indice.CarpetaPorRuta("/otra/"));
+    // A volume inside another is its own root: its folders are found under it.
+    const auto dentro = indice.CarpetaPorRuta(arbol.raiz + "vol/dentro/");
+    ASSERT_TRUE(dentro);
+    EXPECT_EQ(indice.Carpetas()[indice.Carpetas()[*dentro].padre].padre, cIndiceNombres::kNinguna);
+    EXPECT_EQ(indice.NombreCarpeta(indice.Carpetas()[*dentro].padre), arbol.raiz + "vol/");
+
+    for (int i = 0; i < 30; i += 2) arbol.Quitar(arbol.raiz, "d" + std::to_string(i));
+    indice.ReleerCarpeta(*indice.CarpetaPorRuta(arbol.raiz), arbol, nullptr);
+    for (int i = 0; i < 30; ++i) arbol.Agregar("d" + std::to_string(i) + "/otra vez", true);
+    indice.Revisar(arbol, {}, nullptr);
+    for (int i = 0; i < 300; ++i) {
+        const std::string ruta = arbol.raiz + "d" + std::to_string(i % 30) + "/s" + std::to_string(i) + "/";
+        EXPECT_EQ(indice.CarpetaPorRuta(ruta).has_value(), (i % 30) % 2 == 1) << ruta;
+    }
+    for (int i = 0; i < 30; ++i) {
+        const std::string ruta = arbol.raiz + "d" + std::to_string(i) + "/otra vez/";
+        const auto id = indice.CarpetaPorRuta(ruta);
+        ASSERT_TRUE(id) << ruta;
+        EXPECT_EQ(indice.RutaCarpeta(*id), ruta);
+    }
+    // Two roots, the d folders, the s folders left, the new ones, and vol/dentro seen from both.
+    EXPECT_EQ(indice.CarpetasVivas(), 2u + 30u + 150u + 30u + 3u);
+}
 
 class IndiceNombres : public ::testing::Test {
 protected:

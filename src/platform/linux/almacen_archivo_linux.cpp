@@ -4,6 +4,7 @@
 // crash is simply truncated by the next writer and is never read as the store.
 
 #include "platform/almacen_archivo.h"
+#include "platform/memoria.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -102,6 +103,26 @@ LecturaArchivo LeerArchivo(const std::string& ruta) {
         lectura.estado = errno == ENOENT ? LecturaArchivo::Estado::Ausente
                                          : LecturaArchivo::Estado::Fallido;
         return lectura;
+    }
+    // Read in place at the size the file has: a large file (the index server's) is otherwise
+    // copied each time the text doubles.
+    struct stat st {};
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        const auto tam = static_cast<std::size_t>(st.st_size);
+        lectura.texto.reserve(tam);
+        PaginasGrandes(lectura.texto.data(), lectura.texto.capacity());
+        lectura.texto.resize(tam);
+        std::size_t hecho = 0;
+        while (hecho < tam) {
+            const ssize_t n = ::read(fd.get(), lectura.texto.data() + hecho, tam - hecho);
+            if (n == 0) break;
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return {LecturaArchivo::Estado::Fallido, {}};
+            }
+            hecho += static_cast<std::size_t>(n);
+        }
+        lectura.texto.resize(hecho);  // shorter than it was a moment ago; anything longer follows
     }
     char bloque[16384];
     for (;;) {
