@@ -7,16 +7,13 @@
 
 #include "folder/texto.h"
 #include "platform/memoria.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#endif
+#include "search/barrido_nombres.h"
 
 namespace quirvex {
 namespace {
+
+using barrido::EsTerminador;
+using barrido::FinDesde;
 
 // The last byte tells the version: an older image is refused, and the server builds anew.
 constexpr char kMagia[8] = {'Q', 'X', 'M', 'A', 'P', 0, 0, 2};
@@ -26,7 +23,6 @@ constexpr std::size_t kPosSuma = 32;
 // Positions are 32-bit: the name buffer stays below this.
 constexpr std::size_t kMaxBuffer = 0xFFFFFFF0u;
 
-bool EsTerminador(char c) { return c == '\0' || c == '/'; }
 
 // A buffer the size it holds, in large pages where the system has them: the name buffer is
 // filled once and scanned whole by every search.
@@ -39,85 +35,6 @@ void Ajustar(std::string& s) {
     s.swap(t);
 }
 
-#if defined(__SSE2__)
-// A pass over the name buffer: candidate starts p < hasta, where the byte at pa + p is `ca` and
-// the one at pb + p is `cb` (the text's two rarest bytes, at their offsets in it).
-struct Ronda {
-    const char* pa;
-    const char* pb;
-    char ca, cb;
-    std::size_t hasta;
-};
-
-// 64 bytes a round, the candidates of a round as one mask: most rounds have none. Returns where
-// the pass stopped.
-template <typename Candidatos>
-std::size_t BarrerSse2(const Ronda& r, std::size_t p, Candidatos& candidatos) {
-    const __m128i va = _mm_set1_epi8(r.ca);
-    const __m128i vb = _mm_set1_epi8(r.cb);
-    for (; p < r.hasta; p += 64) {
-        std::uint64_t m = 0;
-        for (int i = 0; i < 4; ++i) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.pa + p + 16 * i));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.pb + p + 16 * i));
-            m |= static_cast<std::uint64_t>(static_cast<unsigned>(
-                     _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, va), _mm_cmpeq_epi8(b, vb)))))
-                 << (16 * i);
-        }
-        if (m) candidatos(m, p);
-    }
-    return p;
-}
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-// The same pass with 32-byte compares, where the processor has them: the scan is bound by
-// instructions, not by memory, and this halves them.
-template <typename Candidatos>
-[[gnu::target("avx2")]] std::size_t BarrerAvx2(const Ronda& r, std::size_t p, Candidatos& candidatos) {
-    const __m256i va = _mm256_set1_epi8(r.ca);
-    const __m256i vb = _mm256_set1_epi8(r.cb);
-    for (; p < r.hasta; p += 64) {
-        std::uint64_t m = 0;
-        for (int i = 0; i < 2; ++i) {
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.pa + p + 32 * i));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.pb + p + 32 * i));
-            m |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                     _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, va), _mm256_cmpeq_epi8(b, vb)))))
-                 << (32 * i);
-        }
-        if (m) candidatos(m, p);
-    }
-    return p;
-}
-
-bool ConAvx2() {
-    static const bool si = __builtin_cpu_supports("avx2");
-    return si;
-}
-#else
-template <typename Candidatos>
-std::size_t BarrerAvx2(const Ronda& r, std::size_t p, Candidatos& candidatos) {
-    return BarrerSse2(r, p, candidatos);
-}
-bool ConAvx2() { return false; }
-#endif
-#endif
-
-// The first terminator at or after `desde` in a buffer of `tam` bytes that ends with one.
-std::size_t FinDesde(const char* base, std::size_t desde, std::size_t tam) {
-#if defined(__SSE2__)
-    const __m128i cero = _mm_setzero_si128();
-    const __m128i barra = _mm_set1_epi8('/');
-    for (; desde + 16 <= tam; desde += 16) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + desde));
-        const auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(c, cero), _mm_cmpeq_epi8(c, barra))));
-        if (m) return desde + static_cast<std::size_t>(__builtin_ctz(m));
-    }
-#endif
-    (void)tam;
-    while (!EsTerminador(base[desde])) ++desde;
-    return desde;
-}
 
 std::uint16_t ProfundidadRaiz(std::string_view raiz) {
     return static_cast<std::uint16_t>(std::max<std::ptrdiff_t>(0, std::count(raiz.begin(), raiz.end(), '/') - 1));
@@ -680,8 +597,8 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
     std::memcpy(q16, q.data(), std::min<std::size_t>(k, 16));
     Candidatos c{r, base, tam, k, q.data(), _mm_load_si128(reinterpret_cast<const __m128i*>(q16)),
                  k >= 16 ? 0xFFFFu : (1u << k) - 1, siguiente};
-    const Ronda ronda{base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
-    p = ConAvx2() ? BarrerAvx2(ronda, p, c) : BarrerSse2(ronda, p, c);
+    const barrido::Ronda ronda{base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
+    p = barrido::ConAvx2() ? barrido::BarrerAvx2(ronda, p, c) : barrido::BarrerSse2(ronda, p, c);
 #endif
     const std::string_view todo(base, tam);
     p = std::max(p, siguiente);

@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 
 // Reads until `hasta` says the collected tags are enough, or about two seconds passed.
 template <typename Hasta>
-void Esperar(VigilanteCarpetas& v, std::vector<std::uint32_t>& cambiadas, std::vector<std::uint32_t>& terminadas,
-             Hasta hasta) {
+void Esperar(VigilanteCarpetas& v, std::vector<std::uint32_t>& cambiadas,
+             std::vector<std::uint32_t>& terminadas, Hasta hasta) {
     for (int i = 0; i < 400 && !hasta(); ++i) {
         bool desbordado = false;
         const auto nuevas = v.Leer(desbordado, terminadas);
@@ -29,7 +29,9 @@ void Esperar(VigilanteCarpetas& v, std::vector<std::uint32_t>& cambiadas, std::v
     }
 }
 
-bool Tiene(const std::vector<std::uint32_t>& v, std::uint32_t x) { return std::find(v.begin(), v.end(), x) != v.end(); }
+bool Tiene(const std::vector<std::uint32_t>& v, std::uint32_t x) {
+    return std::find(v.begin(), v.end(), x) != v.end();
+}
 
 TEST(VigilanteCarpetas, ChangesComeBackAsTagsAndAFolderWatchedAgainTakesTheNewTag) {
     CarpetaTemporal tmp;
