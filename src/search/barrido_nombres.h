@@ -36,6 +36,20 @@ inline std::size_t FinDesde(const char* base, std::size_t desde, std::size_t tam
 }
 
 #if defined(__SSE2__)
+// The terminators among the 64 bytes at `p`, one bit each.
+inline std::uint64_t Terminadores64(const char* p) {
+    const __m128i cero = _mm_setzero_si128();
+    const __m128i barra = _mm_set1_epi8('/');
+    std::uint64_t m = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        m |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(
+                 _mm_or_si128(_mm_cmpeq_epi8(c, cero), _mm_cmpeq_epi8(c, barra)))))
+             << (16 * i);
+    }
+    return m;
+}
+
 // A pass over the name buffer: candidate starts p < hasta, where the byte at pa + p is `ca` and
 // the one at pb + p is `cb` (the text's two rarest bytes, at their offsets in it).
 struct Ronda {

@@ -496,9 +496,9 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
     if (k == 0 || q.find_first_of(std::string_view("\0/", 2)) != std::string::npos || vivas_ == 0) return 0;
 
     // Ranked keys (class, depth, position of the hit) in a bounded max-heap: the worst kept on
-    // top. Every nonzero byte is a live name, so a hit needs no look-up to count; its folder is
-    // looked up only when its class could still place it among the kept ones. Kept out of line
-    // so that the scan below keeps its state in registers.
+    // top. Every nonzero byte is a live name, so a hit needs no look-up to count; positions only
+    // grow, so a hit whose (class, depth) is no better than the worst kept one is out, and the
+    // depth is that of the listing the last hit fell in until a hit passes its end.
     struct Rango {
         const char* base;
         std::size_t tam, k, limite;
@@ -508,31 +508,14 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
         std::uint64_t total = 0;
         std::uint64_t tope = ~std::uint64_t{0};  // the worst kept key, once the heap is full
         std::size_t tramo = 0;
+        std::size_t finTramo = 0;  // where the next listing starts
+        std::uint64_t profundidad = 0;
 
-        // Returns the start of the next name: the rest of this one is not looked at again.
-        [[gnu::noinline]] std::size_t Acierto(std::size_t pos) {
-            const std::size_t fin = FinDesde(base, pos + k, tam);
+        void Contar(std::size_t pos, std::uint64_t clase) {
             ++total;
-            if (limite == 0) return fin + 1;
-            const std::uint64_t clase = !EsTerminador(base[pos - 1]) ? 2 : fin == pos + k ? 0 : 1;
-            // Positions only grow, so a hit no better in class than the worst kept one can't win.
-            if (monton.size() == limite && (clase << 56) > tope) return fin + 1;
-            const std::size_t n = tramos.size();
-            if (tramo + 1 < n && tramos[tramo + 1].pos <= pos) {
-                // Hits come in increasing order: gallop forward from the last one, then bisect.
-                std::size_t lo = tramo + 1, paso = 1, hi = lo + 1;
-                while (hi < n && tramos[hi].pos <= pos) {
-                    lo = hi;
-                    paso *= 2;
-                    hi = std::min(n, hi + paso);
-                }
-                const auto t = std::upper_bound(tramos.begin() + static_cast<std::ptrdiff_t>(lo),
-                                                tramos.begin() + static_cast<std::ptrdiff_t>(hi), pos,
-                                                [](std::size_t p, const Tramo& x) { return p < x.pos; });
-                tramo = static_cast<std::size_t>(t - tramos.begin()) - 1;
-            }
-            const std::uint64_t clave =
-                clase << 56 | static_cast<std::uint64_t>(carpetas[tramos[tramo].carpeta].profundidad) << 40 | pos;
+            if (limite == 0 || (monton.size() == limite && (clase << 56) > tope)) return;
+            if (pos >= finTramo) Avanzar(pos);
+            const std::uint64_t clave = clase << 56 | profundidad << 40 | pos;
             if (monton.size() < limite) {
                 monton.push_back(clave);
                 std::push_heap(monton.begin(), monton.end());
@@ -543,6 +526,27 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
                 std::push_heap(monton.begin(), monton.end());
                 tope = monton.front();
             }
+        }
+        // Hits come in increasing order: gallop forward from the last listing, then bisect.
+        [[gnu::noinline]] void Avanzar(std::size_t pos) {
+            const std::size_t n = tramos.size();
+            std::size_t lo = tramo, paso = 1, hi = lo + 1;
+            while (hi < n && tramos[hi].pos <= pos) {
+                lo = hi;
+                paso *= 2;
+                hi = std::min(n, hi + paso);
+            }
+            const auto t = std::upper_bound(tramos.begin() + static_cast<std::ptrdiff_t>(lo),
+                                            tramos.begin() + static_cast<std::ptrdiff_t>(hi), pos,
+                                            [](std::size_t p, const Tramo& x) { return p < x.pos; });
+            tramo = static_cast<std::size_t>(t - tramos.begin()) - 1;
+            finTramo = tramo + 1 < n ? tramos[tramo + 1].pos : ~std::size_t{0};
+            profundidad = carpetas[tramos[tramo].carpeta].profundidad;
+        }
+        // A hit found without the round's masks. Returns the start of the next name.
+        std::size_t Acierto(std::size_t pos) {
+            const std::size_t fin = FinDesde(base, pos + k, tam);
+            Contar(pos, !EsTerminador(base[pos - 1]) ? 2 : fin == pos + k ? 0 : 1);
             return fin + 1;
         }
     };
@@ -550,6 +554,7 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
     const std::size_t tam = plegados_.size();
     Rango r{base, tam, k, limite, tramos_, carpetas_, {}};
     r.monton.reserve(limite + 1);
+    r.Avanzar(tramos_.front().pos);
 
     // The two rarest bytes of the text pick the candidates; the rest is compared only there.
     std::size_t a = 0, b = k - 1;
@@ -575,8 +580,12 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
         std::size_t& siguiente;
 
         void operator()(std::uint64_t m, std::size_t p) {
+            // The round's terminators tell where a hit's name starts and ends, mostly without
+            // looking further.
+            const std::uint64_t t = barrido::Terminadores64(base + p);
             while (m) {
-                const std::size_t cand = p + static_cast<std::size_t>(__builtin_ctzll(m));
+                const auto i = static_cast<std::size_t>(__builtin_ctzll(m));
+                const std::size_t cand = p + i;
                 m &= m - 1;
                 if (cand < siguiente) continue;  // in a name that is counted already
                 // A text of one or two bytes is whole once those bytes match.
@@ -589,7 +598,12 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
                         continue;
                     }
                 }
-                siguiente = r.Acierto(cand);
+                const std::uint64_t despues = i + k < 64 ? t >> (i + k) << (i + k) : 0;
+                const std::size_t fin = despues ? p + static_cast<std::size_t>(__builtin_ctzll(despues))
+                                                : FinDesde(base, std::max(cand + k, p + 64), tam);
+                const bool inicio = i > 0 ? (t >> (i - 1)) & 1 : EsTerminador(base[cand - 1]);
+                r.Contar(cand, !inicio ? 2 : fin == cand + k ? 0 : 1);
+                siguiente = fin + 1;
             }
         }
     };
