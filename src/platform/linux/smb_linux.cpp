@@ -122,11 +122,6 @@ private:
             if (!smbc_init_context(ctx)) {
                 smbc_free_context(ctx, 0);
                 ctx = nullptr;
-            } else {
-                // The protocol range is one setting for the whole process: the browse widens
-                // it to SMB1 for as long as it runs, and every other context narrows it back.
-                smbc_setOptionProtocols(ctx, exploracion_ ? "NT1" : "SMB2_02",
-                                        exploracion_ ? "NT1" : "SMB3");
             }
         }
         dentro.unlock();
@@ -140,6 +135,12 @@ private:
                 cola_.pop_front();
             }
             dentro.lock();
+            // The protocol range is one setting for the whole process, read when a connection
+            // is made: each call sets its own, so a share listed while a browse runs is not
+            // held to the browse's SMB1.
+            if (ctx)
+                smbc_setOptionProtocols(ctx, exploracion_ ? "NT1" : "SMB2_02",
+                                        exploracion_ ? "NT1" : "SMB3");
             t(ctx);
             dentro.unlock();
         }
@@ -462,9 +463,6 @@ public:
             }
         }
         contexto->Terminar();
-        Actual()->Poner([](SMBCCTX* ctx) {
-            if (ctx) smbc_setOptionProtocols(ctx, "SMB2_02", "SMB3");
-        });
         return grupos;
     }
 
