@@ -8,14 +8,21 @@
 # cannot be built the command still runs (on this machine, outside any namespace), with
 # QUIRVEX_RED_FALLO saying why, so its tests report themselves skipped with that reason.
 #
-#   con_red_smb.sh COMMAND [ARGS...]
+#   con_red_smb.sh [--servidor] COMMAND [ARGS...]
+#
+# --servidor runs the command on the server side instead, where an SMB server also answers on
+# the loopback interface, as on a machine that shares its own folders.
 set -uo pipefail
+
+lado=cliente
+if [ "${1:-}" = --servidor ]; then lado=servidor; shift; fi
 
 GRUPO=QXGRUPO
 SERVIDOR=QXSERVIDOR
 IP_SERVIDOR=10.213.7.1
 IP_CLIENTE=10.213.7.2
 PUERTO_MDNS=4455  # what the mDNS record announces: a second smbd port, for //host:port
+NOMBRE_MDNS="Archivos en red"
 
 dir=$(mktemp -d /tmp/quirvex-red.XXXXXX)
 chmod 0755 "$dir"
@@ -97,7 +104,7 @@ samba() {
   server role = standalone server
   # 139 for the SMB1 connection of the browse, 445 for shares, and the port mDNS announces.
   smb ports = 139 445 $PUERTO_MDNS
-  interfaces = $veth_s
+  interfaces = $veth_s lo
   bind interfaces only = yes
   # The workgroup browse has no protocol but SMB1; this server exists only for it.
   server min protocol = NT1
@@ -140,6 +147,76 @@ CONF
   return 1
 }
 
+# A bus and an mDNS daemon for one side. avahi-daemon reads its services from a fixed folder
+# and keeps its pid in a fixed place: it runs in a mount namespace of its own (ip netns exec
+# makes one, with no way back to this machine's mounts) with those two places replaced.
+mdns_lado() {
+  local ns=$1 lado=$2 veth=$3 equipo=$4
+  local m=$dir/mdns-$lado
+  mkdir -p "$m/servicios" "$m/run"
+  cat >"$m/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=$m/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+CONF
+  cat >"$m/avahi.conf" <<CONF
+[server]
+host-name=$equipo
+domain-name=local
+use-ipv4=yes
+use-ipv6=no
+allow-interfaces=$veth
+enable-dbus=yes
+[wide-area]
+enable-wide-area=no
+[publish]
+publish-hinfo=no
+publish-workstation=no
+CONF
+  lanzar "$ns" "$m/salida-bus" dbus-daemon --nofork --nopidfile --config-file="$m/bus.conf"
+  for _ in $(seq 50); do [ -S "$m/bus" ] && break; sleep 0.1; done
+  [ -S "$m/bus" ] || { echo "dbus-daemon did not start: $(tail -2 "$m/salida-bus" | tr '\n' ' ')"; return 1; }
+  lanzar "$ns" "$m/salida" env DBUS_SYSTEM_BUS_ADDRESS="unix:path=$m/bus" sh -c '
+    mount --bind "$1/servicios" /etc/avahi/services && mount --bind "$1/run" /run &&
+      exec avahi-daemon --no-drop-root --no-chroot --no-proc-title -f "$1/avahi.conf"' sh "$m"
+}
+
+mdns() {
+  command -v avahi-daemon >/dev/null || { echo "avahi-daemon is not installed"; return 1; }
+  command -v dbus-daemon >/dev/null || { echo "dbus-daemon is not installed"; return 1; }
+  [ -d /etc/avahi/services ] || { echo "avahi-daemon has no services folder"; return 1; }
+  mkdir -p "$dir/mdns-servidor/servicios"
+  cat >"$dir/mdns-servidor/servicios/smb.service" <<CONF
+<?xml version="1.0" standalone='no'?>
+<!DOCTYPE service-group SYSTEM "avahi-service.dtd">
+<service-group>
+  <name>$NOMBRE_MDNS</name>
+  <service>
+    <type>_smb._tcp</type>
+    <port>$PUERTO_MDNS</port>
+  </service>
+</service-group>
+CONF
+  mdns_lado "$ns_s" servidor "$veth_s" qxservidor || return 1
+  mdns_lado "$ns_c" cliente "$veth_c" qxcliente || return 1
+  local m
+  for m in servidor cliente; do
+    for _ in $(seq 100); do grep -q "Server startup complete" "$dir/mdns-$m/salida" && break; sleep 0.1; done
+    grep -q "Server startup complete" "$dir/mdns-$m/salida" ||
+      { echo "avahi-daemon ($m) did not start: $(tail -3 "$dir/mdns-$m/salida" | tr '\n' ' ')"; return 1; }
+  done
+}
+
 # The client side is another machine: libsmbclient's caches of names and failed connections
 # are its own, not this machine's (another run's would answer for a server not yet there).
 cliente() {
@@ -157,8 +234,19 @@ CONF
 if { red && samba && cliente; } >"$dir.fallo" 2>&1; then
   export QUIRVEX_RED_GRUPO=$GRUPO QUIRVEX_RED_SERVIDOR=$SERVIDOR QUIRVEX_RED_IP=$IP_SERVIDOR
   export QUIRVEX_RED_DIR=$dir
+  # mDNS is a part of its own: without it the browse is still tested.
+  if mdns >"$dir.fallo" 2>&1; then
+    export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$dir/mdns-cliente/bus" QUIRVEX_RED_PUERTO_MDNS=$PUERTO_MDNS \
+      QUIRVEX_RED_NOMBRE_MDNS=$NOMBRE_MDNS
+  else
+    fallo=$(cat "$dir.fallo")
+    export QUIRVEX_RED_FALLO_MDNS="${fallo:-mDNS could not be set up}"
+  fi
   # In the background, so that a signal reaches the trap at once and not after the command.
-  HOME=$dir/cliente en "$ns_c" "$@" &
+  export QUIRVEX_RED_LADO=$lado
+  donde=$ns_c
+  [ "$lado" = servidor ] && donde=$ns_s
+  HOME=$dir/cliente en "$donde" "$@" &
   cmd=$!
   wait "$cmd"
   rc=$?

@@ -13,6 +13,7 @@ namespace quirvex {
 struct EquipoDescubierto {
     std::string nombre;  // what the network list shows
     std::string ruta;    // how it is reached: "//address" or "//address:port"
+    std::string anfitrion = {};  // its host name, when known ("name.local")
 };
 
 class Descubrimiento {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <map>
 
 #include "folder/contenido_visor.h"
@@ -98,6 +99,7 @@ TEST_F(RedTest, ComputersFoundWithoutTheBrowseFollowItOnceEachWithTheirShares) {
                    {"//10.1.0.6", {"fotos"}},
                    {"//10.1.0.7", {"otra"}},
                    {"//10.1.0.9", {"datos"}},
+                   {"//10.1.0.9:139", {"datos"}},
                    {"//127.0.0.1", {"casa"}},
                    {"//rtest-visitado:4450", {"v"}}};
     descubrimiento.mdns = {
@@ -107,6 +109,7 @@ TEST_F(RedTest, ComputersFoundWithoutTheBrowseFollowItOnceEachWithTheirShares) {
         {"fotos.local", "//10.1.0.6"},
         {"Otra vez", "//10.1.0.5:4455"},     // the same service by another name
         {"FOTOS", "//10.1.0.7"},             // fotos.local under its bare name
+        {"Archivos", "//10.1.0.9:139", "Almacen.local"},  // ALMACEN again, by its host name
     };
     descubrimiento.local = {{"rtest-casa", "//127.0.0.1"}};
     RecordarEquipo("//rtest-visitado:4450");
@@ -145,6 +148,21 @@ TEST_F(RedTest, AnAnnouncedComputerOpensAtItsAddressAndPort) {
     ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pos)].RutaCompleta, true));
     ASSERT_EQ(pane.Items.size(), 1u);
     EXPECT_EQ(pane.Items[0].RutaCompleta, "//10.1.0.5:4455/pub");
+}
+
+TEST(DescubrimientoSistema, WithoutAnMdnsDaemonNothingIsFoundAndNothingIsSaid) {
+    prueba::CarpetaTemporal tmp;
+    const char* antes = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    const std::string guardada = antes ? antes : "";
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + tmp.Ruta("no-hay-bus")).c_str(), 1);
+    prueba::DialogosGrabados dialogos;
+    SetDescubrimiento(nullptr);
+    EXPECT_TRUE(DescubrimientoSistema().ServiciosMdns().empty());
+    EXPECT_TRUE(dialogos.mensajes.empty());
+    if (antes)
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", guardada.c_str(), 1);
+    else
+        unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
 TEST(RutaServicio, TheStandardPortIsLeftOutAndIpv6GoesInBrackets) {

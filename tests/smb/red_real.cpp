@@ -11,6 +11,7 @@
 
 #include "folder/contenido_visor.h"
 #include "folder/tabla_unidades.h"
+#include "platform/descubrimiento.h"
 #include "platform/red.h"
 #include "platform/smb.h"
 #include "support/fakes.h"
@@ -106,6 +107,78 @@ TEST_F(RedReal, MyLanShowsTheWorkgroupItsComputerItsSharesAndASharesFiles) {
     EXPECT_GE(Posicion(pane, "docs"), 0);
     ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pub)].RutaCompleta, true));
     EXPECT_GE(Posicion(pane, "hola.txt"), 0);
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+TEST_F(RedReal, AServerAnnouncedOverMdnsIsFoundAndOpensAtTheAnnouncedPort) {
+    if (!Variable("QUIRVEX_RED_FALLO_MDNS").empty())
+        GTEST_SKIP() << "no mDNS daemons: " << Variable("QUIRVEX_RED_FALLO_MDNS");
+    const std::string nombre = Variable("QUIRVEX_RED_NOMBRE_MDNS");
+    const std::string ruta = "//" + Variable("QUIRVEX_RED_IP") + ":" + Variable("QUIRVEX_RED_PUERTO_MDNS");
+
+    // The client's daemon learns the announcement within seconds: asked again until it
+    // shows, for at most half a minute.
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::vector<EquipoDescubierto> hallados;
+    for (;;) {
+        hallados = DescubrimientoSistema().ServiciosMdns();
+        if (!hallados.empty() || std::chrono::steady_clock::now() >= limite) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    ASSERT_EQ(hallados.size(), 1u) << "nothing announced over mDNS was found";
+    EXPECT_EQ(hallados[0].nombre, nombre);
+    EXPECT_EQ(hallados[0].ruta, ruta);
+    EXPECT_EQ(hallados[0].anfitrion, "qxservidor.local");
+
+    // The address and port lead to the server's shares, and a share to its files.
+    VistaElegida vista;
+    cContenidoVisor pane(&vista);
+    prueba::DialogosGrabados dialogos;
+    ASSERT_TRUE(pane.CargarContenido(ruta, true));
+    EXPECT_GE(Posicion(pane, "docs"), 0);
+    const std::int64_t pub = Posicion(pane, "pub");
+    ASSERT_GE(pub, 0);
+    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pub)].RutaCompleta, true));
+    EXPECT_EQ(pane.RutaActual, ruta + "/pub/");
+    EXPECT_GE(Posicion(pane, "hola.txt"), 0);
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+// On the server side, whose SMB server also answers on loopback.
+class EsteEquipoReal : public prueba::NucleoLimpio {
+protected:
+    void SetUp() override {
+        prueba::NucleoLimpio::SetUp();
+        if (!Variable("QUIRVEX_RED_FALLO").empty())
+            GTEST_SKIP() << "no private network: " << Variable("QUIRVEX_RED_FALLO");
+        if (Variable("QUIRVEX_RED_LADO") != "servidor")
+            GTEST_SKIP() << "no SMB server on loopback: run through tools/con_red_smb.sh --servidor";
+        SetTiempoLimiteRed(4000);
+    }
+};
+
+TEST_F(EsteEquipoReal, MyLanListsThisMachineWhenItServesSmbOnLoopback) {
+    const std::vector<EquipoDescubierto> local = DescubrimientoSistema().EsteEquipo();
+    ASSERT_EQ(local.size(), 1u);
+    EXPECT_EQ(local[0].ruta, "//127.0.0.1");
+    EXPECT_FALSE(local[0].nombre.empty());
+
+    VistaElegida vista;
+    cContenidoVisor pane(&vista);
+    prueba::DialogosGrabados dialogos;
+    ASSERT_TRUE(pane.CargarContenido(TEXTO_RED, true));
+    std::int64_t pos = -1;
+    for (size_t i = 0; i < pane.Items.size(); ++i)
+        if (pane.Items[i].RutaCompleta == "//127.0.0.1") pos = static_cast<std::int64_t>(i);
+    ASSERT_GE(pos, 0) << Nombres(pane);
+    EXPECT_EQ(pane.Items[static_cast<size_t>(pos)].Nombre, local[0].nombre);
+    vista.actual = pos;
+    ASSERT_TRUE(pane.CargarContenido("//127.0.0.1", true));
+    vista.actual = -1;
+    EXPECT_GE(Posicion(pane, "docs"), 0);
+    const std::int64_t pub = Posicion(pane, "pub");
+    ASSERT_GE(pub, 0);
+    EXPECT_EQ(pane.Items[static_cast<size_t>(pub)].RutaCompleta, "//127.0.0.1/pub");
     EXPECT_TRUE(dialogos.mensajes.empty());
 }
 

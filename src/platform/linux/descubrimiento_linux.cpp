@@ -54,14 +54,14 @@ struct Navegacion {
 };
 
 void AlResolver(AvahiServiceResolver* r, AvahiIfIndex, AvahiProtocol, AvahiResolverEvent evento,
-                const char* nombre, const char*, const char*, const char*,
+                const char* nombre, const char*, const char*, const char* anfitrion,
                 const AvahiAddress* direccion, uint16_t puerto, AvahiStringList*,
                 AvahiLookupResultFlags, void* datos) {
     auto* n = static_cast<Navegacion*>(datos);
     if (evento == AVAHI_RESOLVER_FOUND && direccion && nombre) {
         char texto[AVAHI_ADDRESS_STR_MAX] = {};
         avahi_address_snprint(texto, sizeof texto, direccion);
-        EquipoDescubierto e{nombre, RutaServicio(texto, puerto)};
+        EquipoDescubierto e{nombre, RutaServicio(texto, puerto), anfitrion ? anfitrion : ""};
         std::lock_guard<std::mutex> l(n->busqueda->m);
         auto& h = n->busqueda->hallados;
         // One service seen on several interfaces is one computer.

@@ -32,12 +32,14 @@ public:
     // Adds the computer to `grupo` unless it is already listed, by name or by path, or it does
     // not list its shares.
     void Agregar(GrupoRed& grupo, const EquipoDescubierto& e) {
-        if (Conocido(e.nombre, e.ruta)) return;
+        if (Conocido(e.nombre, e.ruta) || (!e.anfitrion.empty() && Conocido(e.anfitrion, e.ruta)))
+            return;
         std::vector<EntradaSmb> recursos;
         if (Smb().Listar(e.ruta + "/", recursos) != 0) return;
         ComputadoraRed c{e.nombre, {}, e.ruta == "//" + e.nombre ? std::string() : e.ruta};
         for (EntradaSmb& r : recursos) c.recursos.push_back(std::move(r.nombre));
         Anotar(e.nombre, e.ruta);
+        if (!e.anfitrion.empty()) Anotar(e.anfitrion, e.ruta);
         grupo.computadoras.push_back(std::move(c));
     }
 
