@@ -81,6 +81,11 @@ std::mutex& Biblioteca() {
     return *m;
 }
 
+// The protocol range last set in the process (-1 unknown, 0 SMB2 and up, 1 SMB1 only), read and
+// written under Biblioteca() only: setting it costs a configuration pass, so it is set only
+// when a call needs another one.
+int g_rangoProtocolos = -1;
+
 // One context and the only thread that touches it.
 class Contexto {
 public:
@@ -123,6 +128,7 @@ private:
                 smbc_free_context(ctx, 0);
                 ctx = nullptr;
             }
+            g_rangoProtocolos = -1;  // a new context may have read the configuration again
         }
         dentro.unlock();
         for (;;) {
@@ -138,9 +144,11 @@ private:
             // The protocol range is one setting for the whole process, read when a connection
             // is made: each call sets its own, so a share listed while a browse runs is not
             // held to the browse's SMB1.
-            if (ctx)
+            if (ctx && g_rangoProtocolos != (exploracion_ ? 1 : 0)) {
                 smbc_setOptionProtocols(ctx, exploracion_ ? "NT1" : "SMB2_02",
                                         exploracion_ ? "NT1" : "SMB3");
+                g_rangoProtocolos = exploracion_ ? 1 : 0;
+            }
             t(ctx);
             dentro.unlock();
         }
