@@ -242,10 +242,10 @@ if { red && samba && cliente; } >"$dir.fallo" 2>&1; then
     fallo=$(cat "$dir.fallo")
     export QUIRVEX_RED_FALLO_MDNS="${fallo:-mDNS could not be set up}"
   fi
-  # In the background, so that a signal reaches the trap at once and not after the command.
   export QUIRVEX_RED_LADO=$lado
   donde=$ns_c
   [ "$lado" = servidor ] && donde=$ns_s
+  # In the background, so that a signal reaches the trap at once and not after the command.
   HOME=$dir/cliente en "$donde" "$@" &
   cmd=$!
   wait "$cmd"
