@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
 # Runs a command beside a private SMB server: smbd under its own configuration in a temporary
-# folder, on the loopback interface only, port 4450, with a guest share "pub" and a share
-# "priv" for one user. The command learns where everything is from QUIRVEX_SMB_* variables.
+# folder, on the loopback interface only, port 4450 or the next free one, with a guest share
+# "pub" and a share "priv" for one user. The command learns where everything is from QUIRVEX_SMB_* variables.
 # When the server cannot be started the command still runs, with QUIRVEX_SMB_FALLO saying why,
 # so its tests report themselves skipped with that reason.
 #
 #   con_smbd.sh COMMAND [ARGS...]
 set -uo pipefail
 
-PUERTO=${QUIRVEX_SMB_PUERTO:-4450}
+# smbd binds its ports with SO_REUSEPORT: a second server on a port another run on this machine
+# (another checkout's tests) already serves starts without a word, and the kernel then shares
+# the connections out between the two. So the port is the first one from 4450 that nothing
+# listens on, unless the caller names one.
+libre() {
+  local p
+  for p in $(seq 4450 4499); do
+    [ -z "$(ss -Hltn "sport = :$p" 2>/dev/null)" ] && { echo "$p"; return; }
+  done
+  echo 4450
+}
+if [ -n "${QUIRVEX_SMB_PUERTO:-}" ]; then PUERTO=$QUIRVEX_SMB_PUERTO
+elif command -v ss >/dev/null; then PUERTO=$(libre)
+else PUERTO=4450; fi
 USUARIO=quirvexsmb
 CLAVE=clave-de-prueba
 

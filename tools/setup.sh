@@ -8,7 +8,8 @@ PAQUETES=(
   libgtest-dev libgmock-dev
   fonts-dejavu-core fontconfig adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xvfb xclip
-  samba smbclient libsmbclient-dev
+  samba smbclient libsmbclient-dev iproute2
+  avahi-daemon libavahi-client-dev dbus
   desktop-file-utils appstream dpkg-dev
 )
 

@@ -314,7 +314,7 @@ void cContenidoVisor::MostrarRed() {
     auto equipos = std::make_shared<TablaItems>();
     for (size_t i = 0; i < ComputadorasRed().size(); ++i) {
         const ComputadoraRed* c = ComputadoraEn(static_cast<std::int64_t>(i));
-        equipos->push_back(ItemDeLista(TIPO_RED_COMPUTADORA, 2, c->nombre, "//" + c->nombre, i));
+        equipos->push_back(ItemDeLista(TIPO_RED_COMPUTADORA, 2, c->nombre, RutaComputadora(*c), i));
     }
     MostrarLista(TEXTO_RED, std::move(equipos), "Computadoras disponibles: ", true);
 }
@@ -363,7 +363,7 @@ void cContenidoVisor::CargarRecursosRed(const ComputadoraRed& c) {
         it.Tipo = TIPO_CARPETA;
         it.Icono = 2;
         it.Nombre = it.NombreMostrar = c.recursos[i];
-        it.RutaCompleta = "//" + c.nombre + "/" + c.recursos[i];
+        it.RutaCompleta = RutaComputadora(c) + "/" + c.recursos[i];
         it.Atributos = ATR_DIRECTORIO;
         it.Ext = std::string(1, '\0');
         it.Extension = static_cast<std::int32_t>(i);

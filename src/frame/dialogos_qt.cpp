@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QVBoxLayout>
 
+#include "settings/idioma.h"
+
 namespace quirvex {
 
 Respuesta DialogosQt::Mensaje(const std::string& texto, const std::string& titulo,
@@ -52,8 +54,8 @@ bool DialogosQt::PedirCredenciales(const std::string& servidor, const std::strin
     txtClave->setObjectName("txtClave");
     txtClave->setEchoMode(QLineEdit::Password);
     auto* campos = new QFormLayout;
-    campos->addRow("User:", txtUsuario);
-    campos->addRow("Password:", txtClave);
+    campos->addRow(QString::fromUtf8(Texto(General, 65)), txtUsuario);
+    campos->addRow(QString::fromUtf8(Texto(General, 66)), txtClave);
     auto* botones = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
     QObject::connect(botones, &QDialogButtonBox::accepted, &d, &QDialog::accept);
     QObject::connect(botones, &QDialogButtonBox::rejected, &d, &QDialog::reject);

@@ -190,8 +190,14 @@ void cTareas::CopiarOMover(std::int64_t i, const std::vector<std::string>& rutas
             CambiarEstado(i, ESTADO_TERMINADA);
             return;
         }
-        if (BajoNivel().Consultar(ruta).tipo == TipoNodo::NoExiste) {
-            AgregarError(i, TEXTO_NO_EXISTE_2);
+        const InfoNodo info = BajoNivel().Consultar(ruta);
+        if (info.tipo == TipoNodo::NoExiste) {
+            // Gone since the check; a query that failed otherwise (a share that stopped
+            // answering) says why, as the source may well still be there.
+            if (info.error == 0 || BajoNivel().Es(info.error, ErrorComun::NoExiste))
+                AgregarError(i, TEXTO_NO_EXISTE_2);
+            else
+                LogFalloSistema(i, mover, ruta, info.error);
             CambiarEstado(i, ESTADO_TERMINADA);
             return;
         }

@@ -9,7 +9,15 @@ namespace quirvex {
 struct ComputadoraRed {
     std::string nombre;
     std::vector<std::string> recursos;  // share names
+    // "//host[:port]" when the computer is not reached by its name: one announced over mDNS
+    // (its address and port), or this machine through loopback.
+    std::string ruta = {};
 };
+
+// Where a computer's shares are: "//" + its name unless it has a path of its own.
+inline std::string RutaComputadora(const ComputadoraRed& c) {
+    return c.ruta.empty() ? "//" + c.nombre : c.ruta;
+}
 
 struct GrupoRed {
     std::string nombre;

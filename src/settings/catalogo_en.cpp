@@ -75,6 +75,8 @@ std::string_view CatalogoIngles()
         "62=Select language:\r\n"
         "63=Can't drag elements here.\r\n"
         "64=Folder\r\n"
+        "65=User:\r\n"
+        "66=Password:\r\n"
         "[1]:MDI\r\n"
         "0=Quirvex\r\n"
         "1=View Info\r\n"

@@ -75,6 +75,8 @@ std::string_view CatalogoCastellano()
         "62=Seleccione el idioma:\r\n"
         "63=No se pueden arrastrar elementos aquí.\r\n"
         "64=Carpeta\r\n"
+        "65=Usuario:\r\n"
+        "66=Contraseña:\r\n"
         "[1]:MDI\r\n"
         "0=Quirvex\r\n"
         "1=Ver información\r\n"

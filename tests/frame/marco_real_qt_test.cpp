@@ -284,6 +284,32 @@ TEST_F(MarcoReal, TheNinthPaneIsRefusedWithAnExclamation) {
     EXPECT_EQ(dialogos.iconos.back(), IconoMensaje::Exclamacion);
 }
 
+TEST(DialogosQtTest, TheCredentialsDialogSpeaksTheCurrentLanguageAndReturnsWhatWasTyped) {
+    AplicacionPrueba();
+    DialogosQt dialogos;
+    for (const int idioma : {0, 1}) {
+        ASSERT_TRUE(CargarIdiomaIncorporado(idioma));
+        QStringList etiquetas;
+        QTimer::singleShot(0, [&etiquetas] {
+            QWidget* d = QApplication::activeModalWidget();
+            if (!d) return;
+            for (auto* l : d->findChildren<QLabel*>()) etiquetas << l->text();
+            d->findChild<QLineEdit*>("txtUsuario")->setText("ana");
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtClave"), "s3cr3t");
+            QTest::keyClick(d->findChild<QLineEdit*>("txtClave"), Qt::Key_Return);
+        });
+        std::string usuario, clave;
+        ASSERT_TRUE(dialogos.PedirCredenciales("nas", "", usuario, clave));
+        EXPECT_EQ(usuario, "ana");
+        EXPECT_EQ(clave, "s3cr3t");
+        EXPECT_TRUE(etiquetas.contains(QString::fromUtf8(Texto(General, 65)))) << etiquetas.join("|").toStdString();
+        EXPECT_TRUE(etiquetas.contains(QString::fromUtf8(Texto(General, 66))));
+    }
+    EXPECT_EQ(Texto(General, 65), "Usuario:");
+    CargarIdiomaIncorporado(0);
+    EXPECT_EQ(Texto(General, 66), "Password:");
+}
+
 TEST(DialogosQtTest, TheExclamationIsTheWarningBoxAndInformationTheInformationBox) {
     AplicacionPrueba();
     DialogosQt dialogos;

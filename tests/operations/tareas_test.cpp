@@ -127,6 +127,22 @@ TEST_F(ColaTest, ASourceThatVanishesIsReportedAndNothingIsCreated) {
     EXPECT_EQ(LeerTodo(tmp.Ruta("dst/a")), "A");
 }
 
+TEST_F(ColaTest, ASourceWhoseQueryTimesOutAfterTheCheckSaysSoAndIsNotCalledMissing) {
+    const std::string a = tmp.ArchivoConTexto("src/a", "A");
+    const std::string b = tmp.ArchivoConTexto("src/b", "B");
+    prueba::BajoNivelConFallos fallos;
+    t.SetCeder([&] { fallos.erroresConsulta["b"] = ETIMEDOUT; });
+    const auto i = Ejecutar(TIPO_MOVER, tmp.Carpeta("dst"), {a, b});
+    ASSERT_EQ(Op(i).Log.size(), 1u);
+    EXPECT_NE(Op(i).Log[0], TEXTO_NO_EXISTE_2);
+    EXPECT_NE(Op(i).Log[0].find("\"" + b + "\": " + BajoNivel().DescripcionError(ETIMEDOUT)),
+              std::string::npos)
+        << Op(i).Log[0];
+    EXPECT_EQ(Op(i).Estado, ESTADO_TERMINADA);
+    EXPECT_EQ(LeerTodo(b), "B");
+    EXPECT_FALSE(fs::exists(tmp.Ruta("dst/b")));
+}
+
 TEST_F(ColaTest, TheRootIsRefusedAndTheLogReadsAsDesigned) {
     const auto i = Ejecutar(TIPO_BORRAR, "", {"/"});
     EXPECT_EQ(Op(i).Log, (std::vector<std::string>{"Can't copy drives to clipboard."}));

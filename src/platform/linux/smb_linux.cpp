@@ -81,6 +81,11 @@ std::mutex& Biblioteca() {
     return *m;
 }
 
+// The protocol range last set in the process (-1 unknown, 0 SMB2 and up, 1 SMB1 only), read and
+// written under Biblioteca() only: setting it costs a configuration pass, so it is set only
+// when a call needs another one.
+int g_rangoProtocolos = -1;
+
 // One context and the only thread that touches it.
 class Contexto {
 public:
@@ -122,12 +127,8 @@ private:
             if (!smbc_init_context(ctx)) {
                 smbc_free_context(ctx, 0);
                 ctx = nullptr;
-            } else {
-                // The protocol range is one setting for the whole process: the browse widens
-                // it to SMB1 for as long as it runs, and every other context narrows it back.
-                smbc_setOptionProtocols(ctx, exploracion_ ? "NT1" : "SMB2_02",
-                                        exploracion_ ? "NT1" : "SMB3");
             }
+            g_rangoProtocolos = -1;  // a new context may have read the configuration again
         }
         dentro.unlock();
         for (;;) {
@@ -140,6 +141,14 @@ private:
                 cola_.pop_front();
             }
             dentro.lock();
+            // The protocol range is one setting for the whole process, read when a connection
+            // is made: each call sets its own, so a share listed while a browse runs is not
+            // held to the browse's SMB1.
+            if (ctx && g_rangoProtocolos != (exploracion_ ? 1 : 0)) {
+                smbc_setOptionProtocols(ctx, exploracion_ ? "NT1" : "SMB2_02",
+                                        exploracion_ ? "NT1" : "SMB3");
+                g_rangoProtocolos = exploracion_ ? 1 : 0;
+            }
             t(ctx);
             dentro.unlock();
         }
@@ -462,9 +471,6 @@ public:
             }
         }
         contexto->Terminar();
-        Actual()->Poner([](SMBCCTX* ctx) {
-            if (ctx) smbc_setOptionProtocols(ctx, "SMB2_02", "SMB3");
-        });
         return grupos;
     }
 
