@@ -10,6 +10,7 @@ PAQUETES=(
   xvfb xclip
   samba smbclient libsmbclient-dev
   desktop-file-utils appstream dpkg-dev
+  debootstrap
 )
 
 faltan=()
