@@ -57,7 +57,8 @@ Limpiar() {
     Montajes >&2
     return
   fi
-  if [ $guardar -eq 1 ]; then echo "system kept in $raiz"; else rm -rf "$work"; fi
+  # --one-file-system: even a mount missed above is never descended into.
+  if [ $guardar -eq 1 ]; then echo "system kept in $raiz"; else rm -rf --one-file-system "$work"; fi
 }
 trap Limpiar EXIT
 
