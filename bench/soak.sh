@@ -45,7 +45,7 @@ Windows Registry Editor Version 5.00
 "Previous Tabs"="$tabs"
 REG
 
-"$bin" "$work/src" "$work/dst" "$copias" "$segundos" >"$work/salida" 2>"$work/errores" &
+"$bin" "$work/src" "$work/dst" "$copias" "$segundos" "$work/churn" >"$work/salida" 2>"$work/errores" &
 pid=$!
 
 # 100 files a second in the shown folder, each deleted a second after it was made.
@@ -99,7 +99,15 @@ for d in "$work"/dst/*/; do
   fi
 done
 echo "program ran ${duracion} s; copies complete: $completas of $copias; files differing from their source: $perdidos"
+fallos=0
+# The load the soak is about must really have been carried.
+if ! grep -q '^tabs: 16 folder tabs, 16 with 8 panes, 128 panes, 16 showing the churned folder$' "$work/salida"; then
+  echo "FAIL: the 16 tabs of 8 panes did not all open"
+  fallos=1
+fi
+[ "$perdidos" -eq 0 ] || fallos=1
 if [ -n "$rss60" ]; then
   echo "rss at 60 s: $rss60 kB, at end: $rss kB, max $rssMax kB, growth $(awk -v a="$rss60" -v b="$rss" 'BEGIN {printf "%.1f", (b - a) * 100 / a}') % (target < 5 %)"
   echo "fds at 60 s: $fd60, at end: $fd, max $fdMax (target: no growth)"
 fi
+exit $fallos

@@ -37,9 +37,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quirvex.github.io/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What the programs load at run time rather than link: the icon theme the fallback looks in, the
-# MIME database behind the type names, and a font so that text is not drawn as empty boxes.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "hicolor-icon-theme, shared-mime-info, fonts-dejavu-core | fonts-freefont-ttf")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "adwaita-icon-theme, qt6-wayland")
+# What the programs load at run time rather than link: the icon theme the program draws its folder,
+# drive and type icons from (without it a fresh system shows tabs and the address bar without
+# icons), the MIME database behind the type names, and a font so that text is not drawn as empty
+# boxes.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "adwaita-icon-theme, hicolor-icon-theme, shared-mime-info, fonts-dejavu-core | fonts-freefont-ttf")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -11,6 +11,7 @@ PAQUETES=(
   samba smbclient libsmbclient-dev iproute2
   avahi-daemon libavahi-client-dev dbus
   desktop-file-utils appstream dpkg-dev
+  debootstrap
 )
 
 faltan=()

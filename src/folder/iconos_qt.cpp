@@ -413,7 +413,27 @@ void cCacheIconos::Reiniciar(Ranura& r) {
     for (const auto& [nombre, e] : r.entradas) pendientes_ -= e.pendiente ? 1 : 0;
     r.entradas.clear();
     r.imagenes.clear();
+    r.trasRevision = 0;
     r.visita = ++visitas_;
+}
+
+// Positions are handed out for the moment of a paint only, and a waiting preview finds its entry
+// by name, so the survivors may move down to close the gaps.
+void cCacheIconos::QuitarDesaparecidos(Ranura& r) {
+    std::vector<QImage> quedan;
+    quedan.reserve(r.entradas.size());
+    for (auto it = r.entradas.begin(); it != r.entradas.end();) {
+        if (!Archivos().Consultar(r.carpeta + it->first)) {
+            pendientes_ -= it->second.pendiente ? 1 : 0;
+            it = r.entradas.erase(it);
+            continue;
+        }
+        quedan.push_back(std::move(r.imagenes[static_cast<size_t>(it->second.imagen - 1)]));
+        it->second.imagen = static_cast<int>(quedan.size());
+        ++it;
+    }
+    r.imagenes = std::move(quedan);
+    r.trasRevision = r.entradas.size();
 }
 
 int cCacheIconos::ElegirRanura(const std::string& carpeta, int tamano, bool conPreview) {
@@ -477,6 +497,8 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int taman
         if (aparte) Pedir(s, limpia, nombre, fecha, item);
         return {s, it->second.imagen};
     }
+    // Looked over each time the slot doubles: one stat per entry then, as many as were added.
+    if (r->entradas.size() >= std::max(MINIMO_REVISION, 2 * r->trasRevision)) QuitarDesaparecidos(*r);
     const std::int64_t porImagen = std::int64_t{tamano} * tamano * 4;
     if (static_cast<std::int64_t>(r->imagenes.size() + 1) * porImagen > limiteBytesRanura_ &&
         !r->imagenes.empty())

@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -101,7 +102,9 @@ struct PosicionIcono {
 // code only (user-interface thread). It keeps the pictures of at most three folder visits (a folder at one icon size,
 // with or without previews); a fourth visit reuses the slot filled longest ago. A picture is
 // rendered once and served again until the file's modification time changes; a re-rendered
-// picture replaces the old one at the same position, so a slot never grows past its folder.
+// picture replaces the old one at the same position. Entries of files that have gone are dropped
+// once a slot has doubled since it was last looked over, so a folder whose files come and go
+// (a download or log folder) never makes its slot grow past what the folder holds.
 // Names are kept exactly (this file system tells "a.JPG" from "A.jpg").
 //
 // Previews are decoded in place until DecodificarAparte is called; from then on a preview is
@@ -156,6 +159,8 @@ public:
     const cColaPreviews* Cola() const { return cola_.get(); }
     // Bytes held by the pictures of every slot (each counted at its box size).
     std::int64_t BytesImagenes() const;
+    // Pictures a slot holds before it is first looked over for files that have gone.
+    static constexpr std::size_t MINIMO_REVISION = 256;
 
 private:
     struct Entrada {
@@ -171,10 +176,13 @@ private:
         std::uint64_t visita = 0;  // changes whenever the slot is given out or starts over
         std::unordered_map<std::string, Entrada> entradas;
         std::vector<QImage> imagenes;
+        std::size_t trasRevision = 0;  // entries left by the last look-over
     };
 
     int ElegirRanura(const std::string& carpeta, int tamano, bool conPreview);
     void Reiniciar(Ranura& r);
+    // Drops the entries whose file is gone and closes up the pictures behind them.
+    void QuitarDesaparecidos(Ranura& r);
     // The picture to store now for a path and whether its preview is to be decoded apart.
     QImage RenderizarOPedir(const std::string& ruta, const MiradaArchivo& m, int tamano,
                             bool conPreview, bool& aparte);

@@ -11,8 +11,10 @@
 #include <QStringList>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "folder/item_carpeta.h"
@@ -153,6 +155,53 @@ TEST_F(IconosTest, FullSlotStartsOverInsteadOfGrowing) {
     EXPECT_EQ(cache.AgregarIconoCache(rutas[3], 16).imagen, 1);
     cache.AgregarIconoCache(rutas[0], 16);
     EXPECT_EQ(cache.Renderizados(), 5);
+}
+
+// A shown folder where files keep coming and going (downloads, logs): the slot holds about what
+// the folder holds, not every name it ever showed.
+TEST_F(IconosTest, FilesThatComeAndGoDoNotGrowTheSlot) {
+    const std::string queda = GuardarImagen(dir, "queda.bmp", 10, 10, Qt::red, "BMP");
+    cCacheIconos cache;
+    EXPECT_EQ(cache.ImagenDe(queda, 32, true).pixelColor(16, 16), QColor(Qt::red));
+    for (int i = 0; i < 2000; ++i) {
+        const std::string ruta = dir.ArchivoConTexto("c" + std::to_string(i) + ".txt", "x");
+        cache.AgregarIconoCache(ruta, 32, true);
+        std::filesystem::remove(ruta);
+    }
+    EXPECT_LE(cache.BytesImagenes(),
+              static_cast<std::int64_t>(2 * cCacheIconos::MINIMO_REVISION) * 32 * 32 * 4);
+    const std::int64_t antes = cache.Renderizados();
+    EXPECT_EQ(cache.ImagenDe(queda, 32, true).pixelColor(16, 16), QColor(Qt::red));
+    EXPECT_EQ(cache.Renderizados(), antes);
+}
+
+// Gone files are dropped and the pictures behind them close up: every file still there keeps
+// its own picture and is not rendered again.
+TEST_F(IconosTest, LookingOverASlotKeepsThePicturesOfFilesStillThere) {
+    const std::vector<std::pair<std::string, QColor>> fotos = {
+        {GuardarImagen(dir, "r.bmp", 10, 10, Qt::red, "BMP"), QColor(Qt::red)},
+        {GuardarImagen(dir, "g.bmp", 10, 10, Qt::green, "BMP"), QColor(Qt::green)},
+        {GuardarImagen(dir, "b.bmp", 10, 10, Qt::blue, "BMP"), QColor(Qt::blue)}};
+    std::vector<std::string> textos;
+    for (int i = 0; i < 200; ++i) textos.push_back(dir.ArchivoConTexto("t" + std::to_string(i) + ".txt", "x"));
+    cCacheIconos cache;
+    for (const auto& [ruta, color] : fotos) cache.AgregarIconoCache(ruta, 32, true);
+    for (const auto& t : textos) cache.AgregarIconoCache(t, 32, true);
+    // Every other text file goes; as many new ones come, which makes the slot look itself over.
+    std::vector<std::string> quedan;
+    for (size_t i = 0; i < textos.size(); ++i) {
+        if (i % 2 == 0) std::filesystem::remove(textos[i]);
+        else quedan.push_back(textos[i]);
+    }
+    for (int i = 0; i < 100; ++i) quedan.push_back(dir.ArchivoConTexto("n" + std::to_string(i) + ".txt", "x"));
+    for (size_t i = 100; i < quedan.size(); ++i) cache.AgregarIconoCache(quedan[i], 32, true);
+    EXPECT_EQ(cache.BytesImagenes(), std::int64_t{203} * 32 * 32 * 4);
+
+    const std::int64_t antes = cache.Renderizados();
+    for (const auto& [ruta, color] : fotos)
+        EXPECT_EQ(cache.ImagenDe(ruta, 32, true).pixelColor(16, 16), color) << ruta;
+    for (const auto& t : quedan) EXPECT_EQ(cache.ImagenDe(t, 32, true).size(), QSize(32, 32));
+    EXPECT_EQ(cache.Renderizados(), antes);
 }
 
 TEST_F(IconosTest, PreviewFitsTheLongerSideAndCentres) {

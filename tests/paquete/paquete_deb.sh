@@ -2,9 +2,10 @@
 # Builds the Debian package from a built tree and checks it: its name and version, the files it
 # carries, and that its dependencies name the package of every library the programs link, so
 # that apt-get pulls in all they need on a fresh machine.
-# Usage: paquete_deb.sh BUILD_DIR
+# Usage: paquete_deb.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
+fuente=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
@@ -24,6 +25,11 @@ grep -q "^ Version: $(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$bu
   Falla "version"
 depende=$(sed -n 's/^ Depends: //p' "$work/info")
 echo "Depends: $depende"
+
+# The icon theme the program sets for itself is loaded, not linked: only Depends brings it.
+tema=$(sed -n 's/.*QIcon::setThemeName("\([^"]*\)").*/\1/p' "$fuente/src/folder/iconos_qt.cpp" | head -1)
+[ -n "$tema" ] || Falla "no icon theme found in the program"
+[[ ", $depende," == *", ${tema,,}-icon-theme"[,\ ]* ]] || Falla "Depends does not name ${tema,,}-icon-theme"
 
 for f in ./usr/bin/quirvex ./usr/bin/kartoserv ./usr/share/applications/quirvex.desktop \
          ./usr/share/metainfo/io.github.quirvex.Quirvex.metainfo.xml \
