@@ -13,6 +13,7 @@
 # --servidor runs the command on the server side instead, where an SMB server also answers on
 # the loopback interface, as on a machine that shares its own folders.
 set -uo pipefail
+. "$(dirname "$0")/smbd_privado.sh"
 
 lado=cliente
 if [ "${1:-}" = --servidor ]; then lado=servidor; shift; fi
@@ -112,21 +113,7 @@ samba() {
   preferred master = yes
   domain master = no
   os level = 255
-  map to guest = Bad User
-  passdb backend = tdbsam:$s/private/passdb.tdb
-  load printers = no
-  disable spoolss = yes
-  printing = bsd
-  printcap name = /dev/null
-  private dir = $s/private
-  lock directory = $s/lock
-  state directory = $s/state
-  cache directory = $s/cache
-  pid directory = $s/pid
-  ncalrpc dir = $s/ncalrpc
-  log file = $s/log/log.%m
-  log level = 1
-  unix charset = UTF-8
+$(carpetas_smbd "$s")
 [pub]
   path = $s/pub
   guest ok = yes

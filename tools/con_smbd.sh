@@ -7,6 +7,7 @@
 #
 #   con_smbd.sh COMMAND [ARGS...]
 set -uo pipefail
+. "$(dirname "$0")/smbd_privado.sh"
 
 # smbd binds its ports with SO_REUSEPORT: a second server on a port another run on this machine
 # (another checkout's tests) already serves starts without a word, and the kernel then shares
@@ -55,21 +56,7 @@ arrancar() {
   bind interfaces only = yes
   disable netbios = yes
   server min protocol = SMB2_02
-  map to guest = Bad User
-  passdb backend = tdbsam:$dir/private/passdb.tdb
-  load printers = no
-  disable spoolss = yes
-  printing = bsd
-  printcap name = /dev/null
-  private dir = $dir/private
-  lock directory = $dir/lock
-  state directory = $dir/state
-  cache directory = $dir/cache
-  pid directory = $dir/pid
-  ncalrpc dir = $dir/ncalrpc
-  log file = $dir/log/log.%m
-  log level = 1
-  unix charset = UTF-8
+$(carpetas_smbd "$dir")
   ea support = no
   store dos attributes = no
 [pub]
