@@ -10,6 +10,30 @@ if(TARGET quirvex)
 endif()
 install(TARGETS ${QUIRVEX_PROGRAMAS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The manual pages and the changelog are kept as text in docs/ and installed compressed the way
+# Debian's tools expect: gzip -9 without a name or a time stamp, so that two builds of the same
+# text give the same bytes. The programs depend on them, so building the programs alone is
+# enough for an install.
+find_program(QUIRVEX_GZIP gzip REQUIRED)
+set(QUIRVEX_DOCS ${PROJECT_SOURCE_DIR}/docs)
+set(QUIRVEX_DOCS_GZ)
+list(TRANSFORM QUIRVEX_PROGRAMAS APPEND .1 OUTPUT_VARIABLE QUIRVEX_TEXTOS)
+foreach(nombre ${QUIRVEX_TEXTOS} changelog)
+  set(copia ${PROJECT_BINARY_DIR}/docs/${nombre})
+  add_custom_command(OUTPUT ${copia}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${QUIRVEX_DOCS}/${nombre} ${copia}
+    COMMAND ${QUIRVEX_GZIP} -9nf ${copia}
+    DEPENDS ${QUIRVEX_DOCS}/${nombre} VERBATIM)
+  list(APPEND QUIRVEX_DOCS_GZ ${copia}.gz)
+endforeach()
+add_custom_target(quirvex_docs DEPENDS ${QUIRVEX_DOCS_GZ})
+foreach(programa ${QUIRVEX_PROGRAMAS})
+  add_dependencies(${programa} quirvex_docs)
+  install(FILES ${PROJECT_BINARY_DIR}/docs/${programa}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+install(FILES ${QUIRVEX_DOCS}/copyright ${PROJECT_BINARY_DIR}/docs/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 if(TARGET quirvex)
   set(QUIRVEX_ESCRITORIO ${PROJECT_SOURCE_DIR}/resources/desktop)
   install(FILES ${QUIRVEX_ESCRITORIO}/quirvex.desktop
@@ -28,14 +52,16 @@ set(CPACK_PACKAGE_NAME quirvex)
 set(CPACK_PACKAGE_VENDOR "Quirvex")
 set(CPACK_PACKAGE_CONTACT "Quirvex developers <quirvex@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tabbed file manager with side-by-side folder panes")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Quirvex is a file manager for the Linux desktop. Each tab holds one to eight folder panes side by side; copy, move and delete run through a queue shown in its own tab. kartoserv is its index server for the quick search.")
+# Lines of the description stay within 80 columns, as dpkg shows them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Quirvex is a file manager for the Linux desktop. Each tab holds one to"
+  "eight folder panes side by side; copy, move and delete run through a queue"
+  "shown in its own tab. kartoserv is its index server for the quick search.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quirvex.github.io/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the programs load at run time rather than link: the icon theme the program draws its folder,
 # drive and type icons from (without it a fresh system shows tabs and the address bar without

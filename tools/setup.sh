@@ -10,7 +10,7 @@ PAQUETES=(
   xvfb xclip
   samba smbclient libsmbclient-dev iproute2
   avahi-daemon libavahi-client-dev dbus
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev lintian
   debootstrap
 )
 

@@ -27,7 +27,8 @@ constexpr const char* kAyuda =
     "  --socket PATH    listen on PATH instead of $XDG_RUNTIME_DIR/MapServiceQx\n"
     "  --rescan SECONDS look at the folders that are not watched this often (default 600)\n"
     "  --no-watch       do not watch folders; rely on the rescans only\n"
-    "  --help           show this help and exit\n";
+    "  -h, --help       show this help and exit\n"
+    "  --version        print the version and exit\n";
 
 std::FILE* gLog = nullptr;
 
@@ -63,6 +64,10 @@ int main(int argc, char** argv) {
         std::string v;
         if (a == "--help" || a == "-h") {
             std::fputs(kAyuda, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("kartoserv %d.%d.%d\n", QUIRVEX_VERSION_MAJOR, QUIRVEX_VERSION_MINOR,
+                        QUIRVEX_VERSION_PATCH);
             return 0;
         } else if (a == "--root") {
             if (!valor(v) || v.empty() || v.front() != '/') return Uso("--root needs an absolute folder");

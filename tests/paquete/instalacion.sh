@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a built tree into a temporary prefix and checks what the desktop will read from it:
 # the programs, the desktop entry and the AppStream metainfo (through the desktop's own
-# validators), and the icon at every hicolor size, each PNG really of its size.
+# validators), the icon at every hicolor size, each PNG really of its size, and the manual pages
+# and copyright as the repository keeps them.
 # Usage: instalacion.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -30,9 +31,19 @@ Clave() { sed -n "s/^$1=//p" "$escritorio"; }
 icono=$(Clave Icon)
 grep -q "<launchable type=\"desktop-id\">quirvex.desktop</launchable>" "$metainfo" ||
   Falla "metainfo does not launch quirvex.desktop"
-# The screenshot the metainfo shows is the one kept in the repository.
-url=$(sed -n 's:.*<image>\(.*\)</image>.*:\1:p' "$metainfo")
-[ -n "$url" ] && [ -f "$fuente/${url##*/main/}" ] || Falla "screenshot '$url' not in the repository"
+# The project has no web address of its own yet, and AppStream takes only absolute ones for
+# the homepage and the screenshots: any address there would be made up.
+if grep -nE 'https?://' "$metainfo"; then Falla "the metainfo names a web address"; fi
+
+# No licence has been chosen: the copyright file, the metainfo and the README say so in the
+# same words, so that a choice later is made in all three at once.
+licencia=$(sed -n 's/^License: //p' "$fuente/docs/copyright")
+aviso=$(sed -n '/^License: /{n;s/^ //p}' "$fuente/docs/copyright")
+[ "$licencia" = LicenseRef-proprietary ] && [ -n "$aviso" ] || Falla "docs/copyright: '$licencia' '$aviso'"
+grep -qF "<project_license>$licencia</project_license>" "$metainfo" || Falla "metainfo licence is not $licencia"
+grep -qF "<!-- $aviso -->" "$metainfo" || Falla "metainfo does not say '$aviso'"
+grep -qxF "$aviso" "$fuente/README.md" || Falla "README does not say '$aviso'"
+cmp -s "$fuente/docs/copyright" "$raiz/usr/share/doc/quirvex/copyright" || Falla "copyright not installed"
 
 for lado in 16 22 24 32 48 64 128 256; do
   png=$raiz/usr/share/icons/hicolor/${lado}x${lado}/apps/$icono.png
@@ -43,6 +54,11 @@ for lado in 16 22 24 32 48 64 128 256; do
 done
 svg=$raiz/usr/share/icons/hicolor/scalable/apps/$icono.svg
 [ -f "$svg" ] && grep -q "<svg" "$svg" || Falla "no scalable icon"
+
+for p in quirvex kartoserv; do
+  pagina=$raiz/usr/share/man/man1/$p.1.gz
+  [ -f "$pagina" ] && gzip -dc "$pagina" | cmp -s - "$fuente/docs/$p.1" || Falla "manual page $p.1 not installed"
+done
 
 [ $fallos -eq 0 ] && echo "install tree, desktop entry, metainfo and icons: OK"
 exit $fallos

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a built tree and checks it: its name and version, the files it
-# carries, and that its dependencies name the package of every library the programs link, so
-# that apt-get pulls in all they need on a fresh machine.
+# carries, that its dependencies name the package of every library the programs link, so that
+# apt-get pulls in all they need on a fresh machine, and that lintian finds nothing in it but
+# the overrides the package carries.
 # Usage: paquete_deb.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -34,7 +35,9 @@ tema=$(sed -n 's/.*QIcon::setThemeName("\([^"]*\)").*/\1/p' "$fuente/src/folder/
 for f in ./usr/bin/quirvex ./usr/bin/kartoserv ./usr/share/applications/quirvex.desktop \
          ./usr/share/metainfo/io.github.quirvex.Quirvex.metainfo.xml \
          ./usr/share/icons/hicolor/48x48/apps/quirvex.png \
-         ./usr/share/icons/hicolor/scalable/apps/quirvex.svg; do
+         ./usr/share/icons/hicolor/scalable/apps/quirvex.svg \
+         ./usr/share/man/man1/quirvex.1.gz ./usr/share/man/man1/kartoserv.1.gz \
+         ./usr/share/doc/quirvex/copyright ./usr/share/doc/quirvex/changelog.gz; do
   grep -q " $f\$" "$work/contenido" || Falla "$f not in the package"
 done
 # Nothing of the build or the tests travels in the package.
@@ -64,6 +67,25 @@ for prog in "$work"/arbol/usr/bin/*; do
       Falla "${prog##*/} links $lib from $paquete, which Depends does not name"
   done
 done
+
+# The changelog and the metainfo name the version the package is.
+version=$(sed -n 's/^ Version: //p' "$work/info")
+ultima=$(gzip -dc "$work/arbol/usr/share/doc/quirvex/changelog.gz" | head -1)
+[[ "$ultima" == "quirvex ($version) "* ]] || Falla "changelog starts '$ultima', not version $version"
+grep -q "<release version=\"$version\"" "$work"/arbol/usr/share/metainfo/*.metainfo.xml ||
+  Falla "the metainfo has no release $version"
+
+# lintian judges the package as Debian would. Each tag it may still report is overridden in the
+# package with the reason; --show-overrides prints those as "O:" with the reason as "N:".
+if ! command -v lintian >/dev/null; then
+  Falla "lintian is not installed (bash tools/setup.sh installs it)"
+else
+  # Tags go to stdout; stderr carries only remarks on how lintian was run (as root, say).
+  lintian --fail-on error,warning --show-overrides "$deb" >"$work/lintian" 2>"$work/lintian.err" ||
+    { cat "$work/lintian.err"; Falla "lintian failed"; }
+  sed 's/^/lintian: /' "$work/lintian"
+  if grep -vE '^(O|N): ' "$work/lintian" | grep -q .; then Falla "lintian reported more than overrides"; fi
+fi
 
 [ $fallos -eq 0 ] && echo "package contents and dependencies: OK"
 exit $fallos
