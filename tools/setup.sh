@@ -10,6 +10,7 @@ PAQUETES=(
   xvfb xclip
   samba smbclient libsmbclient-dev iproute2
   avahi-daemon libavahi-client-dev dbus
+  libblkid-dev e2fsprogs
   desktop-file-utils appstream dpkg-dev lintian
   debootstrap
 )

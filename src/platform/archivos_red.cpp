@@ -118,6 +118,11 @@ public:
         return local_.Sello(carpeta);
     }
 
+    std::optional<DetallesArchivo> Detalles(const std::string& ruta) override {
+        if (EsRutaRed(ruta)) return std::nullopt;
+        return local_.Detalles(ruta);
+    }
+
 private:
     SistemaArchivos& local_;
 };

@@ -2,7 +2,8 @@
 // DatosVolumen: what the properties window's drive page shows of a mounted volume — its
 // label, file-system type and UUID, and its total and free space. On Linux the mount table
 // names the device and the type, udev's /dev/disk/by-label and /dev/disk/by-uuid links name
-// its label and UUID, statvfs gives the space. One process-wide instance, replaceable in tests;
+// its label and UUID; where udev made no links (a container, a loop device, a system without
+// udev) libblkid reads them from the device itself; statvfs gives the space. One process-wide instance, replaceable in tests;
 // interface thread only.
 
 #include <cstdint>
@@ -25,6 +26,11 @@ public:
     // The volume mounted at `puntoMontaje` (with or without the final '/').
     virtual InfoVolumen Leer(const std::string& puntoMontaje) = 0;
 };
+
+// What the file system's own superblock in `dispositivo` (a block device or an image file)
+// says: its label, type and UUID, filled into `v` where found. False when it cannot be opened
+// or holds no file system libblkid knows.
+bool SondearVolumen(const std::string& dispositivo, InfoVolumen& v);
 
 DatosVolumen& DatosVolumenSistema();
 // Replaces the process-wide instance; nullptr restores the real one. For tests.

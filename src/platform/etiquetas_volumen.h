@@ -5,9 +5,16 @@
 // interface thread only. The core alone has no disk service and always fails; the windows
 // install the real one (it speaks D-Bus through Qt), tests install fakes.
 
+#include <functional>
 #include <string>
 
 namespace quirvex {
+
+struct RespuestaEtiqueta {
+    bool hecho = false;
+    std::string motivo;        // the service's own words when it refused
+    int segundosEsperados = 0; // > 0: the service never answered within that time
+};
 
 class EtiquetasVolumen {
 public:
@@ -16,6 +23,17 @@ public:
     // False, with a reason for diagnostics, when the label could not be set.
     virtual bool CambiarEtiqueta(const std::string& puntoMontaje, const std::string& etiqueta,
                                  std::string& motivo) = 0;
+
+    // The same without waiting: returns at once and calls `alTerminar` on the interface thread
+    // once the service answered or its time ran out. A service that answers at once (the
+    // default: the call above) may call it before returning.
+    using FinEtiqueta = std::function<void(const RespuestaEtiqueta&)>;
+    virtual void PedirEtiqueta(const std::string& puntoMontaje, const std::string& etiqueta,
+                               FinEtiqueta alTerminar) {
+        RespuestaEtiqueta r;
+        r.hecho = CambiarEtiqueta(puntoMontaje, etiqueta, r.motivo);
+        alTerminar(r);
+    }
 };
 
 EtiquetasVolumen& EtiquetasSistema();

@@ -29,6 +29,7 @@ struct ContenidoCarpeta {
 enum class FalloCarpeta {
     Ninguno,
     NoExiste,    // gone (or never was) by the time it was opened
+    NoEsCarpeta, // no longer a folder: a link or a file took its place after it was listed
     Otro,        // exists but cannot be read (permissions, I/O, no handles left)
 };
 

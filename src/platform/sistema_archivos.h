@@ -31,6 +31,20 @@ struct SelloCarpeta {
     bool operator==(const SelloCarpeta&) const = default;
 };
 
+// What the properties window tells of one file beyond its listing: for a link, its target as
+// stored and what it points to (or the link itself when that is gone).
+struct DetallesArchivo {
+    bool enlace = false;
+    std::string destino;            // a link's target, exact bytes
+    std::uint32_t modo = 0;         // type and permission bits, as st_mode
+    std::int64_t modificado = 0;    // seconds since 1970 (UTC)
+    std::int64_t accedido = 0;
+    std::int64_t creado = 0;
+    bool hayCreacion = false;       // the file system keeps birth times
+    std::uint32_t uid = 0, gid = 0;
+    std::string propietario, grupo; // account names; empty where the number has none
+};
+
 class SistemaArchivos {
 public:
     virtual ~SistemaArchivos() = default;
@@ -61,6 +75,9 @@ public:
     // The folder's stamp from one status call; nothing when it cannot be read (the caller then
     // trusts nothing it knows about the folder).
     virtual std::optional<SelloCarpeta> Sello(const std::string& /*carpeta*/) { return std::nullopt; }
+    // Times, owner, permissions and link target of one path; nothing where they are unknown
+    // (it does not exist, or the file system does not tell).
+    virtual std::optional<DetallesArchivo> Detalles(const std::string& /*ruta*/) { return std::nullopt; }
 };
 
 SistemaArchivos& Archivos();

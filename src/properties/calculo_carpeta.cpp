@@ -33,7 +33,9 @@ public:
             if (o_.alEntrar) o_.alEntrar(sub);
             FalloCarpeta fallo = FalloCarpeta::Ninguno;
             const ManejadorCarpeta hs = lector_.Abrir(h, nombre, fallo);
-            if (fallo == FalloCarpeta::NoExiste) continue;  // removed meanwhile: not there
+            // Removed, or swapped for a link or a file, since it was listed: the folder that was
+            // listed is not there any more, and what took its place is never entered.
+            if (fallo == FalloCarpeta::NoExiste || fallo == FalloCarpeta::NoEsCarpeta) continue;
             Suma dentro;
             if (hs == CARPETA_INVALIDA) {
                 r_.completo = false;

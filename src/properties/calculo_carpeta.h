@@ -2,8 +2,9 @@
 // The folder tally behind "Calculate size of folder": one pass over a folder's tree that gives
 // the totals and, in the same pass, one record per direct subfolder with the totals of its own
 // tree. Counts and sizes are 64-bit. Linked folders are counted as entries and never entered
-// (no loops, nothing outside the tree); a folder that vanishes before it is read is not
-// counted, one that cannot be read counts as an empty folder and marks the result incomplete.
+// (no loops, nothing outside the tree); a folder that vanishes or is swapped for a link before
+// it is read is not counted, one that cannot be read counts as an empty folder and marks the
+// result incomplete.
 //
 // Runs on any thread: it reads through LectorSistema() and touches nothing else. The caller
 // stops it with the cancel flag and may watch the running totals in ContadoresCalculo from

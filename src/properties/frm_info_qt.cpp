@@ -1,15 +1,18 @@
 #include "properties/frm_info_qt.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFile>
-#include <QGridLayout>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -17,8 +20,10 @@
 #include <algorithm>
 
 #include "folder/rutas.h"
+#include "folder/texto_una_linea.h"
 #include "folder/tabla_unidades.h"
 #include "pane/formato_visor.h"
+#include "platform/etiquetas_udisks_qt.h"
 #include "platform/sistema_archivos.h"
 #include "settings/idioma.h"
 
@@ -31,10 +36,14 @@ const QColor kGris(205, 214, 224);
 constexpr int kMsProgreso = 100;
 
 QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion, clave)); }
-QString DeBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
+// A name or path as shown on one line: control characters as visible marks.
+QString DeBytes(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(EnUnaLinea(s))); }
 QString Q(const std::string& s) { return QString::fromUtf8(s); }
 std::string Separador() { return QLocale().decimalPoint().toStdString(); }
-QString Numero(std::int64_t n) { return QString::number(n); }
+
+QString Hora(std::int64_t segundos) {
+    return QDateTime::fromSecsSinceEpoch(segundos).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 // A caption of the list's header: the label's text without its colon.
 QString Cabecera(int clave) {
@@ -127,11 +136,11 @@ protected:
         f.setPointSizeF(f.pointSizeF() * 1.15);
         p.setFont(f);
         const int ancho = width() - 20;
-        p.drawText(10, 22, p.fontMetrics().elidedText(Q(pagina_->titulo), Qt::ElideMiddle, ancho));
+        p.drawText(10, 22, p.fontMetrics().elidedText(Q(EnUnaLinea(pagina_->titulo)), Qt::ElideMiddle, ancho));
         p.setFont(font());
         int y = 44;
         for (const std::string* t : {&pagina_->lineaEtiqueta, &pagina_->lineaSistema, &pagina_->lineaSerie}) {
-            p.drawText(10, y, p.fontMetrics().elidedText(Q(*t), Qt::ElideRight, ancho));
+            p.drawText(10, y, p.fontMetrics().elidedText(Q(EnUnaLinea(*t)), Qt::ElideRight, ancho));
             y += 18;
         }
     }
@@ -153,59 +162,85 @@ frmInfo::~frmInfo() { DetenerCalculo(); }
 QWidget* frmInfo::picU() const { return picU_; }
 
 void frmInfo::Construir() {
-    auto* capas = new QVBoxLayout(this);
-    capas->setContentsMargins(0, 0, 0, 0);
-    capas->setSpacing(6);
+    capas_ = new QVBoxLayout(this);
+    capas_->setContentsMargins(0, 0, 0, 0);
+    capas_->setSpacing(6);
     picC_ = new Cabezal(this);
     picC_->setObjectName(QStringLiteral("picC"));
-    capas->addWidget(picC_);
+    capas_->addWidget(picC_);
     datos_ = ConstruirDatos();
-    capas->addWidget(datos_);
+    capas_->addWidget(datos_);
     LISTA_ = new QTreeWidget(this);
     LISTA_->setObjectName(QStringLiteral("LISTA"));
     LISTA_->setRootIsDecorated(false);
     LISTA_->setUniformRowHeights(true);
     LISTA_->setColumnCount(4);
-    LISTA_->header()->setStretchLastSection(false);
-    LISTA_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    capas->addWidget(LISTA_, 1);
-    capas->addWidget(ConstruirPaginaUnidad(), 1);
+    LISTA_->setTextElideMode(Qt::ElideMiddle);
+    // The name takes the width the numbers leave; the numbers are always whole, so the list
+    // never needs a horizontal scroll bar.
+    LISTA_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QHeaderView* cabecera = LISTA_->header();
+    cabecera->setStretchLastSection(false);
+    cabecera->setMinimumSectionSize(24);
+    cabecera->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int k = 1; k < 4; ++k) cabecera->setSectionResizeMode(k, QHeaderView::ResizeToContents);
+    capas_->addWidget(LISTA_, 1);
+    capas_->addWidget(ConstruirPaginaUnidad(), 1);
+    // Takes the height the page leaves when no list or drive page is there to take it.
+    capas_->addStretch(0);
+    indiceRelleno_ = capas_->count() - 1;
     tCalculo_ = new QTimer(this);
     tCalculo_->setInterval(kMsProgreso);
     connect(tCalculo_, &QTimer::timeout, this, [this] { MostrarProgreso(); });
 }
 
+QLineEdit* frmInfo::AgregarFila(QLabel*& etiqueta, const char* nombre) {
+    etiqueta = new QLabel(datos_);
+    auto* caja = new QLineEdit(datos_);
+    caja->setObjectName(QLatin1String(nombre));
+    caja->setReadOnly(true);
+    etiqueta->setBuddy(caja);
+    formulario_->addRow(etiqueta, caja);
+    return caja;
+}
+
 QWidget* frmInfo::ConstruirDatos() {
-    auto* w = new QWidget(this);
-    auto* g = new QGridLayout(w);
-    g->setContentsMargins(10, 0, 10, 0);
-    auto caja = [w](const char* nombre) {
-        auto* t = new QLineEdit(w);
-        t->setObjectName(QLatin1String(nombre));
-        t->setReadOnly(true);
-        return t;
-    };
-    lblCU_ = new QLabel(w);
-    lblCT_ = new QLabel(w);
-    lblArchivos_ = new QLabel(w);
-    lblCarpetas_ = new QLabel(w);
-    txtCU_ = caja("txtCU");
-    txtCT_ = caja("txtCT");
-    txtARCHIVOS_ = caja("txtARCHIVOS");
-    txtCARPETAS_ = caja("txtCARPETAS");
-    g->addWidget(lblCU_, 0, 0);
-    g->addWidget(txtCU_, 0, 1, 1, 3);
-    g->addWidget(lblCT_, 1, 0);
-    g->addWidget(txtCT_, 1, 1, 1, 3);
-    g->addWidget(lblArchivos_, 2, 0);
-    g->addWidget(txtARCHIVOS_, 2, 1);
-    g->addWidget(lblCarpetas_, 2, 2);
-    g->addWidget(txtCARPETAS_, 2, 3);
-    cmdCalcular_ = new QPushButton(w);
+    datos_ = new QWidget(this);
+    auto* capas = new QVBoxLayout(datos_);
+    capas->setContentsMargins(10, 0, 10, 0);
+    formulario_ = new QFormLayout;
+    // Labels beside their values at every width and in every language.
+    formulario_->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    formulario_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    formulario_->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    capas->addLayout(formulario_);
+    txtCU_ = AgregarFila(lblCU_, "txtCU");
+    txtCT_ = AgregarFila(lblCT_, "txtCT");
+    txtARCHIVOS_ = AgregarFila(lblArchivos_, "txtARCHIVOS");
+    txtCARPETAS_ = AgregarFila(lblCarpetas_, "txtCARPETAS");
+    txtTipo_ = AgregarFila(lblTipo_, "txtTipo");
+    txtModificado_ = AgregarFila(lblModificado_, "txtModificado");
+    txtAccedido_ = AgregarFila(lblAccedido_, "txtAccedido");
+    txtCreado_ = AgregarFila(lblCreado_, "txtCreado");
+    txtPropietario_ = AgregarFila(lblPropietario_, "txtPropietario");
+    txtGrupo_ = AgregarFila(lblGrupo_, "txtGrupo");
+    txtPermisos_ = AgregarFila(lblPermisos_, "txtPermisos");
+    txtDestino_ = AgregarFila(lblDestino_, "txtDestino");
+    lblAviso_ = new QLabel(datos_);
+    lblAviso_->setObjectName(QStringLiteral("lblAvisoCalculo"));
+    lblAviso_->setWordWrap(true);
+    capas->addWidget(lblAviso_);
+    cmdCalcular_ = new QPushButton(datos_);
     cmdCalcular_->setObjectName(QStringLiteral("cmdCalcular"));
     connect(cmdCalcular_, &QPushButton::clicked, this, [this] { cmdCalcular_Click(); });
-    g->addWidget(cmdCalcular_, 3, 1, 1, 3);
-    return w;
+    capas->addWidget(cmdCalcular_);
+    return datos_;
+}
+
+QLabel* frmInfo::EtiquetaDe(const QWidget* caja) const {
+    for (QLabel* l : datos_->findChildren<QLabel*>())
+        if (l->buddy() == caja) return l;
+    return nullptr;
 }
 
 QWidget* frmInfo::ConstruirPaginaUnidad() {
@@ -217,6 +252,7 @@ QWidget* frmInfo::ConstruirPaginaUnidad() {
     lblEtiqueta_ = new QLabel(picU_);
     txtEtiqueta_ = new QLineEdit(picU_);
     txtEtiqueta_->setObjectName(QStringLiteral("txtEtiqueta"));
+    lblEtiqueta_->setBuddy(txtEtiqueta_);
     connect(txtEtiqueta_, &QLineEdit::textChanged, this, [this] { txtEtiqueta_Change(); });
     connect(txtEtiqueta_, &QLineEdit::returnPressed, this, [this] { cmdSetLabel_Click(); });
     cmdSetLabel_ = new QPushButton(picU_);
@@ -243,24 +279,33 @@ QWidget* frmInfo::ConstruirPaginaUnidad() {
 
 void frmInfo::SetIdioma() {
     setWindowTitle(T(frmInfoSec, 0));
-    lblCU_->setText(T(frmInfoSec, 1));
-    lblCT_->setText(T(frmInfoSec, 2));
-    lblArchivos_->setText(T(frmInfoSec, 3));
-    lblCarpetas_->setText(T(frmInfoSec, 4));
+    const std::pair<QLabel*, int> etiquetas[] = {
+        {lblCU_, 1},           {lblCT_, 2},          {lblArchivos_, 3},   {lblCarpetas_, 4},
+        {lblEtiqueta_, 7},     {lblTipo_, 185},      {lblModificado_, 186}, {lblAccedido_, 187},
+        {lblCreado_, 188},     {lblPropietario_, 189}, {lblGrupo_, 190},  {lblPermisos_, 191},
+        {lblDestino_, 192}};
+    for (const auto& [l, clave] : etiquetas) l->setText(T(frmInfoSec, clave));
     cmdSetLabel_->setText(T(frmInfoSec, 5));
-    cmdCalcular_->setText(T(frmInfoSec, 6));
-    lblEtiqueta_->setText(T(frmInfoSec, 7));
+    cmdCalcular_->setText(T(frmInfoSec, calculo_ ? 180 : 6));
     LISTA_->setHeaderLabels({T(General, 64), Cabecera(3), Cabecera(4), Cabecera(2)});
+    for (int k = 1; k < 4; ++k) LISTA_->headerItem()->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void frmInfo::MostrarModo(Modo modo) {
     modo_ = modo;
     const bool carpeta = modo == Modo::Carpeta;
-    datos_->setVisible(modo == Modo::Archivo || carpeta);
-    for (QWidget* w : std::initializer_list<QWidget*>{lblArchivos_, lblCarpetas_, txtARCHIVOS_,
-                                                      txtCARPETAS_, cmdCalcular_, LISTA_})
-        w->setVisible(carpeta);
+    const bool archivo = modo == Modo::Archivo;
+    picC_->setVisible(modo != Modo::Nada);
+    datos_->setVisible(archivo || carpeta);
+    for (QWidget* w : {txtARCHIVOS_, txtCARPETAS_}) formulario_->setRowVisible(w, carpeta);
+    for (QWidget* w : {txtTipo_, txtModificado_, txtAccedido_, txtCreado_, txtPropietario_, txtGrupo_, txtPermisos_})
+        formulario_->setRowVisible(w, archivo);
+    formulario_->setRowVisible(txtDestino_, archivo && !txtDestino_->text().isEmpty());
+    cmdCalcular_->setVisible(carpeta);
+    LISTA_->setVisible(carpeta);
+    if (!carpeta) lblAviso_->hide();
     picU_->setVisible(modo == Modo::Unidad);
+    capas_->setStretch(indiceRelleno_, carpeta || modo == Modo::Unidad ? 0 : 1);
 }
 
 void frmInfo::SetTitulo(const QString& titulo) {
@@ -276,7 +321,23 @@ void frmInfo::CargarArchivo(const std::string& ruta) {
     txtCU_->setText(DeBytes(carpeta.empty() ? std::string("/") : carpeta));
     const auto e = Archivos().Consultar(ruta);
     txtCT_->setText(e ? Q(FormatearTamano(e->tamano, 0, Separador())) : QStringLiteral("-"));
+    LlenarDetallesArchivo(ruta);
     MostrarModo(Modo::Archivo);
+}
+
+void frmInfo::LlenarDetallesArchivo(const std::string& ruta) {
+    const auto d = Archivos().Detalles(ruta);
+    const QString nada = QStringLiteral("-");
+    const QMimeType tipo = QMimeDatabase().mimeTypeForFile(QFile::decodeName(QByteArray::fromStdString(ruta)));
+    txtTipo_->setText(tipo.isValid() ? tipo.comment() + QStringLiteral(" (") + tipo.name() + QLatin1Char(')') : nada);
+    txtModificado_->setText(d ? Hora(d->modificado) : nada);
+    txtAccedido_->setText(d ? Hora(d->accedido) : nada);
+    txtCreado_->setText(d && d->hayCreacion ? Hora(d->creado) : nada);
+    txtPropietario_->setText(d ? Q(TextoCuenta(d->propietario, d->uid)) : nada);
+    txtGrupo_->setText(d ? Q(TextoCuenta(d->grupo, d->gid)) : nada);
+    txtPermisos_->setText(d ? Q(TextoPermisos(d->modo) + "  (" + OctalPermisos(d->modo) + ")") : nada);
+    txtDestino_->setText(d && d->enlace ? DeBytes(d->destino) : QString());
+    for (QLineEdit* t : {txtCU_, txtDestino_}) t->setCursorPosition(0);
 }
 
 void frmInfo::CargarCarpeta(const std::string& ruta) {
@@ -290,6 +351,7 @@ void frmInfo::CargarCarpeta(const std::string& ruta) {
     txtARCHIVOS_->clear();
     txtCARPETAS_->clear();
     LISTA_->clear();
+    MostrarAviso(QString());
     MostrarModo(Modo::Carpeta);
 }
 
@@ -302,12 +364,12 @@ void frmInfo::CargarUnidad(const std::string& raiz) {
 }
 
 void frmInfo::MostrarPaginaUnidad() {
-    SetTitulo(Q(pagina_.titulo));
+    SetTitulo(Q(EnUnaLinea(pagina_.titulo)));
     picU_->SetPagina(&pagina_);
     const QString etiqueta = Q(pagina_.etiqueta);
     txtEtiqueta_->setProperty("tag", etiqueta);
     txtEtiqueta_->setText(etiqueta);
-    txtEtiqueta_->setReadOnly(!pagina_.renombrable);
+    txtEtiqueta_->setReadOnly(!pagina_.renombrable || etiquetaPendiente_);
     cmdSetLabel_->setVisible(pagina_.renombrable);
     txtEtiqueta_Change();
     lblEtotal_->setText(Q(pagina_.total));
@@ -336,95 +398,39 @@ void frmInfo::Cargar(const std::string& ruta, bool esUnidad) {
 }
 
 void frmInfo::txtEtiqueta_Change() {
-    cmdSetLabel_->setEnabled(txtEtiqueta_->text() != txtEtiqueta_->property("tag").toString());
+    cmdSetLabel_->setEnabled(!etiquetaPendiente_ &&
+                             txtEtiqueta_->text() != txtEtiqueta_->property("tag").toString());
 }
 
 void frmInfo::cmdSetLabel_Click() {
     if (modo_ != Modo::Unidad || !pagina_.renombrable || !cmdSetLabel_->isEnabled()) return;
     const std::string nuevo = txtEtiqueta_->text().toStdString();
-    if (!CambiarEtiquetaUnidad(ruta_, nuevo, oyente_)) return;  // the typed text stays
-    pagina_.etiqueta = nuevo;
-    pagina_.lineaEtiqueta = nuevo;
-    pagina_.titulo = EtiquetaUnidad(ruta_).empty() ? pagina_.titulo : EtiquetaUnidad(ruta_);
-    SetTitulo(Q(pagina_.titulo));
-    picU_->update();
-    txtEtiqueta_->setProperty("tag", txtEtiqueta_->text());
+    const std::string raiz = ruta_;
+    QPointer<frmInfo> yo(this);
+    // The window may be gone, or show another drive, by the time the service answers.
+    auto alTerminar = [yo, raiz, nuevo](bool cambiada) {
+        if (yo && yo->etiquetaPendiente_) yo->EtiquetaRespondida(raiz == yo->ruta_ ? nuevo : std::string(), cambiada);
+    };
+    InstalarEtiquetasUdisks();
+    etiquetaPendiente_ = true;
+    txtEtiqueta_->setReadOnly(true);
     txtEtiqueta_Change();
+    if (!CambiarEtiquetaUnidad(raiz, nuevo, oyente_, alTerminar) && etiquetaPendiente_)
+        EtiquetaRespondida(std::string(), false);  // refused before asking: the typed text stays
 }
 
-// The tally.
-
-void frmInfo::cmdCalcular_Click() {
-    if (modo_ != Modo::Carpeta) return;
-    if (calculo_) {  // a second press stops it
-        DetenerCalculo();
-        CargarCarpeta(ruta_);
-        return;
+void frmInfo::EtiquetaRespondida(const std::string& nueva, bool cambiada) {
+    etiquetaPendiente_ = false;
+    txtEtiqueta_->setReadOnly(modo_ != Modo::Unidad || !pagina_.renombrable);
+    if (cambiada && !nueva.empty() && modo_ == Modo::Unidad) {
+        pagina_.etiqueta = nueva;
+        pagina_.lineaEtiqueta = nueva;
+        if (!EtiquetaUnidad(ruta_).empty()) pagina_.titulo = EtiquetaUnidad(ruta_);
+        SetTitulo(Q(EnUnaLinea(pagina_.titulo)));
+        picU_->update();
+        txtEtiqueta_->setProperty("tag", Q(nueva));
     }
-    const std::uint64_t generacion = ++generacion_;
-    calculo_ = std::make_unique<Calculo>();
-    Calculo* c = calculo_.get();
-    txtARCHIVOS_->setText(QStringLiteral("0"));
-    txtCARPETAS_->setText(QStringLiteral("0"));
-    LISTA_->clear();
-    MostrarProgreso();
-    tCalculo_->start();
-    c->hilo = std::thread([this, c, generacion, ruta = ruta_] {
-        OpcionesCalculo o;
-        o.cancelar = &c->cancelar;
-        o.contadores = &c->contadores;
-        auto r = std::make_shared<ResultadoCalculo>(CalcularCarpeta(ruta, o));
-        if (r->cancelado) return;
-        // Queued to the window's thread; the window joins this thread before it goes, and
-        // Qt drops what is still queued for a window that is gone.
-        QMetaObject::invokeMethod(this, [this, generacion, r] { CalculoTerminado(generacion, *r); },
-                                  Qt::QueuedConnection);
-    });
-}
-
-void frmInfo::DetenerCalculo() {
-    ++generacion_;  // whatever is still on its way belongs to the item before
-    if (tCalculo_) tCalculo_->stop();
-    if (!calculo_) return;
-    calculo_->cancelar = true;
-    if (calculo_->hilo.joinable()) calculo_->hilo.join();
-    calculo_.reset();
-}
-
-void frmInfo::MostrarProgreso() {
-    if (!calculo_) return;
-    const ContadoresCalculo& c = calculo_->contadores;
-    txtCT_->setText(T(frmInfoSec, 14) + QLatin1Char(' ') +
-                    Q(FormatearTamano(c.tamano.load(), 0, Separador())));
-    txtARCHIVOS_->setText(Numero(c.archivos.load()));
-    txtCARPETAS_->setText(Numero(c.carpetas.load()));
-}
-
-void frmInfo::CalculoTerminado(std::uint64_t generacion, const ResultadoCalculo& r) {
-    if (generacion != generacion_ || !calculo_) return;
-    tCalculo_->stop();
-    if (calculo_->hilo.joinable()) calculo_->hilo.join();
-    calculo_.reset();
-    txtARCHIVOS_->setText(Numero(r.archivos));
-    txtCARPETAS_->setText(Numero(r.carpetas));
-    txtCT_->setText(Q(FormatearTamano(r.tamano, 0, Separador())));
-    LlenarLista(r);
-}
-
-void frmInfo::LlenarLista(const ResultadoCalculo& r) {
-    LISTA_->setUpdatesEnabled(false);
-    LISTA_->clear();
-    QList<QTreeWidgetItem*> filas;
-    filas.reserve(static_cast<qsizetype>(r.subcarpetas.size()));
-    const std::string sep = Separador();
-    for (const RegistroSubcarpeta& s : r.subcarpetas) {
-        auto* fila = new QTreeWidgetItem(QStringList{DeBytes(s.nombre), Numero(s.archivos), Numero(s.carpetas),
-                                          Q(FormatearTamano(s.tamano, 0, sep))});
-        for (int k = 1; k < 4; ++k) fila->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
-        filas.push_back(fila);
-    }
-    LISTA_->addTopLevelItems(filas);
-    LISTA_->setUpdatesEnabled(true);
+    txtEtiqueta_Change();
 }
 
 // Closing.

@@ -1,9 +1,12 @@
 #pragma once
 // frmInfo: the properties window of one file, one folder or one drive. A folder's tree is
 // tallied only when "Calculate size of folder" is pressed, on a thread of its own, so the
-// window keeps answering: the size box says "(Calculating...)" with the running totals, and a
-// second press, Escape, closing the window or loading another item stops the tally. A tally
-// that ends after the window moved on is dropped (each load starts a new generation).
+// window keeps answering: the size box says "(Calculating...)" with the running totals and the
+// button offers to stop. A press of it or Escape stops the tally and leaves the partial numbers
+// marked as stopped; closing the window or loading another item stops it too. A tally that ends
+// after the window moved on is dropped (each load starts a new generation). Every page is laid
+// out with Qt layouts, labels beside their values at any width; a drive's label change waits
+// for the disk service without blocking the window.
 //
 // Owner: the window that opens it (a top-level window deleted on close, see
 // MostrarPropiedades), or the frame's info strip, which embeds one. Interface thread only,
@@ -19,8 +22,10 @@
 #include "properties/calculo_carpeta.h"
 #include "properties/info.h"
 
+class QFormLayout;
 class QLabel;
 class QLineEdit;
+class QVBoxLayout;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
@@ -52,6 +57,8 @@ public:
     void SetOyente(OyenteCambios* oyente) { oyente_ = oyente; }
 
     bool Calculando() const { return calculo_ != nullptr; }
+    // A label change is waiting for the disk service's answer.
+    bool CambiandoEtiqueta() const { return etiquetaPendiente_; }
     bool MuestraUnidad() const { return modo_ == Modo::Unidad; }
     const std::string& Ruta() const { return ruta_; }
     QString Titulo() const { return titulo_; }
@@ -61,6 +68,18 @@ public:
     QLineEdit* txtCARPETAS() const { return txtCARPETAS_; }
     QPushButton* cmdCalcular() const { return cmdCalcular_; }
     QTreeWidget* LISTA() const { return LISTA_; }
+    QLabel* lblAvisoCalculo() const { return lblAviso_; }
+    // The page's caption of a value box (its buddy), or nullptr.
+    QLabel* EtiquetaDe(const QWidget* caja) const;
+    // The file page's extra boxes: type, times, owner, group, permissions, link target.
+    QLineEdit* txtTipo() const { return txtTipo_; }
+    QLineEdit* txtModificado() const { return txtModificado_; }
+    QLineEdit* txtAccedido() const { return txtAccedido_; }
+    QLineEdit* txtCreado() const { return txtCreado_; }
+    QLineEdit* txtPropietario() const { return txtPropietario_; }
+    QLineEdit* txtGrupo() const { return txtGrupo_; }
+    QLineEdit* txtPermisos() const { return txtPermisos_; }
+    QLineEdit* txtDestino() const { return txtDestino_; }
     QWidget* picU() const;
     QLineEdit* txtEtiqueta() const { return txtEtiqueta_; }
     QPushButton* cmdSetLabel() const { return cmdSetLabel_; }
@@ -78,20 +97,30 @@ private:
     enum class Modo { Nada, Archivo, Carpeta, Unidad };
     struct Calculo {
         std::atomic<bool> cancelar{false};
+        std::atomic<bool> terminado{false};  // `resultado` is whole
         ContadoresCalculo contadores;
+        ResultadoCalculo resultado;
         std::thread hilo;
     };
 
     void Construir();
     QWidget* ConstruirDatos();
+    QLineEdit* AgregarFila(QLabel*& etiqueta, const char* nombre);
     QWidget* ConstruirPaginaUnidad();
     void MostrarModo(Modo modo);
     void SetTitulo(const QString& titulo);
+    void LlenarDetallesArchivo(const std::string& ruta);
+    // Tally (frm_info_calculo_qt.cpp).
+    void IniciarCalculo();
     void DetenerCalculo();
+    void DetenerYMostrarParcial();
     void MostrarProgreso();
-    void CalculoTerminado(std::uint64_t generacion, const ResultadoCalculo& r);
+    void CalculoTerminado(std::uint64_t generacion);
+    void MostrarResultado(const ResultadoCalculo& r);
+    void MostrarAviso(const QString& texto);
     void LlenarLista(const ResultadoCalculo& r);
     void MostrarPaginaUnidad();
+    void EtiquetaRespondida(const std::string& nueva, bool cambiada);
 
     bool embebido_;
     Modo modo_ = Modo::Nada;
@@ -102,9 +131,14 @@ private:
     std::unique_ptr<Calculo> calculo_;
     std::uint64_t generacion_ = 0;
     QTimer* tCalculo_ = nullptr;
+    bool etiquetaPendiente_ = false;
 
+    QVBoxLayout* capas_ = nullptr;
+    int indiceRelleno_ = -1;
     QWidget* picC_ = nullptr;
     QWidget* datos_ = nullptr;
+    QFormLayout* formulario_ = nullptr;
+    QLabel* lblAviso_ = nullptr;
     QLabel* lblCU_ = nullptr;
     QLabel* lblCT_ = nullptr;
     QLabel* lblArchivos_ = nullptr;
@@ -113,6 +147,22 @@ private:
     QLineEdit* txtCT_ = nullptr;
     QLineEdit* txtARCHIVOS_ = nullptr;
     QLineEdit* txtCARPETAS_ = nullptr;
+    QLabel* lblTipo_ = nullptr;
+    QLabel* lblModificado_ = nullptr;
+    QLabel* lblAccedido_ = nullptr;
+    QLabel* lblCreado_ = nullptr;
+    QLabel* lblPropietario_ = nullptr;
+    QLabel* lblGrupo_ = nullptr;
+    QLabel* lblPermisos_ = nullptr;
+    QLabel* lblDestino_ = nullptr;
+    QLineEdit* txtTipo_ = nullptr;
+    QLineEdit* txtModificado_ = nullptr;
+    QLineEdit* txtAccedido_ = nullptr;
+    QLineEdit* txtCreado_ = nullptr;
+    QLineEdit* txtPropietario_ = nullptr;
+    QLineEdit* txtGrupo_ = nullptr;
+    QLineEdit* txtPermisos_ = nullptr;
+    QLineEdit* txtDestino_ = nullptr;
     QPushButton* cmdCalcular_ = nullptr;
     QTreeWidget* LISTA_ = nullptr;
     PaginaUnidadQt* picU_ = nullptr;

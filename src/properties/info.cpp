@@ -16,8 +16,23 @@ namespace {
 
 constexpr const char* SIN_DATO = "-";
 
-void Avisar(int clave) {
-    DialogosSistema().Mensaje(Texto(General, clave), Texto(frmInfoSec, 0), Botones::Aceptar);
+void Avisar(int clave, const std::string& motivo = {}) {
+    const std::string texto = motivo.empty() ? Texto(General, clave) : Texto(General, clave) + "\n\n" + motivo;
+    DialogosSistema().Mensaje(texto, Texto(frmInfoSec, 0), Botones::Aceptar);
+}
+
+// The service said yes: the drive list follows.
+bool EtiquetaCambiada(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente) {
+    const std::int64_t i = IndiceUnidad(raiz);
+    if (i < 0) {
+        Avisar(58);
+        return false;
+    }
+    const std::string antes = TablaUnidades()[static_cast<size_t>(i)].etiqueta;
+    const std::string despues = nuevo + " (" + SinBarraFinal(AgregarBarra(raiz)) + ")";
+    SetEtiquetaEnTabla(static_cast<size_t>(i), despues);
+    if (oyente) oyente->ActualizarRuta(CambioRuta{TextoMiPC(), antes, despues, TIPO_UNIDAD, "Rename"});
+    return true;
 }
 
 std::string Porcentaje(std::int64_t parte, std::int64_t total) {
@@ -54,28 +69,62 @@ PaginaUnidad CargarPaginaUnidad(const std::string& raiz, std::string_view separa
     return p;
 }
 
-bool CambiarEtiquetaUnidad(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente) {
+bool CambiarEtiquetaUnidad(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente,
+                           std::function<void(bool)> alTerminar) {
     switch (ValidarNombre(nuevo)) {
         case -2: Avisar(55); return false;
         case -1: Avisar(56); return false;
         case 0: break;
         default: Avisar(54); return false;
     }
-    std::string motivo;
-    if (!EtiquetasSistema().CambiarEtiqueta(raiz, nuevo, motivo)) {
-        Avisar(57);
-        return false;
-    }
-    const std::int64_t i = IndiceUnidad(raiz);
-    if (i < 0) {
-        Avisar(58);
-        return false;
-    }
-    const std::string antes = TablaUnidades()[static_cast<size_t>(i)].etiqueta;
-    const std::string despues = nuevo + " (" + SinBarraFinal(AgregarBarra(raiz)) + ")";
-    SetEtiquetaEnTabla(static_cast<size_t>(i), despues);
-    if (oyente) oyente->ActualizarRuta(CambioRuta{TextoMiPC(), antes, despues, TIPO_UNIDAD, "Rename"});
+    EtiquetasSistema().PedirEtiqueta(
+        raiz, nuevo, [raiz, nuevo, oyente, alTerminar = std::move(alTerminar)](const RespuestaEtiqueta& r) {
+            if (!r.hecho)
+                Avisar(57, r.segundosEsperados > 0 ? TextoN(frmInfoSec, 193, r.segundosEsperados) : r.motivo);
+            const bool cambiada = r.hecho && EtiquetaCambiada(raiz, nuevo, oyente);
+            if (alTerminar) alTerminar(cambiada);
+        });
     return true;
+}
+
+std::string TextoPermisos(std::uint32_t modo) {
+    char tipo = '-';
+    switch (modo & 0170000) {
+        case 0040000: tipo = 'd'; break;
+        case 0120000: tipo = 'l'; break;
+        case 0020000: tipo = 'c'; break;
+        case 0060000: tipo = 'b'; break;
+        case 0010000: tipo = 'p'; break;
+        case 0140000: tipo = 's'; break;
+        default: break;
+    }
+    std::string r(1, tipo);
+    // Owner, group, others; the special bit of each shows in its execute place.
+    const std::uint32_t especiales[3] = {04000, 02000, 01000};
+    const char conX[3] = {'s', 's', 't'};
+    const char sinX[3] = {'S', 'S', 'T'};
+    for (int k = 0; k < 3; ++k) {
+        const std::uint32_t bits = (modo >> (6 - 3 * k)) & 7;
+        r += (bits & 4) ? 'r' : '-';
+        r += (bits & 2) ? 'w' : '-';
+        const bool x = (bits & 1) != 0;
+        if (modo & especiales[k])
+            r += x ? conX[k] : sinX[k];
+        else
+            r += x ? 'x' : '-';
+    }
+    return r;
+}
+
+std::string OctalPermisos(std::uint32_t modo) {
+    std::string r;
+    for (int desplazamiento = 9; desplazamiento >= 0; desplazamiento -= 3)
+        r += static_cast<char>('0' + ((modo >> desplazamiento) & 7));
+    return r;
+}
+
+std::string TextoCuenta(const std::string& nombre, std::uint32_t id) {
+    return nombre.empty() ? std::to_string(id) : nombre + " (" + std::to_string(id) + ")";
 }
 
 }  // namespace quirvex

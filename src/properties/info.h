@@ -7,6 +7,7 @@
 // program-wide one).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,10 +40,22 @@ struct PaginaUnidad {
 // volume's data.
 PaginaUnidad CargarPaginaUnidad(const std::string& raiz, std::string_view separador);
 
-// "Set new label": checks `nuevo` (with the label messages), asks the disk service to change the
-// label of the drive at `raiz`, finds the drive in the drive table, gives it its new display
-// text and broadcasts the rename of its entry in the drive list. True when the label changed;
-// false after the message that says why (nothing changed then).
-bool CambiarEtiquetaUnidad(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente);
+// "Set new label": checks `nuevo` (with the label messages) and returns false after the message
+// when it is refused. Otherwise asks the disk service to change the label of the drive at `raiz`
+// and returns true at once; when the service answers (on the interface thread, maybe before
+// this returns), finds the drive in the drive table, gives it its new display text, broadcasts
+// the rename of its entry in the drive list and calls `alTerminar(true)`; or shows the message
+// that says why, with the service's reason below it, and calls `alTerminar(false)` (nothing
+// changed then). The table and the broadcast are done even when the asker is gone by then, so
+// `oyente` must outlive the request (the frame does).
+bool CambiarEtiquetaUnidad(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente,
+                           std::function<void(bool)> alTerminar);
+
+// Permission bits of a mode as `ls -l` writes them ("-rwxr-s--T", the type letter first) and in
+// octal with the special bits ("2755").
+std::string TextoPermisos(std::uint32_t modo);
+std::string OctalPermisos(std::uint32_t modo);
+// An owner or group: "name (number)", or the number alone when it has no name.
+std::string TextoCuenta(const std::string& nombre, std::uint32_t id);
 
 }  // namespace quirvex

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/lector_carpetas.h"
 #include "properties/calculo_carpeta.h"
@@ -160,6 +161,37 @@ TEST(CalculoCarpeta, AFolderVanishingDuringTheTallyIsLeftOut) {
     Igual(r, SegunFind(t.Ruta()), "after the removal");
     ASSERT_EQ(r.subcarpetas.size(), 1u);
     EXPECT_EQ(r.subcarpetas[0].carpetas, SegunFind(t.Ruta("unica")).carpetas);
+}
+
+TEST(CalculoCarpeta, AFolderSwappedForALinkJustBeforeItIsOpenedIsNeitherEnteredNorCounted) {
+    CarpetaTemporal fuera;
+    for (int k = 0; k < 5; ++k) fuera.Archivo("lejos/f" + std::to_string(k), 1000);
+    fuera.Archivo("lejos/mas/g", 1000);
+    CarpetaTemporal t;
+    t.Archivo("queda/a", 3);
+    t.Archivo("cambiada/b", 4);
+    std::vector<std::string> entradas;
+    bool cambiada = false;
+    OpcionesCalculo o;
+    // The tally has listed "cambiada" as a folder; right before it opens it, it becomes a link
+    // to a folder outside the tree.
+    o.alEntrar = [&](const std::string& ruta) {
+        entradas.push_back(ruta);
+        if (ruta != t.Ruta("cambiada/")) return;
+        fs::remove_all(t.Ruta("cambiada"));
+        fs::create_directory_symlink(fuera.Ruta("lejos"), t.Ruta("cambiada"));
+        cambiada = true;
+    };
+    const ResultadoCalculo r = CalcularCarpeta(t.Ruta(), o);
+    ASSERT_TRUE(cambiada);
+    // Nothing under the link was entered or counted: only "queda" and its file are there.
+    EXPECT_EQ(r.archivos, 1);
+    EXPECT_EQ(r.tamano, 3);
+    EXPECT_EQ(r.carpetas, 1);
+    EXPECT_TRUE(r.completo);
+    ASSERT_EQ(r.subcarpetas.size(), 1u);
+    EXPECT_EQ(r.subcarpetas[0].nombre, "queda");
+    for (const std::string& e : entradas) EXPECT_EQ(e.find("/cambiada/mas"), std::string::npos) << e;
 }
 
 TEST(CalculoCarpeta, CancelStopsMidwayAndSaysSo) {

@@ -2,6 +2,7 @@
 // own thread with every way of stopping it, and the label box.
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,16 +12,19 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <cstdio>
 #include <thread>
+#include <unistd.h>
 
 #include "folder/tabla_unidades.h"
 #include "pane/entorno_qt.h"
 #include "platform/lector_carpetas.h"
 #include "properties/fakes_propiedades.h"
 #include "properties/frm_info_qt.h"
+#include "settings/idioma.h"
 #include "support/fakes.h"
 
 namespace quirvex::prueba {
@@ -154,15 +158,24 @@ TEST_F(FrmInfo, ASecondPressEscapeOrClosingStopsARunningTally) {
         frmInfo f(nullptr, true);  // as the info strip embeds it
         f.show();
         f.CargarCarpeta(tmp.Ruta("t"));
+        EXPECT_EQ(f.cmdCalcular()->text(), "&Calculate size of folder");
         QTest::mouseClick(f.cmdCalcular(), Qt::LeftButton);
         ASSERT_TRUE(f.Calculando());
+        // While it runs the button offers to stop it.
+        EXPECT_EQ(f.cmdCalcular()->text(), "&Stop calculating");
         // The window keeps answering, with a running count.
         ASSERT_TRUE(Esperar([&] { return f.txtARCHIVOS()->text() == "1001"; }));
         EXPECT_TRUE(f.txtCT()->text().startsWith("(Calculating...)"));
         QTest::mouseClick(f.cmdCalcular(), Qt::LeftButton);
         EXPECT_FALSE(f.Calculando());
-        EXPECT_EQ(f.txtCT()->text(), "(Calculating...)");
-        EXPECT_TRUE(f.txtARCHIVOS()->text().isEmpty());
+        // Stopped: the numbers so far stay, marked as partial, and nothing says it still runs.
+        EXPECT_EQ(f.txtARCHIVOS()->text(), "1001");
+        EXPECT_EQ(f.txtCARPETAS()->text(), "1");
+        EXPECT_TRUE(f.txtCT()->text().endsWith("(Stopped)")) << f.txtCT()->text().toStdString();
+        EXPECT_FALSE(f.txtCT()->text().contains("Calculating"));
+        EXPECT_TRUE(f.lblAvisoCalculo()->isVisible());
+        EXPECT_EQ(f.lblAvisoCalculo()->text(), "The calculation was stopped: the numbers are partial.");
+        EXPECT_EQ(f.cmdCalcular()->text(), "&Calculate size of folder");
 
         lector.leidas = 0;
         QTest::mouseClick(f.cmdCalcular(), Qt::LeftButton);
@@ -171,6 +184,8 @@ TEST_F(FrmInfo, ASecondPressEscapeOrClosingStopsARunningTally) {
         QTest::keyClick(f.txtCT(), Qt::Key_Escape);  // embedded: stops, stays
         EXPECT_FALSE(f.Calculando());
         EXPECT_TRUE(f.isVisible());
+        EXPECT_TRUE(f.txtCT()->text().endsWith("(Stopped)"));
+        EXPECT_EQ(f.cmdCalcular()->text(), "&Calculate size of folder");
     }
     LectorDetenido lector;
     QPointer<frmInfo> suelta = MostrarPropiedades(nullptr, tmp.Ruta("t"), false, nullptr);
@@ -212,6 +227,125 @@ TEST_F(FrmInfo, AFinishedTallyNeverOverwritesTheItemShownSince) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(f.txtARCHIVOS()->text().isEmpty());
     EXPECT_EQ(f.txtCT()->text(), "(Calculating...)");
+}
+
+// The real reads, except that folders named "cerrada" cannot be opened.
+class LectorConCerrada final : public LectorCarpetas {
+public:
+    LectorConCerrada() : real_(LectorSistema()) { SetLectorCarpetas(this); }
+    ~LectorConCerrada() override { SetLectorCarpetas(nullptr); }
+    ManejadorCarpeta Abrir(ManejadorCarpeta p, const std::string& n, FalloCarpeta& f) override {
+        if (n == "cerrada") {
+            f = FalloCarpeta::Otro;
+            return CARPETA_INVALIDA;
+        }
+        return real_.Abrir(p, n, f);
+    }
+    bool Leer(ManejadorCarpeta h, ContenidoCarpeta& c, const std::atomic<bool>* x) override {
+        return real_.Leer(h, c, x);
+    }
+    void Cerrar(ManejadorCarpeta h) override { real_.Cerrar(h); }
+
+private:
+    LectorCarpetas& real_;
+};
+
+TEST_F(FrmInfo, AFolderThatCannotBeReadOrReadOnlyInPartSaysSo) {
+    tmp.Archivo("parte/abierta/f", 7);
+    tmp.Archivo("parte/cerrada/g", 1000);
+    tmp.Archivo("ida/x", 1);
+    frmInfo f;
+    f.show();
+    {
+        LectorConCerrada lector;
+        f.CargarCarpeta(tmp.Ruta("parte"));
+        EXPECT_FALSE(f.lblAvisoCalculo()->isVisible());
+        QTest::mouseClick(f.cmdCalcular(), Qt::LeftButton);
+        ASSERT_TRUE(Esperar([&] { return !f.Calculando(); }));
+    }
+    EXPECT_EQ(f.txtARCHIVOS()->text(), "1");
+    EXPECT_EQ(f.txtCT()->text(), "7 bytes (Incomplete)");
+    EXPECT_TRUE(f.lblAvisoCalculo()->isVisible());
+    EXPECT_EQ(f.lblAvisoCalculo()->text(), "Some folders inside could not be read: the numbers leave them out.");
+    EXPECT_EQ(f.LISTA()->topLevelItemCount(), 2);
+
+    // Gone between the load and the press: it cannot be read, and it is not "0 files, 0 bytes".
+    f.CargarCarpeta(tmp.Ruta("ida"));
+    EXPECT_FALSE(f.lblAvisoCalculo()->isVisible());  // the last folder's notice went with it
+    std::filesystem::remove_all(tmp.Ruta("ida"));
+    QTest::mouseClick(f.cmdCalcular(), Qt::LeftButton);
+    ASSERT_TRUE(Esperar([&] { return !f.Calculando(); }));
+    EXPECT_EQ(f.txtARCHIVOS()->text(), "-");
+    EXPECT_EQ(f.txtCARPETAS()->text(), "-");
+    EXPECT_EQ(f.txtCT()->text(), "-");
+    EXPECT_TRUE(f.lblAvisoCalculo()->isVisible());
+    EXPECT_EQ(f.lblAvisoCalculo()->text(), "This folder cannot be read.");
+}
+
+TEST_F(FrmInfo, TheTallyStatesSpeakSpanishToo) {
+    tmp.Archivo("t/x", 1);
+    tmp.Carpeta("t/s");
+    CargarIdioma(IdiomasIncorporados()[1].texto);
+    LectorDetenido lector;
+    frmInfo f;
+    f.show();
+    f.CargarCarpeta(tmp.Ruta("t"));
+    QTest::mouseClick(f.cmdCalcular(), Qt::LeftButton);
+    EXPECT_EQ(f.cmdCalcular()->text(), "&Detener el cálculo");
+    ASSERT_TRUE(Esperar([&] { return lector.detenidas.load() == 1; }));
+    QTest::mouseClick(f.cmdCalcular(), Qt::LeftButton);
+    EXPECT_TRUE(f.txtCT()->text().endsWith("(Detenido)"));
+    EXPECT_EQ(f.cmdCalcular()->text(), "&Calcular el tamaño de la carpeta");
+    CargarIdioma(IdiomasIncorporados()[0].texto);
+}
+
+TEST_F(FrmInfo, TheFilePageTellsTypeTimesOwnerPermissionsAndALinksTarget) {
+    const std::string ruta = tmp.ArchivoConTexto("docs/nota.txt", "hola\n");
+    tmp.FijarFecha("docs/nota.txt", 1700000000);
+    std::filesystem::permissions(ruta, std::filesystem::perms(0640), std::filesystem::perm_options::replace);
+    frmInfo f;
+    f.show();
+    f.CargarArchivo(ruta);
+    // The page's first two fields are as they always were.
+    EXPECT_EQ(f.txtCU()->text(), Q(tmp.Ruta("docs")));
+    EXPECT_EQ(f.txtCT()->text(), "5 bytes");
+    EXPECT_TRUE(f.txtTipo()->text().endsWith("(text/plain)")) << f.txtTipo()->text().toStdString();
+    EXPECT_EQ(f.txtModificado()->text(),
+              QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    EXPECT_FALSE(f.txtAccedido()->text().isEmpty());
+    EXPECT_NE(f.txtCreado()->text(), "");
+    EXPECT_EQ(f.txtPermisos()->text(), "-rw-r-----  (0640)");
+    const std::string dueno = std::to_string(getuid());
+    EXPECT_TRUE(f.txtPropietario()->text().endsWith(Q(dueno)) || f.txtPropietario()->text().endsWith(Q("(" + dueno + ")")));
+    EXPECT_TRUE(f.txtGrupo()->text().contains(Q(std::to_string(getgid()))));
+    EXPECT_TRUE(f.txtPermisos()->isVisible());
+    EXPECT_FALSE(f.txtDestino()->isVisible());  // not a link
+    for (QLineEdit* t : {f.txtTipo(), f.txtModificado(), f.txtPermisos()}) EXPECT_TRUE(t->isReadOnly());
+
+    // A link: its target as stored, and what it points to described.
+    std::filesystem::create_symlink("docs/nota.txt", tmp.Ruta("enlace"));
+    f.CargarArchivo(tmp.Ruta("enlace"));
+    EXPECT_TRUE(f.txtDestino()->isVisible());
+    EXPECT_EQ(f.txtDestino()->text(), "docs/nota.txt");
+    EXPECT_EQ(f.txtPermisos()->text(), "-rw-r-----  (0640)");
+    std::filesystem::create_symlink("no-existe", tmp.Ruta("roto"));
+    f.CargarArchivo(tmp.Ruta("roto"));
+    EXPECT_EQ(f.txtDestino()->text(), "no-existe");
+    EXPECT_TRUE(f.txtPermisos()->text().startsWith("l"));
+
+    // Gone: dashes, and no stale target of the link before.
+    f.CargarArchivo(tmp.Ruta("nada.txt"));
+    EXPECT_EQ(f.txtModificado()->text(), "-");
+    EXPECT_EQ(f.txtPermisos()->text(), "-");
+    EXPECT_FALSE(f.txtDestino()->isVisible());
+
+    CargarIdioma(IdiomasIncorporados()[1].texto);
+    f.SetIdioma();
+    EXPECT_EQ(f.EtiquetaDe(f.txtPermisos())->text(), "Permisos:");
+    EXPECT_EQ(f.EtiquetaDe(f.txtAccedido())->text(), QString::fromUtf8("Último acceso:"));
+    CargarIdioma(IdiomasIncorporados()[0].texto);
+    f.SetIdioma();
+    EXPECT_EQ(f.EtiquetaDe(f.txtModificado())->text(), "Modified:");
 }
 
 class FrmInfoUnidad : public FrmInfo {

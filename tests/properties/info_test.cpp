@@ -34,6 +34,16 @@ protected:
     DialogosGrabados dialogos_;
 };
 
+// The label change with a service that answers at once: the answer arrives before the call
+// returns. -1: refused before the service was asked.
+int Cambiar(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente) {
+    int respuesta = -2;
+    const bool pedido = CambiarEtiquetaUnidad(raiz, nuevo, oyente, [&](bool c) { respuesta = c ? 1 : 0; });
+    if (!pedido) return -1;
+    EXPECT_NE(respuesta, -2) << "the service's answer never arrived";
+    return respuesta;
+}
+
 TEST_F(InfoTest, TitlesOfTheThreePages) {
     EXPECT_EQ(TituloArchivo("nota.txt"), "nota.txt (Propiedades del Archivo)");
     EXPECT_EQ(TituloCarpeta("fotos"), "fotos (Folder Properties)");
@@ -82,11 +92,8 @@ TEST_F(InfoTest, UnreadableVolumeDrawsDashesAndOnlyFixedDrivesAreRenamable) {
 TEST_F(InfoTest, LabelValidationMessagesStopBeforeTheDiskService) {
     EtiquetasAnotadas etiquetas;
     CambiosAnotados cambios;
-    EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", ".oculta", &cambios));
-    EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", " espacio", &cambios));
-    EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", "", &cambios));
-    EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", "a:b", &cambios));
-    EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", "a/b", &cambios));
+    for (const char* malo : {".oculta", " espacio", "", "a:b", "a/b"})
+        EXPECT_EQ(Cambiar("/data/", malo, &cambios), -1) << malo;
     const std::string prohibidos = "This characters can't be used in file and folder names: */\\\"|:<>?";
     EXPECT_EQ(dialogos_.mensajes,
               (std::vector<std::string>{"The label can't begin with space or dot.",
@@ -102,16 +109,17 @@ TEST_F(InfoTest, LabelChangeFailuresSayWhyAndChangeNothing) {
     {
         EtiquetasAnotadas etiquetas;
         etiquetas.exito = false;
-        EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", "NEW", &cambios));
-        EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", "NEW", &cambios));
+        EXPECT_EQ(Cambiar("/data/", "NEW", &cambios), 0);
+        EXPECT_EQ(Cambiar("/data/", "NEW", &cambios), 0);
     }
     // Without a disk service at all the change fails the same way.
-    EXPECT_FALSE(CambiarEtiquetaUnidad("/data/", "NEW", &cambios));
+    EXPECT_EQ(Cambiar("/data/", "NEW", &cambios), 0);
     EtiquetasAnotadas etiquetas;
-    EXPECT_FALSE(CambiarEtiquetaUnidad("/gone/", "NEW", &cambios));
+    EXPECT_EQ(Cambiar("/gone/", "NEW", &cambios), 0);
+    // The service's reason shows under the message.
     EXPECT_EQ(dialogos_.mensajes,
-              (std::vector<std::string>{"Can't change the label.", "Can't change the label.",
-                                        "Can't change the label.", "Error: Drive not found."}));
+              (std::vector<std::string>{"Can't change the label.\n\nrefused", "Can't change the label.\n\nrefused",
+                                        "Can't change the label.\n\nno disk service", "Error: Drive not found."}));
     EXPECT_TRUE(cambios.avisos.empty());
     EXPECT_EQ(EtiquetaUnidad("/data/"), "OLD (/data)");
 }
@@ -119,12 +127,60 @@ TEST_F(InfoTest, LabelChangeFailuresSayWhyAndChangeNothing) {
 TEST_F(InfoTest, LabelChangeRenamesTheDriveEntryAndBroadcastsIt) {
     EtiquetasAnotadas etiquetas;
     CambiosAnotados cambios;
-    EXPECT_TRUE(CambiarEtiquetaUnidad("/data/", "NUEVA", &cambios));
+    EXPECT_EQ(Cambiar("/data/", "NUEVA", &cambios), 1);
     EXPECT_EQ(etiquetas.pedidos, (std::vector<std::string>{"/data/=NUEVA"}));
     EXPECT_EQ(EtiquetaUnidad("/data/"), "NUEVA (/data)");
     EXPECT_EQ(cambios.avisos,
               (std::vector<std::string>{TextoMiPC() + "|OLD (/data)|NUEVA (/data)|U|Rename"}));
     EXPECT_TRUE(dialogos_.mensajes.empty());
+}
+
+// A service that keeps the request and answers when the test says so.
+class EtiquetasDiferidas final : public EtiquetasVolumen {
+public:
+    EtiquetasDiferidas() { SetEtiquetasVolumen(this); }
+    ~EtiquetasDiferidas() override { SetEtiquetasVolumen(nullptr); }
+    bool CambiarEtiqueta(const std::string&, const std::string&, std::string&) override { return false; }
+    void PedirEtiqueta(const std::string&, const std::string&, FinEtiqueta fin) override { pendiente = std::move(fin); }
+    FinEtiqueta pendiente;
+};
+
+TEST_F(InfoTest, ALateAnswerChangesTheTableThenAndATimeoutSaysHowLongItWaited) {
+    EtiquetasDiferidas servicio;
+    CambiosAnotados cambios;
+    int respuesta = -1;
+    ASSERT_TRUE(CambiarEtiquetaUnidad("/data/", "TARDE", &cambios, [&](bool c) { respuesta = c; }));
+    EXPECT_EQ(respuesta, -1);
+    EXPECT_EQ(EtiquetaUnidad("/data/"), "OLD (/data)");  // nothing changes before the answer
+    ASSERT_TRUE(servicio.pendiente);
+    servicio.pendiente(RespuestaEtiqueta{true, "", 0});
+    EXPECT_EQ(respuesta, 1);
+    EXPECT_EQ(EtiquetaUnidad("/data/"), "TARDE (/data)");
+    EXPECT_EQ(cambios.avisos.size(), 1u);
+
+    ASSERT_TRUE(CambiarEtiquetaUnidad("/data/", "OTRA", &cambios, [&](bool c) { respuesta = c; }));
+    servicio.pendiente(RespuestaEtiqueta{false, "Did not receive a reply", 10});
+    EXPECT_EQ(respuesta, 0);
+    EXPECT_EQ(dialogos_.mensajes,
+              (std::vector<std::string>{"Can't change the label.\n\nThe disk service did not answer within 10 seconds."}));
+    EXPECT_EQ(EtiquetaUnidad("/data/"), "TARDE (/data)");
+}
+
+TEST_F(InfoTest, PermissionsAndAccountsAsLsWritesThem) {
+    EXPECT_EQ(TextoPermisos(0100644), "-rw-r--r--");
+    EXPECT_EQ(OctalPermisos(0100644), "0644");
+    EXPECT_EQ(TextoPermisos(0040755), "drwxr-xr-x");
+    EXPECT_EQ(TextoPermisos(0120777), "lrwxrwxrwx");
+    // Special bits show in the execute places, upper case where execute is off.
+    EXPECT_EQ(TextoPermisos(0104755), "-rwsr-xr-x");
+    EXPECT_EQ(TextoPermisos(0102644), "-rw-r-Sr--");
+    EXPECT_EQ(TextoPermisos(0041777), "drwxrwxrwt");
+    EXPECT_EQ(TextoPermisos(0041776), "drwxrwxrwT");
+    EXPECT_EQ(OctalPermisos(0107777), "7777");
+    EXPECT_EQ(TextoPermisos(0010600), "prw-------");
+    EXPECT_EQ(TextoPermisos(0020620), "crw--w----");
+    EXPECT_EQ(TextoCuenta("ana", 1000), "ana (1000)");
+    EXPECT_EQ(TextoCuenta("", 4242), "4242");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Volume data on Linux: the last mount on the point in /proc/self/mountinfo, the device's
-// label and UUID from udev's /dev/disk links, the space from statvfs.
+// label and UUID from udev's /dev/disk links or else from the device itself (libblkid), the
+// space from statvfs.
 
+#include <blkid/blkid.h>
 #include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -63,6 +65,16 @@ std::string NombreEnlaceA(const std::string& carpeta, const std::string& disposi
     return nombre;
 }
 
+// One value of a probe that succeeded; empty when the file system has none.
+std::string ValorSonda(blkid_probe sonda, const char* nombre) {
+    const char* valor = nullptr;
+    size_t largo = 0;
+    if (blkid_probe_lookup_value(sonda, nombre, &valor, &largo) != 0 || !valor) return {};
+    std::string r(valor, largo);
+    while (!r.empty() && r.back() == '\0') r.pop_back();  // the length counts the final NUL
+    return r;
+}
+
 class DatosVolumenLinux final : public DatosVolumen {
 public:
     InfoVolumen Leer(const std::string& puntoMontaje) override {
@@ -90,6 +102,15 @@ public:
         const std::string real = dispositivo.rfind("/dev/", 0) == 0 ? RutaReal(dispositivo) : "";
         v.etiqueta = NombreEnlaceA("/dev/disk/by-label/", real);
         v.uuid = NombreEnlaceA("/dev/disk/by-uuid/", real);
+        // No link names the UUID (every file system with one has one): udev made none for it.
+        if (v.uuid.empty() && !real.empty()) {
+            InfoVolumen sondeo;
+            if (SondearVolumen(real, sondeo)) {
+                if (v.etiqueta.empty()) v.etiqueta = sondeo.etiqueta;
+                v.uuid = sondeo.uuid;
+                if (v.sistema.empty() || v.sistema == "fuseblk") v.sistema = sondeo.sistema;
+            }
+        }
         struct statvfs s {};
         if (statvfs(punto.c_str(), &s) == 0) {
             const auto bloque = static_cast<std::int64_t>(s.f_frsize);
@@ -103,6 +124,21 @@ public:
 DatosVolumen* g_reemplazo = nullptr;
 
 }  // namespace
+
+bool SondearVolumen(const std::string& dispositivo, InfoVolumen& v) {
+    blkid_probe sonda = blkid_new_probe_from_filename(dispositivo.c_str());
+    if (!sonda) return false;
+    blkid_probe_enable_superblocks(sonda, 1);
+    blkid_probe_set_superblocks_flags(sonda, BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE);
+    const bool hallado = blkid_do_safeprobe(sonda) == 0;
+    if (hallado) {
+        v.etiqueta = ValorSonda(sonda, "LABEL");
+        v.uuid = ValorSonda(sonda, "UUID");
+        v.sistema = ValorSonda(sonda, "TYPE");
+    }
+    blkid_free_probe(sonda);
+    return hallado;
+}
 
 DatosVolumen& DatosVolumenSistema() {
     static DatosVolumenLinux real;

@@ -29,7 +29,10 @@ public:
         const int fd = openat(raiz ? AT_FDCWD : dirfd(ComoDir(padre)), nombre.c_str(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | (raiz ? 0 : O_NOFOLLOW));
         if (fd < 0) {
-            fallo = errno == ENOENT ? FalloCarpeta::NoExiste : FalloCarpeta::Otro;
+            // O_NOFOLLOW refuses a link with ELOOP; O_DIRECTORY refuses anything else with ENOTDIR.
+            fallo = errno == ENOENT                      ? FalloCarpeta::NoExiste
+                    : errno == ELOOP || errno == ENOTDIR ? FalloCarpeta::NoEsCarpeta
+                                                         : FalloCarpeta::Otro;
             return CARPETA_INVALIDA;
         }
         DIR* d = fdopendir(fd);

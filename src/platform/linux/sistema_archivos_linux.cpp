@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -205,6 +207,49 @@ public:
             return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
         };
         return SelloCarpeta{ns(st.stx_mtime), ns(st.stx_ctime)};
+    }
+
+    std::optional<DetallesArchivo> Detalles(const std::string& ruta) override {
+        DetallesArchivo d;
+        constexpr unsigned kPedido = STATX_BASIC_STATS | STATX_BTIME;
+        struct statx st {};
+        if (statx(AT_FDCWD, ruta.c_str(), AT_SYMLINK_NOFOLLOW, kPedido, &st) != 0) return std::nullopt;
+        if ((st.stx_mode & S_IFMT) == S_IFLNK) {
+            d.enlace = true;
+            d.destino = DestinoEnlace(ruta, st.stx_size);
+            struct statx apuntado {};
+            if (statx(AT_FDCWD, ruta.c_str(), 0, kPedido, &apuntado) == 0) st = apuntado;
+        }
+        d.modo = st.stx_mode;
+        d.modificado = st.stx_mtime.tv_sec;
+        d.accedido = st.stx_atime.tv_sec;
+        d.hayCreacion = (st.stx_mask & STATX_BTIME) != 0;
+        d.creado = d.hayCreacion ? st.stx_btime.tv_sec : 0;
+        d.uid = st.stx_uid;
+        d.gid = st.stx_gid;
+        d.propietario = NombreUsuario(st.stx_uid);
+        d.grupo = NombreGrupo(st.stx_gid);
+        return d;
+    }
+
+private:
+    static std::string DestinoEnlace(const std::string& ruta, std::uint64_t largo) {
+        std::string r(largo > 0 ? largo : 4096, '\0');
+        const ssize_t n = readlink(ruta.c_str(), r.data(), r.size());
+        r.resize(n > 0 ? static_cast<size_t>(n) : 0);
+        return r;
+    }
+    static std::string NombreUsuario(uid_t uid) {
+        std::vector<char> buf(16384);
+        struct passwd p {};
+        struct passwd* r = nullptr;
+        return getpwuid_r(uid, &p, buf.data(), buf.size(), &r) == 0 && r ? std::string(r->pw_name) : std::string();
+    }
+    static std::string NombreGrupo(gid_t gid) {
+        std::vector<char> buf(16384);
+        struct group g {};
+        struct group* r = nullptr;
+        return getgrgid_r(gid, &g, buf.data(), buf.size(), &r) == 0 && r ? std::string(r->gr_name) : std::string();
     }
 };
 
