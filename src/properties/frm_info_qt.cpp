@@ -18,6 +18,7 @@
 
 #include "folder/rutas.h"
 #include "folder/tabla_unidades.h"
+#include "frame/accesibles_marco_qt.h"
 #include "pane/formato_visor.h"
 #include "platform/sistema_archivos.h"
 #include "settings/idioma.h"
@@ -83,6 +84,7 @@ public:
     explicit BarraUso(QWidget* padre) : QWidget(padre) { setFixedHeight(18); }
     void SetFraccion(double f) {
         fraccion_ = std::clamp(f, 0.0, 1.0);
+        SetValorBarra(this, fraccion_ * 100.0);
         update();
     }
 
@@ -193,6 +195,10 @@ QWidget* frmInfo::ConstruirDatos() {
     txtCT_ = caja("txtCT");
     txtARCHIVOS_ = caja("txtARCHIVOS");
     txtCARPETAS_ = caja("txtCARPETAS");
+    lblCU_->setBuddy(txtCU_);
+    lblCT_->setBuddy(txtCT_);
+    lblArchivos_->setBuddy(txtARCHIVOS_);
+    lblCarpetas_->setBuddy(txtCARPETAS_);
     g->addWidget(lblCU_, 0, 0);
     g->addWidget(txtCU_, 0, 1, 1, 3);
     g->addWidget(lblCT_, 1, 0);
@@ -222,6 +228,7 @@ QWidget* frmInfo::ConstruirPaginaUnidad() {
     cmdSetLabel_ = new QPushButton(picU_);
     cmdSetLabel_->setObjectName(QStringLiteral("cmdSetLabel"));
     connect(cmdSetLabel_, &QPushButton::clicked, this, [this] { cmdSetLabel_Click(); });
+    lblEtiqueta_->setBuddy(txtEtiqueta_);
     fila->addWidget(lblEtiqueta_);
     fila->addWidget(txtEtiqueta_, 1);
     fila->addWidget(cmdSetLabel_);
@@ -229,6 +236,7 @@ QWidget* frmInfo::ConstruirPaginaUnidad() {
     capas->addSpacing(8);
     picUE_ = new BarraUso(picU_);
     picUE_->setObjectName(QStringLiteral("picUE"));
+    MarcarBarraValor(picUE_);
     capas->addWidget(picUE_);
     lblEtotal_ = new QLabel(picU_);
     lblElibre_ = new QLabel(picU_);
@@ -251,6 +259,8 @@ void frmInfo::SetIdioma() {
     cmdCalcular_->setText(T(frmInfoSec, 6));
     lblEtiqueta_->setText(T(frmInfoSec, 7));
     LISTA_->setHeaderLabels({T(General, 64), Cabecera(3), Cabecera(4), Cabecera(2)});
+    LISTA_->setAccessibleName(Cabecera(4));
+    picUE_->setAccessibleName(T(frmInfoSec, 13).remove(QLatin1Char(':')));
 }
 
 void frmInfo::MostrarModo(Modo modo) {
@@ -265,6 +275,8 @@ void frmInfo::MostrarModo(Modo modo) {
 
 void frmInfo::SetTitulo(const QString& titulo) {
     titulo_ = titulo;
+    // Assistive tools name the window after the item it describes.
+    setAccessibleName(titulo.isEmpty() ? windowTitle() : titulo);
     static_cast<Cabezal*>(picC_)->SetTexto(titulo);
 }
 
@@ -314,6 +326,10 @@ void frmInfo::MostrarPaginaUnidad() {
     lblElibre_->setText(Q(pagina_.libre));
     lblEocupado_->setText(Q(pagina_.usado));
     static_cast<BarraUso*>(picUE_)->SetFraccion(pagina_.fraccionUsada);
+    // The drawn lines, for assistive tools.
+    picU_->setAccessibleName(Q(pagina_.titulo));
+    picU_->setAccessibleDescription(
+        QStringList{Q(pagina_.lineaEtiqueta), Q(pagina_.lineaSistema), Q(pagina_.lineaSerie)}.join(QStringLiteral("\n")));
 }
 
 void frmInfo::Vaciar() {
