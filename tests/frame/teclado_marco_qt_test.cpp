@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -230,6 +231,38 @@ TEST_F(TecladoMarco, CtrlTabTurnsTheOptionsPages) {
     // The frame's tabs do not turn meanwhile.
     EXPECT_EQ(Actual(), 2);
     o->close();
+}
+
+TEST_F(TecladoMarco, TheFocusShowsOnAPaneWithNoCurrentItemAndOnAnOperation) {
+    Abrir(tmp.Ruta("a/"));
+    QWidget* pane = Visor(0)->picM();
+    Visor(0)->Seleccion().SetSActual(-1);
+    pane->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    const QImage conFoco = pane->grab().toImage();
+    m->txtFiltro()->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_NE(pane->grab().toImage(), conFoco);
+    pane->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(pane->grab().toImage(), conFoco);
+
+    // An operation's panel is a stop of the list: marked when focused, Space shows its log.
+    const std::string b = tmp.ArchivoConTexto("src/b", "B");
+    mTareas().AgregarOperacion(TIPO_COPIAR, tmp.Ruta("src/"), tmp.Carpeta("d"), {b});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mTareas().Operaciones().back().Estado == ESTADO_TERMINADA; }, 10000));
+    Tecla(Qt::Key_PageUp, Qt::ControlModifier);
+    ASSERT_EQ(Actual(), 1);
+    auto* ops = m->Cliente()->findChild<frmOperaciones*>();
+    const int i = ops->nPaneles() - 1;
+    QWidget* panel = ops->picT(i);
+    const QImage sinFoco = panel->grab().toImage();
+    panel->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_NE(panel->grab().toImage(), sinFoco);
+    mTareas().OperacionLog = -1;
+    Tecla(Qt::Key_Space);
+    EXPECT_EQ(mTareas().OperacionLog, i);
 }
 
 // A copy retitles the Operations tab at every step; a reader hears it at most once a second,
