@@ -135,7 +135,8 @@ void MDI::ConstruirTira(QWidget* fila) {
         picTabScroll_[i] = new QToolButton(fila);
         picTabScroll_[i]->setArrowType(i == 0 ? Qt::LeftArrow : Qt::RightArrow);
         picTabScroll_[i]->setFixedSize(22, 24);
-        picTabScroll_[i]->setFocusPolicy(Qt::NoFocus);
+        // A Tab stop while the strip is too long to show whole.
+        picTabScroll_[i]->setFocusPolicy(Qt::TabFocus);
         picTabScroll_[i]->hide();
         connect(picTabScroll_[i], &QToolButton::clicked, this, [this, i] { picTabScroll_Click(i); });
         capas->addWidget(picTabScroll_[i]);
@@ -355,6 +356,8 @@ void MDI::NombrarBarra() {
     cboFiltro_->setAccessibleDescription(T(MDISec, 243));
     txtBusqueda_->setAccessibleName(T(MDISec, 7));
     chkInfo_->setAccessibleName(T(MDISec, 1));
+    picTabScroll_[0]->setAccessibleName(T(MDISec, 246));
+    picTabScroll_[1]->setAccessibleName(T(MDISec, 247));
 }
 
 // Marco services.

@@ -209,6 +209,7 @@ private:
     void ActualizarScroll();
     int IndiceTabActual() const;
     int IndiceTabEnfocado() const;
+    void MostrarTabEnTira(int indice);
     bool TabElegido(int indice) const;
     bool EsCarpeta(const VentanaTab* v) const;
     int AnchoTexto(const QString& texto) const;

@@ -310,7 +310,21 @@ int MDI::IndiceTabEnfocado() const {
 void MDI::EnfocarTab(int indice) {
     if (tabB_.empty()) return;
     indice = std::clamp(indice, 0, static_cast<int>(tabB_.size()) - 1);
+    MostrarTabEnTira(indice);
     tabB_[static_cast<size_t>(indice)]->setFocus(Qt::TabFocusReason);
+}
+
+// Scrolls the row just enough for tab `indice` to show whole.
+void MDI::MostrarTabEnTira(int indice) {
+    if (indice < 0 || indice >= static_cast<int>(tabB_.size())) return;
+    const QRect r = tabB_[static_cast<size_t>(indice)]->geometry();
+    const int visible = picScrollTabs_->width();
+    int izquierda = picTabs_->x();
+    if (r.left() + izquierda < 0)
+        izquierda = -r.left();
+    else if (r.right() + 1 + izquierda > visible)
+        izquierda = visible - r.right() - 1;
+    picTabs_->move(std::min(0, izquierda), 0);
 }
 
 void MDI::CambiarTabTeclado(int paso) {
@@ -319,6 +333,7 @@ void MDI::CambiarTabTeclado(int paso) {
     const int destino = TabVecino(desde, paso, TabsFijos_ - 1, static_cast<int>(Tabs_.size()) - 1);
     if (destino < 0) return;
     e_tabB_Click(destino);
+    MostrarTabEnTira(destino);
     EnfocarVentanaActual();
 }
 

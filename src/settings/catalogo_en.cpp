@@ -92,6 +92,8 @@ std::string_view CatalogoIngles()
         "243=Filter type\r\n"
         "244=Close tab\r\n"
         "245=Tabs\r\n"
+        "246=Scroll tabs left\r\n"
+        "247=Scroll tabs right\r\n"
         "[2]:frmMain\r\n"
         "0=Quirvex\r\n"
         "1=New &Tab\r\n"

@@ -92,6 +92,8 @@ std::string_view CatalogoCastellano()
         "243=Tipo de filtro\r\n"
         "244=Cerrar pestaña\r\n"
         "245=Pestañas\r\n"
+        "246=Desplazar pestañas a la izquierda\r\n"
+        "247=Desplazar pestañas a la derecha\r\n"
         "[2]:frmMain\r\n"
         "0=Quirvex\r\n"
         "1=Nueva pe&staña\r\n"

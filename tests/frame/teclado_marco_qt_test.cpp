@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "frame/accesibles_marco_qt.h"
+#include "frame/auditoria_accesible_qt.h"
 #include "frame/marco_real_qt.h"
 #include "operations/frm_operaciones_qt.h"
 #include "search/frm_buscar_qt.h"
@@ -75,6 +76,31 @@ TEST_F(TecladoMarco, CtrlTabPgDnAndCtrlWDriveTheStripAndReachTheOperationsTab) {
     Tecla(Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(m->ContarTabs(), 1);
     EXPECT_EQ(Foco(), Visor(0)->picM());
+}
+
+TEST_F(TecladoMarco, ATabReachedByKeysIsScrolledIntoAStripTooLongToShowWhole) {
+    Abrir(tmp.Ruta("a/"), QSize(520, 500));
+    for (int k = 0; k < 6; ++k) m->NuevoTabVisor(Q(tmp.Ruta(k % 2 ? "b/" : "c/")));
+    QApplication::processEvents();
+    QWidget* area = m->AreaTabsVisible();
+    auto seVe = [&](int i) {
+        const QRect r(m->Tabs()[static_cast<size_t>(i)].Boton->mapTo(area, QPoint(0, 0)),
+                      m->Tabs()[static_cast<size_t>(i)].Boton->size());
+        return area->rect().contains(r);
+    };
+    const int ultimo = static_cast<int>(m->Tabs().size()) - 1;
+    ASSERT_FALSE(seVe(ultimo));
+    Tecla(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Actual(), 1);
+    Tecla(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Actual(), ultimo);
+    EXPECT_TRUE(seVe(ultimo));
+    m->EnfocarTab(0);
+    EXPECT_TRUE(seVe(0));
+    // The scroll buttons that now show are named Tab stops.
+    const AuditoriaAccesible a = AuditarVentana(m.get(), "folder tab, strip scrolled");
+    EXPECT_TRUE(a.sinNombre.isEmpty()) << a.sinNombre.join('\n').toStdString();
+    EXPECT_TRUE(a.inalcanzables.isEmpty()) << a.inalcanzables.join('\n').toStdString();
 }
 
 TEST_F(TecladoMarco, ASearchTabReachedByKeysTakesTheKeysInItsNameBox) {
