@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -42,29 +40,6 @@ QColor AcentoPiel(int piel) {
     }
 }
 
-class AccesibleBotonTab final : public QAccessibleWidget {
-public:
-    explicit AccesibleBotonTab(QWidget* w) : QAccessibleWidget(w, QAccessible::PageTab) {}
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name) return widget()->toolTip();
-        return QAccessibleWidget::text(t);
-    }
-    QAccessible::State state() const override {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.selectable = true;
-        s.selected = widget()->property("elegido").toBool();
-        return s;
-    }
-};
-
-QAccessibleInterface* FabricaAccesible(const QString&, QObject* objeto) {
-    if (!objeto || !objeto->isWidgetType()) return nullptr;
-    auto* w = static_cast<QWidget*>(objeto);
-    if (dynamic_cast<BotonTab*>(w)) return new AccesibleBotonTab(w);
-    if (dynamic_cast<FilaTabs*>(w)) return new QAccessibleWidget(w, QAccessible::PageTabList);
-    return nullptr;
-}
-
 }  // namespace
 
 void PintarPielTab(QPainter& p, const QRect& r, int piel, int estado) {
@@ -90,9 +65,13 @@ void PintarPielTab(QPainter& p, const QRect& r, int piel, int estado) {
     p.restore();
 }
 
+QRect RectGlifoCerrar(const QRect& boton) {
+    return QRect(boton.right() - ANCHO_GLIFO_CERRAR - 5, (boton.height() - ANCHO_GLIFO_CERRAR) / 2,
+                 ANCHO_GLIFO_CERRAR, ANCHO_GLIFO_CERRAR);
+}
+
 void PintarGlifoCerrar(QPainter& p, const QRect& boton, bool pulsado) {
-    const QRect g(boton.right() - ANCHO_GLIFO_CERRAR - 5, (boton.height() - ANCHO_GLIFO_CERRAR) / 2,
-                  ANCHO_GLIFO_CERRAR, ANCHO_GLIFO_CERRAR);
+    const QRect g = RectGlifoCerrar(boton);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     if (pulsado) {
@@ -108,13 +87,6 @@ void PintarGlifoCerrar(QPainter& p, const QRect& boton, bool pulsado) {
     p.restore();
 }
 
-void InstalarAccesibilidadTabs() {
-    static bool instalada = false;
-    if (instalada) return;
-    QAccessible::installFactory(&FabricaAccesible);
-    instalada = true;
-}
-
 BotonTab::BotonTab(MDI& mdi, int indice, QWidget* padre) : QWidget(padre), mdi_(mdi), indice_(indice) {
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
@@ -123,7 +95,29 @@ BotonTab::BotonTab(MDI& mdi, int indice, QWidget* padre) : QWidget(padre), mdi_(
 void BotonTab::paintEvent(QPaintEvent*) {
     QPainter p(this);
     mdi_.PintarTab(indice_, p);
+    if (!hasFocus()) return;
+    // Where the keyboard is: a dotted line inside the tab's edge.
+    p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(rect().adjusted(3, 5, -4, -3));
 }
+
+void BotonTab::keyPressEvent(QKeyEvent* e) {
+    if (e->modifiers() & ~Qt::KeypadModifier) return QWidget::keyPressEvent(e);
+    switch (e->key()) {
+        case Qt::Key_Left: mdi_.EnfocarTab(indice_ - 1); break;
+        case Qt::Key_Right: mdi_.EnfocarTab(indice_ + 1); break;
+        case Qt::Key_Home: mdi_.EnfocarTab(0); break;
+        case Qt::Key_End: mdi_.EnfocarTab(static_cast<int>(mdi_.Tabs().size()) - 1); break;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter: mdi_.e_tabB_Click(indice_); break;
+        default: return QWidget::keyPressEvent(e);
+    }
+}
+
+void BotonTab::focusInEvent(QFocusEvent*) { update(); }
+void BotonTab::focusOutEvent(QFocusEvent*) { update(); }
 
 void BotonTab::mousePressEvent(QMouseEvent* e) { mdi_.tabB_MouseDown(indice_, e->button()); }
 
@@ -210,6 +204,12 @@ bool CajaRuta::event(QEvent* e) {
         }
     }
     return QLineEdit::event(e);
+}
+
+bool CajaRuta::focusNextPrevChild(bool siguiente) {
+    if (siguiente || !alAtras) return QLineEdit::focusNextPrevChild(siguiente);
+    alAtras();
+    return true;
 }
 
 void CajaRuta::keyPressEvent(QKeyEvent* e) {

@@ -16,9 +16,14 @@ class BotonTab final : public QWidget {
 public:
     BotonTab(MDI& mdi, int indice, QWidget* padre);
     int Indice() const { return indice_; }
+    MDI& Marco() const { return mdi_; }
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    // Left, Right, Home and End move the focus along the strip; Space and Enter select.
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -72,9 +77,12 @@ public:
     std::function<void()> alEnfocar;
     std::function<void()> alDesenfocar;
     std::function<void()> alEnter;
+    // Shift+Tab: the frame moves the focus out of the address.
+    std::function<void()> alAtras;
 
 protected:
     bool event(QEvent* e) override;
+    bool focusNextPrevChild(bool siguiente) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -96,10 +104,8 @@ protected:
 
 // Paints one state of a tab skin over the rectangle: edges and a stretched middle.
 void PintarPielTab(QPainter& p, const QRect& r, int piel, int estado);
-// The close glyph at the right end of a tab button.
+// The close glyph at the right end of a tab button, and where it lies on the button.
 void PintarGlifoCerrar(QPainter& p, const QRect& boton, bool pulsado);
-
-// The strip is a page tab list to assistive tools, each button a page tab named by its caption.
-void InstalarAccesibilidadTabs();
+QRect RectGlifoCerrar(const QRect& boton);
 
 }  // namespace quirvex

@@ -118,6 +118,9 @@ void frmINI::IniciarCarga() {
         registrarServidor_(hWndServidor_);
     if (marco_) marco_->show();
     hide();
+    // Hidden for the rest of the run: without its window it leaves the list of windows that
+    // assistive tools read out.
+    destroy();
 }
 
 QString frmINI::CarpetaFuentes() {

@@ -59,4 +59,11 @@ int DesplazarTabsDerecha(int izquierdaFila, int anchoFila, int anchoVisible) {
     return std::max(izquierdaFila - PASO_SCROLL_TABS, anchoVisible - anchoFila);
 }
 
+int TabVecino(int actual, int paso, int primero, int ultimoIndice) {
+    const int n = ultimoIndice - primero + 1;
+    if (n <= 0) return -1;
+    if (actual < primero || actual > ultimoIndice) return paso >= 0 ? primero : ultimoIndice;
+    return primero + ((actual - primero + paso) % n + n) % n;
+}
+
 }  // namespace quirvex

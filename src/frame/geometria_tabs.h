@@ -45,6 +45,11 @@ int DestinoIntercambiarTab(const std::vector<TramoTab>& botones, int tabsFijos, 
 int DesplazarTabsIzquierda(int izquierdaFila);
 int DesplazarTabsDerecha(int izquierdaFila, int anchoFila, int anchoVisible);
 
+// The tab the keyboard goes to from `actual` (-1: none shown) one step forward (paso 1) or
+// back (paso -1), cycling over the records primero..ultimoIndice; the records before
+// `primero` are commands rather than pages. -1 when there is no such record.
+int TabVecino(int actual, int paso, int primero, int ultimoIndice);
+
 // Moves element `desde` to `hasta`, shifting the ones between by one place.
 template <class T>
 void MoverElemento(std::vector<T>& v, int desde, int hasta) {

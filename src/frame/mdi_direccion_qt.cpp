@@ -13,6 +13,7 @@
 
 #include "folder/contenido_visor.h"
 #include "search/busqueda_rapida_qt.h"
+#include "frame/accesibles_marco_qt.h"
 #include "frame/controles_marco_qt.h"
 #include "frame/direccion.h"
 #include "frame/mdi_qt.h"
@@ -48,7 +49,8 @@ QToolButton* BotonBF(QWidget* padre, Qt::ArrowType flecha) {
     icono.addPixmap(PixmapFlecha(flecha, QColor(78, 101, 128)), QIcon::Disabled);
     b->setIcon(icono);
     b->setFixedSize(flecha == Qt::DownArrow ? 20 : 28, 26);
-    b->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab; a click leaves the keys where they were.
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
 
@@ -92,6 +94,7 @@ QWidget* MDI::ConstruirFilaDireccion() {
     txtRuta_->alEnfocar = [this] { txtRuta_GotFocus(); };
     txtRuta_->alDesenfocar = [this] { txtRuta_LostFocus(); };
     txtRuta_->alEnter = [this] { txtRuta_Enter(); };
+    txtRuta_->alAtras = [this] { SalirDireccionAtras(); };
     capas->addWidget(picRuta_, 1);
 
     for (int i = 0; i < 2; ++i) {
@@ -99,6 +102,7 @@ QWidget* MDI::ConstruirFilaDireccion() {
         lblAD_[i]->setProperty("atajo", true);
         lblAD_[i]->setProperty("indice", i);
         lblAD_[i]->setCursor(Qt::PointingHandCursor);
+        HacerEtiquetaBoton(lblAD_[i]);
         lblAD_[i]->installEventFilter(this);
         capas->addWidget(lblAD_[i]);
     }
@@ -188,11 +192,16 @@ void MDI::MostrarPartesRuta(const QStringList& partes) {
     int pos = 2;  // after the icon and its spacing
     for (int i = 0; i < partes.size(); ++i) {
         const bool ultima = i + 1 == partes.size();
-        auto* l = new QLabel(partes[i], picRuta_);
+        // Marked before it has a text: its first text already tells assistive tools about it.
+        auto* l = new QLabel(picRuta_);
+        if (!ultima) HacerEtiquetaBoton(l);
+        l->setText(partes[i]);
         l->setFont(FuenteBotonesRuta());
         l->setProperty("parteRuta", i);
+        // The focus mark is a background, so a focused button keeps its width.
         l->setStyleSheet(!ultima
                              ? "QLabel { color: #24507a; } QLabel:hover { color: #0b6bd3; text-decoration: underline; }"
+                               " QLabel:focus { background: #cfe2f7; color: #0b3f78; text-decoration: underline; }"
                              : "QLabel { color: #14283c; }");
         l->setMouseTracking(true);
         l->installEventFilter(this);
@@ -212,7 +221,26 @@ void MDI::MostrarPartesRuta(const QStringList& partes) {
             sepRuta_.push_back(sep);
         }
     }
+    // Tab goes from the history button through the path buttons to the address box.
+    QWidget* anterior = cmdBF_[2];
+    for (size_t i = 0; i + 1 < lblRuta_.size(); ++i) {
+        QWidget::setTabOrder(anterior, lblRuta_[i]);
+        anterior = lblRuta_[i];
+    }
+    QWidget::setTabOrder(anterior, picRuta_);
     if (!editando) MostrarEtiquetasRuta(true);
+}
+
+// Shift+Tab in the address box goes to the control before the address, not back into the
+// area that opens the box again.
+void MDI::SalirDireccionAtras() {
+    txtRuta_->clearFocus();  // the box closes and the path buttons show again
+    for (QWidget* w = picRuta_->previousInFocusChain(); w && w != picRuta_; w = w->previousInFocusChain()) {
+        if (w == txtRuta_ || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisible())
+            continue;
+        w->setFocus(Qt::BacktabFocusReason);
+        return;
+    }
 }
 
 void MDI::MostrarEtiquetasRuta(bool visibles) {

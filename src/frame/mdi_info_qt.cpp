@@ -56,7 +56,7 @@ void MDI::ConstruirChkInfo(QWidget* fila, QHBoxLayout* capas) {
     capas->addSpacing(6);
     chkInfo_ = new QCheckBox(fila);
     chkInfo_->setObjectName(QStringLiteral("chkInfo"));
-    chkInfo_->setFocusPolicy(Qt::NoFocus);
+    chkInfo_->setFocusPolicy(Qt::TabFocus);
     connect(chkInfo_, &QCheckBox::toggled, this, [this] { chkInfo_Click(); });
     capas->addWidget(chkInfo_);
     lblInfo_ = new EtiquetaInfo(fila, [this] { lblInfo_Click(); });

@@ -6,9 +6,11 @@
 #include "operations/frm_operaciones_qt.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
@@ -17,6 +19,7 @@
 #include <QWheelEvent>
 
 #include "folder/contenido_visor.h"
+#include "frame/accesibles_marco_qt.h"
 #include "frame/controles_marco_qt.h"
 #include "frame/frm_acerca_qt.h"
 #include "frame/geometria_tabs.h"
@@ -39,16 +42,24 @@ QToolButton { color: #e8eef4; border: none; border-radius: 4px; padding: 3px; }
 QToolButton:hover { background: #2c4a68; }
 QToolButton:pressed { background: #1c3550; }
 QToolButton:disabled { color: #4e6580; }
+QToolButton:focus { border: 1px solid #8cc4ff; }
+QCheckBox:focus { background: #2c4a68; }
 QLabel[atajo="true"] { color: #cfe3f7; padding: 0 6px; }
+QLabel[atajo="true"]:focus { background: #2c4a68; color: white; text-decoration: underline; }
 QLabel[atajo="true"]:hover { color: white; text-decoration: underline; }
 QLineEdit, QComboBox { background: white; color: #14283c; border: 1px solid #7892ac;
                        border-radius: 3px; padding: 2px 5px; min-height: 20px; }
 QComboBox::drop-down { border: none; width: 16px; }
 QLineEdit:disabled { background: #c6d0da; color: #52677c; }
-QLineEdit:focus, QComboBox:focus { border: 1px solid #56a0e8; }
+QLineEdit:focus, QComboBox:focus { border: 1px solid #ff9f1a; background: #fff8e8; }
 )";
 
 QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion, clave)); }
+
+bool EsTeclaPulsar(const QKeyEvent* k) {
+    return (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+           (k->key() == Qt::Key_Space || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter);
+}
 
 }  // namespace
 
@@ -56,8 +67,9 @@ QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion,
 MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
     : QWidget(padre), fabrica_(std::move(fabrica)), ModoDepuracion_(modoDepuracion) {
     setObjectName("MDI");
-    InstalarAccesibilidadTabs();
+    InstalarAccesibilidadMarco();
     ConstruirBarra();
+    ConstruirAtajosTabs();
     cliente_ = new QWidget(this);
     cliente_->setObjectName("cliente");
     cliente_->installEventFilter(this);
@@ -89,7 +101,7 @@ MDI::~MDI() {
     Tabs_.clear();
     VentanasTab_.clear();
     picRuta_->alEnfocar = picRuta_->alMover = picRuta_->alRedimensionar = nullptr;
-    txtRuta_->alEnfocar = txtRuta_->alDesenfocar = txtRuta_->alEnter = nullptr;
+    txtRuta_->alEnfocar = txtRuta_->alDesenfocar = txtRuta_->alEnter = txtRuta_->alAtras = nullptr;
     if (auto* filtro = dynamic_cast<CajaAvisos*>(txtFiltro_))
         filtro->alEnfocar = filtro->alDesenfocar = filtro->alEnter = nullptr;
 }
@@ -123,7 +135,8 @@ void MDI::ConstruirTira(QWidget* fila) {
         picTabScroll_[i] = new QToolButton(fila);
         picTabScroll_[i]->setArrowType(i == 0 ? Qt::LeftArrow : Qt::RightArrow);
         picTabScroll_[i]->setFixedSize(22, 24);
-        picTabScroll_[i]->setFocusPolicy(Qt::NoFocus);
+        // A Tab stop while the strip is too long to show whole.
+        picTabScroll_[i]->setFocusPolicy(Qt::TabFocus);
         picTabScroll_[i]->hide();
         connect(picTabScroll_[i], &QToolButton::clicked, this, [this, i] { picTabScroll_Click(i); });
         capas->addWidget(picTabScroll_[i]);
@@ -240,6 +253,14 @@ bool MDI::eventFilter(QObject* objeto, QEvent* e) {
         auto* w = static_cast<QWidget*>(objeto);
         if (activa_ && w->window() == this && !w->childAt(rueda->position().toPoint()))
             activa_->MouseWheel(rueda->angleDelta().y());
+    } else if (e->type() == QEvent::KeyPress && EsTeclaPulsar(static_cast<QKeyEvent*>(e)) &&
+               (objeto->property("atajo").isValid() || EsBotonRuta(objeto))) {
+        // Space or Enter on a label that acts as a button does what its click does.
+        if (objeto->property("atajo").isValid())
+            lblAD_Click(objeto->property("indice").toInt());
+        else
+            lblRuta_Click(objeto->property("parteRuta").toInt());
+        return true;
     } else if (e->type() == QEvent::MouseButtonRelease && objeto->property("atajo").isValid()) {
         lblAD_Click(objeto->property("indice").toInt());
         return true;
@@ -318,7 +339,25 @@ void MDI::SetIdiomaBarra() {
     cboFiltro_->setCurrentIndex(tipo < 0 ? 0 : tipo);
     filtroSuprimido_ = antes;
     txtBusqueda_->setPlaceholderText(T(MDISec, 7));
+    NombrarBarra();
     SetIdiomaInfo();
+}
+
+// Names for assistive tools where a control shows a picture or no caption of its own.
+void MDI::NombrarBarra() {
+    cmdBF_[0]->setAccessibleName(SinAceleradores(T(frmMainSec, 28)));
+    cmdBF_[1]->setAccessibleName(SinAceleradores(T(frmMainSec, 29)));
+    cmdBF_[2]->setAccessibleName(T(MDISec, 240));
+    txtRuta_->setAccessibleName(T(MDISec, 241));
+    picRuta_->setAccessibleName(T(MDISec, 241));
+    txtFiltro_->setAccessibleName(T(MDISec, 242));
+    // On Linux a combo box is named by its value: what it is for goes in its description.
+    cboFiltro_->setAccessibleName(T(MDISec, 243));
+    cboFiltro_->setAccessibleDescription(T(MDISec, 243));
+    txtBusqueda_->setAccessibleName(T(MDISec, 7));
+    chkInfo_->setAccessibleName(T(MDISec, 1));
+    picTabScroll_[0]->setAccessibleName(T(MDISec, 246));
+    picTabScroll_[1]->setAccessibleName(T(MDISec, 247));
 }
 
 // Marco services.

@@ -95,6 +95,15 @@ public:
     void tabB_Resize(int indice);
     void picTabs_MouseMove();
     void picTabScroll_Click(int indice);
+    // Whether tab `indice` draws (and answers to) its close glyph.
+    bool TieneCerrarTab(int indice) const;
+    // The strip's keys: the focus onto tab `indice` (clamped to the strip), the next or the
+    // previous page (Ctrl+Tab, Ctrl+PgDn / Ctrl+Shift+Tab, Ctrl+PgUp; "New Tab" is a command
+    // and is skipped), and Ctrl+W, which closes the focused tab, else the one on screen, by
+    // CerrarTab's rules.
+    void EnfocarTab(int indice);
+    void CambiarTabTeclado(int paso);
+    void CerrarTabTeclado();
     void GuardarTabs();
     // The saved tabs; the first entry goes to the first folder tab when alPrimerTab is set.
     void RestaurarTabs(bool alPrimerTab = true);
@@ -189,6 +198,8 @@ private:
     void ConstruirBarra();
     QWidget* ConstruirFilaDireccion();
     void ConstruirTira(QWidget* barra);
+    void ConstruirAtajosTabs();
+    void EnfocarVentanaActual();
     void UbicarTira();
     void ColocarVentana(QWidget* w);
     VentanaTab* CrearVentanaTab();
@@ -197,6 +208,8 @@ private:
     void ReubicarBotonesDesde(int indice);
     void ActualizarScroll();
     int IndiceTabActual() const;
+    int IndiceTabEnfocado() const;
+    void MostrarTabEnTira(int indice);
     bool TabElegido(int indice) const;
     bool EsCarpeta(const VentanaTab* v) const;
     int AnchoTexto(const QString& texto) const;
@@ -205,9 +218,11 @@ private:
     void MostrarEtiquetasRuta(bool visibles);
     bool EsBotonRuta(const QObject* objeto) const;
     void VolverAPanel(bool aceptar);
+    void SalirDireccionAtras();
     void PonerFiltroDe(VentanaTab* v);
     void CrearTabsFijos();
     void SetIdiomaBarra();
+    void NombrarBarra();
     void ConstruirChkInfo(QWidget* fila, QHBoxLayout* capas);
     QWidget* ConstruirPicInfo();
     void MostrarTiraInfo(bool carpeta);

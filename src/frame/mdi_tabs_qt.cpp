@@ -1,15 +1,18 @@
 // The frame's tab strip: records, buttons, drawing, selection, closing, dragging, scrolling,
 // and saving and restoring the folder tabs.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 
 #include "folder/contenido_visor.h"
+#include "frame/accesibles_marco_qt.h"
 #include "frame/controles_marco_qt.h"
 #include "frame/geometria_tabs.h"
 #include "frame/mdi_qt.h"
@@ -112,7 +115,10 @@ void MDI::SetTextoTab(int indice, const QString& texto, bool acortar) {
     RegistroTab& r = Tabs_[static_cast<size_t>(indice)];
     const bool fijo = indice < TabsFijos_;
     r.Boton->setToolTip(texto);
-    r.Boton->setAccessibleName(texto);
+    if (r.TextoCompleto != texto || r.Boton->property("nombreDicho").toString() != texto) {
+        r.Boton->setProperty("nombreDicho", texto);
+        AnunciarNombreTab(r.Boton);
+    }
     r.TextoCompleto = texto;
     if (acortar) r.Texto = fijo ? texto : Acortar(texto);
     const int ancho = AnchoBotonTab(AnchoTexto(r.Texto), fijo, BotonCerrar(), ContarTabs());
@@ -162,6 +168,8 @@ void MDI::DibujarTab(int indice, int estado, bool forzar) {
     if (!forzar && estado == r.Estado) return;
     r.Estado = estado;
     r.Boton->setProperty("elegido", elegido);
+    // Only the tab on screen is a Tab stop; the arrows lead from it to the others.
+    r.Boton->setFocusPolicy(elegido ? Qt::TabFocus : Qt::NoFocus);
     r.Boton->update();
     if (elegido) MostrarDireccion();
 }
@@ -262,6 +270,94 @@ void MDI::e_tabB_Click(int indice) {
     v->MostrarInfoAVisor();
     MostrarVentana(v);
     DibujarTab(indice, TAB_NORMAL, true);
+}
+
+bool MDI::TieneCerrarTab(int indice) const {
+    return indice >= 0 && indice < static_cast<int>(Tabs_.size()) &&
+           TieneCerrar(indice < TabsFijos_, BotonCerrar(), ContarTabs());
+}
+
+void MDI::ConstruirAtajosTabs() {
+    const struct {
+        QKeySequence teclas;
+        int paso;  // 0: close
+    } atajos[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_W), 0},
+    };
+    for (const auto& a : atajos) {
+        auto* atajo = new QShortcut(a.teclas, this);
+        atajo->setContext(Qt::WindowShortcut);
+        const int paso = a.paso;
+        connect(atajo, &QShortcut::activated, this, [this, paso] {
+            if (paso == 0)
+                CerrarTabTeclado();
+            else
+                CambiarTabTeclado(paso);
+        });
+    }
+}
+
+int MDI::IndiceTabEnfocado() const {
+    for (size_t i = 0; i < tabB_.size(); ++i)
+        if (tabB_[i]->hasFocus()) return static_cast<int>(i);
+    return -1;
+}
+
+void MDI::EnfocarTab(int indice) {
+    if (tabB_.empty()) return;
+    indice = std::clamp(indice, 0, static_cast<int>(tabB_.size()) - 1);
+    MostrarTabEnTira(indice);
+    tabB_[static_cast<size_t>(indice)]->setFocus(Qt::TabFocusReason);
+}
+
+// Scrolls the row just enough for tab `indice` to show whole.
+void MDI::MostrarTabEnTira(int indice) {
+    if (indice < 0 || indice >= static_cast<int>(tabB_.size())) return;
+    const QRect r = tabB_[static_cast<size_t>(indice)]->geometry();
+    const int visible = picScrollTabs_->width();
+    int izquierda = picTabs_->x();
+    if (r.left() + izquierda < 0)
+        izquierda = -r.left();
+    else if (r.right() + 1 + izquierda > visible)
+        izquierda = visible - r.right() - 1;
+    picTabs_->move(std::min(0, izquierda), 0);
+}
+
+void MDI::CambiarTabTeclado(int paso) {
+    const int enfocado = IndiceTabEnfocado();
+    const int desde = enfocado >= TabsFijos_ - 1 ? enfocado : IndiceTabActual();
+    const int destino = TabVecino(desde, paso, TabsFijos_ - 1, static_cast<int>(Tabs_.size()) - 1);
+    if (destino < 0) return;
+    e_tabB_Click(destino);
+    MostrarTabEnTira(destino);
+    EnfocarVentanaActual();
+}
+
+void MDI::CerrarTabTeclado() {
+    const int enfocado = IndiceTabEnfocado();
+    const int indice = enfocado >= 0 ? enfocado : IndiceTabActual();
+    const size_t antes = Tabs_.size();
+    CerrarTab(indice);
+    if (Tabs_.size() != antes) EnfocarVentanaActual();
+}
+
+// The keys go on where the page is: its pane, else its first control.
+void MDI::EnfocarVentanaActual() {
+    QWidget* ventana = activa_ ? activa_->Widget() : operacionesVisibles_ ? frmOperaciones_ : nullptr;
+    if (!ventana) return;
+    if (activa_) activa_->EnfocarVisor();
+    if (QWidget* foco = QApplication::focusWidget(); foco && ventana->isAncestorOf(foco)) return;
+    for (QWidget* w = ventana->nextInFocusChain(); w && w != ventana; w = w->nextInFocusChain()) {
+        if (ventana->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() &&
+            w->isEnabled()) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void MDI::cmdNuevoTab_Click() {

@@ -1,11 +1,14 @@
 #include "operations/frm_operaciones_qt.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLinearGradient>
 #include <QLocale>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -74,6 +77,11 @@ QString LineaEstado(const Operacion& op) {
 
 QString TextoPorcentaje(std::int64_t porcentaje) { return QStringLiteral("%1%").arg(porcentaje); }
 
+void PonerNombre(QWidget* w, const QString& nombre) {
+    // Every change is told to assistive tools: only real ones.
+    if (w->accessibleName() != nombre) w->setAccessibleName(nombre);
+}
+
 }  // namespace
 
 QString TextoFecha(Fecha fecha) {
@@ -100,6 +108,29 @@ public:
         QObject::connect(cmdPausa, &QPushButton::clicked, this, [this] { ventana_.cmdPausa_Click(i_); });
         QObject::connect(cmdCancelar, &QPushButton::clicked, this,
                          [this] { ventana_.cmdCancelar_Click(i_); });
+        // The panel is a row of the list to the keyboard: Space or Enter shows its log.
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+    int Indice() const { return i_; }
+    const Operacion* Op() const {
+        const auto& ops = ventana_.Tareas().Operaciones();
+        return i_ >= 0 && static_cast<std::size_t>(i_) < ops.size() ? &ops[static_cast<std::size_t>(i_)] : nullptr;
+    }
+    bool Seleccionado() const { return ventana_.Tareas().OperacionLog == i_; }
+    // What the panel draws, as text: the title with its error note, then its lines.
+    QString TextoDibujado() const {
+        const Operacion* op = Op();
+        return op ? TextoTitulo(*op) + NotaErrores(*op) : QString();
+    }
+    QString Detalle() const {
+        const Operacion* op = Op();
+        if (!op) return {};
+        QStringList lineas{LineaTiempos(*op), LineaEstado(*op)};
+        if (op->Estado == ESTADO_EJECUTANDO || (Terminada(*op) && op->Porcentaje > 0))
+            lineas << TextoPorcentaje(op->Porcentaje);
+        lineas.removeAll(QString());
+        return lineas.join(QStringLiteral(", "));
     }
 
     QProgressBar* bar;
@@ -117,6 +148,16 @@ protected:
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton) ventana_.picT_Click(i_);
     }
+
+    void keyPressEvent(QKeyEvent* e) override {
+        const int k = e->key();
+        if (k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter)
+            ventana_.picT_Click(i_);
+        else
+            QWidget::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
 
     void paintEvent(QPaintEvent*) override {
         const auto& ops = ventana_.Tareas().Operaciones();
@@ -140,6 +181,10 @@ protected:
         if (enCurso || (Terminada(op) && op.Porcentaje > 0))
             p.drawText(QRect(bar->geometry().right() + 6, bar->y() - 2, 44, bar->height() + 4),
                        Qt::AlignLeft | Qt::AlignVCenter, TextoPorcentaje(op.Porcentaje));
+        if (hasFocus()) {
+            p.setPen(QPen(QColor(30, 90, 170), 1, Qt::DotLine));
+            p.drawRect(rect().adjusted(2, 2, -3, -3));
+        }
     }
 
 private:
@@ -173,8 +218,41 @@ private:
     int i_;
 };
 
+namespace {
+
+// A panel to assistive tools: a row of the operations list named by its drawn title, its times,
+// state and percentage as the description, selected while its log is the one shown.
+class AccesiblePanel final : public QAccessibleWidget {
+public:
+    explicit AccesiblePanel(PanelOperacion* w) : QAccessibleWidget(w, QAccessible::ListItem) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return Panel()->TextoDibujado();
+        if (t == QAccessible::Description) return Panel()->Detalle();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.selectable = true;
+        s.selected = Panel()->Seleccionado();
+        return s;
+    }
+
+private:
+    PanelOperacion* Panel() const { return static_cast<PanelOperacion*>(widget()); }
+};
+
+QAccessibleInterface* FabricaPaneles(const QString&, QObject* objeto) {
+    if (!objeto || !objeto->isWidgetType()) return nullptr;
+    if (auto* p = dynamic_cast<PanelOperacion*>(static_cast<QWidget*>(objeto))) return new AccesiblePanel(p);
+    return nullptr;
+}
+
+}  // namespace
+
 frmOperaciones::frmOperaciones(cTareas& tareas, QWidget* padre) : QWidget(padre), tareas_(tareas) {
     setObjectName(QStringLiteral("frmOperaciones"));
+    static const bool fabrica = (QAccessible::installFactory(&FabricaPaneles), true);
+    (void)fabrica;
     CrearControles();
     tIni_ = new QTimer(this);
     tIni_->setInterval(100);
@@ -237,6 +315,8 @@ void frmOperaciones::CrearControles() {
 void frmOperaciones::SetIdioma() {
     cmdLimpiar_->setText(T(frmOperations, 1));
     chkApagar_->setText(T(frmOperations, 2));
+    PonerNombre(txtLOG_, T(frmOperations, 240));
+    PonerNombre(picD_, T(frmOperations, 241));
     for (int i = 0; i < nPaneles(); ++i) ActualizarBotones(i);
     PonerTitulo(Q(tareas_.TituloEspera()));
     MostrarLog();
@@ -262,6 +342,16 @@ void frmOperaciones::ActualizarBotones(int i) {
     const QString cancelar = T(frmOperations, fin ? 17 : 3);
     if (panel->cmdCancelar->text() != cancelar) panel->cmdCancelar->setText(cancelar);
     panel->cmdPausa->setText(T(frmOperations, 4));
+    NombrarControles(i);
+}
+
+// The buttons and the bar of a panel say which operation they belong to.
+void frmOperaciones::NombrarControles(int i) {
+    PanelOperacion* panel = paneles_[static_cast<std::size_t>(i)];
+    const QString titulo = TextoTitulo(tareas_.Operaciones()[static_cast<std::size_t>(i)]);
+    for (QPushButton* b : {panel->cmdPausa, panel->cmdCancelar})
+        PonerNombre(b, b->text().remove(QLatin1Char('&')) + QStringLiteral(": ") + titulo);
+    PonerNombre(panel->bar, titulo);
 }
 
 void frmOperaciones::RedibujarLista() {

@@ -72,6 +72,7 @@ private:
     void CrearControles();
     void AgregarPanel(std::int64_t i);
     void ActualizarBotones(int i);
+    void NombrarControles(int i);
     void MostrarLog();
     void PonerTitulo(const QString& titulo);
 

@@ -35,6 +35,9 @@ frmRenombrar::frmRenombrar(QWidget* padre) : QDialog(padre) {
     cmdAplicar_ = new QPushButton(this);
     cmdCancelar_ = new QPushButton(this);
     cmdAplicar_->setDefault(true);
+    // Both boxes may hold the same name: each is known by its label.
+    lbl_[0]->setBuddy(txtAnterior_);
+    lbl_[1]->setBuddy(txtNuevo_);
     rejilla->addWidget(lbl_[0], 0, 0);
     rejilla->addWidget(txtAnterior_, 0, 1);
     rejilla->addWidget(lbl_[1], 1, 0);

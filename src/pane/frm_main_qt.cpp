@@ -317,6 +317,7 @@ bool frmMain::eventFilter(QObject* objeto, QEvent* e) {
         case QEvent::MouseMove:
         case QEvent::KeyPress:
         case QEvent::FocusIn:
+        case QEvent::FocusOut:
         case QEvent::DragEnter:
         case QEvent::DragMove:
         case QEvent::Drop:

@@ -247,6 +247,13 @@ void cVisor::PintarItems(QPainter& p, const QRect& zona) {
             if (pos > 0) pintar(i, pos - 1);
         }
     }
+    // With no current item to carry it, the keyboard's place is the pane itself.
+    if (picM_->hasFocus() && seleccion_.sActual() < 0) {
+        p.setClipping(false);
+        p.setPen(QPen(QColor(40, 110, 200), 2, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRect(0, cabecera, picM_->width(), picM_->height() - cabecera).adjusted(2, 2, -3, -3));
+    }
     iconos_.Pintado();
 }
 

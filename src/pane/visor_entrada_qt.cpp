@@ -30,6 +30,8 @@ bool cVisor::EventoSuperficie(TipoSuperficie tipo, QEvent* e) {
     }
     if (t == QEvent::FocusIn && tipo == TipoSuperficie::Items && !EsActivo())
         frmM_->SetAVisor(indice_);
+    // The focus mark of a pane with no current item comes and goes with the focus.
+    if ((t == QEvent::FocusIn || t == QEvent::FocusOut) && tipo == TipoSuperficie::Items) picM_->update();
     switch (tipo) {
         case TipoSuperficie::Items: return EventoItems(e);
         case TipoSuperficie::Barra: return vsb_Evento(e);

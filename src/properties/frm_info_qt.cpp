@@ -22,6 +22,7 @@
 #include "folder/rutas.h"
 #include "folder/texto_una_linea.h"
 #include "folder/tabla_unidades.h"
+#include "frame/accesibles_marco_qt.h"
 #include "pane/formato_visor.h"
 #include "platform/etiquetas_udisks_qt.h"
 #include "platform/sistema_archivos.h"
@@ -92,6 +93,7 @@ public:
     explicit BarraUso(QWidget* padre) : QWidget(padre) { setFixedHeight(18); }
     void SetFraccion(double f) {
         fraccion_ = std::clamp(f, 0.0, 1.0);
+        SetValorBarra(this, fraccion_ * 100.0);
         update();
     }
 
@@ -258,6 +260,7 @@ QWidget* frmInfo::ConstruirPaginaUnidad() {
     cmdSetLabel_ = new QPushButton(picU_);
     cmdSetLabel_->setObjectName(QStringLiteral("cmdSetLabel"));
     connect(cmdSetLabel_, &QPushButton::clicked, this, [this] { cmdSetLabel_Click(); });
+    lblEtiqueta_->setBuddy(txtEtiqueta_);
     fila->addWidget(lblEtiqueta_);
     fila->addWidget(txtEtiqueta_, 1);
     fila->addWidget(cmdSetLabel_);
@@ -265,6 +268,7 @@ QWidget* frmInfo::ConstruirPaginaUnidad() {
     capas->addSpacing(8);
     picUE_ = new BarraUso(picU_);
     picUE_->setObjectName(QStringLiteral("picUE"));
+    MarcarBarraValor(picUE_);
     capas->addWidget(picUE_);
     lblEtotal_ = new QLabel(picU_);
     lblElibre_ = new QLabel(picU_);
@@ -289,6 +293,8 @@ void frmInfo::SetIdioma() {
     cmdCalcular_->setText(T(frmInfoSec, calculo_ ? 180 : 6));
     LISTA_->setHeaderLabels({T(General, 64), Cabecera(3), Cabecera(4), Cabecera(2)});
     for (int k = 1; k < 4; ++k) LISTA_->headerItem()->setTextAlignment(k, Qt::AlignRight | Qt::AlignVCenter);
+    LISTA_->setAccessibleName(Cabecera(4));
+    picUE_->setAccessibleName(T(frmInfoSec, 13).remove(QLatin1Char(':')));
 }
 
 void frmInfo::MostrarModo(Modo modo) {
@@ -310,6 +316,8 @@ void frmInfo::MostrarModo(Modo modo) {
 
 void frmInfo::SetTitulo(const QString& titulo) {
     titulo_ = titulo;
+    // Assistive tools name the window after the item it describes.
+    setAccessibleName(titulo.isEmpty() ? windowTitle() : titulo);
     static_cast<Cabezal*>(picC_)->SetTexto(titulo);
 }
 
@@ -376,6 +384,10 @@ void frmInfo::MostrarPaginaUnidad() {
     lblElibre_->setText(Q(pagina_.libre));
     lblEocupado_->setText(Q(pagina_.usado));
     static_cast<BarraUso*>(picUE_)->SetFraccion(pagina_.fraccionUsada);
+    // The drawn lines, for assistive tools.
+    picU_->setAccessibleName(Q(pagina_.titulo));
+    picU_->setAccessibleDescription(
+        QStringList{Q(pagina_.lineaEtiqueta), Q(pagina_.lineaSistema), Q(pagina_.lineaSerie)}.join(QStringLiteral("\n")));
 }
 
 void frmInfo::Vaciar() {

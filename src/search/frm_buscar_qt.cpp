@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "folder/tabla_unidades.h"
+#include "frame/accesibles_marco_qt.h"
 #include "frame/marco_qt.h"
 #include "platform/dialogos.h"
 #include "settings/elegir_carpeta_qt.h"
@@ -122,6 +123,10 @@ void frmBuscar::Construir() {
     LISTA_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LISTA_->header()->setStretchLastSection(true);
     LISTA_->header()->resizeSection(0, 260);
+    lbl_[0]->setBuddy(txtARCHIVO_);
+    lbl_[1]->setBuddy(cboCARPETA_);
+    lbl_[2]->setBuddy(LISTA_);
+    MarcarLineaEstado(lbl_[3]);
 
     auto* rejilla = new QGridLayout;
     rejilla->addWidget(lbl_[0], 0, 0);
@@ -194,6 +199,9 @@ void frmBuscar::SetIdioma() {
     fraMB_->setTitle(T(frmSearch, 14));
     cmdBUSCAR_->setText(T(frmSearch, 5));
     cmdCancelar_->setText(T(General, 23));
+    cmdADD_->setAccessibleName(T(frmSearch, 240));
+    cmdELIMINAR_->setAccessibleName(T(frmSearch, 241));
+    LISTA_->setAccessibleName(T(frmSearch, 3));
     modelo_->SetTitulos(T(frmSearch, 1).remove(QLatin1Char(':')), T(frmSearch, 2).remove(QLatin1Char(':')));
     IniCaption();
 }
@@ -290,7 +298,9 @@ void frmBuscar::cmdBUSCAR_Click() {
     modelo_->Sincronizar();
     SegundosBusqueda_ = static_cast<double>(reloj.elapsed()) / 1000.0;
     hecha_ = true;
+    const QString antes = lbl_[3]->text();
     SetEstado(QString::fromStdString(TextoFinBusqueda(b->Resultados.size(), SegundosBusqueda_)));
+    AnunciarLineaEstado(lbl_[3], antes);
 }
 
 void frmBuscar::cmdCancelar_Click() {

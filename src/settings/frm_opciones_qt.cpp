@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTabBar>
@@ -89,6 +90,7 @@ frmO::frmO(Marco* marco, QWidget* padre) : QDialog(padre), marco_(marco) {
     SetIdioma();
     CargarEnVentana();
     Conectar();
+    ConstruirAtajosPaginas();
 }
 
 QWidget* frmO::pic(int i) const { return paginas_->widget(i); }
@@ -160,6 +162,7 @@ QWidget* frmO::PaginaTabs() {
     g->addWidget(optPpos_[0], 0, 0);
     g->addWidget(optPpos_[1], 0, 1);
     g->addWidget(chkPcerrar_, 1, 0, 1, 2);
+    lblTmaxW_->setBuddy(txtPmaxW_);
     g->addWidget(lblTmaxW_, 2, 0);
     g->addWidget(txtPmaxW_, 2, 1);
     chkResTabs_ = new QCheckBox(p);
@@ -186,6 +189,7 @@ QWidget* frmO::PaginaVisor() {
         g->addWidget(chkVPlimite_[static_cast<size_t>(i)], i + 1, 0);
         g->addWidget(txtImgMax_[static_cast<size_t>(i)], i + 1, 1);
     }
+    lblVista_->setBuddy(cboDefaultView_);
     auto* fila = new QHBoxLayout;
     fila->addWidget(lblVista_);
     fila->addWidget(cboDefaultView_, 1);
@@ -333,6 +337,37 @@ void frmO::SetIdioma() {
     cmdAceptar_->setText(T(General, 22));
     cmdAplicar_->setText(T(General, 24));
     cmdCancelar_->setText(T(General, modificado_ ? 23 : 27));
+    NombrarControles();
+}
+
+// Boxes whose caption is a check box or an option button beside them, and the lists, which
+// have no caption of their own, are named for assistive tools.
+void frmO::NombrarControles() {
+    for (std::size_t i = 0; i < txtImgMax_.size(); ++i)
+        txtImgMax_[i]->setAccessibleName(SinAmpersand(chkVPlimite_[i]->text()));
+    optDcarpeta_[0]->setAccessibleName(T(General, 64));
+    txtDefaultFolder_->setAccessibleName(SinAmpersand(fraD_->title()));
+    cboIdioma_->setAccessibleName(SinAmpersand(optIdioma_[0]->text()));
+    txtIruta_->setAccessibleName(SinAmpersand(optIdioma_[1]->text()));
+    lstPrevia_->setAccessibleName(T(frmOptions, 240));
+    lstCargar_->setAccessibleName(T(frmOptions, 241));
+}
+
+// Ctrl+Tab and Ctrl+PgDn go to the next page, Ctrl+Shift+Tab and Ctrl+PgUp to the previous.
+void frmO::ConstruirAtajosPaginas() {
+    const std::pair<QKeySequence, int> atajos[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& [teclas, paso] : atajos) {
+        auto* atajo = new QShortcut(teclas, this);
+        connect(atajo, &QShortcut::activated, this, [this, paso = paso] {
+            const int n = Tabs_->count();
+            Tabs_->setCurrentIndex((Tabs_->currentIndex() + paso + n) % n);
+        });
+    }
 }
 
 void frmO::PonerValores(const ValoresOpciones& v) {

@@ -87,6 +87,8 @@ private:
     QWidget* PaginaSeleccion();
     QWidget* PaginaOtros();
     void Conectar();
+    void ConstruirAtajosPaginas();
+    void NombrarControles();
     void PonerValores(const ValoresOpciones& v);
     void SetModificado(bool modificado);
     void Cambio();

@@ -1,5 +1,6 @@
 // The start-up window, shutdown, debug mode and the About window.
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QLabel>
@@ -113,6 +114,25 @@ TEST_F(Arranque, TheStartUpWindowRefusesToCloseUntilAllowed) {
     ini.PermitirCerrar = true;
     ini.close();
     EXPECT_FALSE(ini.isVisible());
+}
+
+TEST_F(Arranque, TheHiddenStartUpWindowLeavesTheAccessibilityTree) {
+    Ajustar("Language", 0);
+    Ajustar("Check SpecialFont", 0);
+    frmINI ini;
+    ini.show();
+    auto enArbol = [&] {
+        QAccessibleInterface* app = QAccessible::queryAccessibleInterface(qApp);
+        for (int k = 0; k < app->childCount(); ++k)
+            if (app->child(k) && app->child(k)->object() == &ini) return true;
+        return false;
+    };
+    ASSERT_TRUE(enArbol());
+    ini.SetCargarMarco([]() -> QWidget* { return nullptr; });
+    EXPECT_FALSE(ini.Form_Load());
+    EXPECT_FALSE(ini.isVisible());
+    EXPECT_FALSE(enArbol());
+    ini.PermitirCerrar = true;
 }
 
 class FuenteEspecial : public MarcoTest {

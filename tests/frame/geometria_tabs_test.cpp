@@ -75,5 +75,17 @@ TEST(GeometriaTabs, MovingAnElementShiftsTheOnesBetween) {
     EXPECT_EQ(v, (std::vector<int>{4, 0, 2, 3, 1}));
 }
 
+TEST(GeometriaTabs, TheKeyboardCyclesOverThePagesAndSkipsTheCommandTabs) {
+    // New Tab (0) is a command; Operations (1) and the folder tabs are pages.
+    EXPECT_EQ(TabVecino(2, 1, 1, 3), 3);
+    EXPECT_EQ(TabVecino(3, 1, 1, 3), 1);
+    EXPECT_EQ(TabVecino(1, -1, 1, 3), 3);
+    EXPECT_EQ(TabVecino(2, -1, 1, 3), 1);
+    EXPECT_EQ(TabVecino(0, 1, 1, 3), 1);
+    EXPECT_EQ(TabVecino(-1, -1, 1, 3), 3);
+    EXPECT_EQ(TabVecino(1, 1, 1, 1), 1);
+    EXPECT_EQ(TabVecino(0, 1, 1, 0), -1);
+}
+
 }  // namespace
 }  // namespace quirvex
