@@ -65,13 +65,14 @@ private:
     bool edicion_ = false;
 };
 
-// Ctrl+C copies the whole address, not only the selection.
+// Ctrl+C copies the whole address, not only the selection; Escape gives up the edit.
 class CajaRuta final : public QLineEdit {
 public:
     explicit CajaRuta(QWidget* padre) : QLineEdit(padre) {}
     std::function<void()> alEnfocar;
     std::function<void()> alDesenfocar;
     std::function<void()> alEnter;
+    std::function<void()> alEscape;
 
 protected:
     bool event(QEvent* e) override;

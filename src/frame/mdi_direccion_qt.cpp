@@ -92,6 +92,7 @@ QWidget* MDI::ConstruirFilaDireccion() {
     txtRuta_->alEnfocar = [this] { txtRuta_GotFocus(); };
     txtRuta_->alDesenfocar = [this] { txtRuta_LostFocus(); };
     txtRuta_->alEnter = [this] { txtRuta_Enter(); };
+    txtRuta_->alEscape = [this] { txtRuta_Escape(); };
     capas->addWidget(picRuta_, 1);
 
     for (int i = 0; i < 2; ++i) {
@@ -301,7 +302,8 @@ void MDI::txtRuta_Enter() {
         case AccionDireccion::MiPC: c->CargarContenido(TextoMiPC(), true); break;
         case AccionDireccion::Nada: return;
         case AccionDireccion::NoExiste:
-            DialogosSistema().Mensaje("La ruta no existe.", Texto(General, 0), Botones::Aceptar);
+            DialogosSistema().Mensaje("La ruta no existe.", Texto(General, 0), Botones::Aceptar,
+                                      IconoMensaje::Ninguno);
             break;
     }
     const bool noExiste = accion == AccionDireccion::NoExiste;
@@ -315,6 +317,18 @@ void MDI::txtRuta_Enter() {
         MostrarPartesRuta(activa_->BotonesRuta());
     else
         MostrarDireccion();
+}
+
+void MDI::txtRuta_Escape() {
+    // What was typed is dropped, a text kept from a failed Enter included; leaving the box
+    // (txtRuta_LostFocus) brings the path buttons back.
+    MostrarDireccion();
+    tagRuta_ = txtRuta_->text();
+    if (activa_)
+        activa_->EnfocarVisor();
+    else
+        txtRuta_->clearFocus();
+    if (txtRuta_->hasFocus()) txtRuta_->clearFocus();
 }
 
 void MDI::lblRuta_Click(int indice) {

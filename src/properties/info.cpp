@@ -16,8 +16,8 @@ namespace {
 
 constexpr const char* SIN_DATO = "-";
 
-void Avisar(int clave) {
-    DialogosSistema().Mensaje(Texto(General, clave), Texto(frmInfoSec, 0), Botones::Aceptar);
+void Avisar(int clave, IconoMensaje icono) {
+    DialogosSistema().Mensaje(Texto(General, clave), Texto(frmInfoSec, 0), Botones::Aceptar, icono);
 }
 
 std::string Porcentaje(std::int64_t parte, std::int64_t total) {
@@ -56,19 +56,19 @@ PaginaUnidad CargarPaginaUnidad(const std::string& raiz, std::string_view separa
 
 bool CambiarEtiquetaUnidad(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente) {
     switch (ValidarNombre(nuevo)) {
-        case -2: Avisar(55); return false;
-        case -1: Avisar(56); return false;
+        case -2: Avisar(55, IconoMensaje::Exclamacion); return false;
+        case -1: Avisar(56, IconoMensaje::Exclamacion); return false;
         case 0: break;
-        default: Avisar(54); return false;
+        default: Avisar(54, IconoMensaje::Exclamacion); return false;
     }
     std::string motivo;
     if (!EtiquetasSistema().CambiarEtiqueta(raiz, nuevo, motivo)) {
-        Avisar(57);
+        Avisar(57, IconoMensaje::Exclamacion);
         return false;
     }
     const std::int64_t i = IndiceUnidad(raiz);
     if (i < 0) {
-        Avisar(58);
+        Avisar(58, IconoMensaje::Stop);
         return false;
     }
     const std::string antes = TablaUnidades()[static_cast<size_t>(i)].etiqueta;

@@ -198,6 +198,7 @@ std::string_view CatalogoIngles()
         "36=Load from file:\r\n"
         "37=Choose language's file\r\n"
         "38=Hide files \"desktop.ini\", \"folder.htt\" and \"Thumbs.db\"\r\n"
+        "160=Special Font Address:\r\n"
         "[5]:frmOperations\r\n"
         "0=Operations\r\n"
         "1=Clean the ended operations from the list\r\n"

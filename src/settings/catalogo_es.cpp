@@ -198,6 +198,7 @@ std::string_view CatalogoCastellano()
         "36=Cargar desde archivo:\r\n"
         "37=Elegir archivo de idioma\r\n"
         "38=Ocultar los archivos \"desktop.ini\", \"folder.htt\" y \"Thumbs.db\"\r\n"
+        "160=Dirección de la fuente especial:\r\n"
         "[5]:frmOperaciones\r\n"
         "0=Operaciones\r\n"
         "1=Quitar de la lista las operaciones terminadas\r\n"
