@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "folder/orden.h"
 #include "folder/texto.h"
 #include "platform/memoria.h"
 #include "platform/sistema_archivos.h"
@@ -69,6 +70,60 @@ mvCache::RelojCache g_reloj = RelojSistema;
 std::vector<ListadoCarpeta>& Tabla() {
     static std::vector<ListadoCarpeta> tabla;
     return tabla;
+}
+
+// The folders watched now: how many watches each has, and the mark of the present unbroken
+// stretch of watching without events. Marks are never reused.
+struct Vigilancia {
+    int cuenta = 0;
+    std::uint64_t marca = 0;
+};
+
+std::unordered_map<std::string, Vigilancia>& Vigiladas() {
+    static std::unordered_map<std::string, Vigilancia> v;
+    return v;
+}
+
+std::uint64_t g_ultimaMarca = 0;
+std::function<void()> g_drenar;
+
+std::string ConBarra(const std::string& carpeta) {
+    return !carpeta.empty() && carpeta.back() != '/' ? carpeta + '/' : carpeta;
+}
+
+std::uint64_t MarcaActual(const std::string& carpeta) {
+    const auto& v = Vigiladas();
+    const auto it = v.find(carpeta);
+    return it == v.end() ? 0 : it->second.marca;
+}
+
+// A listing whose names still hold, with each entry's size and times as the disk has them now;
+// nothing when an entry is gone or changed kind (the names no longer hold).
+std::optional<ListadoCarpeta> ReleerDatos(const ListadoCarpeta& viejo) {
+    auto entradas = std::make_shared<TablaEntradas>(*viejo.entradas);
+    ListadoCarpeta l = viejo;
+    l.TotalSize = 0;
+    bool fechasIguales = true;
+    for (EntradaListado& e : *entradas) {
+        const auto ahora = Archivos().Consultar(viejo.ruta + e.nombre);
+        if (!ahora || ahora->atributos != e.atributos) return std::nullopt;
+        fechasIguales = fechasIguales && ahora->modificacion == e.modificacion && ahora->creacion == e.creacion;
+        e.modificacion = ahora->modificacion;
+        e.creacion = ahora->creacion;
+        if (!e.EsCarpeta()) {
+            e.tamano = ahora->tamano;
+            l.TotalSize += e.tamano;
+        }
+    }
+    l.entradas = std::move(entradas);
+    // Orders by name and extension still hold; those by date only when no date moved.
+    if (!fechasIguales) {
+        auto ordenes = std::make_shared<OrdenesListado>(*viejo.ordenes);
+        ordenes->porCriterio[ORDEN_CREACION].clear();
+        ordenes->porCriterio[ORDEN_MODIFICACION].clear();
+        l.ordenes = std::move(ordenes);
+    }
+    return l;
 }
 
 }  // namespace
@@ -194,23 +249,50 @@ void Quitar(const std::string& ruta) { Quitar(Buscar(ruta)); }
 
 void Vaciar() { Tabla().clear(); }
 
+void Vigilada(const std::string& carpeta) {
+    Vigilancia& v = Vigiladas()[ConBarra(carpeta)];
+    if (v.cuenta++ == 0) v.marca = ++g_ultimaMarca;
+}
+
+void Soltada(const std::string& carpeta) {
+    auto& todas = Vigiladas();
+    const auto it = todas.find(ConBarra(carpeta));
+    if (it != todas.end() && --it->second.cuenta <= 0) todas.erase(it);
+}
+
+void SetDrenaje(std::function<void()> drenar) { g_drenar = std::move(drenar); }
+
+void Cambio(const std::string& carpeta) {
+    auto& todas = Vigiladas();
+    const auto it = todas.find(ConBarra(carpeta));
+    if (it != todas.end()) it->second.marca = ++g_ultimaMarca;
+}
+
 void SetReloj(RelojCache reloj) { g_reloj = reloj ? reloj : RelojSistema; }
 
 const ListadoCarpeta& ListarConCache(const std::string& carpeta, bool ocultarArchivosSistema) {
+    const std::int64_t i = Buscar(carpeta);
+    if (i >= 0 && g_drenar) g_drenar();
+    const std::uint64_t vigilancia = MarcaActual(carpeta);
+    auto& t = Tabla();
+    if (i >= 0 && vigilancia != 0 && t[static_cast<size_t>(i)].vigilancia == vigilancia)
+        return t[static_cast<size_t>(i)];
     const std::int64_t inicio = g_reloj();
     const std::optional<SelloCarpeta> sello = Archivos().Sello(carpeta);
-    const std::int64_t i = Buscar(carpeta);
+    std::optional<ListadoCarpeta> l;
     if (i >= 0) {
-        const ListadoCarpeta& e = Entrada(i);
-        if (e.confiable && sello && e.sello == sello) return e;
+        const ListadoCarpeta& e = t[static_cast<size_t>(i)];
+        if (e.confiable && sello && e.sello == sello) l = ReleerDatos(e);
     }
-    ListadoCarpeta l = EnumerarCarpeta(carpeta, ocultarArchivosSistema);
-    l.sello = sello;
-    l.confiable = sello && inicio - std::max(sello->modificacion, sello->cambio) > kMargenNs;
-    auto& t = Tabla();
+    if (!l) {
+        l = EnumerarCarpeta(carpeta, ocultarArchivosSistema);
+        l->sello = sello;
+        l->confiable = sello && inicio - std::max(sello->modificacion, sello->cambio) > kMargenNs;
+    }
+    l->vigilancia = vigilancia;
     // A stale entry is replaced where it stands, so the cache order stays as it was.
-    if (i >= 0) return t[static_cast<size_t>(i)] = std::move(l);
-    t.push_back(std::move(l));
+    if (i >= 0) return t[static_cast<size_t>(i)] = std::move(*l);
+    t.push_back(std::move(*l));
     return t.back();
 }
 

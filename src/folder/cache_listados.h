@@ -1,12 +1,16 @@
 #pragma once
 // The program-wide folder-listing cache: the unfiltered, unsorted listing of every folder opened
 // in this run, shared by all panes, until a refresh removes it. Single-threaded by design.
-// A cached listing is served only while the folder's stamp (one status call) is the one taken
-// when it was listed; a listing taken while the folder was changing within the file system's
+// A cached listing is served as it is only while its folder has been watched since it was
+// listed and no event came for it (the watcher tells the cache both). Otherwise the names are
+// kept only while the folder's stamp (one status call) is the one taken when it was listed, and
+// the entries' sizes and times are read again, since a file rewritten in place leaves the
+// folder's stamp alone; a listing taken while the folder was changing within the file system's
 // clock granularity is never trusted, since a later change could leave the stamp unchanged.
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +53,7 @@ struct ListadoCarpeta {
     std::int64_t nCarpetas = 0;
     std::optional<SelloCarpeta> sello;  // the folder's stamp read just before listing
     bool confiable = false;             // the stamp was old enough to vouch for the listing
+    std::uint64_t vigilancia = 0;       // the folder's watch at listing time; 0: not watched
     std::shared_ptr<OrdenesListado> ordenes = std::make_shared<OrdenesListado>();
 };
 
@@ -63,6 +68,15 @@ std::int64_t Cantidad();
 void Quitar(std::int64_t indice);
 void Quitar(const std::string& ruta);
 void Vaciar();
+
+// What the watcher knows. A watch is counted per folder (path ending with '/'); an event for
+// an entry of a folder, or the last watch on it ending, stops its listing being served as is.
+void Vigilada(const std::string& carpeta);
+void Soltada(const std::string& carpeta);
+void Cambio(const std::string& carpeta);
+// Reads what the watcher has waiting (events may already be queued for a folder about to be
+// served); none by default.
+void SetDrenaje(std::function<void()> drenar);
 
 // Nanoseconds since 1970 (UTC); the cache compares folder stamps with it. For tests.
 using RelojCache = std::int64_t (*)();

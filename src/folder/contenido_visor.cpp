@@ -145,12 +145,15 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     L += SepRuta;
     if (!equipo && !Archivos().Accesible(L)) {
         DialogosSistema().Mensaje("No se pudo cargar el contenido.", Texto(General, 0),
-                                  Botones::Aceptar);
+                                  Botones::Aceptar, IconoMensaje::Ninguno);
         return false;
     }
+    // Only a refresh of the folder already shown keeps the place; any other load starts afresh.
+    const bool refresco = refrescando_ && !equipo && L == RutaActual;
     if (bloquear) vista_->BloquearDibujo();
     if (!equipo) {
         RutaActual = L;
+        vista_->VigilarAntesDeListar(L);
         const ListadoCarpeta& l = mvCache::ListarConCache(L, Opciones().HideDesktopIni == 1);
         entradas_ = l.entradas;
         listado_.reset();
@@ -161,9 +164,12 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
         RutaActual = L;
     }
     AgregarHistorial(L);
-    vista_->ScrollArriba();
+    if (refresco)
+        vista_->GuardarLugar();
+    else
+        vista_->ScrollArriba();
     FiltrarYOrdenar();
-    TerminarCarga(L);
+    TerminarCarga(L, refresco);
     if (bloquear) vista_->DesbloquearDibujo();
     return true;
 }
@@ -262,8 +268,11 @@ bool cContenidoVisor::ReordenarItems(const std::vector<std::uint32_t>& orden) {
     return true;
 }
 
-void cContenidoVisor::TerminarCarga(const std::string& ubicacion) {
-    vista_->DeseleccionarTodo();
+void cContenidoVisor::TerminarCarga(const std::string& ubicacion, bool refresco) {
+    if (refresco)
+        vista_->RestaurarLugar();
+    else
+        vista_->DeseleccionarTodo();
     PrepararEncabezado(ubicacion);
     vista_->DibujarNombreCarpeta();
     vista_->ActualizarTituloTab();
@@ -377,7 +386,9 @@ void cContenidoVisor::CargarRecursosRed(const ComputadoraRed& c) {
 
 void cContenidoVisor::ActualizarContenido() {
     if (!EnMiPC()) mvCache::Quitar(RutaActual);
+    refrescando_ = true;
     CargarContenido(RutaActual, true);
+    refrescando_ = false;
 }
 
 void cContenidoVisor::QuitarICO(std::int64_t) { ActualizarContenido(); }

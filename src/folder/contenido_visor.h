@@ -26,6 +26,13 @@ public:
     virtual void DesbloquearDibujo() {}
     virtual void ScrollArriba() {}
     virtual void DeseleccionarTodo() {}
+    // A refresh of the shown folder keeps the user's place: read before the items are listed
+    // again, put back (by name, where the names still exist) instead of DeseleccionarTodo.
+    virtual void GuardarLugar() {}
+    // The folder is about to be listed: the window watches it first, so no change made while
+    // the listing is read goes unseen.
+    virtual void VigilarAntesDeListar(const std::string& /*carpeta*/) {}
+    virtual void RestaurarLugar() { DeseleccionarTodo(); }
     virtual void DibujarNombreCarpeta() {}
     // The window updates the tab caption when this pane is the active one of the active tab.
     virtual void ActualizarTituloTab() {}
@@ -43,6 +50,8 @@ public:
     // Loads a location (empty = the current one) into the pane. False when the folder cannot
     // be opened: the user is told and nothing in the pane changes.
     bool CargarContenido(std::string ubicacion, bool bloquear);
+    // Lists the shown folder again from disk (a change seen in it, or the refresh command),
+    // keeping the current item, the selection and the scroll position.
     void ActualizarContenido();
     void QuitarICO(std::int64_t indice);
     // Sets the sort mode and reloads; choosing the current mode again does nothing.
@@ -87,13 +96,14 @@ private:
                       const char* estado, bool historial);
     const ComputadoraRed* ComputadoraElegida(const std::string& ubicacion) const;
     void CargarRecursosRed(const ComputadoraRed& computadora);
-    void TerminarCarga(const std::string& ubicacion);
+    void TerminarCarga(const std::string& ubicacion, bool refresco);
     void PrepararEncabezado(const std::string& ubicacion);
 
     VistaVisor* vista_;
     VistaVisor vistaNula_;
     // Set while a load runs: a network listing lets the window's events run meanwhile.
     bool cargando_ = false;
+    bool refrescando_ = false;  // set by ActualizarContenido for its load
     void FiltrarYOrdenar();
 
     // Where Items comes from: a folder's cached entries, or the drive or network list.

@@ -42,6 +42,7 @@ private:
     QTimer tN_;
     QSocketNotifier* avisoCarpetas_ = nullptr;
     QSocketNotifier* avisoMontajes_ = nullptr;
+    std::map<std::string, int> vigiladas_;  // the watches this object holds, per folder
 };
 
 // The folder and every parent up to "/", each ending in '/'.

@@ -222,6 +222,10 @@ void CajaRuta::keyPressEvent(QKeyEvent* e) {
         if (alEnter) alEnter();
         return;
     }
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        if (alEscape) alEscape();
+        return;
+    }
     QLineEdit::keyPressEvent(e);
 }
 

@@ -70,7 +70,7 @@ private:
     bool edicion_ = false;
 };
 
-// Ctrl+C copies the whole address, not only the selection.
+// Ctrl+C copies the whole address, not only the selection; Escape gives up the edit.
 class CajaRuta final : public QLineEdit {
 public:
     explicit CajaRuta(QWidget* padre) : QLineEdit(padre) {}
@@ -79,6 +79,7 @@ public:
     std::function<void()> alEnter;
     // Shift+Tab: the frame moves the focus out of the address.
     std::function<void()> alAtras;
+    std::function<void()> alEscape;
 
 protected:
     bool event(QEvent* e) override;

@@ -10,10 +10,8 @@ namespace quirvex {
 class DialogosQt final : public Dialogos {
 public:
     explicit DialogosQt(QWidget* padre = nullptr) : padre_(padre) {}
-    Respuesta Mensaje(const std::string& texto, const std::string& titulo,
-                      Botones botones) override;
-    Respuesta MensajeConIcono(const std::string& texto, const std::string& titulo,
-                              Botones botones, IconoMensaje icono) override;
+    Respuesta Mensaje(const std::string& texto, const std::string& titulo, Botones botones,
+                      IconoMensaje icono) override;
     bool PedirCredenciales(const std::string& servidor, const std::string& aviso,
                            std::string& usuario, std::string& clave) override;
 

@@ -19,6 +19,7 @@
 #include "settings/fuente_especial_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
+#include "settings/traduccion_qt.h"
 
 namespace quirvex {
 namespace {
@@ -100,6 +101,7 @@ void frmINI::cmdAceptar_Click() {
 }
 
 void frmINI::IniciarCarga() {
+    AplicarTraduccionQt();  // the buttons of the questions below are Qt's
     setWindowTitle(T(frmINISec, 0));
     lbl_->setText(T(frmINISec, 1));
     // The common-controls library has no counterpart here: nothing to install.
@@ -139,8 +141,8 @@ void frmINI::OfrecerFuenteEspecial() {
     if (CarpetaFuentes().isEmpty() || real == kFuenteEspecial || Opciones().SpecialFontAddress.empty() ||
         RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Check SpecialFont", 1) != 1)
         return;
-    const std::string pregunta = Texto(General, 5) + "\n\n" + Texto(General, 61);
-    switch (DialogosSistema().Mensaje(pregunta, Texto(General, 6), Botones::SiNoCancelar)) {
+    switch (DialogosSistema().Mensaje(Texto(General, 5) + "\n\n" + Texto(General, 61), Texto(General, 6),
+                                      Botones::SiNoCancelar, IconoMensaje::Informacion)) {
         case Respuesta::Si:
             show();
             QCoreApplication::processEvents();

@@ -95,6 +95,7 @@ QWidget* MDI::ConstruirFilaDireccion() {
     txtRuta_->alDesenfocar = [this] { txtRuta_LostFocus(); };
     txtRuta_->alEnter = [this] { txtRuta_Enter(); };
     txtRuta_->alAtras = [this] { SalirDireccionAtras(); };
+    txtRuta_->alEscape = [this] { txtRuta_Escape(); };
     capas->addWidget(picRuta_, 1);
 
     for (int i = 0; i < 2; ++i) {
@@ -329,7 +330,8 @@ void MDI::txtRuta_Enter() {
         case AccionDireccion::MiPC: c->CargarContenido(TextoMiPC(), true); break;
         case AccionDireccion::Nada: return;
         case AccionDireccion::NoExiste:
-            DialogosSistema().Mensaje("La ruta no existe.", Texto(General, 0), Botones::Aceptar);
+            DialogosSistema().Mensaje("La ruta no existe.", Texto(General, 0), Botones::Aceptar,
+                                      IconoMensaje::Ninguno);
             break;
     }
     const bool noExiste = accion == AccionDireccion::NoExiste;
@@ -343,6 +345,18 @@ void MDI::txtRuta_Enter() {
         MostrarPartesRuta(activa_->BotonesRuta());
     else
         MostrarDireccion();
+}
+
+void MDI::txtRuta_Escape() {
+    // What was typed is dropped, a text kept from a failed Enter included; leaving the box
+    // (txtRuta_LostFocus) brings the path buttons back.
+    MostrarDireccion();
+    tagRuta_ = txtRuta_->text();
+    if (activa_)
+        activa_->EnfocarVisor();
+    else
+        txtRuta_->clearFocus();
+    if (txtRuta_->hasFocus()) txtRuta_->clearFocus();
 }
 
 void MDI::lblRuta_Click(int indice) {

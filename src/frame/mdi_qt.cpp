@@ -28,8 +28,10 @@
 #include "pane/visor_qt.h"
 #include "search/busqueda_rapida_qt.h"
 #include "search/frm_buscar_rapido_qt.h"
+#include "settings/fuente_especial_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
+#include "settings/traduccion_qt.h"
 
 namespace quirvex {
 namespace {
@@ -101,7 +103,7 @@ MDI::~MDI() {
     Tabs_.clear();
     VentanasTab_.clear();
     picRuta_->alEnfocar = picRuta_->alMover = picRuta_->alRedimensionar = nullptr;
-    txtRuta_->alEnfocar = txtRuta_->alDesenfocar = txtRuta_->alEnter = txtRuta_->alAtras = nullptr;
+    txtRuta_->alEnfocar = txtRuta_->alDesenfocar = txtRuta_->alEnter = txtRuta_->alAtras = txtRuta_->alEscape = nullptr;
     if (auto* filtro = dynamic_cast<CajaAvisos*>(txtFiltro_))
         filtro->alEnfocar = filtro->alDesenfocar = filtro->alEnter = nullptr;
 }
@@ -152,6 +154,8 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     mTareas().SetOyente(this);
     InstalarSenalesSalida(this, [this] { SALIR(); });
     CargarOpciones();
+    // Before any tab is made, so every surface is made in it.
+    if (Opciones().SpecialFont == 1 && FuenteEspecialDisponible()) AplicarFuenteInterfaz(true);
     SetIdioma();
     CrearTabsFijos();
 
@@ -316,6 +320,7 @@ bool MDI::EsCarpeta(const VentanaTab* v) const {
 }
 
 void MDI::SetIdioma() {
+    AplicarTraduccionQt();
     setWindowTitle(T(General, 0));
     SetIdiomaBarra();
     if (Tabs_.size() >= 2) {
@@ -382,8 +387,9 @@ void MDI::ActualizarRuta(const CambioRuta& cambio) {
 
 void MDI::VigilarCarpeta(const std::string& anterior, const std::string& nueva) {
     if (!notificaciones_) return;
-    if (!anterior.empty()) notificaciones_->Soltar(anterior);
+    // The new one first: the parents both share stay watched without a break.
     if (!nueva.empty()) notificaciones_->Seguir(nueva);
+    if (!anterior.empty()) notificaciones_->Soltar(anterior);
 }
 
 void MDI::MostrarAcerca() {

@@ -115,6 +115,7 @@ public:
     void txtRuta_GotFocus();
     void txtRuta_LostFocus();
     void txtRuta_Enter();
+    void txtRuta_Escape();
     void lblRuta_Click(int indice);
     void lblAD_Click(int indice);
     void cmdBF_Click(int indice);

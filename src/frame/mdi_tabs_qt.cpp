@@ -363,7 +363,7 @@ void MDI::EnfocarVentanaActual() {
 void MDI::cmdNuevoTab_Click() {
     if (static_cast<int>(VentanasTab_.size()) >= MAX_VENTANAS_TAB) {
         DialogosSistema().Mensaje(TextoN(General, 9, MAX_VENTANAS_TAB), Texto(General, 0),
-                                  Botones::Aceptar);
+                                  Botones::Aceptar, IconoMensaje::Informacion);
         return;
     }
     BloqueoDibujo bloqueo(*this);

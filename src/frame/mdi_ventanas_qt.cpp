@@ -21,7 +21,7 @@ void MDI::NuevaBusqueda(const QString& ruta) {
     // Folder and search tabs together never pass the limit the message names.
     if (ContarTabs() >= MAX_VENTANAS_TAB) {
         DialogosSistema().Mensaje(TextoN(General, 9, MAX_VENTANAS_TAB), Texto(General, 0),
-                                  Botones::Aceptar);
+                                  Botones::Aceptar, IconoMensaje::Informacion);
         return;
     }
     BloqueoDibujo bloqueo(*this);

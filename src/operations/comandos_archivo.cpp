@@ -14,8 +14,8 @@ namespace {
 
 constexpr char PROHIBIDOS[] = {'*', '/', '\\', '|', ':', '<', '>', '?', '"'};
 
-void Avisar(const std::string& texto, const std::string& titulo = {}) {
-    DialogosSistema().Mensaje(texto, titulo.empty() ? Texto(General, 0) : titulo, Botones::Aceptar);
+void Avisar(const std::string& texto, IconoMensaje icono, const std::string& titulo = {}) {
+    DialogosSistema().Mensaje(texto, titulo.empty() ? Texto(General, 0) : titulo, Botones::Aceptar, icono);
 }
 
 std::string ConMotivo(int claveFallo, int codigo) {
@@ -67,7 +67,7 @@ std::int64_t EliminarSeleccion(const std::string& carpeta, const std::vector<std
                                cTareas& tareas) {
     if (rutas.empty() || carpeta.empty() || carpeta == TextoMiPC()) return -1;
     const Respuesta r = DialogosSistema().Mensaje(Texto(General, 10), Texto(General, 11),
-                                                  Botones::SiNoDefectoNo);
+                                                  Botones::SiNoDefectoNo, IconoMensaje::Exclamacion);
     if (r != Respuesta::Si) return -1;
     return tareas.AgregarOperacion(TIPO_BORRAR, carpeta, "", rutas);
 }
@@ -87,17 +87,17 @@ std::string CrearCarpetaNueva(const std::string& carpeta, OyenteCambios* oyente)
         }
         if (!BajoNivel().Es(error, ErrorComun::YaExiste)) break;
     }
-    Avisar(ConMotivo(18, error), Texto(General, 52));
+    Avisar(ConMotivo(18, error), IconoMensaje::Stop, Texto(General, 52));
     return {};
 }
 
 bool cRenombrar::Aplicar(const std::string& nuevo) {
     if (nuevo == anterior && modo == ModoRenombrar::Renombrar) return true;
     switch (ValidarNombre(nuevo)) {
-        case -2: Avisar(Texto(General, 46)); return false;
-        case -1: Avisar(Texto(General, 47)); return false;
+        case -2: Avisar(Texto(General, 46), IconoMensaje::Exclamacion); return false;
+        case -1: Avisar(Texto(General, 47), IconoMensaje::Exclamacion); return false;
         case 0: break;
-        default: Avisar(Texto(General, 54)); return false;
+        default: Avisar(Texto(General, 54), IconoMensaje::Exclamacion); return false;
     }
     if (modo == ModoRenombrar::ArchivoNuevo) return CrearArchivo(nuevo);
     if (tipo == TIPO_UNIDAD) return CambiarEtiqueta(nuevo);
@@ -107,7 +107,7 @@ bool cRenombrar::Aplicar(const std::string& nuevo) {
 bool cRenombrar::CrearArchivo(const std::string& nuevo) {
     const int error = ArchivosNuevosSistema().CrearArchivoExclusivo(AgregarBarra(carpeta) + nuevo);
     if (error != 0) {
-        Avisar(ConMotivo(16, error), Texto(General, 53));
+        Avisar(ConMotivo(16, error), IconoMensaje::Stop, Texto(General, 53));
         return false;
     }
     if (oyente) oyente->ActualizarRuta(CambioRuta{AgregarBarra(carpeta), nuevo, "", TIPO_ARCHIVO, "Created"});
@@ -117,7 +117,7 @@ bool cRenombrar::CrearArchivo(const std::string& nuevo) {
 bool cRenombrar::CambiarEtiqueta(const std::string& nuevo) {
     std::string motivo;
     if (!EtiquetasSistema().CambiarEtiqueta(unidad, nuevo, motivo)) {
-        Avisar(Texto(General, 48));
+        Avisar(Texto(General, 48), IconoMensaje::Exclamacion);
         return false;
     }
     const std::string antes = EtiquetaUnidad(AgregarBarra(unidad));
@@ -133,14 +133,14 @@ bool cRenombrar::Renombrar(const std::string& nuevo) {
     const std::string destino = AgregarBarra(carpeta) + nuevo;
     const int error = ArchivosNuevosSistema().RenombrarSinReemplazar(origen, destino);
     if (error != 0) {
-        Avisar(ConMotivo(49, error), Texto(General, 51));
+        Avisar(ConMotivo(49, error), IconoMensaje::Stop, Texto(General, 51));
         return false;
     }
     std::string tipoItem = tipo;
     if (visor) {
         const std::int64_t i = visor->GetIndexItem(anterior);
         if (i < 0) {
-            Avisar(Texto(General, 41) + anterior);
+            Avisar(Texto(General, 41) + anterior, IconoMensaje::Stop);
             return true;
         }
         tipoItem = visor->GetTipoAFiles(i);

@@ -423,11 +423,13 @@ void frmOperaciones::cmdCancelar_Click(int i) {
     if (!Terminada(tareas_.Operaciones()[static_cast<std::size_t>(i)]))
         tareas_.CancelarOperacion(i);
     else
-        DialogosSistema().Mensaje(Texto(General, 35), Texto(frmOperations, 0), Botones::Aceptar);
+        DialogosSistema().Mensaje(Texto(General, 35), Texto(frmOperations, 0), Botones::Aceptar,
+                                  IconoMensaje::Ninguno);
 }
 
 void frmOperaciones::cmdPausa_Click(int /*i*/) {
-    DialogosSistema().Mensaje(Texto(General, 35), Texto(frmOperations, 0), Botones::Aceptar);
+    DialogosSistema().Mensaje(Texto(General, 35), Texto(frmOperations, 0), Botones::Aceptar,
+                                  IconoMensaje::Ninguno);
 }
 
 QWidget* frmOperaciones::picT(int i) const {

@@ -23,8 +23,9 @@ std::string_view Vista(const QByteArray& b) {
     return std::string_view(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
-void AvisarPortapapeles() {
-    DialogosSistema().Mensaje(TEXTO_ERROR_PORTAPAPELES, Texto(General, 0), Botones::Aceptar);
+// The stop sign when the list was being written; no picture when it was being read.
+void AvisarPortapapeles(IconoMensaje icono) {
+    DialogosSistema().Mensaje(TEXTO_ERROR_PORTAPAPELES, Texto(General, 0), Botones::Aceptar, icono);
 }
 
 bool EsUnidad(const std::string& ruta) {
@@ -73,20 +74,21 @@ ListaPortapapeles LeerDatosArchivos(const QMimeData* datos) {
 bool PonerEnPortapapeles(const std::vector<std::string>& rutas, bool cortar) {
     for (const std::string& r : rutas) {
         if (EsUnidad(r)) {
-            DialogosSistema().Mensaje(Texto(General, 43), Texto(General, 0), Botones::Aceptar);
+            DialogosSistema().Mensaje(Texto(General, 43), Texto(General, 0), Botones::Aceptar,
+                                      IconoMensaje::Ninguno);
             return false;
         }
     }
     QClipboard* cb = Portapapeles();
     if (!cb) {
-        AvisarPortapapeles();
+        AvisarPortapapeles(IconoMensaje::Stop);
         return false;
     }
     cb->setMimeData(CrearDatosArchivos(rutas, cortar));
     // A platform that refused the data leaves something else (or nothing) there.
     const QMimeData* puesto = cb->mimeData();
     if (!puesto || !puesto->hasFormat(FORMATO_URIS)) {
-        AvisarPortapapeles();
+        AvisarPortapapeles(IconoMensaje::Stop);
         return false;
     }
     return true;
@@ -95,7 +97,7 @@ bool PonerEnPortapapeles(const std::vector<std::string>& rutas, bool cortar) {
 ListaPortapapeles LeerPortapapeles() {
     QClipboard* cb = Portapapeles();
     if (!cb) {
-        AvisarPortapapeles();
+        AvisarPortapapeles(IconoMensaje::Ninguno);
         return {};
     }
     return LeerDatosArchivos(cb->mimeData());

@@ -85,7 +85,7 @@ bool cTareas::BorrarCarpeta(std::int64_t i, const std::string& carpetaDada) {
     const InfoNodo info = BajoNivel().Consultar(carpeta);
     if (info.tipo == TipoNodo::NoExiste) {
         DialogosSistema().Mensaje(TEXTO_ELEMENTO_NO_EXISTE + carpeta, Texto(General, 0),
-                                  Botones::Aceptar);
+                                  Botones::Aceptar, IconoMensaje::Exclamacion);
         return false;
     }
     if (info.tipo != TipoNodo::Carpeta) return BorrarElemento(i, carpeta);

@@ -141,8 +141,8 @@ cVisor* frmMain::CrearVisor() {
 
 bool frmMain::AgregarVisor(const std::string& ruta) {
     if (nVisores() >= MAX_VISORES) {
-        DialogosSistema().MensajeConIcono(TextoN(General, 21, MAX_VISORES), Texto(General, 0),
-                                          Botones::Aceptar, IconoMensaje::Exclamacion);
+        DialogosSistema().Mensaje(TextoN(General, 21, MAX_VISORES), Texto(General, 0),
+                                  Botones::Aceptar, IconoMensaje::Exclamacion);
         return false;
     }
     QWidget* ventana = window();
@@ -155,6 +155,7 @@ bool frmMain::AgregarVisor(const std::string& ruta) {
     nuevo->GoDefaultFolder(ruta);
     if (anterior) anterior->DibujarNombreCarpeta();
     if (bloquear) ventana->setUpdatesEnabled(true);
+    TeclasAlVisor();
     return true;
 }
 
@@ -207,6 +208,7 @@ void frmMain::CerrarVisor(int i) {
         aVisor_ = nullptr;
         SetAVisor(std::min(i, nVisores() - 1));
     }
+    TeclasAlVisor();
 }
 
 void frmMain::mnuXcerrarVisor_Click() {
@@ -219,6 +221,13 @@ void frmMain::mnuXcerrarVisor_Click() {
     RenumerarVisores();
     aVisor_ = nullptr;
     SetAVisor(nVisores() - 1);
+    TeclasAlVisor();
+}
+
+void frmMain::TeclasAlVisor() {
+    // A hidden pane's focus has already moved on to the next widget in the chain (the address
+    // box): after any change of panes the keys go back to the active pane of the shown tab.
+    if (EsTabActual() && isVisible()) EnfocarVisor();
 }
 
 void frmMain::RenumerarVisores() {
@@ -279,6 +288,7 @@ void frmMain::SetIdioma() {
     for (cVisor* v : Visores_) {
         v->picD()->update();
         v->DibujarNombreCarpeta();
+        v->SetIdioma();
     }
 }
 

@@ -113,6 +113,7 @@ private:
 
     cVisor* CrearVisor();
     void RenumerarVisores();
+    void TeclasAlVisor();
     void PrepararMenu(std::string_view nombre);
     void LlenarHistorial(std::string_view nombre, bool atras);
     void LlenarAbrirCon();

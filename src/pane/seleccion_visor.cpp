@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 
 namespace quirvex {
 
@@ -120,6 +122,34 @@ void cSeleccionVisor::DeseleccionarTodo() {
         for (const ItemSel& slot : anterior) oyente_->RedibujarItem(slot.Item);
     }
     oyente_->SeleccionVaciada();
+}
+
+LugarPorNombre cSeleccionVisor::Lugar() const {
+    LugarPorNombre l;
+    l.seleccion.reserve(lista_.size());
+    for (const ItemSel& slot : lista_) l.seleccion.push_back(items_[slot.Item].Nombre);
+    if (sActual_ >= 0) l.actual = items_[sActual_].Nombre;
+    if (ancla_ >= 0 && ancla_ < nItems_) l.ancla = items_[ancla_].Nombre;
+    return l;
+}
+
+void cSeleccionVisor::Restaurar(const LugarPorNombre& lugar) {
+    if (lugar.seleccion.empty() && lugar.actual.empty()) return;
+    std::unordered_map<std::string_view, int> indice;
+    indice.reserve(static_cast<std::size_t>(nItems_));
+    for (int i = 0; i < nItems_; ++i) indice.emplace(items_[i].Nombre, i);
+    const auto buscar = [&](const std::string& nombre) {
+        const auto it = nombre.empty() ? indice.end() : indice.find(nombre);
+        return it == indice.end() ? -1 : it->second;
+    };
+    for (const std::string& nombre : lugar.seleccion) {
+        const int i = buscar(nombre);
+        if (i >= 0 && items_[i].PosSeleccion == 0) Agregar(i);
+    }
+    sActual_ = buscar(lugar.actual);
+    ancla_ = buscar(lugar.ancla);
+    if (ancla_ < 0 && !lista_.empty()) ancla_ = sActual_ >= 0 ? sActual_ : lista_.front().Item;
+    if (oyente_ && !lista_.empty()) oyente_->RedibujarItems();
 }
 
 void cSeleccionVisor::SeleccionarConModo(int item, int modo, int columnas) {

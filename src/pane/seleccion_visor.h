@@ -36,6 +36,13 @@ inline constexpr int SEL_EXCLUSIVA = 1;
 inline constexpr int SEL_ALTERNAR = 2;
 inline constexpr int SEL_SOLO_ACTUAL = 3;
 
+// Where the user stood in a listing, by name: what a refresh of the same folder puts back.
+struct LugarPorNombre {
+    std::vector<std::string> seleccion;  // in ListaSel order
+    std::string actual;                  // empty: no current item
+    std::string ancla;
+};
+
 struct ItemSel {
     std::string Texto;        // cached full label of the overlay; empty until painted
     int Item = -1;            // index in the item table
@@ -81,6 +88,12 @@ public:
     std::int64_t TotalSEL() const { return totalSel_; }
     const std::vector<ItemSel>& ListaSel() const { return lista_; }
     bool Seleccionado(int item) const;
+    // The current item, the anchor and the selection by name, read before a refresh.
+    LugarPorNombre Lugar() const;
+    // After Reiniciar on the refreshed table: the named items still shown are selected again in
+    // their old order, and current and anchor go back to their names; one repaint of the lot.
+    void Restaurar(const LugarPorNombre& lugar);
+
     // Caches the painted overlay label of slot k.
     void SetTextoSlot(int k, std::string texto);
 

@@ -273,7 +273,7 @@ void cVisor::AvisarExtensionDesconocida(const std::string& nombre) {
     avisadas_.push_back(ext);
     QTimer::singleShot(0, this, [ext] {
         DialogosSistema().Mensaje("Extensión desconocida: |" + ext + "|", Texto(General, 0),
-                                  Botones::Aceptar);
+                                  Botones::Aceptar, IconoMensaje::Ninguno);
     });
 }
 
@@ -342,6 +342,7 @@ void cVisor::PintarTitulo(QPainter& p) {
 }
 
 void cVisor::DibujarBarraDeEstado(int item) {
+    itemEstado_ = item;
     strBarraEstado_ = Q(TextoBarraEstado(contenido_, item, seleccion_.nSel(), seleccion_.TotalSEL(),
                                          Separador()));
     if (EsActivo()) frmM_->MostrarInfoAVisor();

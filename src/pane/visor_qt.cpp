@@ -1,6 +1,7 @@
 #include "pane/visor_qt.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include "pane/formato_visor.h"
 #include "pane/frm_main_qt.h"
 #include "platform/sistema_archivos.h"
+#include "settings/fuente_especial.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -26,7 +28,9 @@ const std::vector<ColumnaDetalles> kColumnas = {
     {55, 0, 260}, {56, 2, 100}, {57, 1, 75}, {58, 3, 140}, {59, 4, 70}};
 
 QFont FuenteDe(int pixeles, bool negrita) {
-    QFont f(QStringLiteral("DejaVu Sans"));
+    // The special font, when the interface uses it; else the one font every machine here has.
+    const bool especial = QApplication::font().family() == QLatin1String(FUENTE_ESPECIAL);
+    QFont f(especial ? QString::fromLatin1(FUENTE_ESPECIAL) : QStringLiteral("DejaVu Sans"));
     f.setPixelSize(pixeles);
     f.setBold(negrita);
     return f;
@@ -279,6 +283,16 @@ void cVisor::ScrollArriba() {
 
 void cVisor::DeseleccionarTodo() { seleccion_.Reiniciar(nItems()); }
 
+// The scroll position needs nothing: a refresh leaves the bar's value alone, and the new
+// listing's length clamps it.
+void cVisor::GuardarLugar() { lugar_ = seleccion_.Lugar(); }
+
+void cVisor::RestaurarLugar() {
+    seleccion_.Reiniciar(nItems());
+    seleccion_.Restaurar(lugar_);
+    lugar_ = {};
+}
+
 void cVisor::ActualizarTituloTab() {
     if (EsActivo()) frmM_->marco().SetTextoTab(frmM_, Caption());
 }
@@ -296,6 +310,7 @@ void cVisor::RedibujarTodo() {
     // 100,000-entry folder up front would measure every name.
     FixLabels();
     ReubicarIconos();
+    itemEstado_ = -1;
     strBarraEstado_ = QString::fromStdString(
         TextoEstadoCarga(contenido_, QLocale().decimalPoint().toStdString()));
     picE_->update();
@@ -306,9 +321,10 @@ void cVisor::RedibujarTodo() {
     frmM_->VisorCargado(this);
 }
 
-void cVisor::VigilarUbicacion() {
-    const std::string& r = contenido_.RutaActual;
-    const std::string nueva = !r.empty() && r[0] == SepRuta ? r : std::string();
+void cVisor::VigilarUbicacion() { VigilarAntesDeListar(contenido_.RutaActual); }
+
+void cVisor::VigilarAntesDeListar(const std::string& carpeta) {
+    const std::string nueva = !carpeta.empty() && carpeta[0] == SepRuta ? carpeta : std::string();
     if (nueva == vigilada_) return;
     frmM_->marco().VigilarCarpeta(vigilada_, nueva);
     vigilada_ = nueva;
@@ -375,7 +391,19 @@ void cVisor::RedibujarItems() {
 
 void cVisor::ActualizarBarraEstado(int item) { DibujarBarraDeEstado(item); }
 
+void cVisor::SetIdioma() {
+    if (itemEstado_ >= 0 && itemEstado_ < nItems()) {
+        DibujarBarraDeEstado(itemEstado_);
+        return;
+    }
+    itemEstado_ = -1;
+    strBarraEstado_ = QString::fromStdString(
+        TextoEstadoCarga(contenido_, QLocale().decimalPoint().toStdString()));
+    ActualizarBarraEstado();
+}
+
 void cVisor::SeleccionVaciada() {
+    itemEstado_ = -1;
     strBarraEstado_ = QString::fromStdString(
         TextoEstadoCarga(contenido_, QLocale().decimalPoint().toStdString()));
     ActualizarBarraEstado();

@@ -127,6 +127,8 @@ public:
     void DibujarNombreCarpeta() override;
     void DibujarBarraDeEstado(int item);
     void ActualizarBarraEstado();
+    // After a language change: the status strip says again what it said, in the new texts.
+    void SetIdioma();
     // The captions of the path buttons (label 0 the drive list, label k the k-th level cut to
     // ANCHO_BOTON_RUTA pixels); keeps each level's whole text for picBR_Click.
     QStringList BotonesRuta();
@@ -173,6 +175,9 @@ private:
     void DesbloquearDibujo() override;
     void ScrollArriba() override;
     void DeseleccionarTodo() override;
+    void GuardarLugar() override;
+    void RestaurarLugar() override;
+    void VigilarAntesDeListar(const std::string& carpeta) override;
     void ActualizarTituloTab() override;
     void RedibujarTodo() override;
     void SetEstadoAtrasAdelante(int boton, bool habilitado) override;
@@ -240,6 +245,7 @@ private:
     cContenidoVisor contenido_{this};
     cCacheIconos iconos_;  // item pictures of the last three folders drawn
     cSeleccionVisor seleccion_;
+    LugarPorNombre lugar_;  // held by a refresh between reading the place and putting it back
     cDistribucionVisor dist_;
     cBarraDesplazamiento barra_;
     std::vector<QPixmap> tiras_;
@@ -247,6 +253,7 @@ private:
     int bloqueos_ = 0;
     bool pendiente_ = false;
     QString strBarraEstado_;
+    int itemEstado_ = -1;  // the item the status strip describes; -1: the location's summary
     std::vector<std::string> avisadas_;
     int ruedaResto_ = 0;
     bool vsbVisible_ = true;

@@ -134,7 +134,8 @@ bool cVisor::picM_OLEDragDrop(QDropEvent* e) {
 void cVisor::SoltarArchivos(const std::vector<std::string>& rutas, bool derecho, QPoint global) {
     const PreparacionSoltar p = PrepararSoltar(rutas, contenido_);
     if (p.resultado == ResultadoSoltar::EnUnidades) {
-        DialogosSistema().Mensaje(Texto(General, 63), Texto(General, 0), Botones::Aceptar);
+        DialogosSistema().Mensaje(Texto(General, 63), Texto(General, 0), Botones::Aceptar,
+                                  IconoMensaje::Ninguno);
         return;
     }
     if (p.resultado != ResultadoSoltar::Listo) return;

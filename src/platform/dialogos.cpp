@@ -6,7 +6,7 @@ namespace {
 // With no screen there is nobody to ask: messages are dropped and questions declined.
 class DialogosMudos final : public Dialogos {
 public:
-    Respuesta Mensaje(const std::string&, const std::string&, Botones botones) override {
+    Respuesta Mensaje(const std::string&, const std::string&, Botones botones, IconoMensaje) override {
         return botones == Botones::Aceptar ? Respuesta::Aceptar : Respuesta::Cancelar;
     }
 };

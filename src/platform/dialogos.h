@@ -9,19 +9,16 @@ namespace quirvex {
 // SiNoDefectoNo: Yes and No with No as the default, for questions whose Yes loses data.
 enum class Botones { Aceptar, SiNo, SiNoCancelar, SiNoDefectoNo };
 enum class Respuesta { Aceptar, Si, No, Cancelar };
-// The picture beside the text: information for news, exclamation for a refusal.
-enum class IconoMensaje { Informacion, Exclamacion };
+// The picture beside the text: none, information for news, exclamation for a refusal the user
+// can mend, a question mark for a question, and the stop sign for a failure.
+enum class IconoMensaje { Ninguno, Informacion, Exclamacion, Pregunta, Stop };
 
 class Dialogos {
 public:
     virtual ~Dialogos() = default;
+    // The one message box: every message names the picture it shows.
     virtual Respuesta Mensaje(const std::string& texto, const std::string& titulo,
-                              Botones botones) = 0;
-    // The same with a chosen picture; a box that shows none answers as Mensaje.
-    virtual Respuesta MensajeConIcono(const std::string& texto, const std::string& titulo,
-                                      Botones botones, IconoMensaje /*icono*/) {
-        return Mensaje(texto, titulo, botones);
-    }
+                              Botones botones, IconoMensaje icono) = 0;
     // A user and password for a network server that refused a guest; `aviso` is shown above the
     // fields (empty the first time, the refusal after a failed try). False when cancelled.
     virtual bool PedirCredenciales(const std::string& /*servidor*/, const std::string& /*aviso*/,

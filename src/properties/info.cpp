@@ -16,16 +16,16 @@ namespace {
 
 constexpr const char* SIN_DATO = "-";
 
-void Avisar(int clave, const std::string& motivo = {}) {
+void Avisar(int clave, IconoMensaje icono, const std::string& motivo = {}) {
     const std::string texto = motivo.empty() ? Texto(General, clave) : Texto(General, clave) + "\n\n" + motivo;
-    DialogosSistema().Mensaje(texto, Texto(frmInfoSec, 0), Botones::Aceptar);
+    DialogosSistema().Mensaje(texto, Texto(frmInfoSec, 0), Botones::Aceptar, icono);
 }
 
 // The service said yes: the drive list follows.
 bool EtiquetaCambiada(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente) {
     const std::int64_t i = IndiceUnidad(raiz);
     if (i < 0) {
-        Avisar(58);
+        Avisar(58, IconoMensaje::Stop);
         return false;
     }
     const std::string antes = TablaUnidades()[static_cast<size_t>(i)].etiqueta;
@@ -72,15 +72,15 @@ PaginaUnidad CargarPaginaUnidad(const std::string& raiz, std::string_view separa
 bool CambiarEtiquetaUnidad(const std::string& raiz, const std::string& nuevo, OyenteCambios* oyente,
                            std::function<void(bool)> alTerminar) {
     switch (ValidarNombre(nuevo)) {
-        case -2: Avisar(55); return false;
-        case -1: Avisar(56); return false;
+        case -2: Avisar(55, IconoMensaje::Exclamacion); return false;
+        case -1: Avisar(56, IconoMensaje::Exclamacion); return false;
         case 0: break;
-        default: Avisar(54); return false;
+        default: Avisar(54, IconoMensaje::Exclamacion); return false;
     }
     EtiquetasSistema().PedirEtiqueta(
         raiz, nuevo, [raiz, nuevo, oyente, alTerminar = std::move(alTerminar)](const RespuestaEtiqueta& r) {
             if (!r.hecho)
-                Avisar(57, r.segundosEsperados > 0 ? TextoN(frmInfoSec, 193, r.segundosEsperados) : r.motivo);
+                Avisar(57, IconoMensaje::Exclamacion, r.segundosEsperados > 0 ? TextoN(frmInfoSec, 193, r.segundosEsperados) : r.motivo);
             const bool cambiada = r.hecho && EtiquetaCambiada(raiz, nuevo, oyente);
             if (alTerminar) alTerminar(cambiada);
         });

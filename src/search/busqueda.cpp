@@ -26,16 +26,18 @@ bool TodoAscii(std::string_view s) {
 }
 
 // The classic wildcard walk: on a mismatch go back to the last "*" and let it take one more
-// character. Linear in practice, never exponential.
+// character. Linear in practice, never exponential. Only the pattern's "*" and "?" are special:
+// a "*" of the pattern is always a wildcard, even facing a "*" of the name, and every character
+// of the name is itself.
 template <typename Texto, typename Car>
 bool CoincideComodin(const Texto& p, const Texto& s, Car asterisco, Car interrogacion) {
     std::size_t i = 0, j = 0, estrella = Texto::npos, desde = 0;
     while (j < s.size()) {
-        if (i < p.size() && (p[i] == interrogacion || p[i] == s[j])) {
-            ++i, ++j;
-        } else if (i < p.size() && p[i] == asterisco) {
+        if (i < p.size() && p[i] == asterisco) {
             estrella = i++;
             desde = j;
+        } else if (i < p.size() && (p[i] == interrogacion || p[i] == s[j])) {
+            ++i, ++j;
         } else if (estrella != Texto::npos) {
             i = estrella + 1;
             j = ++desde;

@@ -70,7 +70,7 @@ void cBusquedaRapida::ColocarPopup() {
 
 void cBusquedaRapida::txtBuscar_Change() {
     if (enlace_.hWndTxtServidor() == 0) {
-        DialogosSistema().Mensaje(kMapaNoCargado, Texto(General, 0), Botones::Aceptar);
+        DialogosSistema().Mensaje(kMapaNoCargado, Texto(General, 0), Botones::Aceptar, IconoMensaje::Ninguno);
         return;
     }
     if (txt_->text().isEmpty()) {

@@ -28,6 +28,10 @@
 namespace quirvex {
 namespace {
 
+// How long the search runs between two turns of the window's events.
+constexpr qint64 kCesionMs = 50;
+
+
 QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion, clave)); }
 
 QString Nativo(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
@@ -191,7 +195,10 @@ void frmBuscar::ActualizarAtrasAdelante() {
 void frmBuscar::SetIdioma() {
     setWindowTitle(T(frmSearch, 0));
     for (int k = 0; k < 3; ++k) lbl_[k]->setText(T(frmSearch, k + 1));
+    // The status line says in the new language what it said: ready, or the last search's end.
     if (!hecha_ && !b_->Buscando) lbl_[3]->setText(T(frmSearch, 4));
+    if (hecha_ && !corriendo_)
+        SetEstado(QString::fromStdString(TextoFinBusqueda(b_->Resultados.size(), SegundosBusqueda_)));
     cmdBORRAR_->setText(T(General, 11));
     cmdUNIDADES_->setText(T(frmSearch, 12));
     chkDISCO_->setText(T(frmSearch, 11));
@@ -258,7 +265,8 @@ void frmBuscar::cmdBUSCAR_Click() {
     // A click that arrives while a cancelled walk is still unwinding waits for it to end.
     if (b_->Buscando || corriendo_) return;
     if (cboCARPETA_->count() == 0) {
-        DialogosSistema().Mensaje(Texto(frmSearch, 13), Texto(frmSearch, 0), Botones::Aceptar);
+        DialogosSistema().Mensaje(Texto(frmSearch, 13), Texto(frmSearch, 0), Botones::Aceptar,
+                                  IconoMensaje::Informacion);
         return;
     }
     QElapsedTimer reloj;
@@ -279,13 +287,23 @@ void frmBuscar::cmdBUSCAR_Click() {
         const PatronBusqueda p(patron);
         ContadoresBusqueda contadores;
         AvisosBusqueda avisos;
-        avisos.DejarCorrer = [yo] {
-            if (yo) yo->modelo_->Sincronizar();
+        // The walk offers a turn every few folders and hits; the window takes one only every
+        // kCesionMs. Each turn appends the hits found since the last one in one batch and says
+        // the count once: a repaint per thirty hits cost more than the search itself.
+        QElapsedTimer desdeCesion;
+        desdeCesion.start();
+        std::size_t contados = 0, dichos = 0;
+        avisos.DejarCorrer = [yo, &desdeCesion, &contados, &dichos] {
+            if (desdeCesion.elapsed() < kCesionMs) return;
+            if (yo) {
+                yo->modelo_->Sincronizar();
+                if (contados != dichos) yo->SetEstado(T(frmInfoSec, 3) + QLatin1Char(' ') + QString::number(contados));
+                dichos = contados;
+            }
             QCoreApplication::processEvents();
+            desdeCesion.restart();
         };
-        avisos.Progreso = [yo](std::size_t n) {
-            if (yo) yo->SetEstado(T(frmInfoSec, 3) + QLatin1Char(' ') + QString::number(n));
-        };
+        avisos.Progreso = [&contados](std::size_t n) { contados = n; };
         for (const std::string& carpeta : carpetas) {
             if (!b->Buscando) break;
             BuscarEnCarpeta(p, carpeta, b, contadores, avisos);

@@ -208,6 +208,7 @@ std::string_view CatalogoIngles()
         "38=Hide files \"desktop.ini\", \"folder.htt\" and \"Thumbs.db\"\r\n"
         "240=File types with preview\r\n"
         "241=File types whose own icon is loaded\r\n"
+        "160=Special Font Address:\r\n"
         "[5]:frmOperations\r\n"
         "0=Operations\r\n"
         "1=Clean the ended operations from the list\r\n"

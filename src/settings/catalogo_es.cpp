@@ -208,6 +208,7 @@ std::string_view CatalogoCastellano()
         "38=Ocultar los archivos \"desktop.ini\", \"folder.htt\" y \"Thumbs.db\"\r\n"
         "240=Tipos de archivo con vista previa\r\n"
         "241=Tipos de archivo cuyo icono propio se carga\r\n"
+        "160=Dirección de la fuente especial:\r\n"
         "[5]:frmOperaciones\r\n"
         "0=Operaciones\r\n"
         "1=Quitar de la lista las operaciones terminadas\r\n"

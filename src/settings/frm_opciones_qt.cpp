@@ -241,6 +241,10 @@ QWidget* frmO::PaginaOtros() {
     auto* p = new QWidget(this);
     chkNfuente_ = new QCheckBox(p);
     cmdInstalarFuente_ = new QPushButton(p);
+    lblDireccionFuente_ = new QLabel(p);
+    txtDireccionFuente_ = new QLineEdit(p);
+    txtDireccionFuente_->setObjectName(QStringLiteral("txtDireccionFuente"));
+    lblDireccionFuente_->setBuddy(txtDireccionFuente_);
     grupoIdioma_ = Grupo(p, optIdioma_);
     cboIdioma_ = new QComboBox(p);
     for (const IdiomaIncorporado& i : IdiomasIncorporados())
@@ -249,7 +253,12 @@ QWidget* frmO::PaginaOtros() {
     cmdIelegir_ = new QPushButton(p);
     auto* g = new QGridLayout(p);
     g->addWidget(chkNfuente_, 0, 0, 1, 2);
-    g->addWidget(cmdInstalarFuente_, 1, 0, 1, 2, Qt::AlignLeft);
+    // Where the download button fetches the font from, beside it.
+    auto* fila = new QHBoxLayout;
+    fila->addWidget(cmdInstalarFuente_);
+    fila->addWidget(lblDireccionFuente_);
+    fila->addWidget(txtDireccionFuente_, 1);
+    g->addLayout(fila, 1, 0, 1, 2);
     g->addWidget(optIdioma_[0], 2, 0);
     g->addWidget(cboIdioma_, 2, 1);
     g->addWidget(optIdioma_[1], 3, 0);
@@ -300,6 +309,7 @@ void frmO::SetIdioma() {
     fraVP_->setTitle(T(frmOptions, 10));
     chkNfuente_->setText(T(frmOptions, 11));
     cmdInstalarFuente_->setText(T(frmOptions, 12));
+    lblDireccionFuente_->setText(T(frmOptions, 160));
     chkP_->setText(T(frmOptions, 13).trimmed());
     fraP_->setTitle(T(frmOptions, 13).trimmed());
     optPpos_[0]->setText(T(frmOptions, 14));
@@ -382,6 +392,7 @@ void frmO::PonerValores(const ValoresOpciones& v) {
     chkPcerrar_->setChecked(v.TabsBotonCerrar == 1);
     Marcar(grupoSestilo_, v.SelectionMode);
     chkNfuente_->setChecked(v.SpecialFont == 1);
+    txtDireccionFuente_->setText(QString::fromStdString(v.SpecialFontAddress));
     // The box can be ticked only when the font is there (the download button brings it).
     const bool hayFuente = FuenteEspecialDisponible();
     chkNfuente_->setEnabled(hayFuente || v.SpecialFont == 1);
@@ -422,6 +433,7 @@ ValoresOpciones frmO::LeerVentana() const {
     v.TabsBotonCerrar = Marca(chkPcerrar_);
     v.SelectionMode = std::max(grupoSestilo_->checkedId(), 0);
     v.SpecialFont = Marca(chkNfuente_);
+    v.SpecialFontAddress = txtDireccionFuente_->text().trimmed().toStdString();
     v.DefaultFolderOption = std::max(grupoDcarpeta_->checkedId(), 0);
     v.DefaultFolderPath = Bytes(txtDefaultFolder_->text());
     v.DefaultView = std::max(cboDefaultView_->currentIndex(), 0);
@@ -453,7 +465,8 @@ void frmO::Cambio() {
 
 void frmO::optDcarpeta_Click(int indice) {
     if (indice == 0 && txtDefaultFolder_->text().isEmpty()) {
-        DialogosSistema().Mensaje(Texto(General, 34), Texto(General, 0), Botones::Aceptar);
+        DialogosSistema().Mensaje(Texto(General, 34), Texto(General, 0), Botones::Aceptar,
+                                  IconoMensaje::Exclamacion);
         // A start folder that names nothing cannot be chosen: the previous choice stays.
         cargando_ = true;
         Marcar(grupoDcarpeta_, opcionCarpeta_);
@@ -508,7 +521,8 @@ void frmO::cmdCancelar_Click() {
 }
 
 void frmO::cmdDborrar_Click() {
-    if (DialogosSistema().Mensaje(Texto(General, 28), Texto(General, 29), Botones::SiNoCancelar) == Respuesta::Si)
+    if (DialogosSistema().Mensaje(Texto(General, 28), Texto(General, 29), Botones::SiNoCancelar,
+                                  IconoMensaje::Ninguno) == Respuesta::Si)
         RegBorrarClave(HKEY_CURRENT_USER, CLAVE_TYPED_URLS);
 }
 
@@ -518,7 +532,13 @@ void frmO::cmdSetDefaultFolder_Click() {
 }
 
 void frmO::cmdInstalarFuente_Click() {
-    if (DescargarFuente(ServicioFuentesPrograma(), Opciones().SpecialFontAddress) != ResultadoFuente::Instalada)
+    // The address as typed is the one used, and kept for the next time.
+    const std::string direccion = txtDireccionFuente_->text().trimmed().toStdString();
+    if (direccion != Opciones().SpecialFontAddress) {
+        Opciones().SpecialFontAddress = direccion;
+        RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Special Font Address", direccion);
+    }
+    if (DescargarFuente(ServicioFuentesPrograma(), direccion) != ResultadoFuente::Instalada)
         return;
     chkNfuente_->setEnabled(true);
     chkNfuente_->setChecked(true);

@@ -75,6 +75,7 @@ public:
     QPushButton* cmdCancelar() const { return cmdCancelar_; }
     QPushButton* cmdDborrar() const { return cmdDborrar_; }
     QPushButton* cmdInstalarFuente() const { return cmdInstalarFuente_; }
+    QLineEdit* txtDireccionFuente() const { return txtDireccionFuente_; }
     QPushButton* cmdSetDefaultFolder() const { return cmdSetDefaultFolder_; }
     QPushButton* cmdSetSelector() const { return cmdSetSelector_; }
 
@@ -124,6 +125,8 @@ private:
     std::array<QRadioButton*, 3> optSestilo_{};
     QButtonGroup* grupoSestilo_ = nullptr;
     QCheckBox* chkNfuente_ = nullptr;
+    QLabel* lblDireccionFuente_ = nullptr;
+    QLineEdit* txtDireccionFuente_ = nullptr;
     std::array<QRadioButton*, 5> optDcarpeta_{};
     QButtonGroup* grupoDcarpeta_ = nullptr;
     QLineEdit* txtDefaultFolder_ = nullptr;

@@ -18,8 +18,8 @@ bool Existe(const std::string& ruta) {
     return !ruta.empty() && fs::is_regular_file(ruta, ec);
 }
 
-void Avisar(const std::string& texto) {
-    DialogosSistema().Mensaje(texto, Texto(General, 0), Botones::Aceptar);
+void Avisar(const std::string& texto, IconoMensaje icono) {
+    DialogosSistema().Mensaje(texto, Texto(General, 0), Botones::Aceptar, icono);
 }
 
 }  // namespace
@@ -44,26 +44,27 @@ bool InstalarFuente(ServicioFuentes& s, const std::string& archivo, bool copiar)
 ResultadoFuente DescargarFuente(ServicioFuentes& s, const std::string& direccion) {
     const std::string carpeta = s.CarpetaFuentes();
     if (carpeta.empty()) {
-        Avisar(Texto(General, 30));
+        Avisar(Texto(General, 30), IconoMensaje::Stop);
         return ResultadoFuente::SinCarpeta;
     }
     const std::string destino = carpeta + ARCHIVO_FUENTE_ESPECIAL;
     if (!Existe(destino)) {
-        if (DialogosSistema().Mensaje(Texto(General, 31), Texto(General, 6), Botones::SiNo) != Respuesta::Si)
+        if (DialogosSistema().Mensaje(Texto(General, 31), Texto(General, 6), Botones::SiNo,
+                                      IconoMensaje::Pregunta) != Respuesta::Si)
             return ResultadoFuente::Rechazada;
         if (!direccion.empty()) s.Descargar(direccion, destino);
         if (!Existe(destino)) {
-            Avisar(Texto(General, 7));
+            Avisar(Texto(General, 7), IconoMensaje::Exclamacion);
             return ResultadoFuente::NoDescargada;
         }
     }
     if (!InstalarFuente(s, destino, false)) {
-        Avisar(Texto(General, 8));
+        Avisar(Texto(General, 8), IconoMensaje::Exclamacion);
         return ResultadoFuente::NoInstalada;
     }
     s.DejarCorrer();
     if (!s.Sondear()) {
-        Avisar(Texto(General, 33));
+        Avisar(Texto(General, 33), IconoMensaje::Stop);
         return ResultadoFuente::Reiniciar;
     }
     return ResultadoFuente::Instalada;
@@ -76,11 +77,11 @@ ResultadoFuente InstalarFuenteInicio(ServicioFuentes& s, const std::string& dire
     s.DejarCorrer();
     if (!direccion.empty()) s.Descargar(direccion, destino);
     if (!Existe(destino)) {
-        Avisar(Texto(General, 7));
+        Avisar(Texto(General, 7), IconoMensaje::Exclamacion);
         return ResultadoFuente::NoDescargada;
     }
     if (!InstalarFuente(s, destino, false)) {
-        Avisar(Texto(General, 8) + " " + Texto(General, 32));
+        Avisar(Texto(General, 8) + " " + Texto(General, 32), IconoMensaje::Exclamacion);
         return ResultadoFuente::NoInstalada;
     }
     RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Special Font", 1);

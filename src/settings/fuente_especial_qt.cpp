@@ -71,8 +71,29 @@ std::string ServicioFuentesQt::CarpetaFuentes() {
 }
 
 bool ServicioFuentesQt::Descargar(const std::string& direccion, const std::string& destino) {
-    return DescargarArchivo(QUrl(QString::fromStdString(direccion)),
-                            QFile::decodeName(QByteArray::fromStdString(destino)), esperaMs_);
+    // The body lands beside the font under another name and takes the font's name only once it
+    // is known to be a font: a server that answers with a page, or with nothing useful, must not
+    // leave a file that every later attempt would take for the font.
+    const QString final = QFile::decodeName(QByteArray::fromStdString(destino));
+    const QString recibido = final + QStringLiteral(".descarga");
+    QFile::remove(recibido);
+    if (!DescargarArchivo(QUrl(QString::fromStdString(direccion)), recibido, esperaMs_)) return false;
+    QFile datos(recibido);
+    const int id = datos.open(QIODevice::ReadOnly) ? QFontDatabase::addApplicationFontFromData(datos.readAll()) : -1;
+    datos.close();
+    // Data that holds no font may still be given an id, with no family in it.
+    const bool esFuente = id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty();
+    if (id >= 0) QFontDatabase::removeApplicationFont(id);
+    if (!esFuente) {
+        QFile::remove(recibido);
+        return false;
+    }
+    QFile::remove(final);
+    if (!QFile::rename(recibido, final)) {
+        QFile::remove(recibido);
+        return false;
+    }
+    return true;
 }
 
 bool ServicioFuentesQt::Registrar(const std::string& archivo) {

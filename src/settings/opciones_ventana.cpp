@@ -43,6 +43,7 @@ ValoresOpciones CargarEnVentana(const RegistroOpciones& o) {
     v.TabsBotonCerrar = o.TabsBotonCerrar;
     v.SelectionMode = o.SelectionMode;
     v.SpecialFont = o.SpecialFont;
+    v.SpecialFontAddress = o.SpecialFontAddress;
     v.DefaultFolderOption = o.DefaultFolderOption;
     v.DefaultFolderPath = o.DefaultFolderPath;
     v.DefaultView = o.DefaultView;
@@ -96,6 +97,7 @@ void AplicarOpciones(const ValoresOpciones& v, const EfectosOpciones& efectos) {
         o.SpecialFont = v.SpecialFont;
         if (efectos.AplicarFuente) efectos.AplicarFuente(o.SpecialFont == 1);
     }
+    o.SpecialFontAddress = v.SpecialFontAddress;
     // 5.
     o.SelectionMode = v.SelectionMode;
     o.DefaultFolderOption = v.DefaultFolderOption;

@@ -31,6 +31,7 @@ struct ValoresOpciones {
     std::int32_t TabsBotonCerrar = 0;
     std::int32_t SelectionMode = 0;
     std::int32_t SpecialFont = 0;
+    std::string SpecialFontAddress;
     std::int32_t DefaultFolderOption = 0;
     std::string DefaultFolderPath;
     std::int32_t DefaultView = 0;

@@ -426,6 +426,68 @@ TEST_F(CacheListadosTest, AKnownOrderIsReusedOnlyForTheWholeListing) {
     EXPECT_EQ(disco.listados, 1);
 }
 
+TEST_F(CacheListadosTest, AWatchedFolderIsServedAsListedUntilAnEventOrTheWatchEnds) {
+    tmp.Archivo("a", 1);
+    const std::string otra = tmp.Carpeta("other");
+    mvCache::Vigilada(tmp.Ruta());
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    ASSERT_TRUE(c.CargarContenido(otra, true));
+    const int sellos = disco.sellos;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(disco.listados, 2);
+    EXPECT_EQ(disco.sellos, sellos);  // not even the folder's stamp is read
+    // An event for the folder: its entries are read again on the next visit.
+    std::filesystem::resize_file(tmp.Ruta("a"), 70);
+    mvCache::Cambio(tmp.Ruta());
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("a"))].Tamano, 70);
+    // Listed again while watched: trusted again, until the last watch ends.
+    mvCache::Quitar(tmp.Ruta());
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    std::filesystem::resize_file(tmp.Ruta("a"), 80);
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("a"))].Tamano, 70);
+    mvCache::Vigilada(tmp.Ruta());
+    mvCache::Soltada(tmp.Ruta());
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("a"))].Tamano, 70);  // one watch is left
+    mvCache::Soltada(tmp.Ruta());
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("a"))].Tamano, 80);
+    // A watch that begins after the listing vouches for nothing listed before it.
+    std::filesystem::resize_file(tmp.Ruta("a"), 90);
+    mvCache::Vigilada(tmp.Ruta());
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("a"))].Tamano, 90);
+    mvCache::Soltada(tmp.Ruta());
+}
+
+TEST_F(CacheListadosTest, AnUnwatchedFolderKeepsItsNamesButItsSizesAndTimesAreReadAgain) {
+    tmp.Archivo("a.txt", 10);
+    tmp.Archivo("b.txt", 20);
+    const std::string otra = tmp.Carpeta("other");
+    const auto fechaB = std::filesystem::last_write_time(tmp.Ruta("b.txt"));
+    std::filesystem::last_write_time(tmp.Ruta("a.txt"), fechaB - std::chrono::hours(1));
+    c.CriterioOrden = ORDEN_MODIFICACION;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    const bool aAntes = c.GetIndexItem("a.txt") < c.GetIndexItem("b.txt");
+    ASSERT_TRUE(c.CargarContenido(otra, true));
+    // "a.txt" rewritten in place, later than "b.txt": the folder's own stamp does not move.
+    const auto sello = Archivos().Sello(tmp.Ruta());
+    std::filesystem::resize_file(tmp.Ruta("a.txt"), 500);
+    std::filesystem::last_write_time(tmp.Ruta("a.txt"), fechaB + std::chrono::hours(1));
+    ASSERT_EQ(Archivos().Sello(tmp.Ruta()), sello);
+    const Fecha nueva = Archivos().Consultar(tmp.Ruta("a.txt"))->modificacion;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    EXPECT_EQ(disco.listados, 2);  // the names were kept
+    const ItemCarpeta& a = c.Items[static_cast<size_t>(c.GetIndexItem("a.txt"))];
+    EXPECT_EQ(a.Tamano, 500);
+    EXPECT_EQ(a.FechaModificacion, nueva);
+    EXPECT_EQ(c.TotalSize, 520);
+    // The order by date is made again from the new dates, not taken from before.
+    EXPECT_NE(c.GetIndexItem("a.txt") < c.GetIndexItem("b.txt"), aAntes);
+}
+
 TEST_F(CacheListadosTest, AListingTakenWhileTheFolderJustChangedIsNotTrusted) {
     tmp.Archivo("a");
     // The clock says the folder changed a moment ago: a change in the same clock tick would

@@ -310,12 +310,15 @@ TEST(DialogosQtTest, TheCredentialsDialogSpeaksTheCurrentLanguageAndReturnsWhatW
     EXPECT_EQ(Texto(General, 66), "Password:");
 }
 
-TEST(DialogosQtTest, TheExclamationIsTheWarningBoxAndInformationTheInformationBox) {
+TEST(DialogosQtTest, EachPictureAMessageNamesIsTheOneItsBoxShows) {
     AplicacionPrueba();
     DialogosQt dialogos;
     for (const auto& [icono, esperado] :
          {std::pair{IconoMensaje::Exclamacion, QMessageBox::Warning},
-          std::pair{IconoMensaje::Informacion, QMessageBox::Information}}) {
+          std::pair{IconoMensaje::Informacion, QMessageBox::Information},
+          std::pair{IconoMensaje::Pregunta, QMessageBox::Question},
+          std::pair{IconoMensaje::Stop, QMessageBox::Critical},
+          std::pair{IconoMensaje::Ninguno, QMessageBox::NoIcon}}) {
         QMessageBox::Icon visto = QMessageBox::NoIcon;
         QTimer::singleShot(0, [&visto] {
             if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -323,7 +326,7 @@ TEST(DialogosQtTest, TheExclamationIsTheWarningBoxAndInformationTheInformationBo
                 caja->accept();
             }
         });
-        dialogos.MensajeConIcono("texto", "titulo", Botones::Aceptar, icono);
+        dialogos.Mensaje("texto", "titulo", Botones::Aceptar, icono);
         EXPECT_EQ(visto, esperado);
     }
 }

@@ -180,7 +180,9 @@ class DialogosCredenciales final : public Dialogos {
 public:
     DialogosCredenciales() { SetDialogos(this); }
     ~DialogosCredenciales() override { SetDialogos(nullptr); }
-    Respuesta Mensaje(const std::string&, const std::string&, Botones) override { return Respuesta::Aceptar; }
+    Respuesta Mensaje(const std::string&, const std::string&, Botones, IconoMensaje) override {
+        return Respuesta::Aceptar;
+    }
     bool PedirCredenciales(const std::string& servidor, const std::string& aviso,
                            std::string& usuario, std::string& clave) override {
         pedidos.push_back(servidor + "|" + aviso);

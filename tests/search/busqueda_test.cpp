@@ -93,6 +93,90 @@ TEST(PatronBusqueda, NonLatinNamesMatchWithoutRegardToCase) {
     EXPECT_FALSE(PatronBusqueda(PatronDeBusqueda("é")).Coincide(std::string("x\xff")));
 }
 
+// One code point as UTF-8.
+std::string Utf8(char32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (c >> 18));
+        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+// Both ways round, and both in an ASCII name (folded byte by byte) and in a name that also holds
+// a non-ASCII character (decoded first).
+::testing::AssertionResult Pliegan(char32_t minuscula, char32_t mayuscula) {
+    for (const auto& [patron, nombre] : {std::pair{minuscula, mayuscula}, std::pair{mayuscula, minuscula}}) {
+        for (const std::string& resto : {std::string("x"), Utf8(0x00E9)}) {
+            if (!PatronBusqueda("*" + Utf8(patron) + "*").Coincide(resto + Utf8(nombre) + resto))
+                return ::testing::AssertionFailure() << "code point " << static_cast<unsigned>(patron)
+                                                     << " misses " << static_cast<unsigned>(nombre);
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(PatronBusqueda, CaseFoldsEveryRangeUpToItsFirstAndLastLetter) {
+    // ASCII: every letter, and the characters just outside both ranges stay apart.
+    for (char32_t c = 'a'; c <= 'z'; ++c) EXPECT_TRUE(Pliegan(c, c - 0x20));
+    EXPECT_FALSE(PatronBusqueda("*@*").Coincide("x`x"));
+    EXPECT_FALSE(PatronBusqueda("*[*").Coincide("x{x"));
+    EXPECT_FALSE(PatronBusqueda("*`*").Coincide("x@x"));
+    EXPECT_FALSE(PatronBusqueda("*{*").Coincide("x[x"));
+    // The first and last letter of each script's range, in two, three and four UTF-8 bytes.
+    const std::pair<char32_t, char32_t> extremos[] = {
+        {0x00E0, 0x00C0}, {0x00FE, 0x00DE},  // Latin-1: à À, þ Þ
+        {0x0101, 0x0100}, {0x017E, 0x017D},  // Latin Extended-A: ā Ā, ž Ž
+        {0x03B1, 0x0391}, {0x03C9, 0x03A9},  // Greek: α Α, ω Ω
+        {0x0430, 0x0410}, {0x044F, 0x042F},  // Cyrillic: а А, я Я
+        {0x0450, 0x0400}, {0x045F, 0x040F},  // Cyrillic: ѐ Ѐ, џ Џ
+        {0x0561, 0x0531}, {0x0586, 0x0556},  // Armenian: ա Ա, ֆ Ֆ
+        {0xFF41, 0xFF21}, {0xFF5A, 0xFF3A},  // fullwidth Latin: ａ Ａ, ｚ Ｚ
+        {0x10428, 0x10400}, {0x1044F, 0x10427},  // Deseret
+    };
+    for (const auto& [minuscula, mayuscula] : extremos) EXPECT_TRUE(Pliegan(minuscula, mayuscula));
+    // Beside Latin-1's lower range lie signs with no case: × and ÷ stay apart.
+    EXPECT_FALSE(PatronBusqueda("*" + Utf8(0x00D7) + "*").Coincide("x" + Utf8(0x00F7)));
+}
+
+TEST_F(BusquedaTest, NamesHoldingWildcardCharactersAreFoundAndMatchedLiterally) {
+    for (const char* n : {"a*b", "a?b", "a[b", "a#b", "ab", "*star", "q?", "zz"}) tmp.Archivo(n);
+    auto nombres = [&](const std::string& texto) {
+        std::set<std::string> r;
+        for (const std::string& h : Rutas(*Buscar(texto, {tmp.Ruta()}))) r.insert(h.substr(tmp.Ruta().size()));
+        return r;
+    };
+    using S = std::set<std::string>;
+    // Plain text: the same files as find, the names with "*" and "?" among them.
+    std::set<std::string> deFind;
+    for (const std::string& l : Lineas("find " + Comillas(tmp.Ruta()) + " -type f -iname '*A*'"))
+        deFind.insert(l.substr(tmp.Ruta().size()));
+    EXPECT_EQ(nombres("a"), deFind);
+    EXPECT_EQ(nombres("a"), (S{"a*b", "a?b", "a[b", "a#b", "ab", "*star"}));
+    EXPECT_EQ(nombres("B"), (S{"a*b", "a?b", "a[b", "a#b", "ab"}));
+    // The pattern's own "*" and "?" stay wildcards, whatever the name holds where they fall.
+    EXPECT_EQ(nombres("a*b"), (S{"a*b", "a?b", "a[b", "a#b", "ab"}));
+    EXPECT_EQ(nombres("a?b"), (S{"a*b", "a?b", "a[b", "a#b"}));
+    EXPECT_EQ(nombres("?star"), (S{"*star"}));
+    EXPECT_EQ(nombres("q?"), (S{"q?"}));
+    EXPECT_EQ(nombres("*"), (S{"a*b", "a?b", "a[b", "a#b", "ab", "*star", "q?", "zz"}));
+    // Every other character is itself.
+    EXPECT_EQ(nombres("[b"), (S{"a[b"}));
+    EXPECT_EQ(nombres("#"), (S{"a#b"}));
+    EXPECT_EQ(nombres("a[b]"), S{});
+}
+
 TEST(AgregarCarpetaTest, NewFoldersGoFirstAndTheSameFolderIsListedOnce) {
     std::vector<std::string> l;
     EXPECT_TRUE(AgregarCarpeta(l, "/a/"));

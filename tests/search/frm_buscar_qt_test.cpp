@@ -13,7 +13,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "frame/tab_falsa_qt.h"
 #include "pane/frm_main_qt.h"
@@ -28,13 +30,15 @@
 namespace quirvex::prueba {
 namespace {
 
-// A scripted tree: folder path -> entries in listing order.
+// A scripted tree: folder path -> entries in listing order. A folder may take a while to read,
+// as on a slow disk, so that a search lasts long enough for the window to take its turns.
 class ListadoGuion final : public ListadoNombres {
 public:
     ListadoGuion() { SetListadoNombres(this); }
     ~ListadoGuion() override { SetListadoNombres(nullptr); }
     bool Listar(const std::string& carpeta,
                 const std::function<bool(std::string_view, ClaseEntrada)>& porEntrada) override {
+        if (porCarpeta.count() > 0) std::this_thread::sleep_for(porCarpeta);
         auto it = arbol.find(carpeta);
         if (it == arbol.end()) return false;
         for (const auto& [nombre, clase] : it->second)
@@ -42,6 +46,7 @@ public:
         return true;
     }
     std::map<std::string, std::vector<std::pair<std::string, ClaseEntrada>>> arbol;
+    std::chrono::microseconds porCarpeta{0};
 };
 
 class BuscarEnMarco : public MarcoTest {
@@ -168,6 +173,7 @@ TEST_F(BuscarEnMarco, FolderListRulesAndTheMessagesOfAnEmptySearch) {
 
 TEST_F(BuscarEnMarco, CancelWhileSearchingKeepsTheHitsAndCancelWhileIdleClosesTheTab) {
     ListadoGuion guion;
+    guion.porCarpeta = std::chrono::milliseconds(1);
     for (int i = 0; i < 200; ++i) {
         guion.arbol["/r/"].push_back({"c" + std::to_string(i), ClaseEntrada::Carpeta});
         for (int k = 0; k < 10; ++k)
@@ -197,8 +203,40 @@ TEST_F(BuscarEnMarco, CancelWhileSearchingKeepsTheHitsAndCancelWhileIdleClosesTh
     EXPECT_EQ(m->TabActual() ? m->TabActual()->NombreVentana() : QString(), "frmMain");
 }
 
+TEST_F(BuscarEnMarco, TheTabTakesItsTurnsByTimeAndAppendsTheHitsInBatches) {
+    ListadoGuion guion;
+    guion.porCarpeta = std::chrono::milliseconds(1);
+    for (int i = 0; i < 300; ++i) {
+        guion.arbol["/r/"].push_back({"c" + std::to_string(i), ClaseEntrada::Carpeta});
+        for (int k = 0; k < 10; ++k)
+            guion.arbol["/r/c" + std::to_string(i) + "/"].push_back({"h" + std::to_string(k), ClaseEntrada::Archivo});
+    }
+    auto m = MarcoConPaneles(Q(tmp.Ruta()));
+    m->NuevaBusqueda(QStringLiteral("/r/"));
+    frmBuscar* f = Busqueda(*m);
+    int lotes = 0, turnos = 0;
+    QObject::connect(f->Modelo(), &QAbstractItemModel::rowsInserted, [&] { ++lotes; });
+    QTimer reloj;
+    QObject::connect(&reloj, &QTimer::timeout, [&] { ++turnos; });
+    reloj.start(0);
+    QElapsedTimer t;
+    t.start();
+    f->cmdBUSCAR()->click();
+    const qint64 ms = t.elapsed();
+    reloj.stop();
+    ASSERT_EQ(f->Modelo()->rowCount(), 3000);
+    ASSERT_GE(ms, 300);
+    // The window still answers while it searches, but not after every thirty hits: about one
+    // turn, and one batch of rows, per 50 ms.
+    EXPECT_GE(turnos, 2);
+    EXPECT_GE(lotes, 2);
+    EXPECT_LE(lotes, ms / 50 + 2) << ms << " ms";
+    EXPECT_LE(turnos, ms / 50 + 2) << ms << " ms";
+}
+
 TEST_F(BuscarEnMarco, ClosingTheTabStopsTheSearch) {
     ListadoGuion guion;
+    guion.porCarpeta = std::chrono::milliseconds(1);
     for (int i = 0; i < 400; ++i) {
         guion.arbol["/r/"].push_back({"c" + std::to_string(i), ClaseEntrada::Carpeta});
         guion.arbol["/r/c" + std::to_string(i) + "/"] = {{"h", ClaseEntrada::Archivo}};

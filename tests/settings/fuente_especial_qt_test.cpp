@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QPushButton>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <filesystem>
 
 #include "frame/tab_falsa_qt.h"
+#include "pane/visor_qt.h"
 #include "settings/almacen_registro.h"
 #include "settings/frm_opciones_qt.h"
 #include "settings/fuente_especial_qt.h"
@@ -165,6 +167,49 @@ TEST_F(DescargaFuente, AServerThatNeverAnswersEndsInATimeout) {
     EXPECT_TRUE(Restos().empty());
 }
 
+TEST_F(DescargaFuente, AnAnswerThatIsNoFontReplacesNothingAndTheNextDownloadWorks) {
+    ServicioFuentesQt s;
+    s.SetEspera(5000);
+    const std::string donde = destino.toStdString();
+    {
+        ServidorPrueba pagina(Modo::Completo, QByteArray("<html>not found, but 200</html>"));
+        EXPECT_FALSE(s.Descargar(pagina.Direccion().toStdString(), donde));
+        EXPECT_TRUE(Restos().empty());
+    }
+    const QByteArray fuente = Fuente();
+    ASSERT_FALSE(fuente.isEmpty());
+    {
+        ServidorPrueba bueno(Modo::Completo, fuente);
+        EXPECT_TRUE(s.Descargar(bueno.Direccion().toStdString(), donde));
+    }
+    EXPECT_EQ(Restos(), (std::vector<std::string>{"segoeui.ttf"}));
+    // A later answer that is no font leaves the font in place.
+    {
+        ServidorPrueba pagina(Modo::Completo, QByteArray(5000, 'x'));
+        EXPECT_FALSE(s.Descargar(pagina.Direccion().toStdString(), donde));
+    }
+    QFile f(destino);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), fuente);
+    EXPECT_EQ(Restos(), (std::vector<std::string>{"segoeui.ttf"}));
+}
+
+TEST_F(DescargaFuente, TheSettingIsAppliedAtStartUpToTheWindowsAndThePanes) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    const int id = QFontDatabase::addApplicationFontFromData(FuenteRenombrada());
+    ASSERT_GE(id, 0);
+    ASSERT_TRUE(FuenteEspecialDisponible());
+    Ajustar("Special Font", 1);
+    auto m = MarcoConPaneles(Q(tmp.Carpeta("ver")));
+    EXPECT_EQ(QApplication::font().family(), FUENTE_ESPECIAL);
+    auto* tab = dynamic_cast<frmMain*>(m->TabActual());
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->aVisor()->FuenteItems().family(), FUENTE_ESPECIAL);
+    m.reset();
+    AplicarFuenteInterfaz(false);
+    QFontDatabase::removeApplicationFont(id);
+}
+
 TEST_F(DescargaFuente, TheOptionsButtonDownloadsRegistersAndProbes) {
     if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
     ServidorPrueba servidor(Modo::Completo, Fuente());
@@ -203,6 +248,25 @@ TEST_F(DescargaFuente, TheSpecialFontDownloadedFromTheServerIsUsedAtOnce) {
     o.cmdAplicar()->click();
     EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Special Font", -1), 1);
     AplicarFuenteInterfaz(false);
+    QFontDatabase::removeAllApplicationFonts();
+    Opciones().SpecialFontAddress.clear();
+}
+
+TEST_F(DescargaFuente, TheAddressIsTypedBesideTheButtonAndKeptWhenUsed) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    ServidorPrueba servidor(Modo::Completo, Fuente());
+    frmO o(nullptr);
+    ASSERT_NE(o.txtDireccionFuente(), nullptr);
+    EXPECT_TRUE(o.txtDireccionFuente()->text().isEmpty());
+    QTest::keyClicks(o.txtDireccionFuente(), servidor.Direccion());
+    DialogosGrabados d(Respuesta::Si);
+    o.cmdInstalarFuente()->click();  // fetches from the address typed
+    EXPECT_TRUE(QFile::exists(destino));
+    const std::string direccion = servidor.Direccion().toStdString();
+    EXPECT_EQ(Opciones().SpecialFontAddress, direccion);
+    EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Special Font Address"), direccion);
+    frmO otra(nullptr);
+    EXPECT_EQ(otra.txtDireccionFuente()->text().toStdString(), direccion);
     QFontDatabase::removeAllApplicationFonts();
     Opciones().SpecialFontAddress.clear();
 }

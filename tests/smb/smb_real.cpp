@@ -70,7 +70,7 @@ class DialogosCredenciales final : public Dialogos {
 public:
     DialogosCredenciales() { SetDialogos(this); }
     ~DialogosCredenciales() override { SetDialogos(nullptr); }
-    Respuesta Mensaje(const std::string& texto, const std::string&, Botones) override {
+    Respuesta Mensaje(const std::string& texto, const std::string&, Botones, IconoMensaje) override {
         mensajes.push_back(texto);
         return Respuesta::Aceptar;
     }

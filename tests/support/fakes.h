@@ -16,11 +16,8 @@ public:
         SetDialogos(this);
     }
     ~DialogosGrabados() override { SetDialogos(nullptr); }
-    Respuesta Mensaje(const std::string& texto, const std::string& titulo, Botones b) override {
-        return MensajeConIcono(texto, titulo, b, IconoMensaje::Informacion);
-    }
-    Respuesta MensajeConIcono(const std::string& texto, const std::string&, Botones,
-                              IconoMensaje icono) override {
+    Respuesta Mensaje(const std::string& texto, const std::string&, Botones,
+                      IconoMensaje icono) override {
         mensajes.push_back(texto);
         iconos.push_back(icono);
         return respuesta_;
