@@ -12,6 +12,7 @@ PAQUETES=(
   avahi-daemon libavahi-client-dev dbus
   desktop-file-utils appstream dpkg-dev
   debootstrap
+  attr acl
 )
 
 faltan=()
