@@ -2,6 +2,7 @@
 // seconds, so that bench/run_copia.sh can set it against cp and rm on the same data in the same
 // run. The engine yields to nothing here (the program lets window events run between chunks).
 // Usage: bench_copia copy SOURCE TARGET_FOLDER   (the copy lands in TARGET_FOLDER/name)
+//        bench_copia move SOURCE TARGET_FOLDER
 //        bench_copia delete PATH
 // and, to make the data: bench_copia tree FOLDER FOLDERS FILES_EACH   (1-16 KiB files)
 //                        bench_copia file PATH MIB                    (no holes)
@@ -73,16 +74,17 @@ int main(int argc, char** argv) {
         return HacerArbol(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 4 && std::strcmp(argv[1], "file") == 0) return HacerArchivo(argv[2], std::atol(argv[3]));
     const bool copiar = argc == 4 && std::strcmp(argv[1], "copy") == 0;
+    const bool mover = argc == 4 && std::strcmp(argv[1], "move") == 0;
     const bool borrar = argc == 3 && std::strcmp(argv[1], "delete") == 0;
-    if (!copiar && !borrar) {
-        std::fprintf(stderr, "usage: %s copy SOURCE TARGET_FOLDER | delete PATH\n", argv[0]);
+    if (!copiar && !mover && !borrar) {
+        std::fprintf(stderr, "usage: %s copy|move SOURCE TARGET_FOLDER | delete PATH\n", argv[0]);
         return 2;
     }
     CargarIdioma(IdiomasIncorporados()[0].texto);
     cTareas tareas;
     const auto t0 = std::chrono::steady_clock::now();
-    const std::int64_t i = copiar ? tareas.AgregarOperacion(TIPO_COPIAR, "", argv[3], {argv[2]})
-                                  : tareas.AgregarOperacion(TIPO_BORRAR, "", "", {argv[2]});
+    const std::int64_t i = borrar ? tareas.AgregarOperacion(TIPO_BORRAR, "", "", {argv[2]})
+                                  : tareas.AgregarOperacion(mover ? TIPO_MOVER : TIPO_COPIAR, "", argv[3], {argv[2]});
     tareas.tIni_Timer();
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const Operacion& op = tareas.Operaciones()[static_cast<std::size_t>(i)];

@@ -13,6 +13,7 @@ PAQUETES=(
   libblkid-dev e2fsprogs
   desktop-file-utils appstream dpkg-dev lintian
   debootstrap
+  attr acl
 )
 
 faltan=()

@@ -92,6 +92,16 @@ bool cFile::OpenFileIn(ManejadorArchivo carpeta, const std::string& nombre, cons
     return true;
 }
 
+bool cFile::Adoptar(ManejadorArchivo h, const std::string& nombre, const InfoNodo& info, bool creado) {
+    if (IsOpen()) return Fallar(FALLO_YA_ABIERTO, 0);
+    handle_ = h;
+    nombre_ = nombre;
+    info_ = info;
+    creado_ = creado;
+    fallo_ = {};
+    return true;
+}
+
 bool cFile::CloseFile() {
     if (!IsOpen()) return true;
     const int error = BajoNivel().Cerrar(handle_);

@@ -63,6 +63,10 @@ public:
     // through a link; `ruta` is the name failures and FileName() show.
     [[nodiscard]] bool OpenFileIn(ManejadorArchivo carpeta, const std::string& nombre,
                                   const std::string& ruta);
+    // Takes over a handle the caller opened (a file made without a name, or under a hidden
+    // one); `nombre` is what failures and FileName() show. False when a file is already open.
+    [[nodiscard]] bool Adoptar(ManejadorArchivo h, const std::string& nombre, const InfoNodo& info,
+                               bool creado);
     // Closing without an open file does nothing and succeeds. A failing close (a delayed write
     // error) is reported; the handle is released either way.
     bool CloseFile();

@@ -1,5 +1,7 @@
 #include "operations/rutas_operacion.h"
 
+#include <algorithm>
+
 #include "platform/archivo_bajo_nivel.h"
 #include "folder/item_carpeta.h"
 
@@ -12,23 +14,40 @@ std::string CambiarRaiz(const std::string& texto, const std::string& raizVieja,
     return AgregarBarra(raizNueva) + texto.substr(vieja.size());
 }
 
-std::string NombreLibre(const std::string& ruta, bool sinExtension) {
-    std::string raiz = ruta;
+std::string CandidatoLibre(const std::string& nombre, long long n, bool sinExtension) {
+    if (n == 0) return nombre;
+    std::string raiz = nombre;
     std::string sufijo;
-    if (!ruta.empty() && ruta.back() == SepRuta && ruta.size() > 1) {
-        raiz = ruta.substr(0, ruta.size() - 1);
-        sufijo = std::string(1, SepRuta);
-    } else if (!sinExtension) {
-        const auto inicioNombre = ruta.rfind(SepRuta) == std::string::npos ? 0 : ruta.rfind(SepRuta) + 1;
-        const auto punto = ruta.rfind('.');
-        if (punto != std::string::npos && punto > inicioNombre) {
-            raiz = ruta.substr(0, punto);
-            sufijo = ruta.substr(punto);
-        }
+    const auto punto = nombre.rfind('.');
+    if (!sinExtension && punto != std::string::npos && punto > 0) {
+        raiz = nombre.substr(0, punto);
+        sufijo = nombre.substr(punto);
     }
+    const std::string marca = " (" + std::to_string(n) + ")";
+    const std::size_t cabe = LARGO_MAXIMO_NOMBRE - marca.size();
+    if (raiz.size() + sufijo.size() > cabe) {
+        if (sufijo.size() >= cabe) {  // an "extension" that long is part of the stem
+            raiz += sufijo;
+            sufijo.clear();
+        }
+        std::size_t largo = std::min(raiz.size(), cabe - sufijo.size());
+        while (largo > 0 && largo < raiz.size() && (static_cast<unsigned char>(raiz[largo]) & 0xC0) == 0x80)
+            --largo;
+        raiz.resize(largo);
+    }
+    return raiz + marca + sufijo;
+}
+
+std::string NombreLibre(const std::string& ruta, bool sinExtension) {
     if (!Existe(ruta)) return ruta;
+    const bool barra = ruta.size() > 1 && ruta.back() == SepRuta;
+    const std::string limpia = barra ? ruta.substr(0, ruta.size() - 1) : ruta;
+    const auto corte = limpia.rfind(SepRuta);
+    const std::string carpeta = corte == std::string::npos ? std::string() : limpia.substr(0, corte + 1);
+    const std::string nombre = limpia.substr(carpeta.size());
     for (long long n = 1;; ++n) {
-        std::string candidato = raiz + " (" + std::to_string(n) + ")" + sufijo;
+        std::string candidato = carpeta + CandidatoLibre(nombre, n, sinExtension || barra);
+        if (barra) candidato += SepRuta;
         if (!Existe(candidato)) return candidato;
     }
 }

@@ -3,6 +3,7 @@
 // with invalid UTF-8, quotes or leading dots pass through unchanged. Queries never follow a
 // symbolic link: a link is an entry of its own, whatever it points to.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,7 +22,14 @@ std::string CambiarRaiz(const std::string& texto, const std::string& raizVieja,
 // file, folder or link). A path ending in "/" keeps the "/" as its suffix; with sinExtension the
 // whole path is the stem; otherwise the suffix is the last "." of the last name and what follows
 // it, unless that dot starts the name (".profile" → ".profile (1)").
+// A name longer than a name may be gets its stem shortened (never inside a UTF-8 character) so
+// that " (n)" and the suffix still fit.
 std::string NombreLibre(const std::string& ruta, bool sinExtension);
+// The n-th candidate of NombreLibre for one name (n = 0 is the name itself).
+std::string CandidatoLibre(const std::string& nombre, long long n, bool sinExtension);
+
+// The longest name, in bytes, a folder entry may have.
+inline constexpr std::size_t LARGO_MAXIMO_NOMBRE = 255;
 
 bool Existe(const std::string& ruta);  // anything, a dangling link included
 bool ExisteArchivo(const std::string& ruta);

@@ -114,6 +114,8 @@ void cTareas::EjecutarUna(std::int64_t i) {
     vista_->RedibujarLista();
     raices_.clear();
     creados_.clear();
+    enlacesDuros_.clear();
+    escribio_ = false;
     for (const Volumen& v : UnidadesSistema().Listar()) raices_.push_back(SinBarraFinal(v.puntoMontaje));
 
     std::vector<std::string> rutas;
@@ -173,8 +175,8 @@ bool cTareas::Comprobar(std::int64_t i, const std::vector<std::string>& rutas) {
         }
         // A folder copied into itself would be walked while it grows until the disk is full.
         if (DentroDe(destino, ruta)) {
-            LogFalloSistema(i, Op(i).Tipo == TIPO_MOVER, ruta,
-                            BajoNivel().Codigo(ErrorComun::ArgumentoInvalido));
+            LogFallo(i, Op(i).Tipo == TIPO_MOVER, ruta, BajoNivel().Codigo(ErrorComun::ArgumentoInvalido),
+                     Texto(frmOperations, 101));
             CambiarEstado(i, ESTADO_TERMINADA);
             return false;
         }
@@ -203,10 +205,12 @@ void cTareas::CopiarOMover(std::int64_t i, const std::vector<std::string>& rutas
         }
         CopiarElemento(i, ruta, mover);
         if (Op(i).Cancelar) {
+            SincronizarAlFinal(i);
             CambiarEstado(i, ESTADO_CANCELADA);
             return;
         }
     }
+    SincronizarAlFinal(i);
     CambiarEstado(i, ESTADO_TERMINADA);
 }
 
@@ -224,11 +228,12 @@ void cTareas::CopiarElemento(std::int64_t i, const std::string& ruta, bool mover
     } else if (mover) {
         r = MoverCarpeta(i, ruta, destino);
     } else {
-        const int error = CrearRuta(destino);
+        const int error = CrearCarpetaLibre(i, destino);
         if (error != 0) {
             LogFalloSistema(i, false, ruta, error);
             return;
         }
+        Op(i).Destino = destino;
         Avisar(destino, TIPO_CARPETA, "CreatedFolder");
         r = CopiarCarpeta(i, ruta, destino, false);
     }

@@ -13,15 +13,17 @@
 // interfaces with SetVista(nullptr) / SetOyente(nullptr)). The engine re-reads its record and the
 // cancel flag after each yield, and a busy flag keeps it from starting twice.
 //
-// What it guarantees about data: every read and write is checked; a file that fails or is
-// canceled half-way is removed when this copy made or changed it, and the source of a move is
-// removed only after its copy is complete and on disk; links are copied and deleted as links,
-// never followed; a folder is never copied or moved into itself.
+// What it guarantees about data: every read and write is checked; a file is written without a
+// name (or under a hidden one) and takes its name only when complete, never replacing a file
+// that appeared meanwhile; the source of a move is removed only after its copy is complete and
+// on disk; both trees are walked through open folders, so links are copied and deleted as links
+// and never followed, on either side; a folder is never copied or moved into itself.
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <set>
 #include <utility>
 #include <string>
@@ -60,7 +62,8 @@ inline constexpr std::int32_t FALLO_ORIGEN_CAMBIADO = 45610;
 inline constexpr const char* TEXTO_ORIGEN_CAMBIADO = "The source changed while it was being copied.";
 inline constexpr const char* TEXTO_ORIGEN_CONSERVADO = " It was not deleted.";
 inline constexpr const char* TEXTO_NOMBRE_TOMADO = "Name already taken by this operation, written as: ";
-// The hidden name a large file is written under until it is complete.
+// The hidden name a file is written under until it is complete, where the file system cannot
+// make a file without a name.
 inline constexpr const char* PREFIJO_TEMPORAL = ".quirvex-part-";
 
 struct Operacion {
@@ -179,26 +182,60 @@ private:
     void SumarProgreso(std::int64_t i, std::int64_t bytes);
     // Takes back the bytes counted for a file that then failed: BytesHechos returns to `antes`.
     void DescontarProgreso(std::int64_t i, std::int64_t antes);
-    std::int64_t CopiarDatos(std::int64_t i, const InfoNodo& fuente, bool mover, bool& modificado);
+    // One entry of a walk: a name inside an open folder (or a path of its own when the folder
+    // is MANEJADOR_INVALIDO) and the full path the log shows.
+    struct Entrada {
+        ManejadorArchivo carpeta = MANEJADOR_INVALIDO;
+        std::string nombre;
+        std::string ruta;
+    };
+    // The sources of a move whose copies wait for the disk: they go together, once the target's
+    // file system has been synchronised, so a power cut never loses both.
+    struct Lote {
+        ManejadorArchivo origen = MANEJADOR_INVALIDO;
+        ManejadorArchivo destino = MANEJADOR_INVALIDO;
+        std::string ruta;
+        std::vector<std::pair<std::string, InfoNodo>> fuentes;
+    };
+    std::int64_t CopiarDatos(std::int64_t i, const InfoNodo& fuente, bool mover);
     std::int64_t CopiarTramos(std::int64_t i, std::int64_t desde, std::int64_t hasta, bool mover,
-                              bool& modificado, bool& kernel);
-    std::int64_t AbandonarCopia(const std::string& destino, bool modificado, std::int64_t resultado);
-    // The source of a file is `nombre` inside the open folder `carpeta` (or the path `nombre`
-    // when carpeta is MANEJADOR_INVALIDO); `ruta` is its full path for the log.
-    std::int64_t CopiarArchivoEn(std::int64_t i, ManejadorArchivo carpeta, const std::string& nombre,
-                                 const std::string& ruta, std::string destino, bool mover);
-    bool AbrirDestino(std::int64_t i, std::string& destino, const std::string& ruta, bool mover,
-                      bool temporal, std::string& escrito);
+                              bool& kernel);
+    bool AbrirFuente(std::int64_t i, const Entrada& fuente, bool mover);
+    std::int64_t CopiarArchivoEn(std::int64_t i, const Entrada& fuente, Entrada objetivo, bool mover,
+                                 Lote& lote);
+    bool PrepararObjetivo(std::int64_t i, const Entrada& objetivo, const std::string& ruta, bool mover,
+                          bool& reemplazar);
+    bool CrearEscrito(std::int64_t i, const Entrada& objetivo, const std::string& ruta, bool mover);
+    bool NombrarTemporal(std::int64_t i, const Entrada& objetivo, const std::string& ruta, bool mover);
+    bool Colocar(std::int64_t i, Entrada& objetivo, bool reemplazar, const std::string& ruta, bool mover);
+    void Descartar(std::int64_t i, const Entrada& objetivo, bool mover, const std::string& ruta);
+    bool EnlazarRepetido(std::int64_t i, const InfoNodo& fuente, const Entrada& objetivo);
+    void ConservarMetadatos(std::int64_t i, bool mover, const std::string& ruta, const InfoNodo& origen,
+                            ManejadorArchivo hOrigen, ManejadorArchivo hDestino, const InfoNodo& actual);
+    void LogNoConservado(std::int64_t i, bool mover, const std::string& ruta, const std::string& que,
+                         int error);
     bool CreadoPorEsta(const InfoNodo& info) const;
+    void TerminarLote(std::int64_t i, Lote& lote, bool& completo);
+    void SincronizarAlFinal(std::int64_t i);
     std::int64_t CopiarContenido(std::int64_t i, ManejadorArchivo carpeta, const std::string& origen,
-                                 const std::string& destino, bool mover, bool& completo);
-    std::int64_t CopiarSubcarpeta(std::int64_t i, ManejadorArchivo carpeta, const std::string& nombre,
-                                  const std::string& ruta, const std::string& objetivo, bool mover,
-                                  bool& completo);
-    std::int64_t CopiarEnlace(std::int64_t i, ManejadorArchivo carpeta, const std::string& nombre,
-                              const std::string& ruta, const std::string& destino, bool mover);
+                                 ManejadorArchivo destino, const std::string& rutaDestino, bool mover,
+                                 bool& completo);
+    std::int64_t RecorrerContenido(std::int64_t i, Lote& lote, const std::string& rutaDestino,
+                                   bool mover, bool& completo);
+    std::int64_t CopiarSubcarpeta(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
+                                  bool mover, bool& completo);
+    std::int64_t CopiarEnlace(std::int64_t i, const Entrada& fuente, const Entrada& objetivo, bool mover,
+                              Lote& lote);
+    std::int64_t CopiarEspecial(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
+                                bool mover, Lote& lote);
     std::int64_t MoverCarpeta(std::int64_t i, const std::string& origen,
                               const std::string& destino);
+    // Renames a listed item within its file system onto a free name: a name taken meanwhile
+    // sends it to the next free one, logged. 0, or the rename's error.
+    int RenombrarLibre(std::int64_t i, const std::string& origen, std::string& destino, bool carpeta);
+    // Makes the top folder of a listed item under a name nothing had a moment ago, the next
+    // free one when another program took it meanwhile (logged). 0 or the error.
+    int CrearCarpetaLibre(std::int64_t i, std::string& destino);
     void LogNoLeido(std::int64_t i, bool mover, const std::string& ruta, int error);
     bool BorrarContenido(std::int64_t i, ManejadorArchivo carpeta, const std::string& ruta);
     void LogBorrado(std::int64_t i, const std::string& ruta, int error);
@@ -221,6 +258,15 @@ private:
     std::set<std::pair<std::uint64_t, std::uint64_t>> creados_;
     std::uint64_t temporales_ = 0;  // numbers the hidden temporary names
     std::vector<RangoDatos> rangos_;
+    // The file being written: made without a name, or under the hidden name `temporal_` in
+    // the target folder.
+    bool sinNombre_ = false;
+    std::string temporal_;
+    // Files with several names already copied by the running operation: the target path of
+    // the first copy, so the others become names of it (source device, inode).
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> enlacesDuros_;
+    // Whether the running copy wrote anything that still has to reach the disk.
+    bool escribio_ = false;
 };
 
 // The program's queue.

@@ -1,10 +1,11 @@
 // Copying and moving files, links and folder trees.
 //
-// A tree is walked through open folder handles: every source entry is reached relative to the
-// folder that listed it, so a folder swapped for a link while the engine yields is never
-// followed, and a move deletes only what it copied. Targets are written by path (they are the
-// operation's own). A file larger than one chunk is written under a hidden temporary name and
-// renamed over its final name once complete and on disk.
+// Both trees are walked through open folder handles: every source entry is reached relative to
+// the folder that listed it and every target entry is made relative to the target folder the
+// walk made and opened, so a folder swapped for a link while the engine yields is never
+// followed, on either side, and a move deletes only what it copied. A file is written without a
+// name (or under a hidden temporary one) and gets its name only once complete, without
+// replacing anything that appeared there meanwhile.
 
 #include <algorithm>
 
@@ -33,24 +34,31 @@ bool MismoArchivo(const InfoNodo& a, const InfoNodo& b) {
            a.dispositivo == b.dispositivo && a.inodo == b.inodo;
 }
 
-}  // namespace
-
-// Closes both files and removes the target when this copy made it or wrote into it; a target
-// that existed and was never touched stays as it was.
-std::int64_t cTareas::AbandonarCopia(const std::string& destino, bool modificado,
-                                     std::int64_t resultado) {
-    lector_.CloseFile();
-    escritor_.CloseFile();
-    if (modificado) BajoNivel().BorrarArchivo(destino);
-    return resultado;
+// The folder a path names, "/" for an entry of the root.
+std::string PadreDe(const std::string& ruta) {
+    const std::string padre = CarpetaDe(ruta);
+    return padre.empty() ? std::string(1, SepRuta) : padre;
 }
+
+// Opens the folder that receives a listed item, making it first when missing.
+ManejadorArchivo AbrirPadre(const std::string& destino, int& error) {
+    const std::string padre = PadreDe(destino);
+    error = 0;
+    if (BajoNivel().Consultar(padre).tipo == TipoNodo::NoExiste) error = CrearRuta(padre);
+    return error != 0 ? MANEJADOR_INVALIDO : BajoNivel().AbrirCarpetaElegida(padre, error);
+}
+
+// Hundreds of numbered names all taken means something else is wrong.
+constexpr long long kMaxNombresLibres = 10000;
+
+}  // namespace
 
 // Copies [desde, hasta) between the current positions of both files, chunk by chunk: inside the
 // kernel while it can, else through the one reused buffer. Yields after each chunk.
 std::int64_t cTareas::CopiarTramos(std::int64_t i, std::int64_t desde, std::int64_t hasta,
-                                   bool mover, bool& modificado, bool& kernel) {
-    // A file of more than one chunk is synchronised before it takes its name: its chunks start
-    // for the disk as they are written, so that wait overlaps the copy instead of following it.
+                                   bool mover, bool& kernel) {
+    // A file of more than one chunk starts for the disk as it is written, so that the file
+    // system's synchronisation at the end finds little left to do.
     const bool adelantar = lector_.Info().tamano > static_cast<std::int64_t>(tramo_);
     for (std::int64_t restante = hasta - desde; restante > 0;) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(restante, static_cast<std::int64_t>(tramo_)));
@@ -59,7 +67,6 @@ std::int64_t cTareas::CopiarTramos(std::int64_t i, std::int64_t desde, std::int6
             const ResultadoTramo r =
                 BajoNivel().CopiarTramo(lector_.FileHandle(), escritor_.FileHandle(), n);
             hecho = static_cast<std::size_t>(r.copiados);
-            if (hecho > 0) modificado = true;
             // Any trouble of the kernel copy is tried again with plain reads and writes: they
             // either work or say precisely which side failed.
             if (r.error != 0 || r.sinSoporte) {
@@ -79,7 +86,6 @@ std::int64_t cTareas::CopiarTramos(std::int64_t i, std::int64_t desde, std::int6
                 LogFallo(i, mover, lector_.FileName(), lector_.Fallo().numero, lector_.Fallo().descripcion);
                 return COPIA_FALLIDA;
             }
-            modificado = true;
             if (!escritor_.WriteBytes(parte)) {
                 LogFallo(i, mover, lector_.FileName(), escritor_.Fallo().numero, escritor_.Fallo().descripcion);
                 return COPIA_FALLIDA;
@@ -97,8 +103,7 @@ std::int64_t cTareas::CopiarTramos(std::int64_t i, std::int64_t desde, std::int6
 // Moves the source's data to the open target. A file that takes less room on disk than its
 // length has holes: only its data ranges are copied, each at its own offset, and the holes
 // count as done. 0, or the failure (already logged) or the cancellation.
-std::int64_t cTareas::CopiarDatos(std::int64_t i, const InfoNodo& fuente, bool mover,
-                                  bool& modificado) {
+std::int64_t cTareas::CopiarDatos(std::int64_t i, const InfoNodo& fuente, bool mover) {
     rangos_.assign(1, RangoDatos{0, fuente.tamano});
     const bool huecos = fuente.ocupado < fuente.tamano;
     if (huecos) BajoNivel().RangosDatos(lector_.FileHandle(), fuente.tamano, rangos_);
@@ -114,11 +119,16 @@ std::int64_t cTareas::CopiarDatos(std::int64_t i, const InfoNodo& fuente, bool m
             }
             SumarProgreso(i, rango.inicio - posicion);
         }
-        const std::int64_t r = CopiarTramos(i, rango.inicio, rango.fin, mover, modificado, kernel);
+        const std::int64_t r = CopiarTramos(i, rango.inicio, rango.fin, mover, kernel);
         if (r != 0) return r;
         posicion = rango.fin;
     }
     SumarProgreso(i, fuente.tamano - posicion);
+    // A trailing hole is kept: the length is set, not written.
+    if (huecos && !escritor_.SetLength(fuente.tamano)) {
+        LogFallo(i, mover, lector_.FileName(), escritor_.Fallo().numero, escritor_.Fallo().descripcion);
+        return COPIA_FALLIDA;
+    }
     return 0;
 }
 
@@ -126,154 +136,311 @@ bool cTareas::CreadoPorEsta(const InfoNodo& info) const {
     return info.tipo == TipoNodo::Archivo && creados_.count({info.dispositivo, info.inodo}) > 0;
 }
 
-// Opens the file the copy writes: the target itself, or for a large file a new hidden name
-// beside it (`escrito`). An existing target that is the source itself is refused; one that this
-// operation created a moment ago (a name that folds onto it) sends the copy to a free name.
-bool cTareas::AbrirDestino(std::int64_t i, std::string& destino, const std::string& ruta,
-                           bool mover, bool temporal, std::string& escrito) {
-    const InfoNodo& fuente = lector_.Info();
-    // Only the writer is closed here; a temporary name is this copy's own and goes with it.
-    const auto soltar = [&] {
-        escritor_.CloseFile();
-        if (temporal) BajoNivel().BorrarArchivo(escrito);
-    };
-    for (int intento = 0; intento < 64; ++intento) {
-        InfoNodo existente;
-        escrito = destino;
-        if (temporal) {
-            existente = BajoNivel().Consultar(destino);
-            escrito = AgregarBarra(CarpetaDe(destino)) + PREFIJO_TEMPORAL + std::to_string(++temporales_);
+// "Failed trying copy "path": Not kept: what - reason (code)".
+void cTareas::LogNoConservado(std::int64_t i, bool mover, const std::string& ruta, const std::string& que,
+                              int error) {
+    LogFallo(i, mover, ruta, error,
+             Texto(frmOperations, 103) + que + " - " + BajoNivel().DescripcionError(error));
+}
+
+// What a copy keeps besides the data, on the open target before it takes its name: owner and
+// group, extended attributes and ACLs, then mode and times (the mode last, so that a change of
+// owner cannot clear setuid again). What cannot be kept is a log line; a copy that is not
+// allowed to give files away keeps the group where it can and says nothing of the owner, as
+// `cp -a` does, while a move says so.
+void cTareas::ConservarMetadatos(std::int64_t i, bool mover, const std::string& ruta,
+                                 const InfoNodo& origen, ManejadorArchivo hOrigen,
+                                 ManejadorArchivo hDestino, const InfoNodo& actual) {
+    InfoNodo ahora = actual;
+    if (actual.propietario != origen.propietario || actual.grupo != origen.grupo) {
+        int error = BajoNivel().CambiarPropietario(hDestino, origen.propietario, origen.grupo);
+        // A target without owners of its own (a share) has nothing to keep them in.
+        const bool sinDuenos = BajoNivel().Es(error, ErrorComun::NoSoportado);
+        if (error == 0) {
+            ahora.propietario = origen.propietario;
+            ahora.grupo = origen.grupo;
+        } else if (!sinDuenos) {
+            if (mover && actual.propietario != origen.propietario)
+                LogNoConservado(i, mover, ruta, Texto(frmOperations, 104), error);
+            if (actual.grupo != origen.grupo) {
+                error = BajoNivel().CambiarPropietario(hDestino, SIN_CAMBIO, origen.grupo);
+                if (error == 0)
+                    ahora.grupo = origen.grupo;
+                else
+                    LogNoConservado(i, mover, ruta, Texto(frmOperations, 105), error);
+            }
         }
-        if (!escritor_.OpenFile(escrito, false)) {
-            LogFallo(i, mover, ruta, escritor_.Fallo().numero, escritor_.Fallo().descripcion);
+    }
+    if (hOrigen != MANEJADOR_INVALIDO) {
+        std::vector<std::pair<std::string, int>> perdidos;
+        const int error = BajoNivel().CopiarAtributos(hOrigen, hDestino, perdidos);
+        if (error != 0) LogNoConservado(i, mover, ruta, Texto(frmOperations, 107), error);
+        for (const auto& [nombre, motivo] : perdidos)
+            LogNoConservado(i, mover, ruta, Texto(frmOperations, 107) + nombre, motivo);
+    }
+    if (const int error = BajoNivel().CopiarMetadatos(origen, hDestino, ahora); error != 0)
+        LogNoConservado(i, mover, ruta, Texto(frmOperations, 106), error);
+}
+
+// Opens the source of one file; a source gone since it was listed is "Missing:".
+bool cTareas::AbrirFuente(std::int64_t i, const Entrada& fuente, bool mover) {
+    lector_.CloseFile();
+    escritor_.CloseFile();
+    if (lector_.OpenFileIn(fuente.carpeta, fuente.nombre, fuente.ruta)) return true;
+    const InfoNodo ahora = BajoNivel().ConsultarEn(fuente.carpeta, fuente.nombre);
+    if (ahora.tipo == TipoNodo::NoExiste && BajoNivel().Es(ahora.error, ErrorComun::NoExiste))
+        LogNoLeido(i, mover, fuente.ruta, ahora.error);
+    else
+        LogFallo(i, mover, fuente.ruta, lector_.Fallo().numero, lector_.Fallo().descripcion);
+    return false;
+}
+
+// Decides how the finished file takes its name. A regular file already there (a tree copied
+// onto an older copy of itself) is replaced once the new one is whole; one this operation made
+// a moment ago (a name that folds onto it), or anything else, is kept and the copy takes a free
+// name. A target that is the source itself under another name is refused.
+bool cTareas::PrepararObjetivo(std::int64_t i, const Entrada& objetivo, const std::string& ruta,
+                               bool mover, bool& reemplazar) {
+    const InfoNodo existente = BajoNivel().ConsultarEn(objetivo.carpeta, objetivo.nombre);
+    if (MismoArchivo(existente, lector_.Info())) {
+        LogFalloSistema(i, mover, ruta, BajoNivel().Codigo(ErrorComun::ArgumentoInvalido));
+        return false;
+    }
+    reemplazar = existente.tipo == TipoNodo::Archivo && !CreadoPorEsta(existente);
+    return true;
+}
+
+// Opens the file the copy writes: without a name where the file system can, else under a new
+// hidden name beside the target. A hidden name that anything already has is never reused.
+bool cTareas::CrearEscrito(std::int64_t i, const Entrada& objetivo, const std::string& ruta, bool mover) {
+    temporal_.clear();
+    int error = 0;
+    InfoNodo info;
+    ManejadorArchivo h = BajoNivel().CrearSinNombreEn(objetivo.carpeta, error, info);
+    sinNombre_ = h != MANEJADOR_INVALIDO;
+    for (int intento = 0; h == MANEJADOR_INVALIDO && intento < 64; ++intento) {
+        if (!BajoNivel().Es(error, ErrorComun::NoSoportado) && !BajoNivel().Es(error, ErrorComun::YaExiste))
+            break;
+        temporal_ = PREFIJO_TEMPORAL + std::to_string(++temporales_);
+        h = BajoNivel().CrearExclusivoEn(objetivo.carpeta, temporal_, error, info);
+    }
+    if (h == MANEJADOR_INVALIDO) {
+        temporal_.clear();
+        const FalloArchivo f = CrearFalloArchivo(FALLO_APERTURA, objetivo.ruta, error);
+        LogFallo(i, mover, ruta, f.numero, f.descripcion);
+        return false;
+    }
+    (void)escritor_.Adoptar(h, objetivo.ruta, info, true);
+    creados_.insert({info.dispositivo, info.inodo});
+    escribio_ = true;
+    return true;
+}
+
+// An unnamed file that is to replace another first gets a hidden name of its own.
+bool cTareas::NombrarTemporal(std::int64_t i, const Entrada& objetivo, const std::string& ruta, bool mover) {
+    int error = BajoNivel().Codigo(ErrorComun::YaExiste);
+    for (int intento = 0; intento < 64 && BajoNivel().Es(error, ErrorComun::YaExiste); ++intento) {
+        temporal_ = PREFIJO_TEMPORAL + std::to_string(++temporales_);
+        error = BajoNivel().EnlazarEn(escritor_.FileHandle(), objetivo.carpeta, temporal_);
+    }
+    if (error == 0) {
+        sinNombre_ = false;
+        return true;
+    }
+    temporal_.clear();
+    LogFalloSistema(i, mover, ruta, error);
+    return false;
+}
+
+// Gives the complete file its name. Without `reemplazar` nothing is ever replaced: a name taken
+// meanwhile sends the file to the next free name, and the log says where it went.
+bool cTareas::Colocar(std::int64_t i, Entrada& objetivo, bool reemplazar, const std::string& ruta,
+                      bool mover) {
+    if (reemplazar) {
+        if (sinNombre_ && !NombrarTemporal(i, objetivo, ruta, mover)) return false;
+        const int error = BajoNivel().RenombrarEn(objetivo.carpeta, temporal_, objetivo.carpeta,
+                                                  objetivo.nombre, true);
+        if (error != 0) {
+            LogFalloSistema(i, mover, ruta, error);
             return false;
         }
-        if (temporal && !escritor_.Creado()) {
-            escritor_.CloseFile();  // somebody else's file under that name: left alone
-            continue;
-        }
-        if (!temporal && !escritor_.Creado()) existente = escritor_.Info();
-        // Writing a file onto itself (a hard link, a path through a link) would destroy it,
-        // and a move would then delete the only copy.
-        if (MismoArchivo(existente, fuente)) {
-            soltar();
-            LogFalloSistema(i, mover, ruta, BajoNivel().Codigo(ErrorComun::ArgumentoInvalido));
+        temporal_.clear();
+        return true;
+    }
+    for (long long n = 0; n < kMaxNombresLibres; ++n) {
+        const std::string nombre = CandidatoLibre(objetivo.nombre, n, false);
+        const int error = sinNombre_ ? BajoNivel().EnlazarEn(escritor_.FileHandle(), objetivo.carpeta, nombre)
+                                     : BajoNivel().RenombrarEn(objetivo.carpeta, temporal_, objetivo.carpeta,
+                                                               nombre, false);
+        if (BajoNivel().Es(error, ErrorComun::YaExiste)) continue;
+        if (error != 0) {
+            LogFalloSistema(i, mover, ruta, error);
             return false;
         }
-        if (!CreadoPorEsta(existente)) return true;
-        soltar();
-        destino = NombreLibre(destino, false);
-        AgregarError(i, TEXTO_NOMBRE_TOMADO + destino);
+        temporal_.clear();
+        sinNombre_ = false;
+        if (n > 0) {
+            const std::string nueva = AgregarBarra(CarpetaDe(objetivo.ruta)) + nombre;
+            const bool propio = CreadoPorEsta(BajoNivel().ConsultarEn(objetivo.carpeta, objetivo.nombre));
+            AgregarError(i, (propio ? std::string(TEXTO_NOMBRE_TOMADO) : Texto(frmOperations, 100)) + nueva);
+            objetivo.nombre = nombre;
+            objetivo.ruta = nueva;
+        }
+        return true;
     }
     LogFalloSistema(i, mover, ruta, BajoNivel().Codigo(ErrorComun::YaExiste));
     return false;
 }
 
+// Drops the file being written: an unnamed one vanishes when closed, a hidden name is removed.
+void cTareas::Descartar(std::int64_t i, const Entrada& objetivo, bool mover, const std::string& ruta) {
+    lector_.CloseFile();
+    escritor_.CloseFile();
+    if (temporal_.empty()) return;
+    const int error = BajoNivel().BorrarEn(objetivo.carpeta, temporal_, false);
+    if (error != 0)
+        LogFallo(i, mover, ruta, error,
+                 Texto(frmOperations, 109) + " " + AgregarBarra(CarpetaDe(objetivo.ruta)) + temporal_ +
+                     " - " + BajoNivel().DescripcionError(error));
+    temporal_.clear();
+}
+
+// A file with several names whose first name the operation already copied: the copy gets one
+// more name for the same data, as the source has. False when that cannot be done here (another
+// file system, a name taken): the file is then copied on its own.
+bool cTareas::EnlazarRepetido(std::int64_t i, const InfoNodo& fuente, const Entrada& objetivo) {
+    if (fuente.enlaces < 2) return false;
+    const auto it = enlacesDuros_.find({fuente.dispositivo, fuente.inodo});
+    if (it == enlacesDuros_.end()) return false;
+    if (BajoNivel().EnlazarNombreEn(MANEJADOR_INVALIDO, it->second, objetivo.carpeta, objetivo.nombre) != 0)
+        return false;
+    SumarProgreso(i, fuente.tamano);
+    return true;
+}
+
 std::int64_t cTareas::CopiarArchivo(std::int64_t i, const std::string& origenDado,
                                     const std::string& destinoDado, bool mover) {
     const std::string origen = SinBarraFinal(origenDado);
-    const std::string destino = SinBarraFinal(destinoDado);
+    std::string destino = SinBarraFinal(destinoDado);
     const InfoNodo info = BajoNivel().Consultar(origen);
     if (info.tipo == TipoNodo::NoExiste) {
         LogFalloSistema(i, mover, origen, info.error);
         return COPIA_FALLIDA;
     }
     if (mover) {
-        const int error = BajoNivel().Renombrar(origen, destino);
+        const int error = RenombrarLibre(i, origen, destino, false);
         if (error == 0) return info.tipo == TipoNodo::Enlace ? 0 : info.tamano;
         if (!BajoNivel().Es(error, ErrorComun::OtroDispositivo)) {
             LogFalloSistema(i, true, origen, error);
             return COPIA_FALLIDA;
         }
     }
+    int error = 0;
+    CarpetaAbierta padre(AbrirPadre(destino, error));
+    if (padre.h == MANEJADOR_INVALIDO) {
+        const FalloArchivo f = CrearFalloArchivo(FALLO_APERTURA, destino, error);
+        LogFallo(i, mover, origen, f.numero, f.descripcion);
+        return COPIA_FALLIDA;
+    }
+    const Entrada fuente{MANEJADOR_INVALIDO, origen, origen};
+    const Entrada objetivo{padre.h, NombreDe(destino), destino};
+    Lote lote{MANEJADOR_INVALIDO, padre.h, PadreDe(origen), {}};
+    std::int64_t r = COPIA_FALLIDA;
     if (info.tipo == TipoNodo::Enlace)
-        return CopiarEnlace(i, MANEJADOR_INVALIDO, origen, origen, destino, mover);
-    return CopiarArchivoEn(i, MANEJADOR_INVALIDO, origen, origen, destino, mover);
+        r = CopiarEnlace(i, fuente, objetivo, mover, lote);
+    else if (info.tipo == TipoNodo::Otro)
+        r = CopiarEspecial(i, fuente, objetivo, mover, lote);
+    else
+        r = CopiarArchivoEn(i, fuente, objetivo, mover, lote);
+    bool completo = true;
+    TerminarLote(i, lote, completo);
+    return completo || r < 0 ? r : COPIA_FALLIDA;
 }
 
 // One file, copied whole or not at all. The source is compared after the copy with what it was
 // when opened: a file that grew or was rewritten meanwhile is logged, and a move keeps it.
-std::int64_t cTareas::CopiarArchivoEn(std::int64_t i, ManejadorArchivo carpeta,
-                                      const std::string& nombre, const std::string& ruta,
-                                      std::string destino, bool mover) {
+std::int64_t cTareas::CopiarArchivoEn(std::int64_t i, const Entrada& fuente, Entrada objetivo,
+                                      bool mover, Lote& lote) {
     const std::int64_t antes = Op(i).BytesHechos;
+    if (!AbrirFuente(i, fuente, mover)) return COPIA_FALLIDA;
+    const InfoNodo info = lector_.Info();
+    const auto fallar = [&](std::int64_t resultado) {
+        DescontarProgreso(i, antes);
+        Descartar(i, objetivo, mover, fuente.ruta);
+        return resultado;
+    };
+    if (EnlazarRepetido(i, info, objetivo)) {
+        lector_.CloseFile();
+        if (mover) lote.fuentes.emplace_back(fuente.nombre, info);
+        return info.tamano;
+    }
+    bool reemplazar = false;
+    if (!PrepararObjetivo(i, objetivo, fuente.ruta, mover, reemplazar) ||
+        !CrearEscrito(i, objetivo, fuente.ruta, mover))
+        return fallar(COPIA_FALLIDA);
+    const std::int64_t r = CopiarDatos(i, info, mover);
+    if (r != 0) return fallar(r);
+    ConservarMetadatos(i, mover, fuente.ruta, info, lector_.FileHandle(), escritor_.FileHandle(),
+                       escritor_.Info());
+    if (!Colocar(i, objetivo, reemplazar, fuente.ruta, mover)) return fallar(COPIA_FALLIDA);
     lector_.CloseFile();
-    escritor_.CloseFile();
-    if (!lector_.OpenFileIn(carpeta, nombre, ruta)) {
-        // Gone since it was listed: "Missing:", as for an entry whose query found nothing.
-        const InfoNodo ahora = BajoNivel().ConsultarEn(carpeta, nombre);
-        if (ahora.tipo == TipoNodo::NoExiste && BajoNivel().Es(ahora.error, ErrorComun::NoExiste))
-            LogNoLeido(i, mover, ruta, ahora.error);
-        else
-            LogFallo(i, mover, ruta, lector_.Fallo().numero, lector_.Fallo().descripcion);
-        return COPIA_FALLIDA;
+    // A delayed write error shows only now: the name it just got goes with it.
+    if (!escritor_.CloseFile()) {
+        LogFallo(i, mover, fuente.ruta, escritor_.Fallo().numero, escritor_.Fallo().descripcion);
+        temporal_ = objetivo.nombre;
+        return fallar(COPIA_FALLIDA);
     }
-    const InfoNodo fuente = lector_.Info();
-    const bool temporal = fuente.tamano > static_cast<std::int64_t>(tramo_);
-    std::string escrito;
-    if (!AbrirDestino(i, destino, ruta, mover, temporal, escrito)) return AbandonarCopia(escrito, false, COPIA_FALLIDA);
-    const bool creado = escritor_.Creado();
-    if (creado) creados_.insert({escritor_.Info().dispositivo, escritor_.Info().inodo});
-    bool modificado = creado;
-    const std::int64_t r = CopiarDatos(i, fuente, mover, modificado);
-    if (r != 0) {
-        DescontarProgreso(i, antes);
-        return AbandonarCopia(escrito, modificado, r);
-    }
-    // An older, longer file under the same name keeps no stale tail, a trailing hole is kept,
-    // and a file that replaces another or whose source goes is on disk first.
-    modificado = true;
-    const bool cortar = !creado || fuente.ocupado < fuente.tamano;
-    if ((cortar && !escritor_.SetLength(fuente.tamano)) ||
-        ((temporal || mover) && !escritor_.Flush())) {
-        LogFallo(i, mover, ruta, escritor_.Fallo().numero, escritor_.Fallo().descripcion);
-        DescontarProgreso(i, antes);
-        return AbandonarCopia(escrito, true, COPIA_FALLIDA);
-    }
-    BajoNivel().CopiarMetadatos(fuente, escritor_.FileHandle(), escritor_.Info());
-    lector_.CloseFile();
-    int error = escritor_.CloseFile() ? 0 : -1;
-    if (error == 0 && temporal) error = BajoNivel().Renombrar(escrito, destino);
-    if (error != 0) {
-        if (error < 0)
-            LogFallo(i, mover, ruta, escritor_.Fallo().numero, escritor_.Fallo().descripcion);
-        else
-            LogFalloSistema(i, mover, ruta, error);
-        DescontarProgreso(i, antes);
-        return AbandonarCopia(escrito, true, COPIA_FALLIDA);
-    }
-    if (!MismoContenido(BajoNivel().ConsultarEn(carpeta, nombre), fuente)) {
-        LogFallo(i, mover, ruta, FALLO_ORIGEN_CAMBIADO,
+    if (info.enlaces > 1) enlacesDuros_[{info.dispositivo, info.inodo}] = objetivo.ruta;
+    if (!MismoContenido(BajoNivel().ConsultarEn(fuente.carpeta, fuente.nombre), info)) {
+        LogFallo(i, mover, fuente.ruta, FALLO_ORIGEN_CAMBIADO,
                  std::string(TEXTO_ORIGEN_CAMBIADO) + (mover ? TEXTO_ORIGEN_CONSERVADO : ""));
-        if (!mover) return fuente.tamano;
-        DescontarProgreso(i, antes);
-        return AbandonarCopia(destino, true, COPIA_FALLIDA);
+        if (!mover) return info.tamano;
+        temporal_ = objetivo.nombre;
+        return fallar(COPIA_FALLIDA);
     }
-    if (mover) {
-        error = BajoNivel().BorrarEn(carpeta, nombre, false);
-        if (error != 0) {
-            LogFalloSistema(i, true, ruta, error);
-            return COPIA_FALLIDA;
-        }
-    }
-    return fuente.tamano;
+    if (mover) lote.fuentes.emplace_back(fuente.nombre, info);
+    return info.tamano;
 }
 
 // A link is copied as a link with the same target text, never as what it points to.
-std::int64_t cTareas::CopiarEnlace(std::int64_t i, ManejadorArchivo carpeta,
-                                   const std::string& nombre, const std::string& ruta,
-                                   const std::string& destino, bool mover) {
+std::int64_t cTareas::CopiarEnlace(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
+                                   bool mover, Lote& lote) {
+    const InfoNodo info = BajoNivel().ConsultarEn(fuente.carpeta, fuente.nombre);
     std::string texto;
-    int error = BajoNivel().LeerEnlaceEn(carpeta, nombre, texto);
-    if (error == 0) error = BajoNivel().CrearEnlace(texto, destino);
-    if (error == 0) {
-        BajoNivel().AplicarMetadatos(BajoNivel().ConsultarEn(carpeta, nombre), destino);
-        if (mover) error = BajoNivel().BorrarEn(carpeta, nombre, false);
-    }
+    int error = BajoNivel().LeerEnlaceEn(fuente.carpeta, fuente.nombre, texto);
+    if (error == 0) error = BajoNivel().CrearEnlaceEn(texto, objetivo.carpeta, objetivo.nombre);
     if (error != 0) {
-        LogFalloSistema(i, mover, ruta, error);
+        LogFalloSistema(i, mover, fuente.ruta, error);
         return COPIA_FALLIDA;
     }
+    escribio_ = true;
+    error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, true);
+    // Not allowed to give it away: a copy keeps the rest without a word, as for a file.
+    if (error != 0 && !mover) error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, false);
+    if (error != 0) LogNoConservado(i, mover, fuente.ruta, Texto(frmOperations, 106), error);
+    if (mover) lote.fuentes.emplace_back(fuente.nombre, info);
+    return 0;
+}
+
+// Fifos and device nodes are made anew; a socket belongs to the program listening on it and
+// cannot be copied, so it is left where it is with a log line.
+std::int64_t cTareas::CopiarEspecial(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
+                                     bool mover, Lote& lote) {
+    const InfoNodo info = BajoNivel().ConsultarEn(fuente.carpeta, fuente.nombre);
+    if (info.especial == TipoEspecial::Socket) {
+        LogFallo(i, mover, fuente.ruta, BajoNivel().Codigo(ErrorComun::NoSoportado), Texto(frmOperations, 108));
+        return COPIA_FALLIDA;
+    }
+    int error = BajoNivel().CrearEspecialEn(objetivo.carpeta, objetivo.nombre, info);
+    if (error != 0) {
+        LogFalloSistema(i, mover, fuente.ruta, error);
+        return COPIA_FALLIDA;
+    }
+    escribio_ = true;
+    error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, true);
+    if (error != 0 && !mover) error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, false);
+    if (error != 0) LogNoConservado(i, mover, fuente.ruta, Texto(frmOperations, 106), error);
+    if (mover) lote.fuentes.emplace_back(fuente.nombre, info);
     return 0;
 }
 
@@ -286,6 +453,44 @@ void cTareas::LogNoLeido(std::int64_t i, bool mover, const std::string& ruta, in
         LogFalloSistema(i, mover, ruta, error);
 }
 
+// The sources a move copied go only once their copies are on disk: the target's file system is
+// synchronised first, and a source that changed since its copy stays. Anything kept makes the
+// folder incomplete, so it stays too.
+void cTareas::TerminarLote(std::int64_t i, Lote& lote, bool& completo) {
+    if (lote.fuentes.empty()) return;
+    const int error = BajoNivel().SincronizarSistema(lote.destino);
+    if (error != 0) {
+        LogFalloSistema(i, true, lote.ruta, error);
+        lote.fuentes.clear();
+        completo = false;
+        return;
+    }
+    for (const auto& [nombre, info] : lote.fuentes) {
+        const std::string ruta = lote.origen == MANEJADOR_INVALIDO ? nombre : AgregarBarra(lote.ruta) + nombre;
+        if (!MismoContenido(BajoNivel().ConsultarEn(lote.origen, nombre), info)) {
+            LogFallo(i, true, ruta, FALLO_ORIGEN_CAMBIADO,
+                     std::string(TEXTO_ORIGEN_CAMBIADO) + TEXTO_ORIGEN_CONSERVADO);
+            completo = false;
+        } else if (const int e = BajoNivel().BorrarEn(lote.origen, nombre, false); e != 0) {
+            LogFalloSistema(i, true, ruta, e);
+            completo = false;
+        }
+    }
+    lote.fuentes.clear();
+}
+
+// A copy puts what it wrote on disk once, at its end, as its last step.
+void cTareas::SincronizarAlFinal(std::int64_t i) {
+    if (!escribio_ || Op(i).Tipo != TIPO_COPIAR) return;
+    escribio_ = false;
+    Op(i).Actual = Texto(frmOperations, 102);
+    vista_->DibujarOperacion(i);
+    int error = 0;
+    CarpetaAbierta destino(BajoNivel().AbrirCarpetaElegida(Op(i).DestinoInicial, error));
+    if (error == 0) error = BajoNivel().SincronizarSistema(destino.h);
+    if (error != 0) LogFalloSistema(i, false, Op(i).DestinoInicial, error);
+}
+
 std::int64_t cTareas::CopiarCarpeta(std::int64_t i, const std::string& origenDado,
                                     const std::string& destinoDado, bool mover) {
     const std::string origen = SinBarraFinal(origenDado);
@@ -296,12 +501,16 @@ std::int64_t cTareas::CopiarCarpeta(std::int64_t i, const std::string& origenDad
         return COPIA_FALLIDA;
     }
     if (info.tipo != TipoNodo::Carpeta) return CopiarArchivo(i, origen, destino, mover);
-    const InfoNodo objetivo = BajoNivel().Consultar(destino);
     int error = 0;
-    if (objetivo.tipo == TipoNodo::NoExiste)
-        error = CrearRuta(destino);
-    else if (objetivo.tipo != TipoNodo::Carpeta)
-        error = BajoNivel().Codigo(ErrorComun::YaExiste);
+    CarpetaAbierta padre(AbrirPadre(destino, error));
+    if (error == 0) {
+        error = BajoNivel().CrearCarpetaEn(padre.h, NombreDe(destino));
+        if (error == 0) escribio_ = true;
+        if (BajoNivel().Es(error, ErrorComun::YaExiste)) error = 0;  // written into
+    }
+    // The folder is opened without following a link: one planted at its name is refused.
+    CarpetaAbierta objetivo;
+    if (error == 0) objetivo.h = BajoNivel().AbrirCarpeta(padre.h, NombreDe(destino), error);
     CarpetaAbierta carpeta;
     if (error == 0) carpeta.h = BajoNivel().AbrirCarpeta(MANEJADOR_INVALIDO, origen, error);
     if (error != 0) {
@@ -309,77 +518,92 @@ std::int64_t cTareas::CopiarCarpeta(std::int64_t i, const std::string& origenDad
         return COPIA_FALLIDA;
     }
     bool completo = true;
-    const std::int64_t total = CopiarContenido(i, carpeta.h, origen, destino, mover, completo);
+    const std::int64_t total = CopiarContenido(i, carpeta.h, origen, objetivo.h, destino, mover, completo);
     if (total == COPIA_CANCELADA) return total;
-    BajoNivel().AplicarMetadatos(info, destino);
-    if (mover && completo) BajoNivel().BorrarCarpetaVacia(origen);
+    ConservarMetadatos(i, mover, origen, info, carpeta.h, objetivo.h, BajoNivel().ConsultarAbierto(objetivo.h));
+    if (mover && completo) {
+        error = BajoNivel().BorrarCarpetaVacia(origen);
+        if (error != 0) LogFalloSistema(i, true, origen, error);
+    }
     return total;
 }
 
-// One subfolder of a walk: its target folder is made (or an existing one is written into), its
-// contents copied, and then it gets the source's mode and time. When moving, the source folder
-// goes once everything in it went.
-std::int64_t cTareas::CopiarSubcarpeta(std::int64_t i, ManejadorArchivo carpeta,
-                                       const std::string& nombre, const std::string& ruta,
-                                       const std::string& objetivo, bool mover, bool& completo) {
-    const InfoNodo info = BajoNivel().ConsultarEn(carpeta, nombre);
-    const InfoNodo existente = BajoNivel().Consultar(objetivo);
-    int error = 0;
-    if (existente.tipo == TipoNodo::NoExiste)
-        error = BajoNivel().CrearCarpeta(objetivo);
-    else if (existente.tipo != TipoNodo::Carpeta)
-        error = BajoNivel().Codigo(ErrorComun::YaExiste);
+// One subfolder of a walk: its target folder is made private (or an existing one is written
+// into), its contents copied, and then it gets the source's metadata. When moving, the source
+// folder goes once everything in it went.
+std::int64_t cTareas::CopiarSubcarpeta(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
+                                       bool mover, bool& completo) {
+    const InfoNodo info = BajoNivel().ConsultarEn(fuente.carpeta, fuente.nombre);
+    int error = BajoNivel().CrearCarpetaEn(objetivo.carpeta, objetivo.nombre);
+    if (BajoNivel().Es(error, ErrorComun::YaExiste)) error = 0;
+    CarpetaAbierta destino;
+    if (error == 0) destino.h = BajoNivel().AbrirCarpeta(objetivo.carpeta, objetivo.nombre, error);
     CarpetaAbierta sub;
-    if (error == 0) sub.h = BajoNivel().AbrirCarpeta(carpeta, nombre, error);
+    if (error == 0) sub.h = BajoNivel().AbrirCarpeta(fuente.carpeta, fuente.nombre, error);
     if (error != 0) {
-        LogFalloSistema(i, mover, ruta, error);
+        LogFalloSistema(i, mover, fuente.ruta, error);
         completo = false;
         return COPIA_FALLIDA;
     }
     bool todo = true;
-    const std::int64_t r = CopiarContenido(i, sub.h, ruta, objetivo, mover, todo);
+    const std::int64_t r = CopiarContenido(i, sub.h, fuente.ruta, destino.h, objetivo.ruta, mover, todo);
     if (r == COPIA_CANCELADA) return r;
-    BajoNivel().AplicarMetadatos(info, objetivo);
-    if (mover && todo && BajoNivel().BorrarEn(carpeta, nombre, true) != 0) todo = false;
+    ConservarMetadatos(i, mover, fuente.ruta, info, sub.h, destino.h, BajoNivel().ConsultarAbierto(destino.h));
+    if (mover && todo) {
+        error = BajoNivel().BorrarEn(fuente.carpeta, fuente.nombre, true);
+        if (error != 0) {
+            LogFalloSistema(i, true, fuente.ruta, error);
+            todo = false;
+        }
+    }
     if (!todo) completo = false;
     return r;
 }
 
-// Walks one open folder of the tree. Files written onto existing ones of the same name replace
-// them. When moving, a folder that kept anything (a failed file, an entry that could not be
-// walked) stays with what it kept.
-std::int64_t cTareas::CopiarContenido(std::int64_t i, ManejadorArchivo carpeta,
-                                      const std::string& origen, const std::string& destino,
+// Walks one open folder of the tree into one open target folder. When moving, the sources of
+// the folder's files go together at the end of the folder (or when it is canceled), after their
+// copies are on disk.
+std::int64_t cTareas::CopiarContenido(std::int64_t i, ManejadorArchivo carpeta, const std::string& origen,
+                                      ManejadorArchivo destino, const std::string& rutaDestino,
                                       bool mover, bool& completo) {
+    Lote lote{carpeta, destino, origen, {}};
+    const std::int64_t r = RecorrerContenido(i, lote, rutaDestino, mover, completo);
+    TerminarLote(i, lote, completo);
+    return r;
+}
+
+std::int64_t cTareas::RecorrerContenido(std::int64_t i, Lote& lote, const std::string& rutaDestino,
+                                        bool mover, bool& completo) {
     std::vector<std::string> nombres;
     std::vector<TipoNodo> tipos;
-    const int errorLista = BajoNivel().ListarEnConTipos(carpeta, nombres, tipos);
+    const int errorLista = BajoNivel().ListarEnConTipos(lote.origen, nombres, tipos);
     if (errorLista != 0) {
-        LogFalloSistema(i, mover, origen, errorLista);
+        LogFalloSistema(i, mover, lote.ruta, errorLista);
         completo = false;
         return 0;
     }
     std::int64_t total = 0;
     for (std::size_t k = 0; k < nombres.size(); ++k) {
-        const std::string& nombre = nombres[k];
-        const std::string ruta = AgregarBarra(origen) + nombre;
-        const std::string objetivo = AgregarBarra(destino) + nombre;
+        const Entrada fuente{lote.origen, nombres[k], AgregarBarra(lote.ruta) + nombres[k]};
+        const Entrada objetivo{lote.destino, nombres[k], AgregarBarra(rutaDestino) + nombres[k]};
         // A regular file by the listing's word needs no query of its own: opening it (never
         // through a link) and reading the open file say all the copy needs.
         InfoNodo info;
         if (k < tipos.size() && tipos[k] == TipoNodo::Archivo)
             info.tipo = TipoNodo::Archivo;
         else
-            info = BajoNivel().ConsultarEn(carpeta, nombre);
+            info = BajoNivel().ConsultarEn(lote.origen, fuente.nombre);
         std::int64_t r = COPIA_FALLIDA;
         if (info.tipo == TipoNodo::Carpeta)
-            r = CopiarSubcarpeta(i, carpeta, nombre, ruta, objetivo, mover, completo);
+            r = CopiarSubcarpeta(i, fuente, objetivo, mover, completo);
         else if (info.tipo == TipoNodo::NoExiste)
-            LogNoLeido(i, mover, ruta, info.error);
+            LogNoLeido(i, mover, fuente.ruta, info.error);
         else if (info.tipo == TipoNodo::Enlace)
-            r = CopiarEnlace(i, carpeta, nombre, ruta, objetivo, mover);
+            r = CopiarEnlace(i, fuente, objetivo, mover, lote);
+        else if (info.tipo == TipoNodo::Otro)
+            r = CopiarEspecial(i, fuente, objetivo, mover, lote);
         else
-            r = CopiarArchivoEn(i, carpeta, nombre, ruta, objetivo, mover);
+            r = CopiarArchivoEn(i, fuente, objetivo, mover, lote);
         if (r == COPIA_CANCELADA) return COPIA_CANCELADA;
         if (r < 0)
             completo = false;
@@ -390,11 +614,50 @@ std::int64_t cTareas::CopiarContenido(std::int64_t i, ManejadorArchivo carpeta,
     return total;
 }
 
+// A rename within one file system onto a name that must be free; one taken meanwhile sends the
+// item to the next free name, and the log says so.
+int cTareas::RenombrarLibre(std::int64_t i, const std::string& origen, std::string& destino, bool carpeta) {
+    const std::string elegido = destino;
+    for (long long n = 0; n < kMaxNombresLibres; ++n) {
+        const std::string candidato = AgregarBarra(PadreDe(elegido)) + CandidatoLibre(NombreDe(elegido), n, carpeta);
+        const int error = BajoNivel().RenombrarEn(MANEJADOR_INVALIDO, origen, MANEJADOR_INVALIDO, candidato, false);
+        if (BajoNivel().Es(error, ErrorComun::YaExiste)) continue;
+        if (error == 0 && n > 0) {
+            AgregarError(i, Texto(frmOperations, 100) + candidato);
+            destino = candidato;
+        }
+        return error;
+    }
+    return BajoNivel().Codigo(ErrorComun::YaExiste);
+}
+
+int cTareas::CrearCarpetaLibre(std::int64_t i, std::string& destino) {
+    int error = 0;
+    CarpetaAbierta padre(AbrirPadre(destino, error));
+    if (error != 0) return error;
+    const std::string elegido = destino;
+    for (long long n = 0; n < kMaxNombresLibres; ++n) {
+        const std::string nombre = CandidatoLibre(NombreDe(elegido), n, true);
+        error = BajoNivel().CrearCarpetaEn(padre.h, nombre);
+        if (BajoNivel().Es(error, ErrorComun::YaExiste)) continue;
+        if (error == 0) {
+            escribio_ = true;
+            if (n > 0) {
+                destino = AgregarBarra(PadreDe(elegido)) + nombre;
+                AgregarError(i, Texto(frmOperations, 100) + destino);
+            }
+        }
+        return error;
+    }
+    return BajoNivel().Codigo(ErrorComun::YaExiste);
+}
+
 // A whole folder moves in one rename when it stays on its file system; across file systems its
-// tree is copied file by file, each source file going only after its copy is complete.
+// tree is copied, and each folder's sources go once their copies are on disk.
 std::int64_t cTareas::MoverCarpeta(std::int64_t i, const std::string& origen,
-                                   const std::string& destino) {
-    const int error = BajoNivel().Renombrar(origen, destino);
+                                   const std::string& destinoDado) {
+    std::string destino = destinoDado;
+    const int error = RenombrarLibre(i, origen, destino, true);
     if (error == 0) {
         Avisar(destino, TIPO_CARPETA, "CreatedFolder");
         return 0;
@@ -403,11 +666,12 @@ std::int64_t cTareas::MoverCarpeta(std::int64_t i, const std::string& origen,
         LogFalloSistema(i, true, origen, error);
         return COPIA_FALLIDA;
     }
-    const int errorCrear = CrearRuta(destino);
+    const int errorCrear = CrearCarpetaLibre(i, destino);
     if (errorCrear != 0) {
         LogFalloSistema(i, true, origen, errorCrear);
         return COPIA_FALLIDA;
     }
+    Op(i).Destino = destino;
     Avisar(destino, TIPO_CARPETA, "CreatedFolder");
     return CopiarCarpeta(i, origen, destino, true);
 }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quirvex {
@@ -28,6 +29,9 @@ enum class ModoApertura {
 
 enum class TipoNodo { NoExiste, Archivo, Carpeta, Enlace, Otro };
 
+// What an entry of type Otro is.
+enum class TipoEspecial { Ninguno, Fifo, Caracter, Bloque, Socket };
+
 // What lstat says of a path; a link is described as a link, never by what it points to.
 struct InfoNodo {
     TipoNodo tipo = TipoNodo::NoExiste;
@@ -43,7 +47,17 @@ struct InfoNodo {
     std::int64_t modificado = 0;
     // Bytes the file takes on disk; less than tamano when it has holes.
     std::int64_t ocupado = 0;
+    // Last access time in nanoseconds since the epoch.
+    std::int64_t accedido = 0;
+    // Names the entry has (hard links).
+    std::uint64_t enlaces = 1;
+    TipoEspecial especial = TipoEspecial::Ninguno;
+    // The device a character or block device entry stands for.
+    std::uint64_t dispositivoEspecial = 0;
 };
+
+// An owner or group that CambiarPropietario leaves as it is.
+inline constexpr std::uint32_t SIN_CAMBIO = 0xffffffffu;
 
 // Whether two queries describe the same, unchanged file: identity, length and modification time.
 inline bool MismoContenido(const InfoNodo& a, const InfoNodo& b) {
@@ -104,9 +118,9 @@ public:
     // both positions. copiados < n with no error means the source ended early.
     virtual ResultadoTramo CopiarTramo(ManejadorArchivo origen, ManejadorArchivo destino,
                                        std::size_t n) = 0;
-    // Gives the open target the source's permission bits and modification time, as a copy
-    // that keeps them would: setuid and setgid only while the target has the source's owner
-    // and group.
+    // Gives the open target (a file or a folder) the source's permission bits and access and
+    // modification times, as a copy that keeps them would: setuid and setgid only while the
+    // target has the source's owner and group.
     // `actual` is what the target is now (as Abrir described it), so that bits it already has
     // cost no call.
     virtual int CopiarMetadatos(const InfoNodo& origen, ManejadorArchivo destino,
@@ -114,6 +128,27 @@ public:
     // The same for a folder or a link already in place (a link gets its time only); a folder
     // gets them after its contents are written, so a read-only folder can still be filled.
     virtual int AplicarMetadatos(const InfoNodo& origen, const std::string& ruta) = 0;
+    // Sets the owner and group of an open file or folder; SIN_CAMBIO leaves one as it is.
+    virtual int CambiarPropietario(ManejadorArchivo /*h*/, std::uint32_t /*propietario*/,
+                                   std::uint32_t /*grupo*/) {
+        return Codigo(ErrorComun::NoSoportado);
+    }
+    // Copies the extended attributes (ACLs included, as the system keeps them) of one open file
+    // or folder to another. Each attribute that could not be set goes to `perdidos` with its
+    // error; the result is the error of reading the source's, 0 when they could be read.
+    virtual int CopiarAtributos(ManejadorArchivo /*origen*/, ManejadorArchivo /*destino*/,
+                                std::vector<std::pair<std::string, int>>& /*perdidos*/) {
+        return 0;
+    }
+    // The time and owner of a link or special entry just made in an open folder, and for a
+    // special entry its mode; never through a link.
+    virtual int AplicarMetadatosEn(ManejadorArchivo /*carpeta*/, const std::string& /*nombre*/,
+                                   const InfoNodo& /*origen*/, bool /*propietario*/) {
+        return 0;
+    }
+    // Puts everything written on the file system that holds the open folder on disk (syncfs).
+    virtual int SincronizarSistema(ManejadorArchivo /*carpeta*/) { return 0; }
+
     // What an open file is now (fstat).
     virtual InfoNodo ConsultarAbierto(ManejadorArchivo h) = 0;
     // The data ranges of an open file, in order, holes left out; a file without holes is one
@@ -143,6 +178,33 @@ public:
     virtual int BorrarEn(ManejadorArchivo carpeta, const std::string& nombre, bool esCarpeta) = 0;
     virtual int LeerEnlaceEn(ManejadorArchivo carpeta, const std::string& nombre,
                              std::string& destino) = 0;
+
+    // The target side of a walk, relative to open folders as well. Nothing here replaces an
+    // existing entry or follows a link at the name it makes.
+    // A folder only its owner may enter (0700); it gets its real mode once complete.
+    virtual int CrearCarpetaEn(ManejadorArchivo carpeta, const std::string& nombre) = 0;
+    // Opens a folder the user named, following links on the way (the destination chosen).
+    virtual ManejadorArchivo AbrirCarpetaElegida(const std::string& ruta, int& error) = 0;
+    // A new private (0600) file without a name in the folder, read/write: it can only appear
+    // under a name whole, through EnlazarEn. NoSoportado where the file system cannot.
+    virtual ManejadorArchivo CrearSinNombreEn(ManejadorArchivo carpeta, int& error,
+                                              InfoNodo& info) = 0;
+    // A new private (0600) file under a free name, read/write; YaExiste when it is taken.
+    virtual ManejadorArchivo CrearExclusivoEn(ManejadorArchivo carpeta, const std::string& nombre,
+                                              int& error, InfoNodo& info) = 0;
+    // Gives an open file made by CrearSinNombreEn its name; YaExiste when the name is taken.
+    virtual int EnlazarEn(ManejadorArchivo h, ManejadorArchivo carpeta, const std::string& nombre) = 0;
+    // A second name for an existing file (a hard link); YaExiste when the name is taken.
+    virtual int EnlazarNombreEn(ManejadorArchivo carpetaOrigen, const std::string& origen,
+                                ManejadorArchivo carpeta, const std::string& nombre) = 0;
+    // Renames an entry; unless `reemplazar`, YaExiste when the new name is taken.
+    virtual int RenombrarEn(ManejadorArchivo carpetaOrigen, const std::string& origen,
+                            ManejadorArchivo carpeta, const std::string& nombre, bool reemplazar) = 0;
+    virtual int CrearEnlaceEn(const std::string& destino, ManejadorArchivo carpeta,
+                              const std::string& nombre) = 0;
+    // A fifo or device node like `origen`, private (0600) until AplicarMetadatosEn.
+    virtual int CrearEspecialEn(ManejadorArchivo carpeta, const std::string& nombre,
+                                const InfoNodo& origen) = 0;
 
     virtual InfoNodo Consultar(const std::string& ruta) = 0;
     // rename(2): replaces an existing target file; fails across file systems.

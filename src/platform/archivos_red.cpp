@@ -167,6 +167,95 @@ public:
         return h < kPrimerManejadorRed ? local_.Sincronizar(h) : 0;
     }
 
+    void AdelantarEscritura(ManejadorArchivo h, std::int64_t desde, std::int64_t n) override {
+        if (h < kPrimerManejadorRed) local_.AdelantarEscritura(h, desde, n);
+    }
+
+    int SincronizarSistema(ManejadorArchivo carpeta) override {
+        return carpeta < kPrimerManejadorRed ? local_.SincronizarSistema(carpeta) : 0;
+    }
+
+    // Owners, extended attributes and ACLs of a share are the server's business.
+    int CambiarPropietario(ManejadorArchivo h, std::uint32_t propietario, std::uint32_t grupo) override {
+        if (h < kPrimerManejadorRed) return local_.CambiarPropietario(h, propietario, grupo);
+        return local_.Codigo(ErrorComun::NoSoportado);
+    }
+
+    int CopiarAtributos(ManejadorArchivo origen, ManejadorArchivo destino,
+                        std::vector<std::pair<std::string, int>>& perdidos) override {
+        if (origen < kPrimerManejadorRed && destino < kPrimerManejadorRed)
+            return local_.CopiarAtributos(origen, destino, perdidos);
+        return 0;
+    }
+
+    int AplicarMetadatosEn(ManejadorArchivo carpeta, const std::string& nombre, const InfoNodo& origen,
+                           bool propietario) override {
+        const std::string ruta = RutaEn(carpeta, nombre);
+        if (ruta.empty()) return local_.AplicarMetadatosEn(carpeta, nombre, origen, propietario);
+        return Smb().FijarModificado(ruta, origen.modificado);
+    }
+
+    int CrearCarpetaEn(ManejadorArchivo carpeta, const std::string& nombre) override {
+        const std::string ruta = RutaEn(carpeta, nombre);
+        return ruta.empty() ? local_.CrearCarpetaEn(carpeta, nombre) : CrearCarpeta(ruta);
+    }
+
+    ManejadorArchivo AbrirCarpetaElegida(const std::string& ruta, int& error) override {
+        if (!EsRutaRed(ruta)) return local_.AbrirCarpetaElegida(ruta, error);
+        return AbrirCarpeta(MANEJADOR_INVALIDO, ruta, error);
+    }
+
+    // A share has no unnamed files: the engine writes under a hidden name instead.
+    ManejadorArchivo CrearSinNombreEn(ManejadorArchivo carpeta, int& error, InfoNodo& info) override {
+        if (carpeta < kPrimerManejadorRed) return local_.CrearSinNombreEn(carpeta, error, info);
+        error = local_.Codigo(ErrorComun::NoSoportado);
+        return MANEJADOR_INVALIDO;
+    }
+
+    ManejadorArchivo CrearExclusivoEn(ManejadorArchivo carpeta, const std::string& nombre, int& error,
+                                      InfoNodo& info) override {
+        const std::string ruta = RutaEn(carpeta, nombre);
+        if (ruta.empty()) return local_.CrearExclusivoEn(carpeta, nombre, error, info);
+        bool creado = false;
+        const ManejadorArchivo h = AbrirRed(ruta, ModoApertura::LecturaEscritura, creado, error, info);
+        if (h == MANEJADOR_INVALIDO || creado) return h;
+        Cerrar(h);
+        error = local_.Codigo(ErrorComun::YaExiste);
+        return MANEJADOR_INVALIDO;
+    }
+
+    int EnlazarEn(ManejadorArchivo h, ManejadorArchivo carpeta, const std::string& nombre) override {
+        if (h < kPrimerManejadorRed && carpeta < kPrimerManejadorRed) return local_.EnlazarEn(h, carpeta, nombre);
+        return local_.Codigo(ErrorComun::NoSoportado);
+    }
+
+    int EnlazarNombreEn(ManejadorArchivo carpetaOrigen, const std::string& origen, ManejadorArchivo carpeta,
+                        const std::string& nombre) override {
+        if (RutaEn(carpetaOrigen, origen).empty() && RutaEn(carpeta, nombre).empty())
+            return local_.EnlazarNombreEn(carpetaOrigen, origen, carpeta, nombre);
+        return local_.Codigo(ErrorComun::NoSoportado);
+    }
+
+    int RenombrarEn(ManejadorArchivo carpetaOrigen, const std::string& origen, ManejadorArchivo carpeta,
+                    const std::string& nombre, bool reemplazar) override {
+        const std::string a = RutaEn(carpetaOrigen, origen), b = RutaEn(carpeta, nombre);
+        if (a.empty() && b.empty()) return local_.RenombrarEn(carpetaOrigen, origen, carpeta, nombre, reemplazar);
+        if (a.empty() || b.empty() || RaizRecurso(a) != RaizRecurso(b))
+            return local_.Codigo(ErrorComun::OtroDispositivo);
+        if (!reemplazar && Consultar(b).tipo != TipoNodo::NoExiste) return local_.Codigo(ErrorComun::YaExiste);
+        return Smb().Renombrar(a, b);
+    }
+
+    int CrearEnlaceEn(const std::string& destino, ManejadorArchivo carpeta, const std::string& nombre) override {
+        if (RutaEn(carpeta, nombre).empty()) return local_.CrearEnlaceEn(destino, carpeta, nombre);
+        return local_.Codigo(ErrorComun::NoSoportado);
+    }
+
+    int CrearEspecialEn(ManejadorArchivo carpeta, const std::string& nombre, const InfoNodo& origen) override {
+        if (RutaEn(carpeta, nombre).empty()) return local_.CrearEspecialEn(carpeta, nombre, origen);
+        return local_.Codigo(ErrorComun::NoSoportado);
+    }
+
     int Truncar(ManejadorArchivo h, std::int64_t largo) override {
         if (h < kPrimerManejadorRed) return local_.Truncar(h, largo);
         const Abierto a = Buscar(h);
@@ -234,6 +323,12 @@ public:
     int ListarEn(ManejadorArchivo carpeta, std::vector<std::string>& nombres) override {
         if (carpeta < kPrimerManejadorRed) return local_.ListarEn(carpeta, nombres);
         return ListarNombres(Buscar(carpeta).ruta, nombres);
+    }
+
+    int ListarEnConTipos(ManejadorArchivo carpeta, std::vector<std::string>& nombres,
+                         std::vector<TipoNodo>& tipos) override {
+        if (carpeta < kPrimerManejadorRed) return local_.ListarEnConTipos(carpeta, nombres, tipos);
+        return ArchivosBajoNivel::ListarEnConTipos(carpeta, nombres, tipos);
     }
 
     InfoNodo ConsultarEn(ManejadorArchivo carpeta, const std::string& nombre) override {

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <functional>
+#include <string>
+#include <unistd.h>
 #include <map>
 #include <utility>
 #include <vector>
@@ -15,7 +18,7 @@
 
 namespace quirvex::prueba {
 
-class BajoNivelConFallos final : public ArchivosBajoNivel {
+class BajoNivelConFallos : public ArchivosBajoNivel {
 public:
     BajoNivelConFallos() : real_(BajoNivel()) { SetBajoNivel(this); }
     ~BajoNivelConFallos() override { SetBajoNivel(nullptr); }
@@ -37,6 +40,16 @@ public:
     std::vector<std::string> borrarTrasListar;
     // Paths below this folder name their entries without regard to case (ASCII letters).
     std::string carpetaSinMayusculas;
+    // The target's file system has no unnamed files: the hidden temporary name is used.
+    bool sinArchivoSinNombre = false;
+    // Owner changes fail with this error.
+    int errorPropietario = 0;
+    int llamadasSincronizar = 0;         // per-file syncs
+    int llamadasSincronizarSistema = 0;  // file system syncs
+    // Called before the target side makes a folder of that name, or gives a file its name.
+    std::function<void(const std::string&)> antesDeCrearCarpeta;
+    std::function<void(const std::string&)> antesDeNombrar;
+    std::function<void()> alSincronizarSistema;
 
     ManejadorArchivo Abrir(const std::string& r, ModoApertura m, bool& c, int& e, InfoNodo& i) override {
         return real_.Abrir(Plegar(r), m, c, e, i);
@@ -57,7 +70,62 @@ public:
         escritos += static_cast<std::int64_t>(n);
         return real_.Escribir(h, d, n, e);
     }
-    int Sincronizar(ManejadorArchivo h) override { return real_.Sincronizar(h); }
+    int Sincronizar(ManejadorArchivo h) override {
+        ++llamadasSincronizar;
+        return real_.Sincronizar(h);
+    }
+    int SincronizarSistema(ManejadorArchivo c) override {
+        ++llamadasSincronizarSistema;
+        if (alSincronizarSistema) alSincronizarSistema();
+        return real_.SincronizarSistema(c);
+    }
+    int CambiarPropietario(ManejadorArchivo h, std::uint32_t p, std::uint32_t g) override {
+        return errorPropietario ? errorPropietario : real_.CambiarPropietario(h, p, g);
+    }
+    int CopiarAtributos(ManejadorArchivo o, ManejadorArchivo d, std::vector<std::pair<std::string, int>>& p) override {
+        return real_.CopiarAtributos(o, d, p);
+    }
+    int AplicarMetadatosEn(ManejadorArchivo c, const std::string& n, const InfoNodo& o, bool p) override {
+        return real_.AplicarMetadatosEn(c, PlegarEn(c, n), o, p);
+    }
+    int CrearCarpetaEn(ManejadorArchivo c, const std::string& n) override {
+        if (antesDeCrearCarpeta) antesDeCrearCarpeta(n);
+        return real_.CrearCarpetaEn(c, PlegarEn(c, n));
+    }
+    ManejadorArchivo AbrirCarpetaElegida(const std::string& r, int& e) override {
+        return real_.AbrirCarpetaElegida(Plegar(r), e);
+    }
+    ManejadorArchivo CrearSinNombreEn(ManejadorArchivo c, int& e, InfoNodo& i) override {
+        if (!sinArchivoSinNombre) return real_.CrearSinNombreEn(c, e, i);
+        e = EOPNOTSUPP;
+        return MANEJADOR_INVALIDO;
+    }
+    ManejadorArchivo CrearExclusivoEn(ManejadorArchivo c, const std::string& n, int& e, InfoNodo& i) override {
+        return real_.CrearExclusivoEn(c, PlegarEn(c, n), e, i);
+    }
+    int EnlazarEn(ManejadorArchivo h, ManejadorArchivo c, const std::string& n) override {
+        if (antesDeNombrar) antesDeNombrar(n);
+        return real_.EnlazarEn(h, c, PlegarEn(c, n));
+    }
+    int EnlazarNombreEn(ManejadorArchivo co, const std::string& o, ManejadorArchivo c, const std::string& n) override {
+        return real_.EnlazarNombreEn(co, o, c, PlegarEn(c, n));
+    }
+    int RenombrarEn(ManejadorArchivo co, const std::string& o, ManejadorArchivo c, const std::string& n,
+                    bool r) override {
+        if (co == MANEJADOR_INVALIDO && c == MANEJADOR_INVALIDO) {
+            const bool otro = o.substr(0, o.rfind('/')) != n.substr(0, n.rfind('/'));
+            if (renombrarOtroDispositivo && otro) return EXDEV;
+            return real_.RenombrarEn(co, o, c, Plegar(n), r);
+        }
+        if (antesDeNombrar && o.rfind(".quirvex-part-", 0) == 0) antesDeNombrar(n);
+        return real_.RenombrarEn(co, o, c, PlegarEn(c, n), r);
+    }
+    int CrearEnlaceEn(const std::string& d, ManejadorArchivo c, const std::string& n) override {
+        return real_.CrearEnlaceEn(d, c, PlegarEn(c, n));
+    }
+    int CrearEspecialEn(ManejadorArchivo c, const std::string& n, const InfoNodo& o) override {
+        return real_.CrearEspecialEn(c, PlegarEn(c, n), o);
+    }
     void AdelantarEscritura(ManejadorArchivo h, std::int64_t desde, std::int64_t n) override {
         adelantos.emplace_back(desde, n);
         real_.AdelantarEscritura(h, desde, n);
@@ -99,12 +167,14 @@ public:
     }
     InfoNodo ConsultarEn(ManejadorArchivo c, const std::string& n) override {
         if (const InfoNodo f = Rehusada(n); f.error) return f;
-        return real_.ConsultarEn(c, c == MANEJADOR_INVALIDO ? Plegar(n) : n);
+        return real_.ConsultarEn(c, c == MANEJADOR_INVALIDO ? Plegar(n) : PlegarEn(c, n));
     }
     ManejadorArchivo AbrirEn(ManejadorArchivo c, const std::string& n, int& e, InfoNodo& i) override {
         return real_.AbrirEn(c, n, e, i);
     }
-    int BorrarEn(ManejadorArchivo c, const std::string& n, bool d) override { return real_.BorrarEn(c, n, d); }
+    int BorrarEn(ManejadorArchivo c, const std::string& n, bool d) override {
+        return real_.BorrarEn(c, c == MANEJADOR_INVALIDO ? Plegar(n) : PlegarEn(c, n), d);
+    }
     int LeerEnlaceEn(ManejadorArchivo c, const std::string& n, std::string& d) override {
         return real_.LeerEnlaceEn(c, n, d);
     }
@@ -160,6 +230,18 @@ private:
             desde = barra + 1;
         }
         return hecho;
+    }
+
+    // The same for a name inside an open folder, which is found by the folder's path.
+    std::string PlegarEn(ManejadorArchivo c, const std::string& nombre) {
+        if (carpetaSinMayusculas.empty() || c == MANEJADOR_INVALIDO) return nombre;
+        char ruta[4096];
+        const std::string propio = "/proc/self/fd/" + std::to_string(c);
+        const ssize_t n = ::readlink(propio.c_str(), ruta, sizeof ruta - 1);
+        if (n <= 0) return nombre;
+        const std::string carpeta(ruta, static_cast<std::size_t>(n));
+        const std::string plegada = Plegar(carpeta + "/" + nombre);
+        return plegada.compare(0, carpeta.size() + 1, carpeta + "/") == 0 ? plegada.substr(carpeta.size() + 1) : nombre;
     }
 
     ArchivosBajoNivel& real_;

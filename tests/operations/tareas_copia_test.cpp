@@ -155,7 +155,8 @@ TEST_F(CopiaTest, AFolderIsNeverCopiedOrMovedIntoItself) {
             EXPECT_EQ(Op(i).Estado, ESTADO_TERMINADA);
             ASSERT_EQ(Op(i).Log.size(), 1u) << destino;
             EXPECT_EQ(Op(i).Log[0], std::string("Failed trying ") + (tipo == TIPO_MOVER ? "move" : "copy") +
-                                        " \"" + tmp.Ruta("Docs") + "\": Invalid argument (22)0");
+                                        " \"" + tmp.Ruta("Docs") +
+                                        "\": Can't copy or move a folder into itself. (22)0");
         }
     }
     EXPECT_TRUE(fs::is_empty(tmp.Ruta("Docs/sub")));

@@ -71,9 +71,12 @@ TEST_F(ColaTest, CancelInTheMiddleOfAFileRemovesItAndTheQueueGoesOn) {
     t.AgregarOperacion(TIPO_COPIAR, "", tmp.Carpeta("dst2"), {otro});
     int cesiones = 0;
     bool parcialVisto = false;
+    // Where the file system cannot make a file without a name, a file is written under a
+    // hidden temporary one.
+    prueba::BajoNivelConFallos fallos;
+    fallos.sinArchivoSinNombre = true;
     t.SetCeder([&] {
         if (++cesiones == 6) {
-            // A file of several chunks is written under a hidden temporary name.
             for (const auto& e : fs::directory_iterator(tmp.Ruta("dst")))
                 if (e.path().filename().string().rfind(".quirvex-part-", 0) == 0) parcialVisto = true;
             parcialVisto = parcialVisto && !fs::exists(tmp.Ruta("dst/2.bin"));
