@@ -25,7 +25,7 @@ constexpr const char* kAyuda =
     "  --index FILE     keep the index in FILE (default $XDG_CACHE_HOME/Ubrel/kartoserv.map)\n"
     "  --log FILE       append the log to FILE (default: beside the index, kartoserv.log)\n"
     "  --socket PATH    listen on PATH instead of $XDG_RUNTIME_DIR/MapServiceQx\n"
-    "  --rescan SECONDS look at the folders that are not watched this often (default 600)\n"
+    "  --rescan SECONDS look at the folders that are not watched this often (default 60)\n"
     "  --no-watch       do not watch folders; rely on the rescans only\n"
     "  --normal-priority  keep the normal processor and disk priority (the default is idle)\n"
     "  --help           show this help and exit\n";

@@ -34,7 +34,9 @@ struct OpcionesServidor {
     std::string archivoIndice;        // empty: ArchivoIndicePorDefecto()
     std::string rutaEnlace;           // empty: RutaEnlaceIndice()
     std::int64_t token = 0;           // 0: a random one
-    int revisarCadaMs = 10 * 60 * 1000;
+    // A look at a folder is one stat: often enough that a change in an unwatched folder shows
+    // within a minute.
+    int revisarCadaMs = 60 * 1000;
     int guardarTrasMs = 30 * 1000;
     bool vigilar = true;
     std::size_t maxAciertos = 100;

@@ -457,6 +457,21 @@ TEST_F(ServidorIndice, FoldersFilledTheMomentTheyAreMadeAreAllFound) {
     }
 }
 
+// Without watches (none left, or none wanted) a change shows at the next look at the folders.
+TEST_F(ServidorIndice, UnwatchedFoldersShowTheirChangesAtTheNextLook) {
+    arbol.Archivo("quieta/antes.txt");
+    OpcionesServidor op = Opciones();
+    op.vigilar = false;
+    op.revisarCadaMs = 100;
+    ServidorEnHilo s(op);
+    ASSERT_TRUE(s.Listo());
+    auto e = Enlace();
+    arbol.Archivo("quieta/despues.txt");
+    arbol.Archivo("quieta/nueva/honda.txt");
+    EXPECT_TRUE(Esperar([&] { return Nombres(*e, "despues") == std::vector<std::string>{"quieta/despues.txt"}; }));
+    EXPECT_TRUE(Esperar([&] { return Nombres(*e, "honda") == std::vector<std::string>{"quieta/nueva/honda.txt"}; }));
+}
+
 // One server per socket and per index file, whatever the order they come in: the second names
 // the first and does nothing else (the old index file and the first's socket stay).
 TEST_F(ServidorIndice, ASecondServerForTheSameSocketOrIndexNamesTheFirstAndLeavesItAlone) {
