@@ -1,6 +1,8 @@
 #include "folder/texto.h"
 
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
+#include <unicode/unistr.h>
 
 #include <algorithm>
 
@@ -124,7 +126,76 @@ char32_t MinusculaDe(char32_t c) {
 std::string Mayusculas(std::string_view s) { return Mapear(s, MayusculaDe); }
 std::string Minusculas(std::string_view s) { return Mapear(s, MinusculaDe); }
 
+namespace {
+
+bool EsByteInvalido(char32_t c) { return c >= kBaseByteInvalido + 0x80 && c <= kBaseByteInvalido + 0xFF; }
+
+// Below U+0300 nothing decomposes into, or composes with, anything else in form C.
+bool SinComponer(std::string_view s) {
+    for (unsigned char b : s)
+        if (b >= 0xCC) return false;  // a lead byte of U+0300 or above
+    return true;
+}
+
+void NormalizarTramo(const icu::Normalizer2& nfc, std::u32string_view tramo, std::u32string& destino) {
+    UErrorCode e = U_ZERO_ERROR;
+    icu::UnicodeString u = icu::UnicodeString::fromUTF32(reinterpret_cast<const UChar32*>(tramo.data()),
+                                                          static_cast<int32_t>(tramo.size()));
+    if (nfc.isNormalized(u, e) || U_FAILURE(e)) {
+        destino.append(tramo);
+        return;
+    }
+    e = U_ZERO_ERROR;
+    const icu::UnicodeString n = nfc.normalize(u, e);
+    if (U_FAILURE(e)) {
+        destino.append(tramo);
+        return;
+    }
+    std::u32string r(static_cast<std::size_t>(n.countChar32()), U'\0');
+    e = U_ZERO_ERROR;
+    const int32_t escritos = n.toUTF32(reinterpret_cast<UChar32*>(r.data()), static_cast<int32_t>(r.size()), e);
+    r.resize(static_cast<std::size_t>(std::max(0, escritos)));
+    destino += r;
+}
+
+}  // namespace
+
+std::string FormaNFC(std::string_view s) {
+    if (SinComponer(s)) return std::string(s);
+    UErrorCode e = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(e);
+    if (!nfc || U_FAILURE(e)) return std::string(s);
+    const std::u32string u = DecodificarUtf8(s);
+    std::u32string r;
+    r.reserve(u.size());
+    std::size_t inicio = 0;
+    for (std::size_t i = 0; i <= u.size(); ++i) {
+        if (i < u.size() && !EsByteInvalido(u[i])) continue;
+        NormalizarTramo(*nfc, std::u32string_view(u).substr(inicio, i - inicio), r);
+        if (i < u.size()) r += u[i];
+        inicio = i + 1;
+    }
+    return CodificarUtf8(r);
+}
+
+char32_t PlegadoDe(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
+    const char32_t mayuscula = MayusculaDe(c);
+    const char32_t minuscula = MinusculaDe(mayuscula);
+    return MayusculaDe(minuscula) == mayuscula ? minuscula : mayuscula;
+}
+
+std::string Plegar(std::string_view s) {
+    std::u32string u = DecodificarUtf8(FormaNFC(s));
+    for (char32_t& c : u) c = PlegadoDe(c);
+    return CodificarUtf8(u);
+}
+
 void DecodificarMayusculas(std::string_view s, std::u32string& destino) {
+    if (!SinComponer(s)) {
+        const std::string c = FormaNFC(s);
+        if (c != s) return DecodificarMayusculas(c, destino);
+    }
     destino.clear();
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);

@@ -16,8 +16,19 @@ char32_t MayusculaDe(char32_t c);
 char32_t MinusculaDe(char32_t c);
 std::string Mayusculas(std::string_view s);
 std::string Minusculas(std::string_view s);
-// Decodes and upper-cases in one pass into `destino`, reusing its storage (the filter runs this
-// over every name of a folder).
+// The name in Unicode normalization form C (composed), from ICU: a name stored decomposed, as
+// some systems write them, compares equal to the same name typed. Invalid bytes stay as they are
+// and split the text into runs normalized on their own.
+std::string FormaNFC(std::string_view s);
+// A case-insensitive key that agrees with MayusculaDe: two characters get the same key exactly
+// when their upper-case forms are equal (σ, ς and Σ alike). The key is the lower-case form
+// wherever that form maps back, so most names are their own key.
+char32_t PlegadoDe(char32_t c);
+// FormaNFC, then PlegadoDe character by character: the key names are matched by without regard
+// to case or form.
+std::string Plegar(std::string_view s);
+// Decodes (in form C) and upper-cases in one pass into `destino`, reusing its storage (the filter
+// runs this over every name of a folder).
 void DecodificarMayusculas(std::string_view s, std::u32string& destino);
 
 // Orders texts as their UTF-16 forms would order by code unit, without converting them.

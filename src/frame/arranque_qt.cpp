@@ -88,6 +88,8 @@ int Arrancar(QApplication& app, const OpcionesArranque& op) {
         return marco.get();
     });
     ini.SetBuscarServidor([] { return cEnlaceIndice().BuscarServidor(); });
+    // A screenshot or a timing run is over in a moment: a whole-disk indexer must not outlive it.
+    if (!captura && !op.salirAlPintar) ini.SetIniciarServidor(&frmINI::LanzarServidorJunto);
     ini.SetRegistrarServidor([&marco](long long servidor) {
         if (marco && marco->BusquedaRapida()) marco->BusquedaRapida()->RegistrarServidor(servidor);
     });

@@ -114,8 +114,9 @@ void frmINI::IniciarCarga() {
         QCoreApplication::processEvents();
     }
     if (cargarMarco_) marco_ = cargarMarco_();
-    if (hWndServidor_ == 0 && PrimeraVez_)
-        IniciarServidor();
+    if (hWndServidor_ == 0 && PrimeraVez_) {
+        if (iniciarServidor_) iniciarServidor_();
+    }
     else if (hWndServidor_ != 0 && registrarServidor_)
         registrarServidor_(hWndServidor_);
     if (marco_) marco_->show();
@@ -156,7 +157,7 @@ void frmINI::OfrecerFuenteEspecial() {
     }
 }
 
-void frmINI::IniciarServidor() {
+void frmINI::LanzarServidorJunto() {
     const QString ruta = QDir(QCoreApplication::applicationDirPath()).filePath(kServidor);
     if (!QFileInfo(ruta).isExecutable()) return;
     // The server outlives the program and keeps its own log: it must not hold on to the

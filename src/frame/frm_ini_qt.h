@@ -25,6 +25,11 @@ public:
     void SetBuscarServidor(std::function<long long()> buscar) { buscarServidor_ = std::move(buscar); }
     // Registers the frame with a server that was found before the frame loaded.
     void SetRegistrarServidor(std::function<void(long long)> registrar) { registrarServidor_ = std::move(registrar); }
+    // How the index server is started on the first run when none answers. Unset (tests, a
+    // screenshot), no server is ever started.
+    void SetIniciarServidor(std::function<void()> iniciar) { iniciarServidor_ = std::move(iniciar); }
+    // Starts the kartoserv beside the program, detached from its terminal and pipes.
+    static void LanzarServidorJunto();
 
     // True when the language question is on screen, waiting for cmdAceptar.
     bool Form_Load();
@@ -53,7 +58,6 @@ protected:
 
 private:
     void OfrecerFuenteEspecial();
-    void IniciarServidor();
 
     bool sinPreguntas_;
     bool PrimeraVez_ = false;
@@ -62,6 +66,7 @@ private:
     std::function<QWidget*()> cargarMarco_;
     std::function<long long()> buscarServidor_;
     std::function<void(long long)> registrarServidor_;
+    std::function<void()> iniciarServidor_;
     QWidget* marco_ = nullptr;
     QLabel* lbl_;
     QComboBox* cboIdioma_;

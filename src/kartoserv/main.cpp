@@ -25,8 +25,9 @@ constexpr const char* kAyuda =
     "  --index FILE     keep the index in FILE (default $XDG_CACHE_HOME/Ubrel/kartoserv.map)\n"
     "  --log FILE       append the log to FILE (default: beside the index, kartoserv.log)\n"
     "  --socket PATH    listen on PATH instead of $XDG_RUNTIME_DIR/MapServiceQx\n"
-    "  --rescan SECONDS look at the folders that are not watched this often (default 600)\n"
+    "  --rescan SECONDS look at the folders that are not watched this often (default 60)\n"
     "  --no-watch       do not watch folders; rely on the rescans only\n"
+    "  --normal-priority  keep the normal processor and disk priority (the default is idle)\n"
     "  -h, --help       show this help and exit\n"
     "  --version        print the version and exit\n";
 
@@ -53,6 +54,7 @@ int Uso(const std::string& problema) {
 int main(int argc, char** argv) {
     quirvex::OpcionesServidor op;
     std::string log;
+    bool ociosa = true;
     std::vector<std::string_view> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
@@ -86,6 +88,8 @@ int main(int argc, char** argv) {
             op.revisarCadaMs = static_cast<int>(s * 1000);
         } else if (a == "--no-watch") {
             op.vigilar = false;
+        } else if (a == "--normal-priority") {
+            ociosa = false;
         } else {
             return Uso("unknown option '" + std::string(a) + "'");
         }
@@ -96,17 +100,20 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(std::filesystem::path(log).parent_path(), ec);
     gLog = std::fopen(log.c_str(), "a");
     op.registro = Registrar;
+    // Indexing a disk is background work: the user's programs come first.
+    if (ociosa && !quirvex::PrioridadOciosa()) Registrar("cannot lower the priority; running at the normal one");
 
     // Signals are routed to a descriptor before anything else, so a SIGTERM during the first
     // build still ends the run through the clean path.
-    const int senales = quirvex::DescriptorSenalesTerminar();
+    op.descriptorSenales = quirvex::DescriptorSenalesTerminar();
     quirvex::cServidorIndice servidor(op);
     std::string error;
     if (!servidor.Preparar(error)) {
         Registrar(error);
-        return 1;
+        // Another server doing the work, or a stop asked for: both are what the user wanted.
+        return servidor.OtroServidor() != 0 || servidor.Detenido() ? 0 : 1;
     }
-    servidor.Ejecutar(senales);
+    servidor.Ejecutar();
     Registrar("closed");
     if (gLog) std::fclose(gLog);
     return 0;

@@ -7,6 +7,7 @@
 // Every send is bounded by a time limit: a peer that stops reading makes Enviar fail (and the
 // connection is then useless), it never blocks the caller for longer than the limit.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,6 +22,9 @@ public:
     virtual int Descriptor() const = 0;
     // Writes every byte within plazoMs; false when the peer is gone or too slow.
     virtual bool Enviar(std::string_view bytes, int plazoMs) = 0;
+    // Writes what the socket takes now without waiting: the number of bytes taken (0 when its
+    // buffer is full), -1 when the peer is gone.
+    virtual std::ptrdiff_t EnviarSinEsperar(std::string_view bytes) = 0;
     // Appends what is waiting without blocking; false when the peer closed or on error (what
     // arrived before the close is still appended).
     virtual bool Recibir(std::string& destino) = 0;
@@ -40,6 +44,7 @@ enum class ErrorEscucha {
     Ninguno,
     EnUso,        // another server answers on the socket
     OtroUsuario,  // the socket file (or its folder) belongs to another user
+    NoEsSocket,   // the user's own file of another kind (a folder, a plain file) is in the way
     Sistema,      // the socket could not be made
 };
 
@@ -51,8 +56,24 @@ std::string RutaEnlaceIndice();
 std::unique_ptr<ConexionLocal> ConectarLocal(const std::string& ruta);
 // Listens on ruta (mode 0600). A stale socket of the same user is replaced.
 std::unique_ptr<EscuchaLocal> EscucharLocal(const std::string& ruta, ErrorEscucha& error);
+// The listening socket the service manager handed over (socket activation: LISTEN_PID and
+// LISTEN_FDS name this process, the socket is descriptor 3); nullptr when none was. The
+// variables are cleared so that no child takes the socket for its own.
+std::unique_ptr<EscuchaLocal> EscuchaHeredada();
 // Removes the socket file, when it is still the one this process made.
 void QuitarEnlace(const std::string& ruta);
+
+// An exclusive lock on a file (flock) for as long as the object lives. The file holds the
+// holder's process id, so whoever finds it taken can say who holds it. The file stays when the
+// lock goes (removing it would let two comers lock two different files).
+class CerrojoProceso {
+public:
+    virtual ~CerrojoProceso() = default;
+};
+// The lock on `ruta` (its folder is made when missing); nullptr when another process holds it
+// (`duenno` gets that process's id, 0 when it has not written it yet) or the file cannot be
+// made (`duenno` -1).
+std::unique_ptr<CerrojoProceso> TomarCerrojo(const std::string& ruta, long long& duenno);
 
 // The descriptors among `descriptores` that are readable or closed, after waiting at most
 // plazoMs (-1: no limit) for the first one.
@@ -73,6 +94,10 @@ std::unique_ptr<Despertador> CrearDespertador();
 // returns the signal number (0 when none was waiting).
 int DescriptorSenalesTerminar();
 int LeerSenal(int descriptor);
+
+// Moves this process to the idle processor policy and the idle disk class: it runs only when
+// nothing else wants the machine. False when the system refused either.
+bool PrioridadOciosa();
 
 std::int64_t MilisegundosMonotonos();
 // A random number that the server uses as its handles; never 0 and never negative.

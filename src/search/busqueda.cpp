@@ -109,7 +109,7 @@ std::string PatronDeBusqueda(std::string_view texto) {
 }
 
 PatronBusqueda::PatronBusqueda(std::string_view patron) {
-    for (char32_t c : DecodificarUtf8(patron)) plegado_.push_back(MayusculaDe(c));
+    for (char32_t c : DecodificarUtf8(FormaNFC(patron))) plegado_.push_back(MayusculaDe(c));
     esAscii_ = std::all_of(plegado_.begin(), plegado_.end(), [](char32_t c) { return c < 0x80; });
     if (esAscii_)
         for (char32_t c : plegado_) ascii_.push_back(static_cast<char>(c));
@@ -122,7 +122,7 @@ bool PatronBusqueda::Coincide(std::string_view nombre) const {
         for (std::size_t k = 0; k < nombre.size(); ++k) buffer[k] = MayusculaAscii(nombre[k]);
         return CoincideComodin(std::string_view(ascii_), std::string_view(buffer, nombre.size()), '*', '?');
     }
-    std::u32string n = DecodificarUtf8(nombre);
+    std::u32string n = DecodificarUtf8(FormaNFC(nombre));
     for (char32_t& c : n) c = MayusculaDe(c);
     return CoincideComodin(std::u32string_view(plegado_), std::u32string_view(n), kAsterisco,
                            kInterrogacion);

@@ -1,8 +1,10 @@
 #include "search/busqueda_rapida_qt.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,22 +25,41 @@ cBusquedaRapida::cBusquedaRapida(QWidget* marco, QLineEdit* txtBuscar, Enganches
       tSrv_(new QTimer(this)) {
     enlace_.SethWndMarco(static_cast<std::int64_t>(reinterpret_cast<quintptr>(marco) & 0x7FFFFFFFFFFFULL));
     enlace_.alCambiarConexion = [this] { SeguirConexion(); };
+    enlace_.alCambiarEscritura = [this] {
+        if (escritor_) escritor_->setEnabled(enlace_.QuiereEscribir());
+    };
     enlace_.alResultados = [this](std::int64_t popup, const ResultadosIndice& r) { Resultados(popup, r); };
     tSrv_->setObjectName("tSrv");
     tSrv_->setInterval(1000);
     connect(tSrv_, &QTimer::timeout, this, [this] { tSrv_Timer(); });
     tSrv_->start();
+    txt_->installEventFilter(this);
 }
 
-cBusquedaRapida::~cBusquedaRapida() { enlace_.alCambiarConexion = nullptr; }
+cBusquedaRapida::~cBusquedaRapida() {
+    enlace_.alCambiarConexion = nullptr;
+    enlace_.alCambiarEscritura = nullptr;
+}
 
 void cBusquedaRapida::SeguirConexion() {
     delete notificador_;
     notificador_ = nullptr;
+    delete escritor_;
+    escritor_ = nullptr;
+    // Hits of a server that is gone would name a state nobody keeps current any more.
+    if (enlace_.Descriptor() < 0 && popup_) {
+        popup_->Vaciar();
+        popup_->hide();
+    }
     if (!escuchar_ || enlace_.Descriptor() < 0) return;
     notificador_ = new QSocketNotifier(enlace_.Descriptor(), QSocketNotifier::Read, this);
     // Queued: the link may drop the connection (and this notifier) while it reads.
     connect(notificador_, &QSocketNotifier::activated, this, [this] { enlace_.LeerPendiente(); },
+            Qt::QueuedConnection);
+    // Armed only while something waits to be written: a writable socket is the usual state.
+    escritor_ = new QSocketNotifier(enlace_.Descriptor(), QSocketNotifier::Write, this);
+    escritor_->setEnabled(enlace_.QuiereEscribir());
+    connect(escritor_, &QSocketNotifier::activated, this, [this] { enlace_.EscribirPendiente(); },
             Qt::QueuedConnection);
 }
 
@@ -108,6 +129,45 @@ void cBusquedaRapida::Resultados(std::int64_t popup, const ResultadosIndice& r) 
     if (!popup_ || popup != popup_->Handle() || !popup_->isVisible()) return;
     if (r.texto != txt_->text().toStdString()) return;
     popup_->MostrarResultados(r);
+}
+
+}  // namespace quirvex
+
+namespace quirvex {
+
+bool cBusquedaRapida::Tecla(int tecla, bool hacer) {
+    const bool aciertos = PopupVisible() && popup_->lstAciertos()->topLevelItemCount() > 0;
+    switch (tecla) {
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+            return aciertos && (!hacer || popup_->Mover(tecla == Qt::Key_Down ? 1 : -1));
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return aciertos && (!hacer || popup_->AbrirElegido());
+        case Qt::Key_Escape:
+            if (PopupVisible()) {
+                if (hacer) popup_->hide();
+                return true;
+            }
+            if (txt_->text().isEmpty()) return false;
+            if (hacer) txt_->clear();  // an empty box cancels the quick search
+            return true;
+        default: return false;
+    }
+}
+
+bool cBusquedaRapida::eventFilter(QObject* objeto, QEvent* e) {
+    if (objeto != txt_ || (e->type() != QEvent::KeyPress && e->type() != QEvent::ShortcutOverride))
+        return QObject::eventFilter(objeto, e);
+    auto* k = static_cast<QKeyEvent*>(e);
+    if ((k->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    // A key the box takes is not a shortcut of the frame's.
+    if (e->type() == QEvent::ShortcutOverride) {
+        if (!Tecla(k->key(), false)) return false;
+        e->accept();
+        return true;
+    }
+    return Tecla(k->key(), true);
 }
 
 }  // namespace quirvex

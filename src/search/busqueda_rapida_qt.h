@@ -3,8 +3,9 @@
 // the link to the index server and the popup frmBuscarRapido. Owned by the frame (MDI) and
 // living as long as it; interface thread only.
 //
-// The link's sends are bounded (cEnlaceIndice::kPlazoMs each): a hung server costs the frame a
-// fraction of a second and is then dropped until a watch tick finds it again.
+// The link never waits on the server: its greeting, answers and the room to write are taken as
+// the socket's notifiers report them, and a server that does not keep up within
+// cEnlaceIndice::kPlazoMs is dropped until a watch tick finds it again.
 
 #include <QObject>
 #include <functional>
@@ -51,7 +52,14 @@ public:
 
     static constexpr const char* kMapaNoCargado = "El mapa no esta cargado.";
 
+protected:
+    // The box's keys: Down and Up choose a hit, Enter opens it, Escape closes the popup and a
+    // second Escape clears the box.
+    bool eventFilter(QObject* objeto, QEvent* e) override;
+
 private:
+    // Whether the key is the box's to take now; when `hacer`, it is also acted on.
+    bool Tecla(int tecla, bool hacer);
     void CrearPopup();
     void ColocarPopup();
     void SeguirConexion();
@@ -65,6 +73,7 @@ private:
     QTimer* tSrv_;
     frmBuscarRapido* popup_ = nullptr;  // a child of the frame
     QSocketNotifier* notificador_ = nullptr;
+    QSocketNotifier* escritor_ = nullptr;
 };
 
 }  // namespace quirvex

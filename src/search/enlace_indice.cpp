@@ -1,5 +1,7 @@
 #include "search/enlace_indice.h"
 
+#include <algorithm>
+
 namespace quirvex {
 
 cEnlaceIndice::cEnlaceIndice(std::string rutaEnlace) : ruta_(std::move(rutaEnlace)) {}
@@ -13,42 +15,70 @@ void cEnlaceIndice::Soltar() {
     con_.reset();
     lector_.Reiniciar();
     tokenConexion_ = 0;
+    const bool escribia = !porEnviar_.empty();
+    porEnviar_.clear();
+    if (alCambiarConexion) alCambiarConexion();
+    if (escribia && alCambiarEscritura) alCambiarEscritura();
+}
+
+void cEnlaceIndice::Tomar(std::unique_ptr<ConexionLocal> con, bool delTick) {
+    con_ = std::move(con);
+    delTick_ = delTick;
+    lector_.Reiniciar();
+    tokenConexion_ = 0;
+    limiteSaludo_ = MilisegundosMonotonos() + kPlazoMs;
     if (alCambiarConexion) alCambiarConexion();
 }
 
 std::int64_t cEnlaceIndice::BuscarServidor() {
     if (con_) LeerPendiente();  // notices a server that went away
-    if (con_) return tokenConexion_;
-    auto con = ConectarLocal(ruta_);
-    if (!con) return 0;
+    if (con_ && tokenConexion_ != 0) return tokenConexion_;
+    if (!con_) {
+        auto con = ConectarLocal(ruta_);
+        if (!con) return 0;
+        Tomar(std::move(con), false);
+    }
     // The server greets every connection with its token at once; one that does not within the
     // limit is hung and is not waited for.
-    LectorTramas lector(kMaxDatosAlMarco);
-    std::string llegado;
-    std::optional<TramaIndice> saludo;
-    const std::int64_t limite = MilisegundosMonotonos() + kPlazoMs;
-    while (!saludo) {
-        const std::int64_t queda = limite - MilisegundosMonotonos();
-        if (queda <= 0 || !con->EsperarLectura(static_cast<int>(queda))) return 0;
-        llegado.clear();
-        const bool abierta = con->Recibir(llegado);
-        lector.Agregar(llegado.data(), llegado.size());
-        saludo = lector.Siguiente();
-        if (!saludo && (!abierta || lector.Error())) return 0;
+    while (con_ && tokenConexion_ == 0) {
+        const std::int64_t queda = limiteSaludo_ - MilisegundosMonotonos();
+        if (queda <= 0 || !con_->EsperarLectura(static_cast<int>(queda))) {
+            Soltar();
+            return 0;
+        }
+        LeerPendiente();
     }
-    if (saludo->mensaje != MSG_SALUDO || saludo->wParam <= 0) return 0;
-    con_ = std::move(con);
-    lector_ = std::move(lector);
-    tokenConexion_ = saludo->wParam;
-    if (alCambiarConexion) alCambiarConexion();
-    Procesar();  // anything that came with the greeting
     return con_ ? tokenConexion_ : 0;
 }
 
 void cEnlaceIndice::tSrv_Timer() {
-    const std::int64_t encontrado = BuscarServidor();
-    if (encontrado == hWndServidor_) return;
-    Registrar(encontrado);
+    if (con_) {
+        EscribirPendiente();
+        LeerPendiente();  // a greeting (which registers) or a close
+        const std::int64_t ahora = MilisegundosMonotonos();
+        if (con_ && tokenConexion_ == 0) {
+            if (ahora < limiteSaludo_) return;  // the greeting will complete this tick
+            // Connected but never greeted: hung. No server this tick; the next one looks again.
+            Soltar();
+            Encontrado(0);
+            return;
+        }
+        if (con_ && !porEnviar_.empty() && ahora > limiteEnvio_) Soltar();  // not reading
+    }
+    if (!con_) {
+        // A local connect completes at once or fails: it never waits on the server.
+        if (auto con = ConectarLocal(ruta_)) {
+            Tomar(std::move(con), true);
+            LeerPendiente();
+            if (Esperando()) return;
+        }
+    }
+    Encontrado(con_ ? tokenConexion_ : 0);
+}
+
+void cEnlaceIndice::Encontrado(std::int64_t servidor) {
+    if (servidor == hWndServidor_) return;
+    Registrar(servidor);
 }
 
 void cEnlaceIndice::Registrar(std::int64_t servidor) {
@@ -61,9 +91,33 @@ void cEnlaceIndice::Registrar(std::int64_t servidor) {
 bool cEnlaceIndice::Enviar(std::uint32_t mensaje, std::int64_t wParam, std::string_view datos) {
     // Messages for a server that is gone have no effect; the next tick sets things right.
     if (!con_) return false;
-    if (con_->Enviar(CodificarTrama(mensaje, wParam, datos), kPlazoMs)) return true;
-    Soltar();
-    return false;
+    const bool antes = porEnviar_.empty();
+    if (antes) limiteEnvio_ = MilisegundosMonotonos() + kPlazoMs;
+    porEnviar_ += CodificarTrama(mensaje, wParam, datos);
+    if (porEnviar_.size() > kMaxPorEnviar || (!antes && MilisegundosMonotonos() > limiteEnvio_)) {
+        Soltar();
+        return false;
+    }
+    EscribirPendiente();
+    return con_ != nullptr;
+}
+
+void cEnlaceIndice::EscribirPendiente() {
+    const bool antes = porEnviar_.empty();
+    std::size_t hecho = 0;
+    while (con_ && hecho < porEnviar_.size()) {
+        const std::ptrdiff_t n = con_->EnviarSinEsperar(std::string_view(porEnviar_).substr(hecho));
+        if (n < 0) {
+            Soltar();
+            return;
+        }
+        if (n == 0) break;
+        hecho += static_cast<std::size_t>(n);
+    }
+    porEnviar_.erase(0, hecho);
+    // Each time the server takes something, it has another while for the rest.
+    if (hecho > 0) limiteEnvio_ = MilisegundosMonotonos() + kPlazoMs;
+    if (antes != porEnviar_.empty() && alCambiarEscritura) alCambiarEscritura();
 }
 
 void cEnlaceIndice::LeerPendiente() {
@@ -79,7 +133,15 @@ void cEnlaceIndice::Procesar() {
     while (con_) {
         std::optional<TramaIndice> t = lector_.Siguiente();
         if (!t) return;
-        if (t->mensaje == MSG_RESULTADOS) {
+        if (tokenConexion_ == 0) {
+            // The first frame of a connection is the server's greeting, or it is not a server.
+            if (t->mensaje != MSG_SALUDO || t->wParam <= 0) {
+                Soltar();
+                return;
+            }
+            tokenConexion_ = t->wParam;
+            if (delTick_) Encontrado(tokenConexion_);  // the rest of the tick that connected
+        } else if (t->mensaje == MSG_RESULTADOS) {
             std::optional<ResultadosIndice> r = DecodificarResultados(t->datos);
             if (!r) {
                 Soltar();  // a server that speaks garbage is not listened to
@@ -113,7 +175,8 @@ std::optional<ResultadosIndice> ConsultarServidorIndice(const std::string& texto
         while (!hecho() && enlace.Descriptor() >= 0) {
             const std::int64_t queda = limite - MilisegundosMonotonos();
             if (queda <= 0) return false;
-            EsperarDescriptores({enlace.Descriptor()}, static_cast<int>(queda));
+            EsperarDescriptores({enlace.Descriptor()}, static_cast<int>(std::min<std::int64_t>(queda, 20)));
+            enlace.EscribirPendiente();
             enlace.LeerPendiente();
         }
         return hecho();

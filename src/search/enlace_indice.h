@@ -3,10 +3,12 @@
 // knows of the index server — hWndServidor (the server's token, 0 when there is none) and
 // hWndTxtServidor (its search-text token, 0 until the server sent it) — and the connection.
 //
-// Every send is bounded (kPlazoMs): a server that stops reading, or never greets, costs the
-// frame at most that long and is then dropped; the next watch tick looks for it again. Nothing
-// here ever blocks without a limit. Interface thread only; the window calls LeerPendiente when
-// Descriptor() becomes readable and tSrv_Timer on every tick of its watch timer.
+// Nothing here waits on the server (interface thread only): the watch tick connects without
+// waiting, and the server's greeting is read when it comes (LeerPendiente, called by the window
+// when Descriptor() becomes readable), which completes the tick's registration. Sends are queued
+// and written as the socket takes them (EscribirPendiente, when it becomes writable). The time
+// limit (kPlazoMs) applies to the server, not to the window: a server that does not greet, or
+// does not take what was sent, within it is dropped; the next watch tick looks for it again.
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +25,8 @@ namespace quirvex {
 class cEnlaceIndice {
 public:
     static constexpr int kPlazoMs = 250;
+    // More than this waiting to be sent: the server is not reading, and is dropped.
+    static constexpr std::size_t kMaxPorEnviar = 1 << 20;
 
     explicit cEnlaceIndice(std::string rutaEnlace = RutaEnlaceIndice());
     ~cEnlaceIndice();
@@ -30,19 +34,28 @@ public:
     // The frame's own handle, sent with 100.
     void SethWndMarco(std::int64_t h) { hWndMarco_ = h; }
 
-    // Looks the server up: its token, or 0 when none answers. Keeps the connection.
+    // Looks the server up, waiting up to kPlazoMs for its greeting: its token, or 0 when none
+    // answers. Keeps the connection. For start-up and one-off queries, not for the watch.
     std::int64_t BuscarServidor();
-    // The watch tick: when the server found differs from hWndServidor, store it and, when it
-    // is not 0, register (100 with the frame's handle, then 101 with 0).
+    // The watch tick, without waiting: when the server found differs from hWndServidor, store it
+    // and, when it is not 0, register (100 with the frame's handle, then 101 with 0). A new
+    // connection's greeting completes the tick when it arrives.
     void tSrv_Timer();
+    // A new connection waits for its greeting.
+    bool Esperando() const { return con_ && tokenConexion_ == 0; }
     // Stores `servidor` (as found by BuscarServidor) and registers with it: start-up's step
     // for a server that was already running.
     void Registrar(std::int64_t servidor);
 
-    // Sends one frame; false when there is no connection or the send did not finish in time
-    // (the connection is then dropped).
+    // Queues one frame and writes what the socket takes now; false when there is no connection
+    // or the server has not taken what was queued before in time (the connection is then
+    // dropped).
     bool Enviar(std::uint32_t mensaje, std::int64_t wParam, std::string_view datos = {});
-    // Reads what the server sent: 100 and 101 go to MessageReceived, results to alResultados.
+    // Writes more of the queue (the socket became writable).
+    void EscribirPendiente();
+    bool QuiereEscribir() const { return !porEnviar_.empty(); }
+    // Reads what the server sent: the greeting, 100 and 101 (to MessageReceived), results (to
+    // alResultados).
     void LeerPendiente();
     void MessageReceived(std::uint32_t mensaje, std::int64_t wParam);
 
@@ -55,15 +68,23 @@ public:
     std::function<void(std::int64_t popup, const ResultadosIndice&)> alResultados;
     // The connection was made or dropped (the window re-arms its notifier).
     std::function<void()> alCambiarConexion;
+    // Something is, or is no longer, waiting to be written (the window watches for writability).
+    std::function<void()> alCambiarEscritura;
 
 private:
     void Soltar();
     void Procesar();
+    void Encontrado(std::int64_t servidor);
+    void Tomar(std::unique_ptr<ConexionLocal> con, bool delTick);
 
     std::string ruta_;
     std::unique_ptr<ConexionLocal> con_;
     LectorTramas lector_{kMaxDatosAlMarco};
     std::int64_t tokenConexion_ = 0;
+    std::int64_t limiteSaludo_ = 0;
+    bool delTick_ = false;  // the connection was made by the watch tick, which its greeting ends
+    std::string porEnviar_;
+    std::int64_t limiteEnvio_ = 0;  // what is queued must be taken by then
     std::int64_t hWndMarco_ = 0;
     std::int64_t hWndServidor_ = 0;
     std::int64_t hWndTxtServidor_ = 0;

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 
 #include "pane/formato_visor.h"
@@ -43,7 +44,7 @@ frmBuscarRapido::frmBuscarRapido(QWidget* duena)
     lst_->header()->setStretchLastSection(false);
     lst_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     lst_->installEventFilter(this);
-    connect(lst_, &QTreeWidget::itemDoubleClicked, this, [this] { AbrirActual(); });
+    connect(lst_, &QTreeWidget::itemDoubleClicked, this, [this] { AbrirElegido(); });
     capas->addWidget(lst_);
     lblTotal_ = new QLabel(this);
     lblTotal_->setObjectName("lblTotal");
@@ -70,15 +71,33 @@ void frmBuscarRapido::MostrarResultados(const ResultadosIndice& r) {
         filas.push_back(f);
     }
     lst_->addTopLevelItems(filas);
-    if (!filas.isEmpty()) lst_->setCurrentItem(filas.front());
+    // Nothing chosen yet: Enter opens the first, Down chooses it.
+    lst_->setCurrentItem(nullptr);
     lst_->resizeColumnToContents(0);
     lblTotal_->setText(T(frmMainSec, 60) + " " + QString::number(r.total) + " " + T(frmMainSec, 61));
 }
 
-void frmBuscarRapido::AbrirActual() {
-    const QTreeWidgetItem* f = lst_->currentItem();
-    if (!f || !alAbrir) return;
-    alAbrir(f->data(0, kRolCarpeta).toByteArray().toStdString(), f->data(0, kRolNombre).toByteArray().toStdString());
+void frmBuscarRapido::Vaciar() {
+    texto_.clear();
+    lst_->clear();
+    lblTotal_->clear();
+}
+
+bool frmBuscarRapido::Mover(int paso) {
+    const int n = lst_->topLevelItemCount();
+    if (n == 0) return false;
+    QTreeWidgetItem* actual = lst_->currentItem();
+    const int fila = actual ? std::clamp(lst_->indexOfTopLevelItem(actual) + paso, 0, n - 1) : 0;
+    lst_->setCurrentItem(lst_->topLevelItem(fila));
+    return true;
+}
+
+bool frmBuscarRapido::AbrirElegido() {
+    const QTreeWidgetItem* f = lst_->currentItem() ? lst_->currentItem() : lst_->topLevelItem(0);
+    if (!f) return false;
+    if (alAbrir)
+        alAbrir(f->data(0, kRolCarpeta).toByteArray().toStdString(), f->data(0, kRolNombre).toByteArray().toStdString());
+    return true;
 }
 
 void frmBuscarRapido::Form_Resize() {
@@ -97,7 +116,7 @@ bool frmBuscarRapido::eventFilter(QObject* objeto, QEvent* e) {
     if (objeto == lst_ && e->type() == QEvent::KeyPress) {
         const int tecla = static_cast<QKeyEvent*>(e)->key();
         if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
-            AbrirActual();
+            AbrirElegido();
             return true;
         }
     }

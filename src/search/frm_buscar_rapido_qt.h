@@ -29,6 +29,14 @@ public:
     std::function<void(const std::string& carpeta, const std::string& nombre)> alAbrir;
 
     void MostrarResultados(const ResultadosIndice& r);
+    // No hits and no total: what a popup shows when its server is gone.
+    void Vaciar();
+    // Moves the chosen hit by `paso` rows (none chosen: the first), staying inside the list.
+    // False when there is no hit.
+    bool Mover(int paso);
+    // Opens the chosen hit, the first when none is chosen, as a double click does. False when
+    // there is no hit.
+    bool AbrirElegido();
     void Form_Resize();
     void SetIdioma();
     QTreeWidget* lstAciertos() const { return lst_; }
@@ -40,7 +48,6 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* e) override;
 
 private:
-    void AbrirActual();
 
     std::int64_t handle_;
     QTreeWidget* lst_;

@@ -1,6 +1,7 @@
 #include "search/indice_nombres.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <unordered_map>
@@ -22,6 +23,17 @@ constexpr std::size_t kCabecera = 8 + 6 * 8;
 constexpr std::size_t kPosSuma = 32;
 // Positions are 32-bit: the name buffer stays below this.
 constexpr std::size_t kMaxBuffer = 0xFFFFFFF0u;
+// A folder modified this close to its listing may have changed within the same time stamp
+// (coarse kernel clocks; two seconds on FAT).
+constexpr std::int64_t kMargenRecienteNs = 2'000'000'000;
+// The flags byte of a folder in the file image.
+constexpr unsigned char kBitAjena = 1, kBitReciente = 2;
+
+std::int64_t AhoraNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 
 // A buffer the size it holds, in large pages where the system has them: the name buffer is
@@ -207,7 +219,8 @@ void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta) {
     const std::size_t pos = plegados_.size();
     if (pos + 4 * nombre.size() + 2 >= kMaxBuffer) return;  // beyond what positions can tell
     // Plain ASCII names (most of them) fold byte by byte: Unicode's simple case mapping of
-    // ASCII is A-Z to a-z and nothing else. Every other name goes through the shared mapping.
+    // ASCII is A-Z to a-z and nothing else. Every other name goes through the shared key (form C,
+    // then the program's case mapping), which the text searched for goes through as well.
     bool ascii = true, mayusculas = false;
     for (char c : nombre) {
         const auto u = static_cast<unsigned char>(c);
@@ -221,7 +234,7 @@ void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta) {
             for (std::size_t i = pos; i < plegados_.size(); ++i)
                 if (plegados_[i] >= 'A' && plegados_[i] <= 'Z') plegados_[i] = static_cast<char>(plegados_[i] + ('a' - 'A'));
     } else {
-        plegados_.append(Minusculas(nombre));
+        plegados_.append(Plegar(nombre));
         distinto = std::string_view(plegados_).substr(pos) != nombre;
     }
     // A name that is its own folded form is kept once.
@@ -243,10 +256,15 @@ void cIndiceNombres::CerrarListado(std::uint32_t id) {
 bool cIndiceNombres::ListarUna(std::uint32_t id, ArbolIndice& arbol,
                                std::vector<NombreListado>& lista) {
     EstadoCarpeta estado;
-    const bool ok = arbol.Listar(RutaCarpeta(id), estado, lista);
+    const std::string ruta = RutaCarpeta(id);
+    const bool oida = antesDeListar && antesDeListar(id, ruta);
+    const std::int64_t inicio = AhoraNs();
+    const bool ok = arbol.Listar(ruta, estado, lista);
     Carpeta& c = carpetas_[id];
     c.inicio = c.fin = static_cast<std::uint32_t>(plegados_.size());
+    c.confirmada = oida;
     if (!ok) return false;
+    c.reciente = estado.modificacion > inicio - kMargenRecienteNs;
     c.modificacion = estado.modificacion;
     c.dispositivo = estado.dispositivo;
     c.ajena = c.padre != kNinguna && carpetas_[c.padre].dispositivo != estado.dispositivo;
@@ -258,10 +276,14 @@ bool cIndiceNombres::ListarUna(std::uint32_t id, ArbolIndice& arbol,
     return true;
 }
 
-void cIndiceNombres::ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& arbol,
+bool cIndiceNombres::ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& arbol,
                                 std::vector<std::uint32_t>* nuevas) {
     std::vector<NombreListado> lista;
     for (std::size_t i = 0; i < cola.size(); ++i) {
+        if (interrumpir && interrumpir()) {
+            cola.clear();
+            return false;
+        }
         const std::uint32_t id = cola[i];
         if (nuevas) nuevas->push_back(id);
         if (!ListarUna(id, arbol, lista)) continue;
@@ -272,9 +294,10 @@ void cIndiceNombres::ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& a
             if (n.carpeta) cola.push_back(NuevaCarpeta(id, n.nombre));
     }
     cola.clear();
+    return true;
 }
 
-void cIndiceNombres::Construir(const std::vector<std::string>& raices, ArbolIndice& arbol) {
+bool cIndiceNombres::Construir(const std::vector<std::string>& raices, ArbolIndice& arbol) {
     Vaciar();
     std::vector<std::uint32_t> cola;
     for (const std::string& r : raices) {
@@ -282,8 +305,9 @@ void cIndiceNombres::Construir(const std::vector<std::string>& raices, ArbolIndi
         raices_.push_back(r);
         cola.push_back(NuevaCarpeta(kNinguna, r));
     }
-    ListarCola(cola, arbol, nullptr);
+    const bool completo = ListarCola(cola, arbol, nullptr);
     ContarBytes();
+    return completo;
 }
 
 void cIndiceNombres::Retirar(std::uint32_t id) {
@@ -355,15 +379,22 @@ std::size_t cIndiceNombres::Revisar(ArbolIndice& arbol,
                                     const std::function<bool(std::uint32_t)>& mirar,
                                     std::vector<std::uint32_t>* nuevas) {
     std::size_t releidas = 0;
-    // Folders added meanwhile are complete already; only those that existed are looked at.
+    // Folders added meanwhile were listed just now; only those that existed are looked at.
     const auto hasta = static_cast<std::uint32_t>(carpetas_.size());
     for (std::uint32_t id = 0; id < hasta; ++id) {
-        const Carpeta& c = carpetas_[id];
+        if (interrumpir && interrumpir()) break;
+        Carpeta& c = carpetas_[id];
         if (!c.viva || (mirar && !mirar(id))) continue;
         if (c.padre != kNinguna && !carpetas_[c.padre].viva) continue;
-        const std::optional<EstadoCarpeta> e = arbol.Consultar(RutaCarpeta(id));
+        const std::string ruta = RutaCarpeta(id);
+        // Heard of from here on, a folder found unchanged is complete until its next change.
+        const bool oida = antesDeListar && antesDeListar(id, ruta);
+        const std::optional<EstadoCarpeta> e = arbol.Consultar(ruta);
         const bool ajena = e && c.padre != kNinguna && carpetas_[c.padre].dispositivo != e->dispositivo;
-        if (e && ajena == c.ajena && (ajena || e->modificacion == c.modificacion)) continue;
+        if (e && ajena == c.ajena && (ajena || (e->modificacion == c.modificacion && !c.reciente))) {
+            c.confirmada = oida;
+            continue;
+        }
         if (!e && c.padre != kNinguna) {
             // Gone: its parent's listing says so, and takes the subtree with it.
             ReleerCarpeta(c.padre, arbol, nuevas);
@@ -490,7 +521,7 @@ std::vector<std::uint32_t> cIndiceNombres::EntradasDe(std::uint32_t carpeta) con
 std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
                                      std::vector<std::uint32_t>& aciertos) const {
     aciertos.clear();
-    const std::string q = Minusculas(texto);
+    const std::string q = Plegar(texto);
     const std::size_t k = q.size();
     // No name holds a terminator: such a text matches nothing (and must not match across names).
     if (k == 0 || q.find_first_of(std::string_view("\0/", 2)) != std::string::npos || vivas_ == 0) return 0;
@@ -657,7 +688,7 @@ std::string cIndiceNombres::Serializar() const {
         cuerpo += nombreCarpeta;
         PonerVar(cuerpo, static_cast<std::uint64_t>(c.modificacion));
         PonerVar(cuerpo, c.dispositivo);
-        cuerpo.push_back(c.ajena ? 1 : 0);
+        cuerpo.push_back(static_cast<char>((c.ajena ? kBitAjena : 0) | (c.reciente ? kBitReciente : 0)));
         std::uint64_t cuantas = 0;
         for (std::uint32_t i = c.inicio; i < c.fin; ++i) cuantas += EsTerminador(base[i]);
         PonerVar(cuerpo, cuantas);
@@ -754,7 +785,10 @@ bool cIndiceNombres::Cargar(std::string_view datos) {
         Carpeta& c = carpetas_[idNuevo];
         c.modificacion = static_cast<std::int64_t>(mod);
         c.dispositivo = disp;
-        c.ajena = ajena[0] != 0;
+        const auto banderas = static_cast<unsigned char>(ajena[0]);
+        if (banderas & ~(kBitAjena | kBitReciente)) return fallo();
+        c.ajena = banderas & kBitAjena;
+        c.reciente = banderas & kBitReciente;
         nombre.clear();
         for (std::uint64_t e = 0; e < cuantas; ++e) {
             std::uint64_t pref = 0, resto = 0;

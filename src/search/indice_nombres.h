@@ -46,15 +46,23 @@ public:
         std::uint16_t profundidad = 0;
         bool viva = true;
         bool ajena = false;  // another volume mounted here: not entered
+        // Every change since its listing is heard of: antesDeListar said so before the listing,
+        // or before a later look found it unchanged.
+        bool confirmada = false;
+        // Modified so close to its listing that an unchanged time proves nothing: a name added
+        // in the same clock tick leaves the time as it was.
+        bool reciente = false;
     };
 
     // Lists every root from scratch (each path ends with '/'); what was there before is dropped.
-    void Construir(const std::vector<std::string>& raices, ArbolIndice& arbol);
+    // False when `interrumpir` stopped it: the index is then incomplete.
+    bool Construir(const std::vector<std::string>& raices, ArbolIndice& arbol);
     // Lists one folder again: new names appear, missing ones (and their whole subtree) go, new
     // subfolders are listed in full. Their ids are appended to `nuevas` when given.
     void ReleerCarpeta(std::uint32_t id, ArbolIndice& arbol, std::vector<std::uint32_t>* nuevas);
     // Looks at the modification time of every folder for which `mirar` says yes (all when it is
-    // empty) and lists again those that changed. Returns how many were listed again.
+    // empty) and lists again those that changed or were `reciente`. Returns how many were listed
+    // again.
     std::size_t Revisar(ArbolIndice& arbol, const std::function<bool(std::uint32_t)>& mirar,
                         std::vector<std::uint32_t>* nuevas);
 
@@ -83,6 +91,15 @@ public:
     // Called with each folder that leaves the index (gone, renamed, or under one that did),
     // while its path can still be asked for.
     std::function<void(std::uint32_t)> alRetirarCarpeta;
+    // Called with a folder's id and path just before it is listed, and before Revisar looks at
+    // it: true when every change to it from that moment on will be heard of (the owner watches
+    // it). Watching first and listing after is what makes a listing complete; a folder listed
+    // without it stays unconfirmed, and the owner's rescans must look at it.
+    std::function<bool(std::uint32_t, const std::string&)> antesDeListar;
+    // Asked before each folder is listed or looked at: true stops the work there. The index
+    // stays consistent; a folder whose turn did not come keeps an empty listing and a time that
+    // matches nothing, so the next look lists it.
+    std::function<bool()> interrumpir;
 
     // The whole index as one file image; Cargar takes such an image back and refuses (returning
     // false and leaving the index empty) anything that is not whole and consistent.
@@ -104,7 +121,7 @@ private:
     void AgregarEntrada(std::string_view nombre, bool carpeta);
     void CerrarListado(std::uint32_t id);
     // Lists the queued folders (and what they hold) breadth first.
-    void ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& arbol,
+    bool ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& arbol,
                     std::vector<std::uint32_t>* nuevas);
     bool ListarUna(std::uint32_t id, ArbolIndice& arbol, std::vector<NombreListado>& lista);
     void MatarSubarbol(std::uint32_t id);

@@ -12,8 +12,6 @@ namespace quirvex {
 namespace {
 
 constexpr int kPlazoEnvioMs = 250;
-// Watches left for the file manager's own panes, which share the per-user limit.
-constexpr std::size_t kReservaVigilancias = 2048;
 
 std::string CarpetaDeEntorno(const char* variable, const char* sufijoHome) {
     const char* v = std::getenv(variable);
@@ -46,7 +44,7 @@ std::vector<std::string> RaicesLocales() {
 }
 
 cServidorIndice::cServidorIndice(OpcionesServidor op, ArbolIndice& arbol)
-    : op_(std::move(op)), arbol_(arbol), despertador_(CrearDespertador()) {
+    : op_(std::move(op)), arbol_(arbol), despertador_(CrearDespertador()), home_(CarpetaDeEntorno("HOME", "")) {
     if (op_.archivoIndice.empty()) op_.archivoIndice = ArchivoIndicePorDefecto();
     if (op_.rutaEnlace.empty()) op_.rutaEnlace = RutaEnlaceIndice();
     token_ = op_.token ? op_.token : TokenAleatorio();
@@ -61,20 +59,64 @@ cServidorIndice::cServidorIndice(OpcionesServidor op, ArbolIndice& arbol)
 }
 
 cServidorIndice::~cServidorIndice() {
-    if (escucha_) QuitarEnlace(op_.rutaEnlace);
+    // A socket the service manager made stays: it listens on it again for the next start.
+    if (escucha_ && !heredada_) QuitarEnlace(op_.rutaEnlace);
 }
 
 void cServidorIndice::Log(const std::string& linea) const {
     if (op_.registro) op_.registro(linea);
 }
 
+bool cServidorIndice::TomarCerrojos(std::string& error) {
+    // The socket's lock lives beside it, the index's beside the file (not "<index>.lock": the
+    // file store takes that one for each write).
+    const std::string rutas[] = {op_.rutaEnlace + ".lock", op_.archivoIndice + ".server-lock"};
+    std::unique_ptr<CerrojoProceso>* cerrojos[] = {&cerrojoEnlace_, &cerrojoIndice_};
+    for (int i = 0; i < 2; ++i) {
+        if (i == 0 && op_.rutaEnlace.empty()) continue;  // no runtime folder: listening says so
+        long long duenno = 0;
+        *cerrojos[i] = TomarCerrojo(rutas[i], duenno);
+        if (*cerrojos[i]) continue;
+        if (duenno < 0) {
+            error = "cannot make the lock file " + rutas[i];
+            return false;
+        }
+        otroServidor_ = duenno ? duenno : -1;
+        error = "another index server" + (duenno ? " (process " + std::to_string(duenno) + ")" : std::string()) +
+                " already serves " + (i == 0 ? op_.rutaEnlace : op_.archivoIndice) + ": nothing to do";
+        return false;
+    }
+    return true;
+}
+
+bool cServidorIndice::DebeParar() {
+    if (parar_) return true;
+    // The signal descriptor is read at most every few milliseconds: the walks ask per folder.
+    if (op_.descriptorSenales < 0) return false;
+    const std::int64_t ahora = MilisegundosMonotonos();
+    if (ahora < proximaSenal_) return false;
+    proximaSenal_ = ahora + 20;
+    if (LeerSenal(op_.descriptorSenales) == 0) return false;
+    Log("termination signal: closing");
+    parar_ = true;
+    return true;
+}
+
 bool cServidorIndice::Preparar(std::string& error) {
+    if (!TomarCerrojos(error)) return false;
+    indice_.interrumpir = [this] { return DebeParar(); };
     ErrorEscucha e = ErrorEscucha::Ninguno;
-    escucha_ = EscucharLocal(op_.rutaEnlace, e);
+    escucha_ = EscuchaHeredada();
+    heredada_ = escucha_ != nullptr;
+    if (heredada_) Log("listening on the socket the service manager handed over");
+    if (!escucha_) escucha_ = EscucharLocal(op_.rutaEnlace, e);
     if (!escucha_) {
         switch (e) {
             case ErrorEscucha::EnUso: error = "another index server answers on " + op_.rutaEnlace; break;
             case ErrorEscucha::OtroUsuario: error = op_.rutaEnlace + " belongs to another user"; break;
+            case ErrorEscucha::NoEsSocket:
+                error = op_.rutaEnlace + " is in the way: it is one of your own files but not a socket (remove or rename it)";
+                break;
             default: error = "cannot listen on '" + op_.rutaEnlace + "' (is XDG_RUNTIME_DIR set?)"; break;
         }
         return false;
@@ -83,6 +125,11 @@ bool cServidorIndice::Preparar(std::string& error) {
     for (std::string& r : raices)
         if (!r.empty() && r.back() != '/') r += '/';
 
+    if (op_.vigilar) {
+        vigilante_ = CrearVigilanteCarpetas(MaxVigilancias());
+        indice_.antesDeListar = [this](std::uint32_t id, const std::string& ruta) { return VigilarUna(id, ruta); };
+    }
+    construyendo_ = true;
     const std::int64_t t0 = MilisegundosMonotonos();
     const std::clock_t c0 = std::clock();
     // Beside the wall time, the processor time: on a busy machine the two part ways.
@@ -99,7 +146,11 @@ bool cServidorIndice::Preparar(std::string& error) {
     } else {
         if (l.estado != LecturaArchivo::Estado::Ausente)
             Log("index file " + op_.archivoIndice + " is damaged or for other folders: building it again");
-        indice_.Construir(raices, arbol_);
+        if (!indice_.Construir(raices, arbol_)) {
+            error = "stopped before the index was complete; the index file is left as it was";
+            Log("stopped during the build after " + tiempo() + "; " + op_.archivoIndice + " is left as it was");
+            return false;
+        }
         sucio_ = true;
         ultimoCambio_ = 0;  // written at the first quiet moment
         std::string lista;
@@ -108,19 +159,13 @@ bool cServidorIndice::Preparar(std::string& error) {
             std::to_string(indice_.CarpetasVivas()) + " folders under" + lista + " in " +
             tiempo());
     }
-    if (op_.vigilar) {
-        const std::size_t limite = LimiteVigilancias();
-        vigilante_ = CrearVigilanteCarpetas(limite > 2 * kReservaVigilancias ? limite - kReservaVigilancias
-                                                                             : limite / 2);
-        VigilarTodo();
-    }
-    if (cargado_) {
-        // What changed while no server ran.
-        const std::size_t n = indice_.Revisar(arbol_, {}, nullptr);
-        if (n) {
-            Marcar();
-            Log("listed " + std::to_string(n) + " changed folders again");
-        }
+    // Watched before anything is listed again: a folder listed before its watch existed stays
+    // unconfirmed, and this first look lists again what changed in between.
+    VigilarTodo();
+    const std::size_t n = indice_.Revisar(arbol_, PorConfirmar(), nullptr);
+    if (n) {
+        Marcar();
+        Log("listed " + std::to_string(n) + " changed folders again");
     }
     proximaRevision_ = MilisegundosMonotonos() + op_.revisarCadaMs;
     return true;
@@ -129,13 +174,12 @@ bool cServidorIndice::Preparar(std::string& error) {
 void cServidorIndice::VigilarTodo() {
     if (!vigilante_) return;
     std::vector<std::uint32_t> orden;
-    const std::string home = CarpetaDeEntorno("HOME", "") ;
     const auto& carpetas = indice_.Carpetas();
     for (std::uint32_t id = 0; id < carpetas.size(); ++id)
         if (carpetas[id].viva) orden.push_back(id);
     // The user's home first: its changes are the ones the user looks for.
     std::stable_partition(orden.begin(), orden.end(), [&](std::uint32_t id) {
-        return indice_.RutaCarpeta(id).starts_with(home);
+        return indice_.RutaCarpeta(id).starts_with(home_);
     });
     Vigilar(orden);
     Log("watching " + std::to_string(vigilante_->Cuantas()) + " folders" +
@@ -146,19 +190,41 @@ void cServidorIndice::VigilarTodo() {
 
 void cServidorIndice::Vigilar(const std::vector<std::uint32_t>& carpetas) {
     if (!vigilante_) return;
-    vigilada_.resize(indice_.Carpetas().size(), -1);
     for (std::uint32_t id : carpetas) {
         if (vigilante_->Lleno()) break;
         const auto& c = indice_.Carpetas()[id];
-        if (!c.viva || c.ajena || vigilada_[id] >= 0) continue;
-        std::uint32_t anterior = VigilanteCarpetas::kSinEtiqueta;
-        const int wd = vigilante_->Vigilar(indice_.RutaCarpeta(id), id, anterior);
-        if (wd < 0) continue;
-        // The same folder under a new name: the watch is the new record's now, and the old one
-        // is left to the rescans.
-        if (anterior < vigilada_.size() && anterior != id) vigilada_[anterior] = -1;
-        vigilada_[id] = wd;
+        if (c.viva && !c.ajena) VigilarUna(id, indice_.RutaCarpeta(id));
     }
+}
+
+bool cServidorIndice::VigilarUna(std::uint32_t id, const std::string& ruta) {
+    if (!vigilante_) return false;
+    if (vigilada_.size() <= id) vigilada_.resize(std::max<std::size_t>(id + 1, indice_.Carpetas().size()), -1);
+    if (vigilada_[id] >= 0) return true;
+    if (vigilante_->Lleno()) return false;
+    // While the first build runs, half the watches are kept for the user's home, which the
+    // breadth-first walk reaches late.
+    if (construyendo_ && 2 * vigilante_->Cuantas() >= MaxVigilancias() && !ruta.starts_with(home_)) return false;
+    std::uint32_t anterior = VigilanteCarpetas::kSinEtiqueta;
+    const int wd = vigilante_->Vigilar(ruta, id, anterior);
+    if (wd < 0) return false;
+    // The same folder under a new name: the watch is the new record's now, and the old one
+    // is left to the rescans.
+    if (anterior < vigilada_.size() && anterior != id) vigilada_[anterior] = -1;
+    vigilada_[id] = wd;
+    return true;
+}
+
+std::function<bool(std::uint32_t)> cServidorIndice::PorConfirmar() const {
+    return [this](std::uint32_t id) {
+        return id >= vigilada_.size() || vigilada_[id] < 0 || !indice_.Carpetas()[id].confirmada;
+    };
+}
+
+std::size_t cServidorIndice::MaxVigilancias() const {
+    // Half of the user's limit: the file manager's own panes and other programs share it.
+    const std::size_t limite = LimiteVigilancias();
+    return limite ? limite / 2 : 4096;
 }
 
 void cServidorIndice::Marcar() {
@@ -189,9 +255,10 @@ void cServidorIndice::Detener() {
 }
 
 void cServidorIndice::Ejecutar(int descriptorSenales) {
-    while (!parar_) {
+    if (descriptorSenales >= 0) op_.descriptorSenales = descriptorSenales;
+    while (!DebeParar()) {
         std::vector<int> fds{escucha_->Descriptor(), despertador_->Descriptor()};
-        if (descriptorSenales >= 0) fds.push_back(descriptorSenales);
+        if (op_.descriptorSenales >= 0) fds.push_back(op_.descriptorSenales);
         if (vigilante_ && vigilante_->Descriptor() >= 0) fds.push_back(vigilante_->Descriptor());
         for (const auto& c : clientes_) fds.push_back(c->con->Descriptor());
         const std::int64_t ahora = MilisegundosMonotonos();
@@ -201,9 +268,9 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
         auto listo = [&](int fd) { return std::find(listos.begin(), listos.end(), fd) != listos.end(); };
 
         if (listo(despertador_->Descriptor())) despertador_->Limpiar();
-        if (descriptorSenales >= 0 && listo(descriptorSenales) && LeerSenal(descriptorSenales) != 0) {
-            Log("termination signal: closing");
-            parar_ = true;
+        if (op_.descriptorSenales >= 0 && listo(op_.descriptorSenales)) {
+            proximaSenal_ = 0;
+            if (DebeParar()) break;
         }
         if (vigilante_ && listo(vigilante_->Descriptor())) CambiosVigilados();
         clientes_.erase(std::remove_if(clientes_.begin(), clientes_.end(),
@@ -216,8 +283,7 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
         const std::int64_t despues = MilisegundosMonotonos();
         if (despues >= proximaRevision_) {
             std::vector<std::uint32_t> nuevas;
-            const std::size_t n = indice_.Revisar(
-                arbol_, [&](std::uint32_t id) { return id >= vigilada_.size() || vigilada_[id] < 0; }, &nuevas);
+            const std::size_t n = indice_.Revisar(arbol_, PorConfirmar(), &nuevas);
             if (n) {
                 Marcar();
                 Vigilar(nuevas);

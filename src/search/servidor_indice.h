@@ -9,8 +9,9 @@
 // 104 drops the text. A client that sends anything else, or a frame longer than a search text
 // may be, is disconnected. When the server ends, every client gets 101 with -1.
 //
-// Keeping current: inotify on as many folders as the watch limit allows (the user's home first),
-// a folder listed again as soon as its entries change; the other folders are looked at every
+// Keeping current: inotify on as many folders as half the user's watch limit allows (the user's
+// home first), each watch added before its folder is listed, a folder listed again as soon as its
+// entries change; the other folders (and any listed before its watch existed) are looked at every
 // `revisarCadaMs` and listed again only when their modification time moved. The file is written
 // atomically a while after the last change, and on the way out.
 
@@ -33,10 +34,15 @@ struct OpcionesServidor {
     std::string archivoIndice;        // empty: ArchivoIndicePorDefecto()
     std::string rutaEnlace;           // empty: RutaEnlaceIndice()
     std::int64_t token = 0;           // 0: a random one
-    int revisarCadaMs = 10 * 60 * 1000;
+    // A look at a folder is one stat: often enough that a change in an unwatched folder shows
+    // within a minute.
+    int revisarCadaMs = 60 * 1000;
     int guardarTrasMs = 30 * 1000;
     bool vigilar = true;
     std::size_t maxAciertos = 100;
+    // Where termination signals are read from (DescriptorSenalesTerminar), -1 for none: heard
+    // during the first build as well as while serving.
+    int descriptorSenales = -1;
     std::function<void(const std::string&)> registro;  // one line per event worth a log line
 };
 
@@ -50,12 +56,21 @@ public:
     explicit cServidorIndice(OpcionesServidor op, ArbolIndice& arbol = ArbolSistema());
     ~cServidorIndice();
 
-    // Loads the saved index (or builds it when there is none, or it is damaged) and opens the
-    // socket. False with a message when the socket cannot be had.
+    // Takes the locks of the socket and of the index file (before anything else: one server per
+    // socket and per index), opens the socket, and loads the saved index (or builds it when
+    // there is none, or it is damaged). False with a message when the socket or a lock cannot be
+    // had, or when Detener or a signal came first (a build stopped so is never saved: the last
+    // complete index file stays as it was).
     bool Preparar(std::string& error);
-    // Serves until Detener or a signal read from descriptorSenales (-1: none).
+    // Serves until Detener or a signal (descriptorSenales; -1 keeps the one of the options).
     void Ejecutar(int descriptorSenales = -1);
+    // From any thread, at any moment: the work stops at the next folder.
     void Detener();
+    // After Preparar failed: the process id of the server that holds the socket or the index
+    // (0 when it did not fail that way, -1 when its id is unknown).
+    long long OtroServidor() const { return otroServidor_; }
+    // After Preparar failed: it was told to stop.
+    bool Detenido() const { return parar_; }
 
     std::int64_t Token() const { return token_; }
     std::int64_t TokenTexto() const { return tokenTexto_; }
@@ -75,13 +90,21 @@ private:
     bool Manejar(Cliente& c, const TramaIndice& t);
     void CambiosVigilados();
     void Vigilar(const std::vector<std::uint32_t>& carpetas);
+    // Watches one folder unless it is watched already; true when it is watched.
+    bool VigilarUna(std::uint32_t id, const std::string& ruta);
+    // Rescans look at the folders that are not watched or whose listing is not confirmed.
+    std::function<bool(std::uint32_t)> PorConfirmar() const;
+    std::size_t MaxVigilancias() const;
     void VigilarTodo();
     void Guardar();
     void Marcar();
+    bool DebeParar();
+    bool TomarCerrojos(std::string& error);
 
     OpcionesServidor op_;
     ArbolIndice& arbol_;
     cIndiceNombres indice_;
+    std::unique_ptr<CerrojoProceso> cerrojoEnlace_, cerrojoIndice_;
     std::unique_ptr<EscuchaLocal> escucha_;
     std::unique_ptr<Despertador> despertador_;
     std::unique_ptr<VigilanteCarpetas> vigilante_;
@@ -89,7 +112,12 @@ private:
     std::vector<int> vigilada_;  // per folder: its watch, or -1
     std::int64_t token_ = 0;
     std::int64_t tokenTexto_ = 0;
+    std::string home_;
     std::atomic<bool> parar_{false};
+    bool construyendo_ = false;
+    bool heredada_ = false;
+    long long otroServidor_ = 0;
+    std::int64_t proximaSenal_ = 0;
     bool cargado_ = false;
     bool sucio_ = false;
     std::int64_t ultimoCambio_ = 0;

@@ -104,6 +104,35 @@ TEST_F(Arranque, AcceptingStoresTheLanguageBeforeTheFrameLoads) {
     ini.PermitirCerrar = otra.PermitirCerrar = true;
 }
 
+// The index server is started only through the hook start-up is given, and only on a first run
+// that finds none; without the hook (tests, a screenshot) nothing is ever started.
+TEST_F(Arranque, TheIndexServerStartsOnlyOnAFirstRunWithoutOneAndOnlyThroughTheHook) {
+    Ajustar("Check SpecialFont", 0);
+    Entorno lc("LC_ALL", "C");
+    int iniciados = 0;
+    long long registrado = 0;
+    auto arrancar = [&](long long servidorEncontrado, bool conGancho) {
+        frmINI ini(true);
+        ini.SetCargarMarco([]() -> QWidget* { return nullptr; });
+        ini.SetBuscarServidor([=] { return servidorEncontrado; });
+        ini.SetRegistrarServidor([&](long long s) { registrado = s; });
+        if (conGancho) ini.SetIniciarServidor([&] { ++iniciados; });
+        ini.Form_Load();
+        ini.PermitirCerrar = true;
+        return ini.PrimeraVez();
+    };
+    ASSERT_TRUE(arrancar(0, false));
+    EXPECT_EQ(iniciados, 0);
+    ASSERT_TRUE(arrancar(0, true));
+    EXPECT_EQ(iniciados, 1);
+    ASSERT_TRUE(arrancar(77, true));
+    EXPECT_EQ(iniciados, 1) << "one answers already";
+    EXPECT_EQ(registrado, 77);
+    Ajustar("Language", 0);
+    ASSERT_FALSE(arrancar(0, true));
+    EXPECT_EQ(iniciados, 1) << "not a first run";
+}
+
 TEST_F(Arranque, TheStartUpWindowRefusesToCloseUntilAllowed) {
     Ajustar("Language", 0);
     Ajustar("Check SpecialFont", 0);

@@ -4,11 +4,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -22,6 +24,19 @@
 
 namespace quirvex::prueba {
 namespace {
+
+// The real tree, each listing slowed down: a first build that lasts.
+class ArbolLento final : public ArbolIndice {
+public:
+    bool Listar(const std::string& c, EstadoCarpeta& e, std::vector<NombreListado>& n) override {
+        ++listados;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return ArbolSistema().Listar(c, e, n);
+    }
+    std::optional<EstadoCarpeta> Consultar(const std::string& c) override { return ArbolSistema().Consultar(c); }
+    std::int64_t Tamano(const std::string& r) override { return ArbolSistema().Tamano(r); }
+    std::atomic<int> listados{0};
+};
 
 class BusquedaRapida : public MarcoTest {
 protected:
@@ -215,6 +230,132 @@ TEST_F(BusquedaRapida, EnterOnAHitOpensItsFolderInTheActivePaneWithTheHitSelecte
     EXPECT_FALSE(popup->isVisible());
 }
 
+// The box's keys, pressed where the user types: Down and Up choose among the hits, Enter opens
+// the chosen one (the first when none is chosen) as a double click does, Escape closes the
+// popup and keeps the text, a second Escape clears the box and cancels.
+TEST_F(BusquedaRapida, TheBoxsKeysChooseOpenCloseAndClear) {
+    datos_.Archivo("pieza.txt", 1);
+    datos_.Archivo("a/pieza-dos.txt", 1);
+    datos_.Archivo("a/b/pieza-tres.txt", 1);
+    IniciarServidor();
+    auto m = MarcoConServidor();
+    m->activateWindow();
+    QLineEdit* txt = m->txtBuscar();
+    txt->setFocus();
+    ASSERT_TRUE(Esperar([&] { return txt->hasFocus(); }));
+    QTest::keyClicks(txt, "pieza");
+    frmBuscarRapido* popup = m->BusquedaRapida()->Popup();
+    QTreeWidget* lista = popup->lstAciertos();
+    ASSERT_TRUE(Esperar([&] { return popup->TextoMostrado() == "pieza" && lista->topLevelItemCount() == 3; }));
+    auto fila = [&] { return lista->currentItem() ? lista->indexOfTopLevelItem(lista->currentItem()) : -1; };
+    EXPECT_EQ(fila(), -1);
+    QTest::keyClick(txt, Qt::Key_Down);
+    EXPECT_EQ(fila(), 0);
+    QTest::keyClick(txt, Qt::Key_Down);
+    QTest::keyClick(txt, Qt::Key_Down);
+    QTest::keyClick(txt, Qt::Key_Down);
+    EXPECT_EQ(fila(), 2) << "stays on the last";
+    QTest::keyClick(txt, Qt::Key_Up);
+    EXPECT_EQ(fila(), 1);
+    EXPECT_TRUE(txt->hasFocus()) << "the keys leave the focus in the box";
+    const std::string elegido = lista->currentItem()->text(1).toStdString() + lista->currentItem()->text(0).toStdString();
+    QTest::keyClick(txt, Qt::Key_Return);
+    cVisor* v = m->TabActual()->aVisor();
+    const std::size_t barra = elegido.rfind('/');
+    EXPECT_EQ(v->Contenido().RutaActual, elegido.substr(0, barra + 1));
+    const auto item = v->Contenido().GetIndexItem(elegido.substr(barra + 1));
+    ASSERT_GE(item, 0);
+    EXPECT_EQ(v->Seleccion().sActual(), item);
+    EXPECT_FALSE(popup->isVisible());
+
+    // A new search and Enter at once: the first hit.
+    txt->setFocus();
+    ASSERT_TRUE(Esperar([&] { return txt->hasFocus(); }));
+    txt->clear();
+    QTest::keyClicks(txt, "pieza-tres");
+    ASSERT_TRUE(Esperar([&] { return popup->TextoMostrado() == "pieza-tres" && lista->topLevelItemCount() == 1; }));
+    QTest::keyClick(txt, Qt::Key_Enter);
+    EXPECT_EQ(v->Contenido().RutaActual, datos_.Ruta("a/b/"));
+
+    // Escape: the popup closes and the text stays; again: the box is cleared and the search
+    // cancelled.
+    txt->setFocus();
+    ASSERT_TRUE(Esperar([&] { return txt->hasFocus(); }));
+    txt->clear();
+    QTest::keyClicks(txt, "pieza");
+    ASSERT_TRUE(popup->isVisible());
+    Olvidar();
+    QTest::keyClick(txt, Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(txt->text(), "pieza");
+    QTest::keyClick(txt, Qt::Key_Escape);
+    EXPECT_TRUE(txt->text().isEmpty());
+    ASSERT_TRUE(Esperar([&] { return !Mensajes().empty(); }));
+    EXPECT_EQ(Mensajes().back(), MSG_CANCELAR);
+    // Keys with nothing to act on are the box's as before.
+    QTest::keyClick(txt, Qt::Key_Down);
+    EXPECT_FALSE(popup->isVisible());
+}
+
+// A server still building its first index takes connections but answers nothing: the window's
+// ticks and typing never wait on it, and the frame registers once it answers.
+TEST_F(BusquedaRapida, TheWindowNeverWaitsOnAServerThatIsStillBuilding) {
+    for (int i = 0; i < 400; ++i) datos_.Carpeta("d" + std::to_string(i));
+    datos_.Archivo("d7/al-final.txt");
+    ArbolLento lento;
+    OpcionesServidor op;
+    op.raices = {datos_.Ruta()};
+    op.archivoIndice = runtime_.Ruta("kartoserv.map");
+    cServidorIndice s(op, lento);
+    std::thread hilo([&] {
+        std::string error;
+        if (s.Preparar(error)) s.Ejecutar();
+    });
+    ASSERT_TRUE(Esperar([&] { return lento.listados > 3; }));
+    DialogosGrabados dialogos;
+    auto m = MarcoConPaneles(Q(datos_.Ruta()));
+    m->txtBuscar()->setFocus();
+    qint64 masLarga = 0;
+    QElapsedTimer t;
+    for (int vuelta = 0; vuelta < 12 && lento.listados < 380; ++vuelta) {
+        t.start();
+        m->BusquedaRapida()->tSrv_Timer();
+        masLarga = std::max(masLarga, t.elapsed());
+        t.start();
+        QTest::keyClick(m->txtBuscar(), 'a');
+        masLarga = std::max(masLarga, t.elapsed());
+        QTest::qWait(40);
+    }
+    EXPECT_LT(masLarga, 20) << "the longest the window waited, in ms";
+    EXPECT_FALSE(dialogos.mensajes.empty()) << "typing before the server answers says so";
+    // Built (a busy machine may take a while): the ticks find it and the frame is registered.
+    QElapsedTimer construccion;
+    construccion.start();
+    while (lento.listados < 401 && construccion.elapsed() < 60000) QTest::qWait(20);
+    EXPECT_TRUE(Esperar([&] {
+        m->BusquedaRapida()->tSrv_Timer();
+        return m->BusquedaRapida()->Enlace().hWndTxtServidor() != 0;
+    }));
+    s.Detener();
+    hilo.join();
+}
+
+TEST_F(BusquedaRapida, AServerThatDiesTakesItsHitsWithIt) {
+    datos_.Archivo("viejo.txt", 3);
+    IniciarServidor();
+    auto m = MarcoConServidor();
+    m->txtBuscar()->setFocus();
+    QTest::keyClicks(m->txtBuscar(), "viejo");
+    frmBuscarRapido* popup = m->BusquedaRapida()->Popup();
+    ASSERT_TRUE(Esperar([&] { return popup->lstAciertos()->topLevelItemCount() == 1; }));
+    PararServidor();
+    ASSERT_TRUE(Esperar([&] { return m->BusquedaRapida()->Enlace().Descriptor() < 0; }));
+    EXPECT_EQ(popup->lstAciertos()->topLevelItemCount(), 0);
+    EXPECT_TRUE(popup->lblTotal()->text().isEmpty());
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(m->txtBuscar()->text(), "viejo") << "the user's text stays";
+}
+
 TEST_F(BusquedaRapida, AServerThatSaysItClosesIsForgottenUntilATickFindsOne) {
     IniciarServidor();
     auto m = MarcoConServidor();
@@ -222,8 +363,9 @@ TEST_F(BusquedaRapida, AServerThatSaysItClosesIsForgottenUntilATickFindsOne) {
     PararServidor();
     ASSERT_TRUE(Esperar([&] { return m->BusquedaRapida()->Enlace().hWndServidor() == 0; }));
     IniciarServidor();
+    // The tick connects; the new server's greeting, when it comes, completes it.
     m->BusquedaRapida()->tSrv_Timer();
-    EXPECT_EQ(m->BusquedaRapida()->Enlace().hWndServidor(), servidor_->Token());
+    EXPECT_TRUE(Esperar([&] { return m->BusquedaRapida()->Enlace().hWndServidor() == servidor_->Token(); }));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -208,6 +209,63 @@ TEST(IndiceNombresFalso, FoldersAreFoundByParentAndNameAsTheyComeAndGo) {
     EXPECT_EQ(indice.CarpetasVivas(), 2u + 30u + 150u + 30u + 3u);
 }
 
+// A name that arrives in the same clock tick as the listing before it leaves the folder's time
+// as it was: only a watch set before the listing, or a listing made long after the last change,
+// proves a listing complete. Anything else must be listed again by the next look.
+TEST(IndiceNombresFalso, AListingItsTimeCannotProveCompleteIsListedAgainUntilAWatchConfirmsIt) {
+    ArbolFalso arbol;
+    arbol.Agregar("caliente/uno", false);
+    arbol.Agregar("fria/uno", false);
+    arbol.Agregar("vigilada/uno", false);
+    const std::int64_t ahora = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch()).count();
+    arbol.modificacion["/falso/caliente/"] = ahora;
+    arbol.modificacion["/falso/vigilada/"] = ahora;
+    std::vector<std::string> avisos;
+    bool vigilar = true;
+    cIndiceNombres indice;
+    indice.antesDeListar = [&](std::uint32_t id, const std::string& ruta) {
+        avisos.push_back(ruta);
+        EXPECT_EQ(indice.RutaCarpeta(id), ruta);
+        return vigilar && ruta.ends_with("/vigilada/");
+    };
+    indice.Construir({arbol.raiz}, arbol);
+    // Told before every listing, parents first.
+    EXPECT_EQ(avisos, (std::vector<std::string>{"/falso/", "/falso/caliente/", "/falso/fria/", "/falso/vigilada/"}));
+    auto carpeta = [&](const cIndiceNombres& ind, const char* nombre) {
+        return ind.Carpetas()[*ind.CarpetaPorRuta(arbol.raiz + nombre + "/")];
+    };
+    EXPECT_TRUE(carpeta(indice, "caliente").reciente);
+    EXPECT_FALSE(carpeta(indice, "fria").reciente);
+    EXPECT_FALSE(carpeta(indice, "caliente").confirmada);
+    EXPECT_TRUE(carpeta(indice, "vigilada").confirmada);
+
+    // A name in each, none moving a time: the recent one is listed again by any look; the cold
+    // one's time is a proof; the watched one is the owner's to hear of.
+    for (const char* c : {"/falso/caliente/", "/falso/fria/", "/falso/vigilada/"})
+        arbol.carpetas[c].push_back(NombreListado{"mismo-tick", false});
+    cIndiceNombres cargado;
+    ASSERT_TRUE(cargado.Cargar(indice.Serializar()));
+    EXPECT_TRUE(carpeta(cargado, "caliente").reciente) << "kept in the file image";
+    EXPECT_EQ(cargado.Revisar(arbol, {}, nullptr), 2u);
+    std::uint64_t total = 0;
+    EXPECT_EQ(Obtenido(cargado, "mismo-tick", 10, total),
+              (std::vector<std::string>{"/falso/caliente/mismo-tick", "/falso/vigilada/mismo-tick"}));
+
+    const auto sinConfirmar = [&](std::uint32_t id) { return !indice.Carpetas()[id].confirmada; };
+    avisos.clear();
+    EXPECT_EQ(indice.Revisar(arbol, sinConfirmar, nullptr), 1u);
+    EXPECT_EQ(Obtenido(indice, "mismo-tick", 10, total), (std::vector<std::string>{"/falso/caliente/mismo-tick"}));
+    // The owner was asked before each look; a look that finds a folder unchanged under a watch
+    // confirms it, and one without a watch does not.
+    EXPECT_EQ(avisos, (std::vector<std::string>{"/falso/", "/falso/caliente/", "/falso/caliente/", "/falso/fria/"}));
+    EXPECT_TRUE(carpeta(indice, "vigilada").confirmada);
+    EXPECT_FALSE(carpeta(indice, "fria").confirmada);
+    vigilar = false;
+    EXPECT_EQ(indice.Revisar(arbol, {}, nullptr), 2u) << "the recent folders, listed again";
+    EXPECT_FALSE(carpeta(indice, "vigilada").confirmada) << "listed again without a watch";
+}
+
 class IndiceNombres : public ::testing::Test {
 protected:
     std::vector<std::string> Rutas(std::string_view texto, std::size_t limite = 100) {
@@ -308,6 +366,9 @@ TEST_F(IndiceNombres, ManyChangesCompactTheBuffersWithoutLosingAName) {
 TEST_F(IndiceNombres, RevisarListsAgainOnlyFoldersWhoseTimeMoved) {
     tmp.Archivo("a/uno");
     tmp.Archivo("b/dos");
+    // Changed long before the listing: an unchanged time proves the listing complete (a folder
+    // changed within the last moments is listed again whatever its time says).
+    for (const char* c : {"a", "b", ""}) tmp.FijarFecha(c, 1'600'000'000);
     indice.Construir({tmp.Ruta()}, ArbolSistema());
     EXPECT_EQ(indice.Revisar(ArbolSistema(), {}, nullptr), 0u);
     tmp.Archivo("b/tres");

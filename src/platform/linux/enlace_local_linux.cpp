@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sched.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,6 +17,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 namespace quirvex {
@@ -65,6 +69,15 @@ public:
         return true;
     }
 
+    std::ptrdiff_t EnviarSinEsperar(std::string_view bytes) override {
+        for (;;) {
+            const ssize_t n = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n >= 0) return n;
+            if (errno == EINTR) continue;
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+        }
+    }
+
     bool Recibir(std::string& destino) override {
         char buf[65536];
         for (;;) {
@@ -114,9 +127,10 @@ private:
 };
 
 // The socket file exists and belongs to this user (and so does its folder).
-bool DuenoPropio(const std::string& ruta, bool& existe) {
+bool DuenoPropio(const std::string& ruta, bool& existe, bool* esSocket = nullptr) {
     struct stat st {};
     existe = lstat(ruta.c_str(), &st) == 0;
+    if (esSocket) *esSocket = existe && S_ISSOCK(st.st_mode);
     if (!existe) return true;
     return st.st_uid == getuid() && S_ISSOCK(st.st_mode);
 }
@@ -141,7 +155,50 @@ private:
     int fd_;
 };
 
+class CerrojoLinux final : public CerrojoProceso {
+public:
+    explicit CerrojoLinux(int fd) : fd_(fd) {}
+    ~CerrojoLinux() override { close(fd_); }
+
+private:
+    int fd_;
+};
+
 }  // namespace
+
+std::unique_ptr<CerrojoProceso> TomarCerrojo(const std::string& ruta, long long& duenno) {
+    duenno = -1;
+    std::error_code ec;
+    const std::filesystem::path carpeta = std::filesystem::path(ruta).parent_path();
+    if (!carpeta.empty() && !std::filesystem::exists(carpeta, ec)) {
+        std::filesystem::create_directories(carpeta, ec);
+        std::filesystem::permissions(carpeta, std::filesystem::perms::owner_all, ec);
+    }
+    const int fd = open(ruta.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    int r;
+    do r = flock(fd, LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    if (r != 0) {
+        if (errno == EWOULDBLOCK) {
+            // The holder writes its id just after it takes the lock: a moment's grace.
+            duenno = 0;
+            for (int intento = 0; intento < 50 && duenno <= 0; ++intento) {
+                char buf[32] = {};
+                if (pread(fd, buf, sizeof buf - 1, 0) > 0) duenno = std::atoll(buf);
+                if (duenno <= 0) usleep(1000);
+            }
+        }
+        close(fd);
+        return nullptr;
+    }
+    // The id over the old one, then the old tail cut: a reader never sees an empty file.
+    const std::string pid = std::to_string(getpid()) + "\n";
+    [[maybe_unused]] const bool escrito = pwrite(fd, pid.data(), pid.size(), 0) == static_cast<ssize_t>(pid.size()) &&
+                                          ftruncate(fd, static_cast<off_t>(pid.size())) == 0;
+    duenno = getpid();
+    return std::make_unique<CerrojoLinux>(fd);
+}
 
 std::string RutaEnlaceIndice() {
     const char* r = std::getenv("XDG_RUNTIME_DIR");
@@ -177,9 +234,11 @@ std::unique_ptr<EscuchaLocal> EscucharLocal(const std::string& ruta, ErrorEscuch
     sockaddr_un dir{};
     error = ErrorEscucha::Sistema;
     if (!DireccionDe(ruta, dir)) return nullptr;
-    bool existe = false;
-    if (!DuenoPropio(ruta, existe)) {
-        error = ErrorEscucha::OtroUsuario;
+    bool existe = false, esSocket = false;
+    if (!DuenoPropio(ruta, existe, &esSocket)) {
+        struct stat st {};
+        const bool mio = lstat(ruta.c_str(), &st) == 0 && st.st_uid == getuid();
+        error = mio && !esSocket ? ErrorEscucha::NoEsSocket : ErrorEscucha::OtroUsuario;
         return nullptr;
     }
     if (existe) {
@@ -202,6 +261,26 @@ std::unique_ptr<EscuchaLocal> EscucharLocal(const std::string& ruta, ErrorEscuch
     }
     error = ErrorEscucha::Ninguno;
     return std::make_unique<EscuchaLinux>(fd);
+}
+
+std::unique_ptr<EscuchaLocal> EscuchaHeredada() {
+    constexpr int kPrimero = 3;  // the protocol's first descriptor
+    const char* pid = std::getenv("LISTEN_PID");
+    const char* fds = std::getenv("LISTEN_FDS");
+    const bool nuestro = pid && fds && std::atoll(pid) == getpid() && std::atoi(fds) >= 1;
+    unsetenv("LISTEN_PID");
+    unsetenv("LISTEN_FDS");
+    unsetenv("LISTEN_FDNAMES");
+    if (!nuestro) return nullptr;
+    int escucha = 0, tipo = 0;
+    socklen_t n = sizeof escucha, m = sizeof tipo;
+    if (getsockopt(kPrimero, SOL_SOCKET, SO_ACCEPTCONN, &escucha, &n) != 0 || !escucha ||
+        getsockopt(kPrimero, SOL_SOCKET, SO_TYPE, &tipo, &m) != 0 || tipo != SOCK_STREAM)
+        return nullptr;
+    // Accepting must never wait: the loop asks until nothing is left.
+    fcntl(kPrimero, F_SETFL, fcntl(kPrimero, F_GETFL) | O_NONBLOCK);
+    fcntl(kPrimero, F_SETFD, FD_CLOEXEC);
+    return std::make_unique<EscuchaLinux>(kPrimero);
 }
 
 void QuitarEnlace(const std::string& ruta) {
@@ -239,6 +318,14 @@ int LeerSenal(int descriptor) {
     signalfd_siginfo info{};
     if (read(descriptor, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return 0;
     return static_cast<int>(info.ssi_signo);
+}
+
+bool PrioridadOciosa() {
+    sched_param p{};
+    const bool cpu = sched_setscheduler(0, SCHED_IDLE, &p) == 0;
+    constexpr int kQuienProceso = 1, kClaseOciosa = 3, kDesplClase = 13;  // linux/ioprio.h
+    const bool disco = syscall(SYS_ioprio_set, kQuienProceso, 0, kClaseOciosa << kDesplClase) == 0;
+    return cpu && disco;
 }
 
 std::int64_t MilisegundosMonotonos() { return Ahora(); }
