@@ -71,6 +71,8 @@ QString LineaEstado(const Operacion& op) {
             return T(frmOperations, 15) + TextoFecha(op.Terminada);
         default:
             if (op.UltimaPausa > 0) return T(frmOperations, 16) + TextoFecha(op.UltimaPausa);
+            // A copy's last step, putting what it wrote on disk, can take a while: it says so.
+            if (Q(op.Actual) == T(frmOperations, 102)) return T(frmOperations, 102);
             return {};
     }
 }

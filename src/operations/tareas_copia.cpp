@@ -382,9 +382,15 @@ std::int64_t cTareas::CopiarArchivoEn(std::int64_t i, const Entrada& fuente, Ent
     if (r != 0) return fallar(r);
     ConservarMetadatos(i, mover, fuente.ruta, info, lector_.FileHandle(), escritor_.FileHandle(),
                        escritor_.Info());
-    if (!Colocar(i, objetivo, reemplazar, fuente.ruta, mover)) return fallar(COPIA_FALLIDA);
     lector_.CloseFile();
-    // A delayed write error shows only now: the name it just got goes with it.
+    // A file under a hidden name is closed before its rename (a share will not rename an open
+    // file); an unnamed one can only be named while open. A delayed write error shows when it
+    // closes, and a name the file already got goes with it.
+    if (!sinNombre_ && !escritor_.CloseFile()) {
+        LogFallo(i, mover, fuente.ruta, escritor_.Fallo().numero, escritor_.Fallo().descripcion);
+        return fallar(COPIA_FALLIDA);
+    }
+    if (!Colocar(i, objetivo, reemplazar, fuente.ruta, mover)) return fallar(COPIA_FALLIDA);
     if (!escritor_.CloseFile()) {
         LogFallo(i, mover, fuente.ruta, escritor_.Fallo().numero, escritor_.Fallo().descripcion);
         temporal_ = objetivo.nombre;
