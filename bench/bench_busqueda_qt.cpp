@@ -61,7 +61,9 @@ int main(int argc, char** argv) {
     frmBuscar tab(marco, 1);
     tab.resize(900, 600);
     tab.show();
-    tab.cboCARPETA()->addItem(QString::fromStdString(carpeta));
+    // The list holds each folder's bytes as the item's data, as the tab's own buttons put it.
+    tab.cboCARPETA()->clear();
+    tab.cboCARPETA()->addItem(QString::fromStdString(carpeta), QByteArray::fromStdString(carpeta));
     tab.txtARCHIVO()->setText(QStringLiteral("hit"));
     int hits = 0;
     const auto buscar = [&] {
