@@ -80,7 +80,7 @@ TEST_F(TecladoMarco, CtrlTabPgDnAndCtrlWDriveTheStripAndReachTheOperationsTab) {
 
 TEST_F(TecladoMarco, ATabReachedByKeysIsScrolledIntoAStripTooLongToShowWhole) {
     Abrir(tmp.Ruta("a/"), QSize(520, 500));
-    for (int k = 0; k < 6; ++k) m->NuevoTabVisor(Q(tmp.Ruta(k % 2 ? "b/" : "c/")));
+    for (int k = 0; k < 14; ++k) m->NuevoTabVisor(Q(tmp.Ruta(k % 2 ? "b/" : "c/")));
     QApplication::processEvents();
     QWidget* area = m->AreaTabsVisible();
     auto seVe = [&](int i) {
