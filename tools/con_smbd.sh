@@ -28,13 +28,33 @@ CLAVE=clave-de-prueba
 
 dir=$(mktemp -d /tmp/quirvex-smbd.XXXXXX)
 pid=
+# Every process the server starts inherits this mark; some (the RPC helpers) leave its process
+# group and session, so the mark is what finds them all at the end.
+marca="QUIRVEX_SMBD_MARCA=$dir"
+marcados() {
+  local e p
+  for e in /proc/[0-9]*/environ; do
+    p=${e#/proc/}; p=${p%/environ}
+    grep -qzxF "$marca" "$e" 2>/dev/null && echo "$p"
+  done
+}
 limpiar() {
+  local quedan
   if [ -n "$pid" ]; then
     kill -CONT -- "-$pid" 2>/dev/null
     kill -TERM -- "-$pid" 2>/dev/null
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -KILL -- "-$pid" 2>/dev/null
   fi
+  for _ in $(seq 50); do
+    quedan=$(marcados)
+    [ -z "$quedan" ] && break
+    # shellcheck disable=SC2086
+    kill -CONT $quedan 2>/dev/null; kill -TERM $quedan 2>/dev/null
+    sleep 0.1
+  done
+  # shellcheck disable=SC2086
+  [ -n "$quedan" ] && kill -KILL $quedan 2>/dev/null
   rm -rf "$dir"
 }
 trap limpiar EXIT
@@ -76,7 +96,7 @@ CONF
   printf '%s\n%s\n' "$CLAVE" "$CLAVE" | smbpasswd -c "$dir/smb.conf" -s -a "$USUARIO" >/dev/null 2>&1 ||
     { echo "smbpasswd failed"; return 1; }
   # A session of its own, so the server and every child it forks form one process group.
-  setsid smbd --foreground --no-process-group -s "$dir/smb.conf" </dev/null >"$dir/log/salida" 2>&1 &
+  env "$marca" setsid smbd --foreground --no-process-group -s "$dir/smb.conf" </dev/null >"$dir/log/salida" 2>&1 &
   pid=$!
   for _ in $(seq 100); do
     if smbclient -s "$dir/smb.conf" -p "$PUERTO" -N -L //127.0.0.1 >/dev/null 2>&1; then return 0; fi

@@ -11,6 +11,7 @@
 #include "platform/dialogos.h"
 #include "platform/memoria.h"
 #include "platform/sistema_archivos.h"
+#include "platform/smb.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -119,6 +120,7 @@ cContenidoVisor::cContenidoVisor(VistaVisor* vista) : vista_(vista ? vista : &vi
 
 bool cContenidoVisor::EnMiPC() const { return RutaActual == TextoMiPC(); }
 bool cContenidoVisor::EnRed() const { return RutaActual == TEXTO_RED; }
+bool cContenidoVisor::EnRecursoRed() const { return EsRutaRed(RutaActual); }
 
 bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     // A key or click handled while this pane's listing waits on the network asks for another

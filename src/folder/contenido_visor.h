@@ -75,6 +75,9 @@ public:
 
     bool EnMiPC() const;
     bool EnRed() const;
+    // Inside a share or a host's list: everything the pane shows is on another machine, so
+    // nothing is looked up again for it outside a load or a command.
+    bool EnRecursoRed() const;
     std::int64_t nMostrados() const { return nCarpetas + nArchivos; }
 
     std::string RutaActual;

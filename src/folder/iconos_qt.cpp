@@ -1,5 +1,6 @@
 #include "folder/iconos_qt.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -16,11 +17,14 @@
 #include <iterator>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 
 #include "folder/cache_listados.h"
 #include "folder/cola_previews_qt.h"
 #include "folder/texto.h"
+#include "platform/archivo_bajo_nivel.h"
 #include "platform/sistema_archivos.h"
+#include "platform/smb.h"
 #include "platform/unidades.h"
 
 // The resources live in a static library: nothing references their initialiser, so the linker
@@ -167,15 +171,41 @@ bool SuperaLimite(const std::string& ext, std::int64_t bytes, const RegistroOpci
     return false;
 }
 
-// Opens with the exact bytes of the name; a QString file name would lose invalid UTF-8.
-bool AbrirArchivo(const std::string& ruta, QFile& archivo) {
+// A share's file read whole through the path router, up to limiteBytes: the decoders seek, and
+// a picture is small next to what they would decode from it.
+std::unique_ptr<QIODevice> LeerDeRecurso(const std::string& ruta, std::int64_t limiteBytes) {
+    ArchivosBajoNivel& b = BajoNivel();
+    bool creado = false;
+    int error = 0;
+    InfoNodo info;
+    const ManejadorArchivo h = b.Abrir(ruta, ModoApertura::SoloLectura, creado, error, info);
+    if (h == MANEJADOR_INVALIDO) return nullptr;
+    QByteArray datos;
+    if (info.tamano > 0 && info.tamano <= limiteBytes) {
+        datos.resize(static_cast<qsizetype>(info.tamano));
+        const std::int64_t leidos = b.Leer(h, datos.data(), static_cast<std::size_t>(datos.size()), error);
+        datos.resize(static_cast<qsizetype>(std::max<std::int64_t>(leidos, 0)));
+    }
+    b.Cerrar(h);
+    if (datos.isEmpty()) return nullptr;
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(datos);
+    buffer->open(QIODevice::ReadOnly);
+    return buffer;
+}
+
+// Opens with the exact bytes of the name; a QString file name would lose invalid UTF-8. A share
+// path goes through the router, never to the local file system.
+std::unique_ptr<QIODevice> AbrirArchivo(const std::string& ruta, std::int64_t limiteBytes) {
+    if (EsRutaRed(ruta)) return LeerDeRecurso(ruta, limiteBytes);
     std::error_code ec;
-    if (!fs::is_regular_file(fs::path(ruta), ec)) return false;
+    if (!fs::is_regular_file(fs::path(ruta), ec)) return nullptr;
     std::FILE* f = std::fopen(ruta.c_str(), "rb");
-    if (!f) return false;
-    if (archivo.open(f, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
+    if (!f) return nullptr;
+    auto archivo = std::make_unique<QFile>();
+    if (archivo->open(f, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return archivo;
     std::fclose(f);
-    return false;
+    return nullptr;
 }
 
 std::string SinBarraFinal(const std::string& ruta) {
@@ -185,26 +215,22 @@ std::string SinBarraFinal(const std::string& ruta) {
 
 }  // namespace
 
-// What one look at a path (links followed) tells the renderers and the cache. One statx: a page
-// of new items used to cost three file-system calls each here.
-struct MiradaArchivo {
-    bool carpeta = false;
-    bool regular = false;
-    std::int64_t bytes = 0;
-    std::int64_t fecha = 0;  // modification time in microseconds, 0 when unknown
-};
+MiradaArchivo MiradaDeListado(std::uint32_t atributos, std::int64_t tamano, double fechaModificacion) {
+    MiradaArchivo m;
+    m.carpeta = (atributos & ATR_DIRECTORIO) != 0;
+    m.regular = !m.carpeta && (atributos & ATR_ARCHIVO) != 0;
+    m.bytes = tamano;
+    m.fecha = std::llround(fechaModificacion * 86'400'000'000.0);
+    return m;
+}
 
 namespace {
 
+// One look at a path through the router (one statx locally): for callers that have no listing.
 MiradaArchivo Mirar(const std::string& ruta) {
-    MiradaArchivo m;
     const auto e = Archivos().Consultar(ruta);
-    if (!e) return m;
-    m.carpeta = (e->atributos & ATR_DIRECTORIO) != 0;
-    m.regular = !m.carpeta && (e->atributos & ATR_ARCHIVO) != 0;
-    m.bytes = e->tamano;
-    m.fecha = std::llround(e->modificacion * 86'400'000'000.0);
-    return m;
+    if (!e) return {};
+    return MiradaDeListado(e->atributos, e->tamano, e->modificacion);
 }
 }  // namespace
 
@@ -223,6 +249,8 @@ namespace {
 QImage RenderizarSegun(const std::string& limpia, const MiradaArchivo& m, int tamano, bool conPreview) {
     if (m.carpeta) return IconoEnCaja(limpia, true, tamano);
     QImage img;
+    // A share's file is read only by the preview pool, never where the caller waits.
+    if (EsRutaRed(limpia)) return IconoEnCaja(limpia, false, tamano);
     switch (ElegirClaseImagen(limpia, m.regular ? m.bytes : 0, conPreview)) {
     case ClaseImagen::VistaPrevia:
         if (m.regular) img = RenderizarVistaPrevia(limpia, tamano);
@@ -332,9 +360,9 @@ QRect UbicarEnCaja(QSize original, int tamano) {
 
 QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB) {
     if (tamano <= 0) return {};
-    QFile archivo;
-    if (!AbrirArchivo(ruta, archivo)) return {};
-    QImageReader lector(&archivo);
+    const auto archivo = AbrirArchivo(ruta, std::int64_t{limiteMB} << 20);
+    if (!archivo) return {};
+    QImageReader lector(archivo.get());
     lector.setAutoTransform(true);
     // The decoder refuses to build a picture past this. It is what guards the pictures whose
     // size is unknown before decoding (the GIF reader does not tell it) and the PNG kinds that
@@ -370,9 +398,9 @@ QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB) 
 QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano) {
     const std::string ext = ExtensionMayus(ruta);
     if (tamano <= 0 || (ext != "ICO" && ext != "CUR")) return {};
-    QFile archivo;
-    if (!AbrirArchivo(ruta, archivo)) return {};
-    QImageReader lector(&archivo);
+    const auto archivo = AbrirArchivo(ruta, std::int64_t{16} << 20);
+    if (!archivo) return {};
+    QImageReader lector(archivo.get());
     lector.setAllocationLimit(16);
     // An icon file holds several sizes: take the smallest that is not smaller than the box,
     // else the largest.
@@ -422,8 +450,15 @@ void cCacheIconos::Reiniciar(Ranura& r) {
 void cCacheIconos::QuitarDesaparecidos(Ranura& r) {
     std::vector<QImage> quedan;
     quedan.reserve(r.entradas.size());
+    std::unordered_set<std::string> vigentes;
+    if (nombresVigentes_)
+        for (std::string& n : nombresVigentes_()) vigentes.insert(std::move(n));
+    const auto sigue = [&](const std::string& nombre) {
+        return nombresVigentes_ ? vigentes.count(nombre) > 0
+                                : Archivos().Consultar(r.carpeta + nombre).has_value();
+    };
     for (auto it = r.entradas.begin(); it != r.entradas.end();) {
-        if (!Archivos().Consultar(r.carpeta + it->first)) {
+        if (!sigue(it->first)) {
             pendientes_ -= it->second.pendiente ? 1 : 0;
             it = r.entradas.erase(it);
             continue;
@@ -469,11 +504,16 @@ void cCacheIconos::Pedir(int ranura, const std::string& ruta, const std::string&
 PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview,
                                               int item) {
     if (tamano <= 0) return {};
+    return AgregarIconoCache(ruta, Mirar(SinBarraFinal(ruta)), tamano, conPreview, item);
+}
+
+PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, const MiradaArchivo& mirada,
+                                              int tamano, bool conPreview, int item) {
+    if (tamano <= 0) return {};
     const std::string limpia = SinBarraFinal(ruta);
     const auto barra = limpia.rfind('/');
     const std::string carpeta = barra == std::string::npos ? std::string() : limpia.substr(0, barra + 1);
     const std::string nombre = barra == std::string::npos ? limpia : limpia.substr(barra + 1);
-    const MiradaArchivo mirada = Mirar(limpia);
     const std::int64_t fecha = mirada.fecha;
 
     const int s = ElegirRanura(carpeta, tamano, conPreview);

@@ -25,7 +25,6 @@
 namespace quirvex {
 class cColaPreviews;
 struct ResultadoPreview;
-struct MiradaArchivo;
 }
 
 namespace quirvex {
@@ -92,6 +91,17 @@ QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview
 // Where a picture of tamanoOriginal lands in the box (the fitting rule above).
 QRect UbicarEnCaja(QSize tamanoOriginal, int tamano);
 
+// What is known of a file when its picture is chosen: the listing's record of it, or one look
+// at the file (links followed).
+struct MiradaArchivo {
+    bool carpeta = false;
+    bool regular = false;
+    std::int64_t bytes = 0;
+    std::int64_t fecha = 0;  // modification time in microseconds, 0 when unknown
+};
+// The record a listing keeps, as the cache reads it: no file-system call.
+MiradaArchivo MiradaDeListado(std::uint32_t atributos, std::int64_t tamano, double fechaModificacion);
+
 // Where AgregarIconoCache put a picture: slot 0..2 and image position from 1. slot -1 = none.
 struct PosicionIcono {
     int slot = -1;
@@ -130,6 +140,11 @@ public:
     // pane's index of the path, carried by a preview request so that scrolling can drop it.
     PosicionIcono AgregarIconoCache(const std::string& ruta, int tamano, bool conPreview = false,
                                     int item = -1);
+    // The same from what the listing says of the file: no file-system or network call, so
+    // painting uses this one. A file on a share is never read here: its preview, if any, is
+    // always decoded apart (through the path router) and it shows its type icon meanwhile.
+    PosicionIcono AgregarIconoCache(const std::string& ruta, const MiradaArchivo& listado,
+                                    int tamano, bool conPreview, int item);
     // The picture at a position; a null image for a position that holds none.
     const QImage& Imagen(PosicionIcono pos) const;
     // Both at once.
@@ -143,6 +158,10 @@ public:
     std::int64_t Renderizados() const { return renderizados_; }
     // Forgets everything (the pane closes or the theme changes); waiting previews are dropped.
     void Vaciar();
+    // The names the shown folder holds now, asked when a slot is looked over for files that
+    // have gone: with it that look-over makes no file-system call.
+    using FuncionNombres = std::function<std::vector<std::string>()>;
+    void SetNombresVigentes(FuncionNombres nombres) { nombresVigentes_ = std::move(nombres); }
 
     // From now on previews are decoded on the pool (hilos at once, 0 = by the processors) and
     // listo is told when one is in place.
@@ -198,6 +217,7 @@ private:
     int pendientes_ = 0;
     std::unique_ptr<cColaPreviews> cola_;
     FuncionPreviewLista listo_;
+    FuncionNombres nombresVigentes_;
 };
 
 }  // namespace quirvex

@@ -9,6 +9,7 @@
 
 #include "folder/texto.h"
 #include "platform/sistema_archivos.h"
+#include "platform/smb.h"
 
 namespace quirvex {
 namespace {
@@ -154,7 +155,10 @@ void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::s
                 break;
             case ORDEN_NOMBRE: it.Orden.texto = it.Nombre; break;
             case ORDEN_TAMANO:
-                if (it.Tipo == TIPO_ARCHIVO) {
+                if (it.Tipo == TIPO_ARCHIVO && EsRutaRed(carpeta)) {
+                    // One question per file to a server would cost a round trip each.
+                    it.Orden.texto = ClaveTamano(it.Tamano);
+                } else if (it.Tipo == TIPO_ARCHIVO) {
                     const auto e = Archivos().Consultar(carpeta + it.Nombre);
                     it.Orden.texto = ClaveTamano(e ? e->tamano : 0);
                 }

@@ -1,11 +1,13 @@
 #include "frame/dialogos_qt.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "settings/idioma.h"
@@ -48,6 +50,8 @@ Respuesta DialogosQt::Mensaje(const std::string& texto, const std::string& titul
 // settings.
 bool DialogosQt::PedirCredenciales(const std::string& servidor, const std::string& aviso,
                                    std::string& usuario, std::string& clave) {
+    // A worker (a tally, a preview) has no window to ask from: the share stays closed to it.
+    if (QThread::currentThread() != QCoreApplication::instance()->thread()) return false;
     QDialog d(padre_);
     d.setObjectName("frmCredenciales");
     d.setWindowTitle(QString::fromUtf8(servidor));

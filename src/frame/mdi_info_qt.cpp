@@ -111,7 +111,8 @@ void MDI::MostrarTiraInfo(bool carpeta) {
 void MDI::MostrarInfo(const QString& ruta, const QString& nombre) {
     if (!frmInfo_ || !chkInfo_->isChecked() || !activa_) return;
     const cContenidoVisor* c = activa_->ContenidoAVisor();
-    if (!c || c->EnRed() || (c->EnMiPC() && nombre.isEmpty())) {
+    // On a share the strip would ask the server at every key: it stays empty there.
+    if (!c || c->EnRed() || c->EnRecursoRed() || (c->EnMiPC() && nombre.isEmpty())) {
         frmInfo_->Vaciar();
         return;
     }

@@ -8,6 +8,7 @@
 #include "frame/direccion.h"
 #include "pane/seleccion_visor.h"
 #include "pane/visor_qt.h"
+#include "platform/smb.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
@@ -40,10 +41,18 @@ void VentanaTab::AplicarFiltro(const QString& texto, int tipo) {
     c->CargarContenido(std::string(), true);
 }
 
+// A share's buttons start at the network location, then its host and the share: read as a
+// local path, "//host/share" would offer "/" and a local "/host".
 QStringList VentanaTab::BotonesRuta() {
-    QStringList botones{QString::fromStdString(TextoMiPC())};
     cContenidoVisor* c = ContenidoAVisor();
-    if (!c || c->EnMiPC() || c->EnRed()) return botones;
+    if (c && (c->EnRed() || c->EnRecursoRed())) {
+        QStringList botones{QString::fromUtf8(TEXTO_RED)};
+        for (const std::string& p : PartesRutaRed(c->RutaActual))
+            botones << QFile::decodeName(QByteArray::fromStdString(p));
+        return botones;
+    }
+    QStringList botones{QString::fromStdString(TextoMiPC())};
+    if (!c || c->EnMiPC()) return botones;
     for (const std::string& p : PartesDeRuta(c->RutaActual))
         botones << QFile::decodeName(QByteArray::fromStdString(p));
     return botones;
@@ -52,11 +61,13 @@ QStringList VentanaTab::BotonesRuta() {
 void VentanaTab::picBR_Click(int indice) {
     cContenidoVisor* c = ContenidoAVisor();
     if (!c || indice < 0) return;
+    const bool red = c->EnRed() || c->EnRecursoRed();
     if (indice == 0) {
-        c->CargarContenido(TextoMiPC(), true);
+        c->CargarContenido(red ? std::string(TEXTO_RED) : TextoMiPC(), true);
         return;
     }
-    const std::string destino = RutaDeParte(c->RutaActual, indice - 1);
+    const std::string destino = red ? RutaRedDeParte(c->RutaActual, indice - 1)
+                                    : RutaDeParte(c->RutaActual, indice - 1);
     if (!destino.empty()) c->CargarContenido(destino, true);
 }
 

@@ -14,6 +14,8 @@
 #include "pane/imagenes_visor_qt.h"
 #include "pane/visor_qt.h"
 #include "platform/dialogos.h"
+#include "platform/smb.h"
+#include "platform/unidades.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -124,9 +126,15 @@ void cVisor::PintarImagen(QPainter& p, const ItemCarpeta& it, const QRect& img) 
     // Items are always painted from the pane's own table, so their index is their offset there.
     const auto indice = &it - contenido_.Items.data();
     const int item = indice >= 0 && indice < nItems() ? static_cast<int>(indice) : -1;
-    if (enDisco)
-        p.drawImage(img, iconos_.ImagenDe(contenido_.RutaActual + it.Nombre, img.width(),
-                                          g.ModoPreview, item));
+    // Painting reads only the listing: a share that stopped answering must not stall it.
+    if (EsRutaEquipo(contenido_.RutaActual)) {  // a host's list: its shares, login or not
+        const int lado = std::min(img.width(), ICONO_MAXIMO);
+        p.drawImage(QRect(img.topLeft(), QSize(lado, lado)), ImagenUnidad(UNIDAD_REMOTA, lado));
+    } else if (enDisco)
+        p.drawImage(img, iconos_.Imagen(iconos_.AgregarIconoCache(
+                             contenido_.RutaActual + it.Nombre,
+                             MiradaDeListado(it.Atributos, it.Tamano, it.FechaModificacion),
+                             img.width(), g.ModoPreview, item)));
     else if (img.width() > ICONO_MAXIMO)  // drives and network entries: icons, never stretched
         p.drawPixmap(QRect(img.topLeft(), QSize(ICONO_MAXIMO, ICONO_MAXIMO)),
                      ImagenDeItem(it, ICONO_MAXIMO));

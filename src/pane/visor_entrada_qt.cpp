@@ -15,6 +15,7 @@
 #include "pane/formato_visor.h"
 #include "pane/frm_main_qt.h"
 #include "pane/visor_qt.h"
+#include "platform/smb.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -262,16 +263,19 @@ void cVisor::SincronizarArbol() {
 
 // --- path buttons ---
 
+// A share's buttons start at the network location, then its host and the share: read as a
+// local path, "//host/share" would offer "/" and a local "/host".
 QStringList cVisor::BotonesRuta() {
-    tagsRuta_ = contenido_.EnMiPC() || contenido_.EnRed() ? std::vector<std::string>{}
-                                                          : SegmentosRuta(contenido_.RutaActual);
+    const bool red = contenido_.EnRed() || contenido_.EnRecursoRed();
+    tagsRuta_ = red ? PartesRutaRed(contenido_.RutaActual)
+                    : contenido_.EnMiPC() ? std::vector<std::string>{} : SegmentosRuta(contenido_.RutaActual);
     const QFontMetrics fm(FuenteBotonesRuta());
     const FuncionMedir medir = [&fm](std::string_view t) {
         return fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
     };
-    QStringList botones{QString::fromStdString(TextoMiPC())};
+    QStringList botones{QString::fromUtf8(red ? TEXTO_RED : TextoMiPC().c_str())};
     for (size_t k = 0; k < tagsRuta_.size(); ++k) {
-        const std::string texto = TextoSegmento(tagsRuta_[k], static_cast<int>(k) + 1);
+        const std::string texto = red ? tagsRuta_[k] : TextoSegmento(tagsRuta_[k], static_cast<int>(k) + 1);
         botones << QString::fromUtf8(AjustarTexto(texto, ANCHO_BOTON_RUTA, 1, -1, medir));
     }
     return botones;
@@ -283,13 +287,14 @@ void cVisor::ActualizarBotonesRuta() {
 }
 
 void cVisor::picBR_Click(int k) {
+    const bool red = contenido_.EnRed() || contenido_.EnRecursoRed();
     if (k <= 0) {
-        CargarContenido(TextoMiPC());
+        CargarContenido(red ? std::string(TEXTO_RED) : TextoMiPC());
         return;
     }
     // The tags hold the whole segments, whatever the labels show.
     if (static_cast<size_t>(k) > tagsRuta_.size()) return;
-    const std::string destino = RutaDeSegmentos(tagsRuta_, k);
+    const std::string destino = red ? RutaRedDeParte(contenido_.RutaActual, k - 1) : RutaDeSegmentos(tagsRuta_, k);
     if (!destino.empty()) CargarContenido(destino);
 }
 

@@ -14,6 +14,7 @@
 #include "pane/accesible_visor_qt.h"
 #include "pane/formato_visor.h"
 #include "pane/frm_main_qt.h"
+#include "platform/smb.h"
 #include "platform/sistema_archivos.h"
 #include "settings/fuente_especial.h"
 #include "settings/idioma.h"
@@ -36,8 +37,10 @@ QFont FuenteDe(int pixeles, bool negrita) {
     return f;
 }
 
-// Sizes of selected files are read from disk, as the status strip reads them.
+// Sizes of selected files are read from disk, as the status strip reads them; a share's from
+// its listing, so that selecting never waits on a server.
 std::int64_t TamanoActual(const ItemCarpeta& item) {
+    if (EsRutaRed(item.RutaCompleta)) return item.Tamano;
     const auto e = Archivos().Consultar(item.RutaCompleta);
     return e ? e->tamano : item.Tamano;
 }
@@ -89,6 +92,13 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
     // and the first frame of a start in preview mode is not slowed by the decoders.
     iconos_.DecodificarAparte([this](int item, const std::string& nombre) { PreviewLista(item, nombre); },
                               0, true);
+    // The cache is looked over while painting: it learns what has gone from the listing.
+    iconos_.SetNombresVigentes([this] {
+        std::vector<std::string> nombres;
+        nombres.reserve(contenido_.Items.size());
+        for (const ItemCarpeta& it : contenido_.Items) nombres.push_back(it.Nombre);
+        return nombres;
+    });
 }
 
 cVisor::~cVisor() = default;

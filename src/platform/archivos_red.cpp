@@ -3,10 +3,12 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/dialogos.h"
 #include "platform/fecha_local.h"
 #include "platform/smb.h"
+#include "settings/idioma.h"
 
 namespace quirvex {
 namespace {
@@ -29,12 +31,13 @@ std::string RaizRecurso(const std::string& ruta) {
     return fin == std::string::npos ? ruta : ruta.substr(0, fin);
 }
 
-// Asks for credentials while the server refuses the ones it has (a guest at first).
+// Asks for credentials while the server refuses the ones it has (a guest at first). The
+// login is kept under the path's "host:port".
 int ConCredenciales(const std::string& ruta, const std::function<int()>& llamada) {
     int r = llamada();
     std::string aviso;
     while (r != 0 && Smb().EsAccesoDenegado(r)) {
-        const std::string servidor = ServidorDeRuta(ruta);
+        const std::string servidor = ClaveLoginDeRuta(ruta);
         std::string usuario, clave;
         if (!DialogosSistema().PedirCredenciales(servidor, aviso, usuario, clave)) break;
         Smb().SetCredenciales(servidor, usuario, clave);
@@ -89,6 +92,21 @@ public:
         return true;
     }
 
+    // One listing of the folder rather than one question per name.
+    std::vector<std::int64_t> Tamanos(const std::string& carpeta,
+                                      const std::vector<std::string_view>& nombres) override {
+        if (!EsRutaRed(carpeta)) return local_.Tamanos(carpeta, nombres);
+        std::vector<std::int64_t> r(nombres.size(), 0);
+        std::vector<EntradaSmb> entradas;
+        if (Smb().Listar(carpeta, entradas) != 0) return r;
+        std::unordered_map<std::string_view, std::int64_t> porNombre;
+        for (const EntradaSmb& e : entradas)
+            if (!e.carpeta) porNombre.emplace(e.nombre, e.tamano);
+        for (size_t i = 0; i < nombres.size(); ++i)
+            if (const auto it = porNombre.find(nombres[i]); it != porNombre.end()) r[i] = it->second;
+        return r;
+    }
+
     bool Accesible(const std::string& carpeta) override {
         if (!EsRutaRed(carpeta)) return local_.Accesible(carpeta);
         // A host's share list is short; a folder is only looked at, so a large one is listed
@@ -105,10 +123,12 @@ public:
         return r == 0 && e.carpeta;
     }
 
+    // Asks for a login like a load does: a typed path, a path button or a drop target reaches
+    // a protected share through here first.
     std::optional<EntradaDirectorio> Consultar(const std::string& ruta) override {
         if (!EsRutaRed(ruta)) return local_.Consultar(ruta);
         EntradaSmb e;
-        if (Smb().Consultar(ruta, e) != 0) return std::nullopt;
+        if (ConCredenciales(ruta, [&] { return Smb().Consultar(ruta, e); }) != 0) return std::nullopt;
         return ComoEntrada(e);
     }
 
@@ -415,7 +435,10 @@ public:
         return EsRutaRed(ruta) ? SinBarras(ruta) : local_.RutaCanonica(ruta);
     }
 
-    std::string DescripcionError(int codigo) override { return local_.DescripcionError(codigo); }
+    // The library's own answer to such a name was "Cannot allocate memory": say what failed.
+    std::string DescripcionError(int codigo) override {
+        return codigo == ErrorNombreRed() ? Texto(General, 120) : local_.DescripcionError(codigo);
+    }
     int Codigo(ErrorComun error) override { return local_.Codigo(error); }
     bool Es(int codigo, ErrorComun error) override { return local_.Es(codigo, error); }
 

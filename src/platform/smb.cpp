@@ -1,6 +1,8 @@
 #include "platform/smb.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -56,6 +58,28 @@ void EsperarRed(const std::function<bool()>& listo) {
 
 bool EsperandoRed() { return g_esperando.load() > 0; }
 
+bool EsNombreRedValido(const std::string& ruta) {
+    std::size_t k = 0;
+    while (k < ruta.size()) {
+        const auto c = static_cast<unsigned char>(ruta[k]);
+        const int siguen = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (siguen < 0 || ruta.size() - k <= static_cast<std::size_t>(siguen)) return false;
+        std::uint32_t punto = siguen == 0 ? c : c & (0x3F >> siguen);
+        for (int j = 1; j <= siguen; ++j) {
+            const auto d = static_cast<unsigned char>(ruta[k + static_cast<std::size_t>(j)]);
+            if ((d & 0xC0) != 0x80) return false;
+            punto = (punto << 6) | (d & 0x3F);
+        }
+        // Overlong forms, surrogates and points past U+10FFFF are not text either.
+        static constexpr std::uint32_t kMinimo[] = {0, 0x80, 0x800, 0x10000};
+        if (punto < kMinimo[siguen] || (punto >= 0xD800 && punto <= 0xDFFF) || punto > 0x10FFFF) return false;
+        k += static_cast<std::size_t>(siguen) + 1;
+    }
+    return true;
+}
+
+int ErrorNombreRed() { return EILSEQ; }
+
 bool EsRutaRed(const std::string& ruta) {
     return ruta.size() > 2 && ruta[0] == '/' && ruta[1] == '/' && ruta[2] != '/';
 }
@@ -64,6 +88,57 @@ std::string EquipoDeRuta(const std::string& ruta) {
     if (!EsRutaRed(ruta)) return {};
     const auto barra = ruta.find('/', 2);
     return barra == std::string::npos ? ruta : ruta.substr(0, barra);
+}
+
+std::string UrlSmb(const std::string& ruta) {
+    const std::string equipo = EquipoDeRuta(ruta);
+    std::string url = "smb:" + equipo;
+    static const char* hex = "0123456789ABCDEF";
+    for (size_t k = equipo.size(); k < ruta.size(); ++k) {
+        const auto c = static_cast<unsigned char>(ruta[k]);
+        const bool tal = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                         c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+        if (tal) {
+            url += static_cast<char>(c);
+        } else {
+            url += '%';
+            url += hex[c >> 4];
+            url += hex[c & 15];
+        }
+    }
+    while (url.size() > 6 && url.back() == '/' && url[url.size() - 2] != '/') url.pop_back();
+    return url;
+}
+
+std::string ClaveLoginDeRuta(const std::string& ruta) {
+    const std::string equipo = EquipoDeRuta(ruta);
+    return equipo.size() > 2 ? equipo.substr(2) : std::string();
+}
+
+std::vector<std::string> PartesRutaRed(const std::string& ruta) {
+    std::vector<std::string> partes;
+    if (!EsRutaRed(ruta)) return partes;
+    std::size_t inicio = 2;
+    while (inicio < ruta.size()) {
+        std::size_t fin = ruta.find('/', inicio);
+        if (fin == std::string::npos) fin = ruta.size();
+        if (fin > inicio) partes.push_back(ruta.substr(inicio, fin - inicio));
+        inicio = fin + 1;
+    }
+    return partes;
+}
+
+std::string RutaRedDeParte(const std::string& ruta, int indice) {
+    const std::vector<std::string> partes = PartesRutaRed(ruta);
+    if (indice < 0 || indice >= static_cast<int>(partes.size())) return {};
+    std::string r = "/";
+    for (int i = 0; i <= indice; ++i) r += "/" + partes[static_cast<std::size_t>(i)];
+    return r + "/";
+}
+
+bool EsRutaEquipo(const std::string& ruta) {
+    const std::string equipo = EquipoDeRuta(ruta);
+    return !equipo.empty() && ruta.find_first_not_of('/', equipo.size()) == std::string::npos;
 }
 
 std::string ServidorDeRuta(const std::string& ruta) {

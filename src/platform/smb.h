@@ -62,8 +62,10 @@ public:
     // Groups, their computers and each computer's shares, as far as the network answers.
     virtual std::vector<GrupoRed> ExplorarRed() = 0;
 
-    // The user and password used from now on for `servidor` (a host, without port); empty
-    // ones go back to a guest connection. Kept for this run only.
+    // The user and password used from now on for `servidor`: "host:port" as the path names it
+    // (two servers of one host have logins of their own), or a plain host, which also answers
+    // for that host's ports without a login of their own. Empty ones go back to a guest
+    // connection. Kept for this run only.
     virtual void SetCredenciales(const std::string& servidor, const std::string& usuario,
                                  const std::string& clave) = 0;
     virtual bool EsAccesoDenegado(int codigo) = 0;
@@ -88,12 +90,30 @@ void EsperarRed(const std::function<bool()>& listo);
 // event handled meanwhile waits for the next turn instead.
 bool EsperandoRed();
 
+// Whether every name of the path is valid UTF-8: a share keeps names as text, so one that is
+// not (a local file's exact bytes) cannot be written there. The service refuses such a path
+// with ErrorNombreRed() before it reaches the server.
+bool EsNombreRedValido(const std::string& ruta);
+int ErrorNombreRed();
+
 // Whether a path names something on a network share ("//host/...").
 bool EsRutaRed(const std::string& ruta);
 // The host of such a path, without a port; empty for another path.
 std::string ServidorDeRuta(const std::string& ruta);
+// "host:port" of such a path (the host alone without a port): what a login is kept under.
+std::string ClaveLoginDeRuta(const std::string& ruta);
 // "//host:port" of such a path: the computer as the network list names it.
 std::string EquipoDeRuta(const std::string& ruta);
+// "smb://host:port/share/a%20b": such a path as a URL, every byte but the unreserved ones
+// escaped, so that no name can be taken for a user, an option or an escape.
+std::string UrlSmb(const std::string& ruta);
+// The steps of such a path below the network: "host:port", the share, its folders.
+std::vector<std::string> PartesRutaRed(const std::string& ruta);
+// The folder of step `indice` of PartesRutaRed ("//host:port/" for 0), ending in '/'; empty
+// past the last one.
+std::string RutaRedDeParte(const std::string& ruta, int indice);
+// Whether such a path stops at the host ("//host" or "//host/"): it lists the host's shares.
+bool EsRutaEquipo(const std::string& ruta);
 
 // Computers reached by path during this run, in the order they were first reached: a server
 // on a network without a browse master is still listed once the user has opened it.

@@ -77,6 +77,7 @@ std::string_view CatalogoIngles()
         "64=Folder\r\n"
         "65=User:\r\n"
         "66=Password:\r\n"
+        "120=This name cannot be written on this share: it is not valid text (UTF-8).\r\n"
         "[1]:MDI\r\n"
         "0=Quirvex\r\n"
         "1=View Info\r\n"

@@ -77,6 +77,7 @@ std::string_view CatalogoCastellano()
         "64=Carpeta\r\n"
         "65=Usuario:\r\n"
         "66=Contraseña:\r\n"
+        "120=Este nombre no se puede escribir en este recurso compartido: no es texto válido (UTF-8).\r\n"
         "[1]:MDI\r\n"
         "0=Quirvex\r\n"
         "1=Ver información\r\n"

@@ -13,7 +13,9 @@
 #include <set>
 #include <thread>
 
+#include "operations/comandos_archivo.h"
 #include "operations/tareas.h"
+#include "properties/calculo_carpeta.h"
 #include "platform/smb.h"
 #include "settings/idioma.h"
 #include "support/carpeta_temporal.h"
@@ -50,6 +52,7 @@ public:
         return 0;
     }
     int Consultar(const std::string& ruta, EntradaSmb& e) override {
+        ++consultas;
         const std::string r = Limpia(ruta);
         if (int p = Permiso(r)) return p;
         e = EntradaSmb{};
@@ -150,6 +153,7 @@ public:
     std::set<std::string> carpetas;
     std::vector<std::string> dados, renombrados;
     std::string usuarioDado, claveDada;
+    int consultas = 0;
 
 private:
     static std::string Limpia(std::string r) {
@@ -224,6 +228,51 @@ protected:
     prueba::CarpetaTemporal tmp;
 };
 
+// Local layers that only record what reaches them: under the router, a share path must never
+// show up here.
+class NuevosGrabados final : public ArchivosNuevos {
+public:
+    int CrearArchivoExclusivo(const std::string& ruta) override { return rutas.push_back(ruta), 0; }
+    int RenombrarSinReemplazar(const std::string& a, const std::string& b) override {
+        return rutas.push_back(a + ">" + b), 0;
+    }
+    std::vector<std::string> rutas;
+};
+
+class NombresGrabados final : public ListadoNombres {
+public:
+    bool Listar(const std::string& carpeta, const std::function<bool(std::string_view, ClaseEntrada)>&) override {
+        return rutas.push_back(carpeta), true;
+    }
+    std::vector<std::string> rutas;
+};
+
+class LectorGrabado final : public LectorCarpetas {
+public:
+    ManejadorCarpeta Abrir(ManejadorCarpeta, const std::string& nombre, FalloCarpeta& f) override {
+        rutas.push_back(nombre);
+        f = FalloCarpeta::NoExiste;
+        return CARPETA_INVALIDA;
+    }
+    bool Leer(ManejadorCarpeta, ContenidoCarpeta&, const std::atomic<bool>*) override { return false; }
+    void Cerrar(ManejadorCarpeta) override {}
+    std::vector<std::string> rutas;
+};
+
+class VigilanteGrabado final : public Vigilante {
+public:
+    explicit VigilanteGrabado(std::vector<std::string>& rutas) : rutas_(rutas) {}
+    int Descriptor() const override { return -1; }
+    int DescriptorMontajes() const override { return -1; }
+    bool Vigilar(const std::string& c) override { return rutas_.push_back(c), true; }
+    void Dejar(const std::string& c) override { rutas_.push_back(c); }
+    std::vector<RegistroNotificacion> Leer() override { return {}; }
+    std::vector<RegistroNotificacion> LeerMontajes() override { return {}; }
+
+private:
+    std::vector<std::string>& rutas_;
+};
+
 TEST(RutasRed, OnlyTwoLeadingSeparatorsAndAHostMakeANetworkPath) {
     EXPECT_TRUE(EsRutaRed("//srv/pub/a"));
     EXPECT_TRUE(EsRutaRed("//srv"));
@@ -235,6 +284,26 @@ TEST(RutasRed, OnlyTwoLeadingSeparatorsAndAHostMakeANetworkPath) {
     EXPECT_EQ(ServidorDeRuta("/home/x"), "");
     EXPECT_EQ(EquipoDeRuta("//127.0.0.1:4450/pub/x"), "//127.0.0.1:4450");
     EXPECT_EQ(EquipoDeRuta("//nas"), "//nas");
+}
+
+TEST(RutasRed, AShareSplitsIntoHostShareAndFoldersAndEachStepIsAShareFolder) {
+    EXPECT_EQ(PartesRutaRed("//srv:4450/pub/a b/c/"),
+              (std::vector<std::string>{"srv:4450", "pub", "a b", "c"}));
+    EXPECT_EQ(RutaRedDeParte("//srv:4450/pub/a b/c/", 0), "//srv:4450/");
+    EXPECT_EQ(RutaRedDeParte("//srv:4450/pub/a b/c/", 2), "//srv:4450/pub/a b/");
+    EXPECT_EQ(RutaRedDeParte("//srv:4450/pub/", 2), "");
+    EXPECT_TRUE(PartesRutaRed("/srv/pub").empty());
+    EXPECT_TRUE(EsRutaEquipo("//srv:4450/"));
+    EXPECT_FALSE(EsRutaEquipo("//srv:4450/pub"));
+}
+
+TEST(RutasRed, OnlyValidUtf8NamesCanBeWrittenOnAShare) {
+    EXPECT_TRUE(EsNombreRedValido("//srv/pub/ñandú 日本語 😀"));
+    EXPECT_FALSE(EsNombreRedValido("//srv/pub/caf\xe9"));        // Latin-1
+    EXPECT_FALSE(EsNombreRedValido("//srv/pub/a\xc3"));          // cut short
+    EXPECT_FALSE(EsNombreRedValido("//srv/pub/\xc0\xaf"));       // overlong '/'
+    EXPECT_FALSE(EsNombreRedValido("//srv/pub/\xed\xa0\x80"));   // surrogate
+    EXPECT_FALSE(EsNombreRedValido("//srv/pub/\xf4\x90\x80\x80"));  // past U+10FFFF
 }
 
 TEST(EsperaRed, TheCallerLeavesOnlyWithTheAnswerWhateverTheInstalledWaitDoes) {
@@ -294,7 +363,7 @@ TEST_F(ArchivosRedTest, ARefusedShareAsksForCredentialsUntilTheyWorkOrTheUserCan
     EXPECT_TRUE(d.pedidos.empty());
 
     EXPECT_FALSE(Archivos().Accesible("//srv:4450/priv/"));
-    EXPECT_EQ(d.pedidos, (std::vector<std::string>{"srv|"}));
+    EXPECT_EQ(d.pedidos, (std::vector<std::string>{"srv:4450|"}));
 
     d.pedidos.clear();
     d.respuestas = {{"ana", "mala"}, {"ana", "buena"}};
@@ -303,9 +372,26 @@ TEST_F(ArchivosRedTest, ARefusedShareAsksForCredentialsUntilTheyWorkOrTheUserCan
     const auto entradas = Listar("//srv:4450/priv/", &ok);
     EXPECT_TRUE(ok);
     ASSERT_EQ(entradas.size(), 1u);
-    EXPECT_EQ(d.pedidos, (std::vector<std::string>{"srv|", std::string("srv|") + TEXTO_ACCESO_DENEGADO}));
-    EXPECT_EQ(smb.dados, (std::vector<std::string>{"srv:ana:mala", "srv:ana:buena"}));
+    EXPECT_EQ(d.pedidos, (std::vector<std::string>{"srv:4450|", std::string("srv:4450|") + TEXTO_ACCESO_DENEGADO}));
+    EXPECT_EQ(smb.dados, (std::vector<std::string>{"srv:4450:ana:mala", "srv:4450:ana:buena"}));
     EXPECT_TRUE(Archivos().Accesible("//srv:4450/priv/"));
+    EXPECT_EQ(d.pedidos.size(), 2u);
+}
+
+// Every route into a share asks the same way: a typed path or a path button looks at the path
+// before it loads it, and that look asks for the login too.
+TEST_F(ArchivosRedTest, LookingAtAProtectedPathAsksForTheLoginKeptUnderItsHostAndPort) {
+    DialogosCredenciales d;
+    smb.carpetas.insert("//srv/priv/dentro");
+    d.respuestas = {{"ana", "buena"}};
+    const auto e = Archivos().Consultar("//srv:4451/priv/dentro");
+    ASSERT_TRUE(e.has_value());
+    EXPECT_EQ(e->atributos & ATR_DIRECTORIO, ATR_DIRECTORIO);
+    EXPECT_EQ(d.pedidos, (std::vector<std::string>{"srv:4451|"}));
+    EXPECT_EQ(smb.dados, (std::vector<std::string>{"srv:4451:ana:buena"}));
+    // Cancelled on another look: nothing, and no stale answer.
+    smb.SetCredenciales("srv:4451", "", "");
+    EXPECT_FALSE(Archivos().Consultar("//srv:4451/priv/dentro").has_value());
     EXPECT_EQ(d.pedidos.size(), 2u);
 }
 
@@ -363,6 +449,116 @@ TEST_F(ArchivosRedTest, RenamesStayOnTheirShareAndCrossingOneCopiesInstead) {
     EXPECT_TRUE(BajoNivel().Es(BajoNivel().CrearCarpeta("//srv/pub"), ErrorComun::YaExiste));
     EXPECT_EQ(BajoNivel().CrearCarpeta("//srv/pub/nueva/"), 0);
     EXPECT_EQ(BajoNivel().Consultar("//srv/pub/nueva/").tipo, TipoNodo::Carpeta);
+}
+
+// "//srv/pub/x" read as a local path is "/srv/pub/x": a command that took the local route would
+// create, rename or list a local file of that name. Every command of a share reaches the server
+// and leaves the local layer untouched; a local path still reaches the local layer.
+class ComandosRedTest : public ArchivosRedTest {
+protected:
+    void SetUp() override {
+        ArchivosRedTest::SetUp();
+        SetArchivosNuevos(nuevos.get());
+        SetListadoNombres(nombres.get());
+        SetLectorCarpetas(lector.get());
+        smb.archivos["//srv/pub/a.txt"] = "aaa";
+        smb.archivos["//srv/pub/b.txt"] = "bb";
+        smb.carpetas.insert("//srv/pub/sub");
+        smb.archivos["//srv/pub/sub/c.txt"] = "c";
+    }
+    void TearDown() override {
+        SetLectorCarpetas(nullptr);
+        SetListadoNombres(nullptr);
+        SetArchivosNuevos(nullptr);
+        ArchivosRedTest::TearDown();
+    }
+    bool Renombrar(const std::string& carpeta, const std::string& anterior, const std::string& nuevo,
+                   ModoRenombrar modo = ModoRenombrar::Renombrar) {
+        cRenombrar r;
+        r.modo = modo;
+        r.tipo = TIPO_ARCHIVO;
+        r.carpeta = carpeta;
+        r.anterior = anterior;
+        return r.Aplicar(nuevo);
+    }
+
+    NuevosGrabados nuevosLocal;
+    NombresGrabados nombresLocal;
+    LectorGrabado lectorLocal;
+    std::unique_ptr<ArchivosNuevos> nuevos = ArchivosNuevosConRed(nuevosLocal);
+    std::unique_ptr<ListadoNombres> nombres = ListadoNombresConRed(nombresLocal);
+    std::unique_ptr<LectorCarpetas> lector = LectorCarpetasConRed(lectorLocal);
+    prueba::DialogosGrabados dialogos;
+};
+
+TEST_F(ComandosRedTest, RenameAndNewFileOnAShareAreDoneOnTheServerNeverOnTheLocalDisk) {
+    EXPECT_TRUE(Renombrar("//srv:4450/pub/", "a.txt", "z.txt"));
+    EXPECT_EQ(smb.archivos.count("//srv/pub/a.txt"), 0u);
+    EXPECT_EQ(smb.archivos["//srv/pub/z.txt"], "aaa");
+
+    // Onto a taken name: refused with the reason, both files whole (the server would replace).
+    EXPECT_FALSE(Renombrar("//srv:4450/pub/", "z.txt", "b.txt"));
+    EXPECT_EQ(smb.archivos["//srv/pub/z.txt"], "aaa");
+    EXPECT_EQ(smb.archivos["//srv/pub/b.txt"], "bb");
+    ASSERT_EQ(dialogos.mensajes.size(), 1u);
+
+    EXPECT_TRUE(Renombrar("//srv:4450/pub/", "", "nuevo.txt", ModoRenombrar::ArchivoNuevo));
+    EXPECT_EQ(smb.archivos.count("//srv/pub/nuevo.txt"), 1u);
+    // A new file never takes the place of one that exists.
+    EXPECT_FALSE(Renombrar("//srv:4450/pub/", "", "b.txt", ModoRenombrar::ArchivoNuevo));
+    EXPECT_EQ(smb.archivos["//srv/pub/b.txt"], "bb");
+
+    EXPECT_NE(CrearCarpetaNueva("//srv:4450/pub/", nullptr), "");
+    EXPECT_EQ(smb.carpetas.count("//srv/pub/" + std::string(NOMBRE_CARPETA_NUEVA)), 1u);
+    EXPECT_TRUE(nuevosLocal.rutas.empty());
+
+    // A local folder still goes to the local layer.
+    EXPECT_TRUE(Renombrar(tmp.Ruta(), "x", "y"));
+    EXPECT_EQ(nuevosLocal.rutas, (std::vector<std::string>{tmp.Ruta("x") + ">" + tmp.Ruta("y")}));
+}
+
+TEST_F(ComandosRedTest, TheSearchWalkTheTallyAndTheWatchOfAShareNeverReachTheLocalLayer) {
+    std::map<std::string, ClaseEntrada> vistos;
+    ASSERT_TRUE(Nombres().Listar("//srv/pub/", [&](std::string_view n, ClaseEntrada c) {
+        vistos[std::string(n)] = c;
+        return true;
+    }));
+    EXPECT_EQ(vistos, (std::map<std::string, ClaseEntrada>{{"a.txt", ClaseEntrada::Archivo},
+                                                           {"b.txt", ClaseEntrada::Archivo},
+                                                           {"sub", ClaseEntrada::Carpeta}}));
+    EXPECT_FALSE(Nombres().Listar("//srv/nada/", [](std::string_view, ClaseEntrada) { return true; }));
+
+    const ResultadoCalculo r = CalcularCarpeta("//srv/pub/");
+    EXPECT_TRUE(r.existe);
+    EXPECT_TRUE(r.completo);
+    EXPECT_EQ(r.archivos, 3);
+    EXPECT_EQ(r.carpetas, 1);
+    EXPECT_EQ(r.tamano, 6);
+    EXPECT_FALSE(CalcularCarpeta("//srv/nada").existe);
+
+    std::vector<std::string> vigilados;
+    const auto vigilante = VigilanteConRed(std::make_unique<VigilanteGrabado>(vigilados));
+    EXPECT_FALSE(vigilante->Vigilar("//srv/pub/sub/"));
+    vigilante->Dejar("//srv/pub/sub/");
+    EXPECT_TRUE(vigilados.empty());
+    EXPECT_TRUE(nombresLocal.rutas.empty());
+    EXPECT_TRUE(lectorLocal.rutas.empty());
+
+    EXPECT_TRUE(vigilante->Vigilar(tmp.Ruta()));
+    Nombres().Listar(tmp.Ruta(), [](std::string_view, ClaseEntrada) { return true; });
+    CalcularCarpeta(tmp.Ruta());
+    EXPECT_EQ(vigilados, (std::vector<std::string>{tmp.Ruta()}));
+    EXPECT_EQ(nombresLocal.rutas, (std::vector<std::string>{tmp.Ruta()}));
+    EXPECT_EQ(lectorLocal.rutas.size(), 1u);
+}
+
+// Sorting a share by size asks the server once for the folder, not once per file.
+TEST_F(ArchivosRedTest, SizesOfAShareComeFromOneListing) {
+    smb.archivos["//srv/pub/uno"] = "1";
+    smb.archivos["//srv/pub/tres"] = "333";
+    const std::vector<std::string_view> nombres = {"tres", "falta", "uno"};
+    EXPECT_EQ(Archivos().Tamanos("//srv/pub/", nombres), (std::vector<std::int64_t>{3, 0, 1}));
+    EXPECT_EQ(smb.consultas, 0);
 }
 
 }  // namespace

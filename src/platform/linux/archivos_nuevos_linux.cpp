@@ -7,6 +7,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "platform/archivos_red.h"
 #include "platform/archivos_nuevos.h"
 
 namespace quirvex {
@@ -72,8 +73,9 @@ ArchivosNuevos* g_reemplazo = nullptr;
 }  // namespace
 
 ArchivosNuevos& ArchivosNuevosSistema() {
-    static ArchivosNuevosLinux real;
-    return g_reemplazo ? *g_reemplazo : real;
+    static ArchivosNuevosLinux local;
+    static const auto real = ArchivosNuevosConRed(local);
+    return g_reemplazo ? *g_reemplazo : *real;
 }
 
 void SetArchivosNuevos(ArchivosNuevos* archivos) { g_reemplazo = archivos; }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/smb.h"
 #include "platform/asociaciones.h"
 
 namespace quirvex {
@@ -35,19 +36,22 @@ Ref<GAppInfo> Buscar(const std::string& id) {
     return Ref<GAppInfo>(G_APP_INFO(g_desktop_app_info_new(id.c_str())));
 }
 
+// A share's file goes to the program as its smb:// address: its path read locally would name
+// another file of this machine.
+GFile* ArchivoGio(const std::string& ruta) {
+    return EsRutaRed(ruta) ? g_file_new_for_uri(UrlSmb(ruta).c_str()) : g_file_new_for_path(ruta.c_str());
+}
+
 class AsociacionesGio final : public Asociaciones {
 public:
     std::string TipoDe(const std::string& ruta) override {
+        // A share's content is not read for its type: the name tells it without a round trip.
+        if (EsRutaRed(ruta)) return Adivinar(ruta);
         Ref<GFile> f(g_file_new_for_path(ruta.c_str()));
         Ref<GFileInfo> info(g_file_query_info(f.get(), G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
                                               G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
         const char* tipo = info ? g_file_info_get_content_type(info.get()) : nullptr;
-        if (!tipo) {  // vanished or unreadable: guess from the name alone
-            gchar* g = g_content_type_guess(ruta.c_str(), nullptr, 0, nullptr);
-            std::string r = Mime(g);
-            g_free(g);
-            return r;
-        }
+        if (!tipo) return Adivinar(ruta);  // vanished or unreadable: from the name alone
         return Mime(tipo);
     }
 
@@ -73,7 +77,7 @@ public:
     bool Lanzar(const std::string& id, const std::string& ruta) override {
         auto a = Buscar(id);
         if (!a) return false;
-        Ref<GFile> f(g_file_new_for_path(ruta.c_str()));
+        Ref<GFile> f(ArchivoGio(ruta));
         GList archivos{f.get(), nullptr, nullptr};
         return g_app_info_launch(a.get(), &archivos, nullptr, nullptr);
     }
@@ -88,6 +92,13 @@ public:
     }
 
 private:
+    static std::string Adivinar(const std::string& ruta) {
+        gchar* g = g_content_type_guess(ruta.c_str(), nullptr, 0, nullptr);
+        std::string r = Mime(g);
+        g_free(g);
+        return r;
+    }
+
     static std::string Mime(const char* tipo) {
         gchar* m = g_content_type_get_mime_type(tipo);
         std::string r = m ? m : Texto(tipo);

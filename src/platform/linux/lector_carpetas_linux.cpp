@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/archivos_red.h"
 #include "platform/lector_carpetas.h"
 
 namespace quirvex {
@@ -89,8 +90,9 @@ LectorCarpetas* g_reemplazo = nullptr;
 }  // namespace
 
 LectorCarpetas& LectorSistema() {
-    static LectorCarpetasLinux real;
-    return g_reemplazo ? *g_reemplazo : real;
+    static LectorCarpetasLinux local;
+    static const auto real = LectorCarpetasConRed(local);
+    return g_reemplazo ? *g_reemplazo : *real;
 }
 
 void SetLectorCarpetas(LectorCarpetas* lector) { g_reemplazo = lector; }

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "platform/archivos_red.h"
 #include "platform/listado_nombres.h"
 
 namespace quirvex {
@@ -54,8 +55,9 @@ ListadoNombres* g_reemplazo = nullptr;
 }  // namespace
 
 ListadoNombres& Nombres() {
-    static ListadoNombresLinux real;
-    return g_reemplazo ? *g_reemplazo : real;
+    static ListadoNombresLinux local;
+    static const auto real = ListadoNombresConRed(local);
+    return g_reemplazo ? *g_reemplazo : *real;
 }
 
 void SetListadoNombres(ListadoNombres* listado) { g_reemplazo = listado; }

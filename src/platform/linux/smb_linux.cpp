@@ -54,13 +54,18 @@ void Copiar(char* destino, int largo, const std::string& texto) {
     destino[n] = '\0';
 }
 
+// "host:port" of the path the context's thread is working for: libsmbclient names only the
+// host when it asks for a login, and two servers of one host have logins of their own.
+thread_local std::string t_equipo;
+
 void Autenticar(SMBCCTX*, const char* servidor, const char*, char* grupo, int largoGrupo,
                 char* usuario, int largoUsuario, char* clave, int largoClave) {
     std::string u, c;
     {
         auto& cr = CredencialesRed();
         std::lock_guard<std::mutex> l(cr.m);
-        const auto it = cr.porServidor.find(servidor ? servidor : "");
+        auto it = cr.porServidor.find(t_equipo);
+        if (it == cr.porServidor.end()) it = cr.porServidor.find(servidor ? servidor : "");
         if (it != cr.porServidor.end()) {
             u = it->second.first;
             c = it->second.second;
@@ -163,34 +168,6 @@ private:
     bool fin_ = false;
 };
 
-// "//host/share/a b" as libsmbclient's URL, the path escaped so that no name can be taken for
-// a user, an option or an escape.
-std::string Url(const std::string& ruta) {
-    const std::string equipo = EquipoDeRuta(ruta);
-    std::string url = "smb:" + equipo;
-    static const char* hex = "0123456789ABCDEF";
-    for (size_t k = equipo.size(); k < ruta.size(); ++k) {
-        const auto c = static_cast<unsigned char>(ruta[k]);
-        const bool tal = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                         c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
-        if (tal) {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    while (url.size() > 6 && url.back() == '/' && url[url.size() - 2] != '/') url.pop_back();
-    return url;
-}
-
-// Whether the path stops at the host ("//host" or "//host/").
-bool EsEquipo(const std::string& ruta) {
-    const std::string equipo = EquipoDeRuta(ruta);
-    return ruta.find_first_not_of('/', equipo.size()) == std::string::npos;
-}
-
 void DesdeStat(const struct stat& st, EntradaSmb& e) {
     e.carpeta = S_ISDIR(st.st_mode);
     e.tamano = e.carpeta ? 0 : static_cast<std::int64_t>(st.st_size);
@@ -244,9 +221,9 @@ class SmbLibsmbclient final : public ServicioSmb {
 public:
     int Listar(const std::string& carpeta, std::vector<EntradaSmb>& entradas) override {
         auto salida = std::make_shared<std::vector<EntradaSmb>>();
-        const std::string url = Url(carpeta);
-        const bool equipo = EsEquipo(carpeta);
-        const Resultado r = Ejecutar([url, equipo, salida](SMBCCTX* ctx) {
+        const std::string url = UrlSmb(carpeta);
+        const bool equipo = EsRutaEquipo(carpeta);
+        const Resultado r = Ejecutar(carpeta, [url, equipo, salida](SMBCCTX* ctx) {
             return Resultado{0, equipo ? ListarRecursos(ctx, url, *salida)
                                        : ListarCarpeta(ctx, url, *salida)};
         });
@@ -256,9 +233,9 @@ public:
 
     int Consultar(const std::string& ruta, EntradaSmb& entrada) override {
         auto salida = std::make_shared<EntradaSmb>();
-        const std::string url = Url(ruta);
-        const bool equipo = EsEquipo(ruta);
-        const Resultado r = Ejecutar([url, equipo, salida](SMBCCTX* ctx) {
+        const std::string url = UrlSmb(ruta);
+        const bool equipo = EsRutaEquipo(ruta);
+        const Resultado r = Ejecutar(ruta, [url, equipo, salida](SMBCCTX* ctx) {
             errno = 0;
             if (equipo) {
                 // A host is a folder when it lists its shares.
@@ -283,11 +260,13 @@ public:
     }
 
     int Abrir(const std::string& ruta, bool escribir, bool& creado, ManejadorSmb& h) override {
+        creado = false;
+        if (!EsNombreRedValido(ruta)) return ErrorNombreRed();
         auto archivo = std::make_shared<SMBCFILE*>(nullptr);
         auto hecho = std::make_shared<bool>(false);
-        const std::string url = Url(ruta);
+        const std::string url = UrlSmb(ruta);
         auto contexto = Actual();
-        const Resultado r = EjecutarEn(contexto, [url, escribir, archivo, hecho](SMBCCTX* ctx) {
+        const Resultado r = EjecutarEn(contexto, ParaEquipo(ruta, [url, escribir, archivo, hecho](SMBCCTX* ctx) {
             errno = 0;
             auto abrir = smbc_getFunctionOpen(ctx);
             if (!escribir) {
@@ -303,7 +282,7 @@ public:
                 }
             }
             return Resultado{0, *archivo ? 0 : Errno(EIO)};
-        });
+        }));
         creado = *hecho;
         if (r.error != 0) return r.error;
         std::lock_guard<std::mutex> l(m_);
@@ -432,8 +411,9 @@ public:
     }
 
     int Renombrar(const std::string& origen, const std::string& destino) override {
-        const std::string a = Url(origen), b = Url(destino);
-        return Ejecutar([a, b](SMBCCTX* ctx) {
+        if (!EsNombreRedValido(destino)) return ErrorNombreRed();
+        const std::string a = UrlSmb(origen), b = UrlSmb(destino);
+        return Ejecutar(origen, [a, b](SMBCCTX* ctx) {
                    errno = 0;
                    return Resultado{0, smbc_getFunctionRename(ctx)(ctx, a.c_str(), ctx, b.c_str()) == 0
                                            ? 0 : Errno(EIO)};
@@ -459,7 +439,7 @@ public:
             for (const EntradaSmb& g : nombres) {
                 GrupoRed grupo{g.nombre, {}};
                 std::vector<EntradaSmb> servidores;
-                ListarTipo(contexto, Url("//" + g.nombre + "/"), SMBC_SERVER, servidores);
+                ListarTipo(contexto, UrlSmb("//" + g.nombre + "/"), SMBC_SERVER, servidores);
                 for (const EntradaSmb& s : servidores) {
                     ComputadoraRed c{s.nombre, {}};
                     std::vector<EntradaSmb> recursos;
@@ -526,7 +506,21 @@ private:
         return true;
     }
 
-    Resultado Ejecutar(std::function<Resultado(SMBCCTX*)> f) { return EjecutarEn(Actual(), std::move(f)); }
+    Resultado Ejecutar(const std::string& ruta, std::function<Resultado(SMBCCTX*)> f) {
+        if (!EsNombreRedValido(ruta)) return Resultado{-1, ErrorNombreRed()};
+        return EjecutarEn(Actual(), ParaEquipo(ruta, std::move(f)));
+    }
+
+    // The call with the login of its path's "host:port" at hand.
+    static std::function<Resultado(SMBCCTX*)> ParaEquipo(const std::string& ruta,
+                                                          std::function<Resultado(SMBCCTX*)> f) {
+        return [clave = ClaveLoginDeRuta(ruta), f = std::move(f)](SMBCCTX* ctx) {
+            t_equipo = clave;
+            const Resultado r = f(ctx);
+            t_equipo.clear();
+            return r;
+        };
+    }
 
     Resultado EjecutarEn(const std::shared_ptr<Contexto>& contexto,
                          std::function<Resultado(SMBCCTX*)> f) {
@@ -554,8 +548,8 @@ private:
     }
 
     int PorRuta(const std::string& ruta, std::function<int(SMBCCTX*, const char*)> llamada) {
-        const std::string url = Url(ruta);
-        return Ejecutar([url, llamada = std::move(llamada)](SMBCCTX* ctx) {
+        const std::string url = UrlSmb(ruta);
+        return Ejecutar(ruta, [url, llamada = std::move(llamada)](SMBCCTX* ctx) {
                    errno = 0;
                    return Resultado{0, llamada(ctx, url.c_str()) == 0 ? 0 : Errno(EIO)};
                }).error;

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "platform/archivos_red.h"
 #include "platform/unidades.h"
 #include "platform/vigilante.h"
 
@@ -192,6 +193,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Vigilante> CrearVigilante() { return std::make_unique<VigilanteLinux>(); }
+std::unique_ptr<Vigilante> CrearVigilante() { return VigilanteConRed(std::make_unique<VigilanteLinux>()); }
 
 }  // namespace quirvex
