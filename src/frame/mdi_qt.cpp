@@ -19,6 +19,7 @@
 #include "folder/contenido_visor.h"
 #include "frame/controles_marco_qt.h"
 #include "frame/frm_acerca_qt.h"
+#include "frame/geometria_marco_qt.h"
 #include "frame/geometria_tabs.h"
 #include "frame/ventana_tab_qt.h"
 #include "platform/senales_salida_qt.h"
@@ -139,6 +140,7 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     mTareas().SetOyente(this);
     InstalarSenalesSalida(this, [this] { SALIR(); });
     CargarOpciones();
+    RestaurarGeometriaMarco(*this);
     SetIdioma();
     CrearTabsFijos();
 
@@ -201,6 +203,7 @@ void MDI::SALIR() {
     if (saliendo_) return;
     saliendo_ = true;
     GuardarTabs();
+    if (isVisible()) RecordarGeometriaMarco(*this);
     if (!ModoDepuracion_) qApp->removeEventFilter(this);
     if (permitirCerrarIni_) permitirCerrarIni_();
     if (frmINI_) frmINI_->close();
