@@ -78,7 +78,7 @@ TEST_F(OcultosMarco, AStoredChoiceIsLoadedAtStartAndTheViewMenuShowsIt) {
     RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Show Hidden Files", 0);
     CargarOpciones();
     Abrir(tmp.Ruta());
-    EXPECT_EQ(Nombres(Visor(0)).size(), 3u);
+    EXPECT_EQ(Nombres(Visor(0)), (std::vector<std::string>{"docs", "visible.txt"}));
     // Ctrl+H is the View menu's check item, marked while hidden names are shown.
     QAction* a = Tab()->findChild<QAction*>(QStringLiteral("mnuVocultos"));
     ASSERT_NE(a, nullptr);
@@ -184,16 +184,20 @@ class ComodidadesMarco : public MarcoReal {};
 
 TEST_F(ComodidadesMarco, TheFramesPlaceAndSizeAreKeptBetweenRuns) {
     Abrir(tmp.Ruta());
-    m->setGeometry(QRect(30, 40, 700, 500));
+    m->setGeometry(QRect(30, 40, 950, 520));
+    ASSERT_EQ(m->width(), 950);
     m->SALIR();
-    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Frame Width", -1), 700);
-    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Frame Height", -1), 500);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Frame Left", -1), 30);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Frame Width", -1), 950);
+    EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Frame Height", -1), 520);
     EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Frame Maximized", -1), 0);
     m.reset();
     // The next run starts where this one ended.
     Opciones() = RegistroOpciones{};
-    Abrir(tmp.Ruta(), QSize(600, 400));
-    EXPECT_EQ(m->geometry(), QRect(30, 40, 700, 500));
+    Abrir(tmp.Ruta(), QSize(1000, 400));
+    // No wider than the screen (the offscreen one is narrow), unless the frame cannot shrink so far.
+    const int ancho = std::max(m->minimumWidth(), std::min(950, QGuiApplication::primaryScreen()->availableGeometry().width()));
+    EXPECT_EQ(m->geometry(), QRect(30, 40, ancho, 520));
 }
 
 TEST_F(ComodidadesMarco, APlaceOffEveryScreenIsBroughtBackOntoOne) {
@@ -202,7 +206,7 @@ TEST_F(ComodidadesMarco, APlaceOffEveryScreenIsBroughtBackOntoOne) {
     Abrir(tmp.Ruta());
     const QRect util = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(util.contains(m->geometry().center())) << m->geometry().x() << "," << m->geometry().y();
-    EXPECT_LE(m->width(), util.width());
+    EXPECT_LE(m->width(), std::max(util.width(), m->minimumWidth()));
     EXPECT_EQ(m->height(), 300);
 }
 

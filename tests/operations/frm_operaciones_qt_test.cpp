@@ -211,25 +211,35 @@ TEST_F(FrmOperacionesTest, PauseHoldsTheCopyBetweenChunksAndContinueResumesIt) {
     const std::string datos = Contenido(400000);
     const std::string a = tmp.ArchivoConTexto("src/big", datos);
     const std::string b = tmp.ArchivoConTexto("src/b", "B");
+    // The engine waits inside the event loop while paused, so what a user does meanwhile comes
+    // as events: the press, the look a moment later, and Continue.
     bool pausado = false;
+    QString texto;
+    std::int64_t hechos = -1, despues = -2;
+    std::int32_t detras = 0;
     QObject::connect(&w, &frmOperaciones::TituloCambiado, [&](const QString& s) {
         if (pausado || !s.endsWith('%')) return;
         pausado = true;
         QTimer::singleShot(0, w.cmdPausa(0), [&] { QTest::mouseClick(w.cmdPausa(0), Qt::LeftButton); });
+        QTimer::singleShot(200, w.cmdPausa(0), [&] {
+            texto = w.cmdPausa(0)->text();
+            hechos = Op(0).BytesHechos;
+        });
+        QTimer::singleShot(500, w.cmdPausa(0), [&] {
+            despues = Op(0).BytesHechos;
+            detras = Op(1).Estado;
+            QTest::mouseClick(w.cmdPausa(0), Qt::LeftButton);
+        });
     });
     t.AgregarOperacion(TIPO_COPIAR, tmp.Ruta("src/"), tmp.Carpeta("d"), {a});
     t.AgregarOperacion(TIPO_COPIAR, tmp.Ruta("src/"), tmp.Carpeta("d2"), {b});
-    ASSERT_TRUE(Esperar([&] { return Op(0).Pausada && Op(0).UltimaPausa > 0; }));
-    EXPECT_EQ(w.cmdPausa(0)->text(), "Continue");
-    const std::int64_t hechos = Op(0).BytesHechos;
-    QTest::qWait(300);  // a paused copy writes nothing and the one behind it waits
-    EXPECT_EQ(Op(0).BytesHechos, hechos);
-    EXPECT_LT(hechos, static_cast<std::int64_t>(datos.size()));
-    EXPECT_EQ(Op(0).Estado, ESTADO_EJECUTANDO);
-    EXPECT_EQ(Op(1).Estado, ESTADO_ESPERANDO);
-    QTest::mouseClick(w.cmdPausa(0), Qt::LeftButton);
-    EXPECT_EQ(w.cmdPausa(0)->text(), "Pause");
     ASSERT_TRUE(Esperar([&] { return Terminadas(); }));
+    EXPECT_EQ(texto, "Continue");
+    EXPECT_EQ(hechos, despues);  // a paused copy writes nothing
+    EXPECT_LT(hechos, static_cast<std::int64_t>(datos.size()));
+    EXPECT_EQ(detras, ESTADO_ESPERANDO);  // and the one behind it waits
+    EXPECT_GT(Op(0).UltimaPausa, 0);
+    EXPECT_EQ(w.cmdPausa(0)->text(), "Pause");
     EXPECT_EQ(LeerTodo(tmp.Ruta("d/big")), datos);
     EXPECT_EQ(LeerTodo(tmp.Ruta("d2/b")), "B");
     EXPECT_TRUE(dialogos.mensajes.empty());
