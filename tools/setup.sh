@@ -5,6 +5,7 @@ set -euo pipefail
 PAQUETES=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-translations-l10n libglib2.0-dev libicu-dev
+  qt6-image-formats-plugins libqt6svg6 libglib2.0-bin gvfs dbus-daemon
   libgtest-dev libgmock-dev
   fonts-dejavu-core fontconfig adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xvfb xclip

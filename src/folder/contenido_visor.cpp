@@ -186,10 +186,12 @@ void cContenidoVisor::FiltrarYOrdenar() {
     }
     const TablaEntradas& entradas = *entradas_;
     const PatronComodin patron(txtFiltro);
+    const bool ocultos = Opciones().ShowHiddenFiles == 1;
     std::vector<std::uint32_t> pasan;
     pasan.reserve(entradas.size());
     nCarpetas = nArchivos = 0;
     for (size_t i = 0; i < entradas.size(); ++i) {
+        if (!ocultos && entradas[i].nombre.starts_with('.')) continue;
         const bool carpeta = entradas[i].EsCarpeta();
         if (!PasaFiltro(patron, cboFiltro, entradas[i].nombre, carpeta)) continue;
         ++(carpeta ? nCarpetas : nArchivos);

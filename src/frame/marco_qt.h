@@ -59,6 +59,8 @@ public:
     virtual void AplicarIdioma() {}
     // Every tab's caption drawn again (the close-button setting changed).
     virtual void RedibujarTabs() {}
+    // Every pane of every tab lists its folder again (the hidden-names setting changed).
+    virtual void RecargarPaneles() {}
 };
 
 // The font the path buttons are measured and shown in (size 10, not bold).

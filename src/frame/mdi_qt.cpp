@@ -22,6 +22,7 @@
 #include "frame/accesibles_marco_qt.h"
 #include "frame/controles_marco_qt.h"
 #include "frame/frm_acerca_qt.h"
+#include "frame/geometria_marco_qt.h"
 #include "frame/geometria_tabs.h"
 #include "frame/ventana_tab_qt.h"
 #include "platform/senales_salida_qt.h"
@@ -156,6 +157,7 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     CargarOpciones();
     // Before any tab is made, so every surface is made in it.
     if (Opciones().SpecialFont == 1 && FuenteEspecialDisponible()) AplicarFuenteInterfaz(true);
+    RestaurarGeometriaMarco(*this);
     SetIdioma();
     CrearTabsFijos();
 
@@ -218,6 +220,7 @@ void MDI::SALIR() {
     if (saliendo_) return;
     saliendo_ = true;
     GuardarTabs();
+    if (isVisible()) RecordarGeometriaMarco(*this);
     if (!ModoDepuracion_) qApp->removeEventFilter(this);
     if (permitirCerrarIni_) permitirCerrarIni_();
     if (frmINI_) frmINI_->close();

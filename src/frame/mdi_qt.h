@@ -156,6 +156,7 @@ public:
     void MostrarEnCarpeta(const std::string& carpeta, const std::string& nombre) override;
     void AplicarIdioma() override;
     void RedibujarTabs() override;
+    void RecargarPaneles() override;
     // The options window while it is open, else nullptr.
     QWidget* VentanaOpciones() const { return frmO_; }
 

@@ -10,6 +10,7 @@
 #include "frame/tabs_guardados.h"
 #include "frame/ventana_tab_qt.h"
 #include "operations/frm_operaciones_qt.h"
+#include "pane/visor_qt.h"
 #include "platform/dialogos.h"
 #include "search/frm_buscar_qt.h"
 #include "settings/frm_opciones_qt.h"
@@ -77,6 +78,17 @@ void MDI::AplicarIdioma() {
         if (v) v->RenombrarMiPC();
     SetIdioma();
     if (auto* o = dynamic_cast<frmOperaciones*>(frmOperaciones_)) o->SetIdioma();
+}
+
+void MDI::RecargarPaneles() {
+    for (VentanaTab* v : VentanasTab_) {
+        if (!v) continue;
+        for (int i = 0; i < v->nVisores(); ++i) {
+            cVisor* visor = v->GetVisor(i);
+            if (!visor || visor->Contenido().EnMiPC() || visor->Contenido().EnRed()) continue;
+            visor->Contenido().CargarContenido(std::string(), true);
+        }
+    }
 }
 
 void MDI::RedibujarTabs() {

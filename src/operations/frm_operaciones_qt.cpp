@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLinearGradient>
 #include <QLocale>
@@ -19,6 +20,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "operations/operaciones_extra.h"
 #include "platform/dialogos.h"
 #include "settings/idioma.h"
 
@@ -38,11 +40,25 @@ bool Terminada(const Operacion& op) {
     return op.Estado == ESTADO_TERMINADA || op.Estado == ESTADO_CANCELADA;
 }
 
-// "Copy from /a/ to /b/", with the error note apart so it can be drawn in red.
+int ClaveTipo(std::int32_t tipo) {
+    switch (tipo) {
+        case TIPO_MOVER: return 7;
+        case TIPO_BORRAR: return 8;
+        case TIPO_PAPELERA: return 200;
+        default: return 6;
+    }
+}
+
+// "Copy from /a/ to /b/", with the error note apart so it can be drawn in red; an undo names
+// the kind of what it undoes.
 QString TextoTitulo(const Operacion& op) {
-    const int clave = op.Tipo == TIPO_MOVER ? 7 : op.Tipo == TIPO_BORRAR ? 8 : 6;
-    QString t = T(frmOperations, clave) + Q(op.Origen);
-    if (op.Tipo != TIPO_BORRAR) t += T(frmOperations, 9) + Q(op.Destino);
+    if (op.Tipo == TIPO_DESHACER) {
+        Operacion otra = op;
+        otra.Tipo = op.Deshace >= 0 ? op.TipoDeshecho : TIPO_COPIAR;
+        return T(frmOperations, 201) + TextoTitulo(otra);
+    }
+    QString t = T(frmOperations, ClaveTipo(op.Tipo)) + Q(op.Origen);
+    if (op.Tipo != TIPO_BORRAR && op.Tipo != TIPO_PAPELERA) t += T(frmOperations, 9) + Q(op.Destino);
     return t;
 }
 
@@ -70,6 +86,7 @@ QString LineaEstado(const Operacion& op) {
         case ESTADO_CANCELADA:
             return T(frmOperations, 15) + TextoFecha(op.Terminada);
         default:
+            if (op.Pausada) return T(frmOperations, 202) + QStringLiteral(", ") + T(frmOperations, 16) + TextoFecha(op.UltimaPausa);
             if (op.UltimaPausa > 0) return T(frmOperations, 16) + TextoFecha(op.UltimaPausa);
             // A copy's last step, putting what it wrote on disk, can take a while: it says so.
             if (Q(op.Actual) == T(frmOperations, 102)) return T(frmOperations, 102);
@@ -269,6 +286,13 @@ frmOperaciones::frmOperaciones(cTareas& tareas, QWidget* padre) : QWidget(padre)
     });
     // Yields let pending events run; the queue needs nothing of the window for that.
     tareas_.SetCeder([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); });
+    // While paused the engine sleeps in the event loop instead of spinning on the yield.
+    tareas_.SetEsperaPausa([] {
+        QEventLoop espera;
+        QTimer::singleShot(100, &espera, &QEventLoop::quit);
+        espera.exec();
+    });
+    InstalarOperacionesExtra(tareas_);
     tareas_.SetVista(this);
     for (std::int64_t i = 0; i <= tareas_.UltimoIndice(); ++i) AgregarPanel(i);
     SetIdioma();
@@ -343,7 +367,10 @@ void frmOperaciones::ActualizarBotones(int i) {
     const bool fin = Terminada(tareas_.Operaciones()[static_cast<std::size_t>(i)]);
     const QString cancelar = T(frmOperations, fin ? 17 : 3);
     if (panel->cmdCancelar->text() != cancelar) panel->cmdCancelar->setText(cancelar);
-    panel->cmdPausa->setText(T(frmOperations, 4));
+    const Operacion& op = tareas_.Operaciones()[static_cast<std::size_t>(i)];
+    panel->cmdPausa->setText(T(frmOperations, op.Pausada && !fin ? 5 : 4));
+    panel->cmdPausa->setEnabled(!fin);
+    panel->cmdCancelar->setEnabled(!fin || !op.Deshecha);
     NombrarControles(i);
 }
 
@@ -425,13 +452,15 @@ void frmOperaciones::cmdCancelar_Click(int i) {
     if (!Terminada(tareas_.Operaciones()[static_cast<std::size_t>(i)]))
         tareas_.CancelarOperacion(i);
     else
-        DialogosSistema().Mensaje(Texto(General, 35), Texto(frmOperations, 0), Botones::Aceptar,
-                                  IconoMensaje::Ninguno);
+        DeshacerOperacion(i, tareas_);
 }
 
-void frmOperaciones::cmdPausa_Click(int /*i*/) {
-    DialogosSistema().Mensaje(Texto(General, 35), Texto(frmOperations, 0), Botones::Aceptar,
-                                  IconoMensaje::Ninguno);
+// Pause and Continue: the caption says which the next press does.
+void frmOperaciones::cmdPausa_Click(int i) {
+    if (i < 0 || i >= nPaneles()) return;
+    const Operacion& op = tareas_.Operaciones()[static_cast<std::size_t>(i)];
+    if (Terminada(op)) return;
+    tareas_.PausarOperacion(i, !op.Pausada);
 }
 
 QWidget* frmOperaciones::picT(int i) const {

@@ -37,7 +37,33 @@ bool cTareas::Valido(std::int64_t i) const {
 
 bool cTareas::CederYCancelado(std::int64_t i) {
     if (ceder_) ceder_();
+    if (Op(i).Pausada && !Op(i).Cancelar) {
+        Op(i).UltimaPausa = FechaAhora();
+        vista_->DibujarOperacion(i);
+        while (Op(i).Pausada && !Op(i).Cancelar) {
+            if (esperaPausa_)
+                esperaPausa_();
+            else if (ceder_)
+                ceder_();
+        }
+        vista_->DibujarOperacion(i);
+    }
     return Op(i).Cancelar;
+}
+
+void cTareas::PausarOperacion(std::int64_t i, bool pausar) {
+    if (!Valido(i) || Op(i).Estado == ESTADO_TERMINADA || Op(i).Estado == ESTADO_CANCELADA) return;
+    Op(i).Pausada = pausar;
+    vista_->DibujarOperacion(i);
+}
+
+void cTareas::SetEjecutor(std::int32_t tipo, Ejecutor ejecutor) {
+    for (auto& [t, e] : ejecutores_)
+        if (t == tipo) {
+            e = std::move(ejecutor);
+            return;
+        }
+    ejecutores_.emplace_back(tipo, std::move(ejecutor));
 }
 
 void cTareas::Avisar(const std::string& ruta, const std::string& tipo, const std::string& accion) {
@@ -118,6 +144,17 @@ void cTareas::EjecutarUna(std::int64_t i) {
     escribio_ = false;
     for (const Volumen& v : UnidadesSistema().Listar()) raices_.push_back(SinBarraFinal(v.puntoMontaje));
 
+    for (auto& [tipo, ejecutor] : ejecutores_) {
+        if (tipo != op.Tipo || !ejecutor) continue;
+        // A paused operation waits before its first item as it would between two.
+        if (CederYCancelado(i)) {
+            CambiarEstado(i, ESTADO_CANCELADA);
+            return;
+        }
+        ejecutor(*this, i);
+        CambiarEstado(i, Op(i).Cancelar ? ESTADO_CANCELADA : ESTADO_TERMINADA);
+        return;
+    }
     std::vector<std::string> rutas;
     for (const std::string& r : op.Lista) rutas.push_back(SinBarraFinal(r));
     if (!Comprobar(i, rutas)) return;
@@ -238,6 +275,8 @@ void cTareas::CopiarElemento(std::int64_t i, const std::string& ruta, bool mover
         r = CopiarCarpeta(i, ruta, destino, false);
     }
     if (mover && r >= 0 && !Existe(ruta)) Avisar(ruta, carpeta ? TIPO_CARPETA : TIPO_ARCHIVO, "Deleted");
+    // Kept for an undo: what a copy made (even in part) and what a move took away.
+    if (!mover || !Existe(ruta)) Op(i).Hechos.push_back(HechoOperacion{ruta, destino, {}, carpeta, {}});
 }
 
 void cTareas::CambiarEstado(std::int64_t i, std::int32_t estado) {
@@ -252,6 +291,7 @@ void cTareas::CambiarEstado(std::int64_t i, std::int32_t estado) {
     op.Estado = estado;
     vista_->RedibujarLista();
     vista_->DibujarOperacion(i);
+    if ((estado == ESTADO_TERMINADA || estado == ESTADO_CANCELADA) && alTerminar_) alTerminar_(*this, i);
     if ((estado == ESTADO_TERMINADA || estado == ESTADO_CANCELADA) && i == actual_) {
         ++actual_;
         AvisarTitulo(TituloEspera());

@@ -39,6 +39,9 @@ namespace quirvex {
 inline constexpr std::int32_t TIPO_COPIAR = 1;
 inline constexpr std::int32_t TIPO_MOVER = 2;
 inline constexpr std::int32_t TIPO_BORRAR = 4;
+// Kinds the engine leaves to an installed runner (SetEjecutor): to the trash, and an undo.
+inline constexpr std::int32_t TIPO_PAPELERA = 8;
+inline constexpr std::int32_t TIPO_DESHACER = 64;
 
 inline constexpr std::int32_t ESTADO_ESPERANDO = 1;
 inline constexpr std::int32_t ESTADO_EJECUTANDO = 4;
@@ -66,6 +69,22 @@ inline constexpr const char* TEXTO_NOMBRE_TOMADO = "Name already taken by this o
 // make a file without a name.
 inline constexpr const char* PREFIJO_TEMPORAL = ".quirvex-part-";
 
+// What an entry was when an operation ended: its name below the top item, and lstat's answer.
+struct HuellaNodo {
+    std::string relativa;  // "" for the top item itself, else "a/b.txt"
+    InfoNodo info;
+};
+
+// One listed item an operation acted on, kept so that the operation can be undone.
+struct HechoOperacion {
+    std::string origen;   // where it was
+    std::string destino;  // where it is now: the copy or moved item, or its place in the trash
+    std::string info;     // a trashed item's record
+    bool carpeta = false;
+    // What lay at `destino` when the operation ended, parents before their entries.
+    std::vector<HuellaNodo> huella;
+};
+
 struct Operacion {
     std::int32_t Tipo = 0;
     std::int32_t Estado = 0;
@@ -90,6 +109,15 @@ struct Operacion {
     std::vector<std::string> Lista;
     // The folder the operation was queued with; Destino changes while it runs.
     std::string DestinoInicial;
+    // Set by the pause button: the engine waits at its next yield until it is cleared or the
+    // operation is canceled.
+    bool Pausada = false;
+    // What each listed item became, for an undo; the operation an undo undoes (-1 for none);
+    // and whether an undo of this one was queued.
+    std::vector<HechoOperacion> Hechos;
+    std::int64_t Deshace = -1;
+    std::int32_t TipoDeshecho = 0;  // the kind of the operation an undo undoes
+    bool Deshecha = false;
 };
 
 // What the operations window is told. Every call has a do-nothing default.
@@ -150,6 +178,30 @@ public:
     // The cancel button: a running operation stops at its next test, removing the file in
     // progress; a waiting one is skipped when its turn comes.
     void CancelarOperacion(std::int64_t i);
+    // The pause button: a running operation waits at its next yield (between two chunks or
+    // two items) until resumed; the operations behind it wait with it. A waiting one starts
+    // paused when its turn comes. Canceling (or quitting) ends the wait.
+    void PausarOperacion(std::int64_t i, bool pausar);
+
+    // An operation kind the engine does not run itself (to the trash, an undo): the runner
+    // does its work in place of the check and work passes, between the engine's running and
+    // ending states, reporting through the calls below.
+    using Ejecutor = std::function<void(cTareas&, std::int64_t)>;
+    void SetEjecutor(std::int32_t tipo, Ejecutor ejecutor);
+    // Called when an operation has ended (finished or canceled), before the next one starts.
+    void SetAlTerminar(std::function<void(cTareas&, std::int64_t)> alTerminar) {
+        alTerminar_ = std::move(alTerminar);
+    }
+    // For runners: the record, the yield (true when canceled; waits while paused), progress,
+    // and the change broadcast.
+    Operacion& Registro(std::int64_t i) { return Op(i); }
+    bool CederTurno(std::int64_t i) { return CederYCancelado(i); }
+    void Progreso(std::int64_t i, std::int64_t bytes) { SumarProgreso(i, bytes); }
+    void AvisarCambio(const std::string& ruta, const std::string& tipo, const std::string& accion) {
+        Avisar(ruta, tipo, accion);
+    }
+    void Redibujar(std::int64_t i) { vista_->DibujarOperacion(i); }
+
     // Quitting: cancels the running operation and every waiting one. The caller waits for
     // Ocupado() to turn false before it ends the process.
     void CancelarTodo();
@@ -267,6 +319,13 @@ private:
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> enlacesDuros_;
     // Whether the running copy wrote anything that still has to reach the disk.
     bool escribio_ = false;
+    std::vector<std::pair<std::int32_t, Ejecutor>> ejecutores_;
+    std::function<void(cTareas&, std::int64_t)> alTerminar_;
+    // How the engine waits while paused; a test may make it count.
+    std::function<void()> esperaPausa_;
+
+public:
+    void SetEsperaPausa(std::function<void()> espera) { esperaPausa_ = std::move(espera); }
 };
 
 // The program's queue.

@@ -13,6 +13,7 @@
 #include "folder/abrir.h"
 #include "operations/comandos_archivo.h"
 #include "operations/comandos_archivo_qt.h"
+#include "operations/operaciones_extra.h"
 #include "operations/portapapeles_qt.h"
 #include "operations/rutas_operacion.h"
 #include "pane/frm_main_qt.h"
@@ -21,6 +22,7 @@
 #include "pane/visor_qt.h"
 #include "properties/frm_info_qt.h"
 #include "settings/idioma.h"
+#include "settings/opciones.h"
 
 namespace quirvex {
 namespace {
@@ -64,17 +66,33 @@ void PegarEnItem(cVisor& v, std::int32_t tipo) {
     Pegar(tipo, AgregarBarra(destino));
 }
 
+// The new folder becomes the current, only selected item, on screen, so F2 renames it at once.
 void CarpetaNueva(frmMain& f, cVisor& v) {
     if (EnUnidades(v)) return;
-    CrearCarpetaNueva(v.Contenido().RutaActual, f.Oyente());
+    const std::string ruta = CrearCarpetaNueva(v.Contenido().RutaActual, f.Oyente());
     v.Contenido().ActualizarContenido();
+    if (ruta.empty()) return;
+    const auto item = static_cast<int>(v.Contenido().GetIndexItem(NombreDe(ruta)));
+    if (item < 0) return;
+    v.Seleccion().SELECCIONAR(item, SEL_EXCLUSIVA, true);
+    v.HacerVisible(item);
 }
 
 void ArchivoNuevo(frmMain& f, cVisor& v) {
     if (!EnUnidades(v)) MostrarArchivoNuevo(&f, v.Contenido().RutaActual, f.Oyente());
 }
 
+// Del: to the trash when the option says so, else deleted for good after the question.
 void Eliminar(frmMain&, cVisor& v) {
+    if (EnUnidades(v)) return;
+    if (Opciones().MoveToTrash == 1)
+        EnviarAPapelera(v.Contenido().RutaActual, Seleccion(v));
+    else
+        EliminarSeleccion(v.Contenido().RutaActual, Seleccion(v));
+}
+
+// Shift+Del: always for good, after the question.
+void EliminarDefinitivo(frmMain&, cVisor& v) {
     if (!EnUnidades(v)) EliminarSeleccion(v.Contenido().RutaActual, Seleccion(v));
 }
 
@@ -141,6 +159,7 @@ const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
         {"mnuANcarpeta", CarpetaNueva},
         {"mnuANarchivo", ArchivoNuevo},
         {"mnuAeliminar", Eliminar},
+        {"mnuAeliminarDef", EliminarDefinitivo},
         {"mnuAnombre", Renombrar},
         {"mnuApropiedades", Propiedades},
         {"mnuEcopiar", Copiar},
@@ -150,6 +169,10 @@ const std::vector<std::pair<std::string_view, Comando>>& TablaComandos() {
         {"mnuEinvertirSeleccion", [](frmMain&, cVisor& v) { v.Seleccion().InvertirSeleccion(); }},
         {"mnuVarbol", [](frmMain&, cVisor& v) { v.SetTreeVisible(!v.TreeVisible()); }},
         {"mnuVactualizar", [](frmMain&, cVisor& v) { v.Contenido().ActualizarContenido(); }},
+        {"mnuVocultos", [](frmMain& f, cVisor&) {
+             AlternarOcultos();
+             f.marco().RecargarPaneles();
+         }},
         {"mnuIsubir", [](frmMain&, cVisor& v) { v.Contenido().SubirNivel(); }},
         {"mnuIpc", [](frmMain&, cVisor& v) { v.CargarContenido(TextoMiPC()); }},
         {"mnuHacerca", [](frmMain& f, cVisor&) { f.marco().MostrarAcerca(); }},
@@ -225,6 +248,7 @@ ContextoMenus frmMain::Contexto() const {
     c.modoPreview = aVisor_->Distribucion().Geometria().ModoPreview;
     c.criterioOrden = cont.CriterioOrden;
     c.direccionConFoco = !copiarPegar_;
+    c.ocultosVisibles = Opciones().ShowHiddenFiles == 1;
     return c;
 }
 

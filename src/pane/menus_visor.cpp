@@ -16,6 +16,7 @@ const std::vector<ItemMenu>& TablaMenus() {
         {"mnuANcarpeta", "mnuAn", 7, "Ctrl+F1", true},
         {"mnuANarchivo", "mnuAn", 8, "Ctrl+F2", true},
         {"mnuAeliminar", "mnuA", 9, "Del", true},
+        {"mnuAeliminarDef", "mnuA", 201, "Shift+Del", true},
         {"mnuAnombre", "mnuA", 10, "F2", true},
         {"mnuApropiedades", "mnuA", 12, "Ctrl+F9", true},
         {"mnuE", "", 13, "", true},
@@ -30,6 +31,7 @@ const std::vector<ItemMenu>& TablaMenus() {
         {"mnuV", "", 22, "", true},
         {"mnuVarbol", "mnuV", 24, "Ctrl+A", true},
         {"mnuVactualizar", "mnuV", 25, "F5", true},
+        {"mnuVocultos", "mnuV", 200, "Ctrl+H", true},
         {"mnuI", "", 26, "", true},
         {"mnuIsubir", "mnuI", 27, "Shift+F1", true},
         {"mnuAtras", "mnuI", 28, "", true},
@@ -102,7 +104,7 @@ EstadoItem EstadoMenu(std::string_view n, const ContextoMenus& c) {
     const bool pegar = !c.enUnidades && c.portapapelesConRutas;
     const bool conPropiedades = c.tipoActual == "A" || esCarpeta;
     if (n == "mnuAn" || n == "mnuPCN") e.habilitado = !c.enUnidades;
-    else if (n == "mnuAeliminar" || n == "mnuPAeliminar") e.habilitado = !c.enUnidades && c.nSel > 0;
+    else if (n == "mnuAeliminar" || n == "mnuPAeliminar" || n == "mnuAeliminarDef") e.habilitado = !c.enUnidades && c.nSel > 0;
     else if (n == "mnuAnombre" || n == "mnuPAcambiarnombre") {
         e.habilitado = c.nSel > 0;
         e.clave = esUnidad ? 11 : 10;
@@ -118,6 +120,7 @@ EstadoItem EstadoMenu(std::string_view n, const ContextoMenus& c) {
         e.habilitado = c.tipoActual.empty() ? !c.enUnidades : conPropiedades;
     else if (n == "mnuXbuscar") e.habilitado = !c.enUnidades;
     else if (n == "mnuVarbol") e.marcado = c.arbolVisible;
+    else if (n == "mnuVocultos") e.marcado = c.ocultosVisibles;
     else if (n == "mnuPCver0") e.marcado = !c.modoPreview && c.modoVista == 0;
     else if (n == "mnuPCver1") e.marcado = !c.modoPreview && c.modoVista == 1;
     else if (n == "mnuPCver2") e.marcado = c.modoPreview;

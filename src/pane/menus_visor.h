@@ -33,6 +33,7 @@ struct ContextoMenus {
     bool modoPreview = false;
     int criterioOrden = 0;
     bool direccionConFoco = false; // the address box has the focus
+    bool ocultosVisibles = true;   // names beginning with "." are listed
 };
 
 struct EstadoItem {

@@ -26,7 +26,7 @@ bool EnLista(std::string_view nombre, const auto& lista) {
 
 // Items that carry a check mark when their rule says so.
 bool Marcable(std::string_view n) {
-    return n == "mnuVarbol" || n.substr(0, 8) == "mnuPCver" || n.substr(0, 11) == "mnuPCOorden" ||
+    return n == "mnuVarbol" || n == "mnuVocultos" || n.substr(0, 8) == "mnuPCver" || n.substr(0, 11) == "mnuPCOorden" ||
            n.substr(0, 7) == "mnuPCOF";
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "pane/formato_visor.h"
+#include "pane/orden_cabecera.h"
 #include "pane/frm_main_qt.h"
 #include "pane/imagenes_visor_qt.h"
 #include "pane/visor_qt.h"
@@ -289,6 +290,13 @@ void cVisor::AvisarExtensionDesconocida(const std::string& nombre) {
 
 void cVisor::DibujarDetalles() { picD_->update(); }
 
+int cVisor::ColumnaMarcada() const {
+    const int dato = DatoDeCriterio(contenido_.CriterioOrden);
+    for (std::size_t i = 0; i < columnas_.size(); ++i)
+        if (dato >= 0 && columnas_[i].dato == dato && columnas_[i].ancho > 0) return static_cast<int>(i);
+    return -1;
+}
+
 void cVisor::PintarCabecera(QPainter& p) {
     const int w = picD_->width();
     const int h = picD_->height();
@@ -301,7 +309,17 @@ void cVisor::PintarCabecera(QPainter& p) {
     p.drawLine(0, h - 1, w, h - 1);
     p.setFont(fuenteItems_);
     int x = 0;
+    const int marcada = ColumnaMarcada();
     for (const ColumnaDetalles& c : columnas_) {
+        if (&c - columnas_.data() == marcada && c.ancho > 14) {
+            // A small upward triangle at the caption's right end: the items ascend by it.
+            const int mx = x + c.ancho - 8, my = h / 2 - 1;
+            const QPointF triangulo[] = {{mx - 4.0, my + 2.0}, {mx + 4.0, my + 2.0}, {mx + 0.0, my - 3.0}};
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(110, 110, 140));
+            p.drawPolygon(triangulo, 3);
+            p.setBrush(Qt::NoBrush);
+        }
         if (c.ancho <= 0) continue;
         const QString caption = Q(Texto(frmMainSec, kClaveDato[std::clamp(c.dato, 0, 4)]));
         const int cx = x + (c.ancho - metricas_.horizontalAdvance(caption)) / 2;

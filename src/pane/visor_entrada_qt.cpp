@@ -14,6 +14,7 @@
 #include "pane/ajustar_texto.h"
 #include "pane/formato_visor.h"
 #include "pane/frm_main_qt.h"
+#include "pane/orden_cabecera.h"
 #include "pane/visor_qt.h"
 #include "platform/smb.h"
 #include "settings/idioma.h"
@@ -35,6 +36,9 @@ bool cVisor::EventoSuperficie(TipoSuperficie tipo, QEvent* e) {
     if ((t == QEvent::FocusIn || t == QEvent::FocusOut) && tipo == TipoSuperficie::Items) picM_->update();
     switch (tipo) {
         case TipoSuperficie::Items: return EventoItems(e);
+        case TipoSuperficie::Cabecera:
+            if (t == QEvent::MouseButtonPress) return picD_MouseDown(static_cast<QMouseEvent*>(e));
+            return false;
         case TipoSuperficie::Barra: return vsb_Evento(e);
         case TipoSuperficie::Separador: return picBarra_Evento(e);
         default: return false;
@@ -54,6 +58,21 @@ bool cVisor::EventoItems(QEvent* e) {
         case QEvent::Drop: return picM_OLEDragDrop(static_cast<QDropEvent*>(e));
         default: return false;
     }
+}
+
+// A left click on a column caption sorts by that column, as the menu item of the same name does.
+bool cVisor::picD_MouseDown(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return true;
+    std::vector<int> anchos, datos;
+    for (const ColumnaDetalles& c : columnas_) {
+        anchos.push_back(c.ancho);
+        datos.push_back(c.dato);
+    }
+    const int criterio = CriterioDeDato(DatoEnX(anchos, datos, e->position().toPoint().x()));
+    if (criterio < 0) return true;
+    contenido_.CambiarOrden(criterio);
+    DibujarDetalles();
+    return true;
 }
 
 // --- keys ---

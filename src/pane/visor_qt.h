@@ -138,6 +138,8 @@ public:
     const QString& strBarraEstado() const { return strBarraEstado_; }
     const std::vector<ColumnaDetalles>& Columnas() const { return columnas_; }
     QString TextoColumna(const ItemCarpeta& item, int dato) const;
+    // The column whose caption carries the sort mark (an index of Columnas()), -1 for none.
+    int ColumnaMarcada() const;
     // Scrolls so that the item is on screen.
     void HacerVisible(int item);
 
@@ -210,6 +212,7 @@ private:
     // Input, in visor_entrada_qt.cpp (keys) and visor_raton_qt.cpp (mouse, drag and drop).
     bool EventoItems(QEvent* e);
     bool picVisor_KeyDown(QKeyEvent* e);
+    bool picD_MouseDown(QMouseEvent* e);
     EstadoTeclado EstadoTeclas() const;
     void EjecutarTecla(const AccionTecla& a);
     void MenuContextual(int item);

@@ -324,6 +324,11 @@ std::string RegLeerCadena(RaizRegistro raiz, std::string_view subclave, std::str
     return texto->substr(0, texto->find('\0'));
 }
 
+bool RegExisteValor(RaizRegistro raiz, std::string_view subclave, std::string_view nombre) {
+    const ContenidoRegistro contenido = LeerContenido();
+    return BuscarEn(contenido, raiz, subclave, nombre) != nullptr;
+}
+
 void RegEscribirValores(RaizRegistro raiz, std::string_view subclave,
                         const ValoresRegistro& valores) {
     const std::string clave = RutaClave(raiz, subclave);

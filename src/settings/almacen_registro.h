@@ -91,6 +91,8 @@ std::int32_t RegLeerDword(RaizRegistro raiz, std::string_view subclave, std::str
                           std::int32_t porDefecto);
 // Absent, or a DWORD: empty. Otherwise the text up to its first NUL.
 std::string RegLeerCadena(RaizRegistro raiz, std::string_view subclave, std::string_view nombre);
+// Whether the value is stored at all, of either type.
+bool RegExisteValor(RaizRegistro raiz, std::string_view subclave, std::string_view nombre);
 void RegEscribirDword(RaizRegistro raiz, std::string_view subclave, std::string_view nombre,
                       std::int32_t valor);
 void RegEscribirCadena(RaizRegistro raiz, std::string_view subclave, std::string_view nombre,

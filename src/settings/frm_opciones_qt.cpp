@@ -46,6 +46,8 @@ QListWidget* ListaExtensionesWidget(QWidget* padre, auto items) {
     l->setSelectionMode(QAbstractItemView::MultiSelection);
     for (std::string_view i : items) l->addItem(QString::fromLatin1(i.data(), static_cast<int>(i.size())));
     l->setMaximumHeight(110);
+    l->setFlow(QListView::LeftToRight);
+    l->setWrapping(true);
     return l;
 }
 
@@ -141,10 +143,14 @@ QWidget* frmO::PaginaExplorador() {
     h->addWidget(chkDauto_);
     h->addWidget(cmdDborrar_, 0, Qt::AlignLeft);
     chkHdesktopIni_ = new QCheckBox(p);
+    chkOcultos_ = new QCheckBox(p);
+    chkPapelera_ = new QCheckBox(p);
     auto* capas = new QVBoxLayout(p);
     capas->addWidget(fraD_);
     capas->addWidget(fraI_);
     capas->addWidget(chkHdesktopIni_);
+    capas->addWidget(chkOcultos_);
+    capas->addWidget(chkPapelera_);
     capas->addStretch(1);
     return p;
 }
@@ -302,6 +308,8 @@ void frmO::SetIdioma() {
     setWindowTitle(T(frmOptions, 0));
     for (int i = 0; i < 6; ++i) Tabs_->setTabText(i, T(frmOptions, i + 1));
     chkHdesktopIni_->setText(T(frmOptions, 38));
+    chkOcultos_->setText(T(frmOptions, 200));
+    chkPapelera_->setText(T(frmOptions, 201));
     chkResTabs_->setText(T(frmOptions, 25));
     chkDhistorial_->setText(T(frmOptions, 7));
     chkDauto_->setText(T(frmOptions, 8));
@@ -413,6 +421,8 @@ void frmO::PonerValores(const ValoresOpciones& v) {
     chkVPlimite_[1]->setChecked(v.LimitJpgPreview == 1);
     txtImgMax_[0]->setText(QString::fromStdString(v.BmpGifMaxSize));
     txtImgMax_[1]->setText(QString::fromStdString(v.JpgMaxSize));
+    chkOcultos_->setChecked(v.ShowHiddenFiles == 1);
+    chkPapelera_->setChecked(v.MoveToTrash == 1);
     cargando_ = false;
 }
 
@@ -449,6 +459,8 @@ ValoresOpciones frmO::LeerVentana() const {
     v.LimitJpgPreview = Marca(chkVPlimite_[1]);
     v.BmpGifMaxSize = txtImgMax_[0]->text().toStdString();
     v.JpgMaxSize = txtImgMax_[1]->text().toStdString();
+    v.ShowHiddenFiles = Marca(chkOcultos_);
+    v.MoveToTrash = Marca(chkPapelera_);
     return v;
 }
 
@@ -502,6 +514,9 @@ EfectosOpciones frmO::Efectos() {
         if (marco_) marco_->RedibujarTabs();
     };
     e.AplicarFuente = [](bool especial) { AplicarFuenteInterfaz(especial); };
+    e.RecargarPaneles = [this] {
+        if (marco_) marco_->RecargarPaneles();
+    };
     return e;
 }
 

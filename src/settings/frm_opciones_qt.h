@@ -48,6 +48,8 @@ public:
     QWidget* pic(int i) const;
     QCheckBox* chkHdesktopIni() const { return chkHdesktopIni_; }
     QCheckBox* chkResTabs() const { return chkResTabs_; }
+    QCheckBox* chkOcultos() const { return chkOcultos_; }
+    QCheckBox* chkPapelera() const { return chkPapelera_; }
     QCheckBox* chkDhistorial() const { return chkDhistorial_; }
     QCheckBox* chkDauto() const { return chkDauto_; }
     QCheckBox* chkP() const { return chkP_; }
@@ -113,6 +115,8 @@ private:
     QGroupBox* fraVP_ = nullptr;
     QCheckBox* chkHdesktopIni_ = nullptr;
     QCheckBox* chkResTabs_ = nullptr;
+    QCheckBox* chkOcultos_ = nullptr;
+    QCheckBox* chkPapelera_ = nullptr;
     QCheckBox* chkDhistorial_ = nullptr;
     QCheckBox* chkDauto_ = nullptr;
     QCheckBox* chkP_ = nullptr;

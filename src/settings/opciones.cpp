@@ -16,9 +16,11 @@ enum Uso : unsigned {
     SE_GUARDA = 2,   // written by GuardarOpciones
     SE_VALIDA = 4,   // range-checked by ValidarOpciones
     SE_INICIA = 8,   // set by OpcionesPorDefecto
+    SE_MARCO = 16,   // the frame's geometry, written by GuardarGeometriaMarco
 };
 
 constexpr std::int32_t SIN_TOPE = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t SIN_PISO = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t N_SELECTORES = 26;
 constexpr std::int32_t N_MODOS_SELECCION = 3;
 constexpr std::int32_t N_POSICIONES_TABS = 2;
@@ -85,6 +87,13 @@ constexpr Campo CAMPOS[] = {
     Numero("Check SpecialFont", &R::CheckSpecialFont, 0, 0, 0, SE_INICIA),
     Texto("Previous Tabs", &R::PreviousTabs, SE_INICIA),
     Texto("Special Font Address", &R::SpecialFontAddress, SE_CARGA | SE_INICIA),
+    Bandera("Show Hidden Files", &R::ShowHiddenFiles, 1),
+    Bandera("Move To Trash", &R::MoveToTrash, 0),
+    Numero("Frame Left", &R::FrameLeft, SIN_PISO, SIN_TOPE, 0, SE_CARGA | SE_INICIA | SE_MARCO),
+    Numero("Frame Top", &R::FrameTop, SIN_PISO, SIN_TOPE, 0, SE_CARGA | SE_INICIA | SE_MARCO),
+    Numero("Frame Width", &R::FrameWidth, 0, SIN_TOPE, 0, SE_CARGA | SE_VALIDA | SE_INICIA | SE_MARCO),
+    Numero("Frame Height", &R::FrameHeight, 0, SIN_TOPE, 0, SE_CARGA | SE_VALIDA | SE_INICIA | SE_MARCO),
+    Numero("Frame Maximized", &R::FrameMaximized, 0, 1, 0, SE_CARGA | SE_VALIDA | SE_INICIA | SE_MARCO),
 };
 
 std::function<bool()>& SondaFuenteEspecial() {
@@ -127,6 +136,9 @@ void CargarOpciones() {
         if (!(c.uso & SE_CARGA)) continue;
         if (c.numero) {
             o.*c.numero = RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, c.nombre, o.*c.numero);
+        } else if (c.texto == &R::ImageExtensionsPreview &&
+                   !RegExisteValor(HKEY_CURRENT_USER, CLAVE_OPCIONES, c.nombre)) {
+            // Never stored: the list a new settings file starts with stays.
         } else {
             // Taken as stored: an absent text is empty here and the range check restores it.
             o.*c.texto = RegLeerCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, c.nombre);
@@ -148,25 +160,41 @@ void ValidarOpciones() {
             std::int32_t& v = o.*c.numero;
             if (v < c.minimo || v > c.maximo) v = c.reparado;
         } else if ((o.*c.texto).empty()) {
-            o.*c.texto = defecto.*c.texto;
+            o.*c.texto = c.texto == &R::ImageExtensionsPreview ? LISTA_PREVIA_CLASICA : defecto.*c.texto;
         }
     }
 }
 
-void GuardarOpciones() {
+namespace {
+
+ValoresRegistro Valores(unsigned uso) {
     const RegistroOpciones& o = Opciones();
     ValoresRegistro valores;
     for (const Campo& c : CAMPOS) {
-        if (!(c.uso & SE_GUARDA)) continue;
+        if (!(c.uso & uso)) continue;
         if (c.numero) {
             valores.emplace_back(std::string(c.nombre), o.*c.numero);
         } else {
             valores.emplace_back(std::string(c.nombre), o.*c.texto);
         }
     }
+    return valores;
+}
+
+}  // namespace
+
+void GuardarOpciones() {
     // One locked rewrite for the whole record: an options window's Apply never leaves the
     // file half saved, and another instance's single-value writes in between are kept.
-    RegEscribirValores(HKEY_CURRENT_USER, CLAVE_OPCIONES, valores);
+    RegEscribirValores(HKEY_CURRENT_USER, CLAVE_OPCIONES, Valores(SE_GUARDA));
+}
+
+void GuardarGeometriaMarco() { RegEscribirValores(HKEY_CURRENT_USER, CLAVE_OPCIONES, Valores(SE_MARCO)); }
+
+void AlternarOcultos() {
+    RegistroOpciones& o = Opciones();
+    o.ShowHiddenFiles = o.ShowHiddenFiles == 1 ? 0 : 1;
+    RegEscribirDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Show Hidden Files", o.ShowHiddenFiles);
 }
 
 }  // namespace quirvex

@@ -8,6 +8,11 @@
 
 namespace quirvex {
 
+// The picture-preview list a settings file starts with, and the classic list an empty stored
+// value is repaired to. A list stored by the options window is kept as it is.
+inline constexpr const char* LISTA_PREVIA_CLASICA = "*BMP*JPG*JPEG*GIF*";
+inline constexpr const char* LISTA_PREVIA_NUEVA = "*BMP*JPG*JPEG*GIF*PNG*WEBP*TIF*TIFF*SVG*";
+
 struct RegistroOpciones {
     std::int32_t Language = -1;
     std::int32_t ExternalLanguage = 0;
@@ -25,7 +30,7 @@ struct RegistroOpciones {
     std::int32_t DefaultFolderOption = 1;
     std::string DefaultFolderPath;
     std::int32_t DefaultView = 0;
-    std::string ImageExtensionsPreview = "*BMP*JPG*JPEG*GIF*";
+    std::string ImageExtensionsPreview = LISTA_PREVIA_NUEVA;
     std::string IconsLoad = "*EXE*ICO*CUR*ANI*LNK*PIF*";
     std::int32_t DirectAccessRow = 1;
     std::int32_t TranslucentDirectAccessRow = 0;
@@ -41,6 +46,15 @@ struct RegistroOpciones {
     // start and edited in the settings file; the options window's save leaves it alone.
     std::string SpecialFontAddress;
     std::int32_t AnchoTextoTab = 98;  // derived: tab text width in pixels
+    // Additions beyond the classic set; saved after every classic value.
+    std::int32_t ShowHiddenFiles = 1;  // names beginning with "." are listed
+    std::int32_t MoveToTrash = 0;      // Del moves to the trash instead of deleting
+    // The frame's place and size at the last exit; a width or height of 0 means none is known.
+    std::int32_t FrameLeft = 0;
+    std::int32_t FrameTop = 0;
+    std::int32_t FrameWidth = 0;
+    std::int32_t FrameHeight = 0;
+    std::int32_t FrameMaximized = 0;
 };
 
 // The record every subsystem reads. Filled once at start by CargarOpciones; the start-up
@@ -66,5 +80,9 @@ void ValidarOpciones();
 // Writes the record, except "ColorSel", "Check SpecialFont" and "Previous Tabs", which have
 // writers of their own.
 void GuardarOpciones();
+// Writes the frame's place and size (FrameLeft .. FrameMaximized) in one rewrite.
+void GuardarGeometriaMarco();
+// Ctrl+H: flips "Show Hidden Files" and stores that one value.
+void AlternarOcultos();
 
 }  // namespace quirvex

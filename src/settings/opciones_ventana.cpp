@@ -59,6 +59,8 @@ ValoresOpciones CargarEnVentana(const RegistroOpciones& o) {
     v.LimitJpgPreview = o.LimitJpgPreview;
     v.BmpGifMaxSize = std::to_string(o.BmpGifMaxSize);
     v.JpgMaxSize = std::to_string(o.JpgMaxSize);
+    v.ShowHiddenFiles = o.ShowHiddenFiles;
+    v.MoveToTrash = o.MoveToTrash;
     return v;
 }
 
@@ -120,6 +122,12 @@ void AplicarOpciones(const ValoresOpciones& v, const EfectosOpciones& efectos) {
     o.LimitJpgPreview = v.LimitJpgPreview;
     o.BmpGifMaxSize = ValorNumerico(v.BmpGifMaxSize);
     o.JpgMaxSize = ValorNumerico(v.JpgMaxSize);
+    // 9. The additions.
+    o.MoveToTrash = v.MoveToTrash;
+    if (v.ShowHiddenFiles != o.ShowHiddenFiles) {
+        o.ShowHiddenFiles = v.ShowHiddenFiles;
+        Llamar(efectos.RecargarPaneles);
+    }
 }
 
 bool cmdAplicar(const ValoresOpciones& v, const EfectosOpciones& efectos) {

@@ -15,7 +15,8 @@
 namespace quirvex {
 
 // The items of the two extension lists, in list order.
-inline constexpr std::array<std::string_view, 4> EXTENSIONES_PREVIA = {"BMP", "JPG", "JPEG", "GIF"};
+inline constexpr std::array<std::string_view, 9> EXTENSIONES_PREVIA = {
+    "BMP", "JPG", "JPEG", "GIF", "PNG", "WEBP", "TIF", "TIFF", "SVG"};
 inline constexpr std::array<std::string_view, 6> EXTENSIONES_CARGAR = {"EXE", "ICO", "CUR",
                                                                      "ANI", "LNK", "PIF"};
 
@@ -47,6 +48,8 @@ struct ValoresOpciones {
     std::int32_t LimitJpgPreview = 0;
     std::string BmpGifMaxSize;
     std::string JpgMaxSize;
+    std::int32_t ShowHiddenFiles = 0;
+    std::int32_t MoveToTrash = 0;
 
     bool operator==(const ValoresOpciones&) const = default;
 };
@@ -61,6 +64,8 @@ struct EfectosOpciones {
     std::function<void()> RedibujarTabs;
     // The interface font: true the special font, false the standard one.
     std::function<void(bool especial)> AplicarFuente;
+    // Every pane lists its folder again (whether hidden names are shown changed).
+    std::function<void()> RecargarPaneles;
 };
 
 // Stores the values into the record in the designed order, applying the immediate changes.

@@ -172,7 +172,7 @@ TEST_F(FrmOperacionesTest, AFailureShowsInTheLogAndAsARedNoteInTheTitle) {
     EXPECT_TRUE(dialogos.mensajes.empty());
 }
 
-TEST_F(FrmOperacionesTest, TheCancelButtonStopsTheCopyAndThenAnswersNotDoneYet) {
+TEST_F(FrmOperacionesTest, TheCancelButtonStopsTheCopyAndThenOffersUndo) {
     frmOperaciones w(t);
     w.show();
     const std::string a = tmp.ArchivoConTexto("src/big", Contenido(2000000));
@@ -194,10 +194,73 @@ TEST_F(FrmOperacionesTest, TheCancelButtonStopsTheCopyAndThenAnswersNotDoneYet) 
     EXPECT_EQ(w.cmdCancelar(0)->text(), "Undo");
     EXPECT_FALSE(w.bar(0)->isVisible());
 
+    // Undo asks first (the recorded answer is not a yes); an ended operation has no pause.
     QTest::mouseClick(w.cmdCancelar(0), Qt::LeftButton);
     QTest::mouseClick(w.cmdPausa(0), Qt::LeftButton);
-    EXPECT_EQ(dialogos.mensajes, (std::vector<std::string>{"Not done yet.", "Not done yet."}));
+    EXPECT_FALSE(w.cmdPausa(0)->isEnabled());
+    ASSERT_EQ(dialogos.mensajes.size(), 1u);
+    EXPECT_EQ(dialogos.mensajes[0], Texto(General, 203));
+    EXPECT_EQ(t.UltimoIndice(), 0);
     EXPECT_EQ(Op(0).Estado, ESTADO_CANCELADA);
+    EXPECT_EQ(LeerTodo(tmp.Ruta("d/first")), "F");
+}
+
+TEST_F(FrmOperacionesTest, PauseHoldsTheCopyBetweenChunksAndContinueResumesIt) {
+    frmOperaciones w(t);
+    w.show();
+    const std::string datos = Contenido(400000);
+    const std::string a = tmp.ArchivoConTexto("src/big", datos);
+    const std::string b = tmp.ArchivoConTexto("src/b", "B");
+    // The engine waits inside the event loop while paused, so what a user does meanwhile comes
+    // as events: the press, the look a moment later, and Continue.
+    bool pausado = false;
+    QString texto;
+    std::int64_t hechos = -1, despues = -2;
+    std::int32_t detras = 0;
+    QObject::connect(&w, &frmOperaciones::TituloCambiado, [&](const QString& s) {
+        if (pausado || !s.endsWith('%')) return;
+        pausado = true;
+        QTimer::singleShot(0, w.cmdPausa(0), [&] { QTest::mouseClick(w.cmdPausa(0), Qt::LeftButton); });
+        QTimer::singleShot(200, w.cmdPausa(0), [&] {
+            texto = w.cmdPausa(0)->text();
+            hechos = Op(0).BytesHechos;
+        });
+        QTimer::singleShot(500, w.cmdPausa(0), [&] {
+            despues = Op(0).BytesHechos;
+            detras = Op(1).Estado;
+            QTest::mouseClick(w.cmdPausa(0), Qt::LeftButton);
+        });
+    });
+    t.AgregarOperacion(TIPO_COPIAR, tmp.Ruta("src/"), tmp.Carpeta("d"), {a});
+    t.AgregarOperacion(TIPO_COPIAR, tmp.Ruta("src/"), tmp.Carpeta("d2"), {b});
+    ASSERT_TRUE(Esperar([&] { return Terminadas(); }));
+    EXPECT_EQ(texto, "Continue");
+    EXPECT_EQ(hechos, despues);  // a paused copy writes nothing
+    EXPECT_LT(hechos, static_cast<std::int64_t>(datos.size()));
+    EXPECT_EQ(detras, ESTADO_ESPERANDO);  // and the one behind it waits
+    EXPECT_GT(Op(0).UltimaPausa, 0);
+    EXPECT_EQ(w.cmdPausa(0)->text(), "Pause");
+    EXPECT_EQ(LeerTodo(tmp.Ruta("d/big")), datos);
+    EXPECT_EQ(LeerTodo(tmp.Ruta("d2/b")), "B");
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+TEST_F(FrmOperacionesTest, UndoRunsAsAnOperationOfItsOwnWithItsOwnPanel) {
+    frmOperaciones w(t);
+    w.show();
+    const std::string a = tmp.ArchivoConTexto("src/a", "A");
+    const std::string d = tmp.Carpeta("d");
+    t.AgregarOperacion(TIPO_MOVER, tmp.Ruta("src/"), d, {a});
+    ASSERT_TRUE(Esperar([&] { return Terminadas(); }));
+    ASSERT_FALSE(fs::exists(a));
+    QTest::mouseClick(w.cmdCancelar(0), Qt::LeftButton);  // a move is undone without a question
+    ASSERT_EQ(w.nPaneles(), 2);
+    ASSERT_TRUE(Esperar([&] { return Terminadas(); }));
+    EXPECT_EQ(LeerTodo(a), "A");
+    EXPECT_EQ(Op(1).Tipo, TIPO_DESHACER);
+    EXPECT_EQ(w.cmdCancelar(1)->text(), "Undo");
+    EXPECT_FALSE(w.cmdCancelar(0)->isEnabled());  // undone once
+    EXPECT_TRUE(dialogos.mensajes.empty());
 }
 
 TEST_F(FrmOperacionesTest, TheWindowMayBeDestroyedWhileTheEngineYieldsInItsTick) {

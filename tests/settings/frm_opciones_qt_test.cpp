@@ -195,5 +195,46 @@ TEST_F(OpcionesEnMarco, OnlyYesCleansTheVisitedLocations) {
     EXPECT_EQ(RegLeerCadena(HKEY_CURRENT_USER, CLAVE_TYPED_URLS, "url1"), "");
 }
 
+TEST_F(OpcionesEnMarco, TheAdditionsAreShownAppliedSavedAndPicturedInBothLanguages) {
+    tmp.Archivo(".oculto", 1);
+    tmp.Archivo("visible", 1);
+    Carpeta()->aVisor()->Contenido().ActualizarContenido();
+    frmO* o = Abrir();
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->chkOcultos()->text(), "Show hidden files");
+    EXPECT_EQ(o->chkPapelera()->text(), "Move deleted items to the trash");
+    EXPECT_TRUE(o->chkOcultos()->isChecked());
+    EXPECT_FALSE(o->chkPapelera()->isChecked());
+    // The preview list offers today's formats, chosen on a new settings file.
+    QStringList previa;
+    for (int k = 0; k < o->lstPrevia()->count(); ++k)
+        if (o->lstPrevia()->item(k)->isSelected()) previa << o->lstPrevia()->item(k)->text();
+    EXPECT_EQ(previa.join('*'), "BMP*JPG*JPEG*GIF*PNG*WEBP*TIF*TIFF*SVG");
+    if (const char* carpeta = std::getenv("QUIRVEX_CAPTURAS")) {
+        o->grab().save(QString::fromUtf8(carpeta) + "/opciones-en.png");
+    }
+
+    o->chkOcultos()->click();
+    o->chkPapelera()->click();
+    EXPECT_TRUE(o->cmdAplicar()->isEnabled());
+    QTest::mouseClick(o->cmdAplicar(), Qt::LeftButton);
+    EXPECT_EQ(Opciones().ShowHiddenFiles, 0);
+    EXPECT_EQ(Opciones().MoveToTrash, 1);
+    EXPECT_EQ(Guardado("Show Hidden Files"), 0);
+    EXPECT_EQ(Guardado("Move To Trash"), 1);
+    // Applied at once: the pane lists its folder again without the dot name.
+    EXPECT_EQ(Carpeta()->aVisor()->Contenido().GetIndexItem(".oculto"), -1);
+    EXPECT_GE(Carpeta()->aVisor()->Contenido().GetIndexItem("visible"), 0);
+
+    // Castellano.
+    o->cboIdioma()->setCurrentIndex(1);
+    QTest::mouseClick(o->cmdAplicar(), Qt::LeftButton);
+    EXPECT_EQ(o->chkOcultos()->text(), QString::fromUtf8("Mostrar los archivos ocultos"));
+    EXPECT_EQ(o->chkPapelera()->text(), QString::fromUtf8("Mover a la papelera los elementos eliminados"));
+    if (const char* carpeta = std::getenv("QUIRVEX_CAPTURAS")) {
+        o->grab().save(QString::fromUtf8(carpeta) + "/opciones-es.png");
+    }
+}
+
 }  // namespace
 }  // namespace quirvex::prueba

@@ -81,7 +81,8 @@ TEST_F(OpcionesTest, EmptyStoreGivesExactlyTheDefaults) {
     EXPECT_EQ(o.DefaultFolderOption, 1);
     EXPECT_EQ(o.DefaultFolderPath, "");
     EXPECT_EQ(o.DefaultView, 0);
-    EXPECT_EQ(o.ImageExtensionsPreview, "*BMP*JPG*JPEG*GIF*");
+    // A new settings file previews today's picture formats as well.
+    EXPECT_EQ(o.ImageExtensionsPreview, "*BMP*JPG*JPEG*GIF*PNG*WEBP*TIF*TIFF*SVG*");
     EXPECT_EQ(o.IconsLoad, "*EXE*ICO*CUR*ANI*LNK*PIF*");
     EXPECT_EQ(o.DirectAccessRow, 1);
     EXPECT_EQ(o.TranslucentDirectAccessRow, 0);
@@ -93,6 +94,10 @@ TEST_F(OpcionesTest, EmptyStoreGivesExactlyTheDefaults) {
     EXPECT_EQ(o.HideDesktopIni, 1);
     EXPECT_EQ(o.CheckSpecialFont, 1);
     EXPECT_EQ(o.PreviousTabs, "");
+    EXPECT_EQ(o.ShowHiddenFiles, 1);
+    EXPECT_EQ(o.MoveToTrash, 0);
+    EXPECT_EQ(o.FrameWidth, 0);
+    EXPECT_EQ(o.FrameHeight, 0);
     EXPECT_FALSE(fs::exists(carpeta_ / "Ubrel")) << "loading must not write";
 }
 
@@ -265,7 +270,7 @@ TEST_F(OpcionesTest, SaveWritesInItsFixedOrder) {
         "Default Folder Path", "Default View", "Image extensions preview", "Icons load",
         "Direct access row", "Translucent direct access row", "Direct access system icon",
         "Limit BMP and GIF preview", "Limit JPG and JPEG preview", "BMP and GIF Max Size",
-        "JPG and JPEG Max Size", "Hide Desktop.ini",
+        "JPG and JPEG Max Size", "Hide Desktop.ini", "Show Hidden Files", "Move To Trash",
     };
     std::size_t desde = 0;
     for (const char* nombre : orden) {
@@ -276,6 +281,50 @@ TEST_F(OpcionesTest, SaveWritesInItsFixedOrder) {
     EXPECT_EQ(texto.find("ColorSel"), std::string::npos);
     EXPECT_EQ(texto.find("Check SpecialFont"), std::string::npos);
     EXPECT_EQ(texto.find("Previous Tabs"), std::string::npos);
+    EXPECT_EQ(texto.find("Frame"), std::string::npos) << "the frame's place has its own writer";
+}
+
+TEST_F(OpcionesTest, AStoredPreviewListIsKeptAsItIs) {
+    // Saved by an earlier run's options window: the classic list stays, new formats are not added.
+    Cadena("Image extensions preview", "*BMP*JPG*JPEG*GIF*");
+    CargarOpciones();
+    EXPECT_EQ(Opciones().ImageExtensionsPreview, "*BMP*JPG*JPEG*GIF*");
+    Cadena("Image extensions preview", "*GIF*");
+    CargarOpciones();
+    EXPECT_EQ(Opciones().ImageExtensionsPreview, "*GIF*");
+    // A settings file with other values but no list yet is new to the list.
+    fs::remove_all(carpeta_ / "Ubrel");
+    SetArchivoRegistro(nullptr);
+    Dword("Tabs Max Width", 200);
+    CargarOpciones();
+    EXPECT_EQ(Opciones().ImageExtensionsPreview, LISTA_PREVIA_NUEVA);
+}
+
+TEST_F(OpcionesTest, TheAdditionsAreRangeCheckedAndTheFramePlaceHasItsOwnWriter) {
+    Dword("Show Hidden Files", 7);
+    Dword("Move To Trash", -2);
+    Dword("Frame Width", -5);
+    Dword("Frame Maximized", 3);
+    CargarOpciones();
+    EXPECT_EQ(Opciones().ShowHiddenFiles, 1);
+    EXPECT_EQ(Opciones().MoveToTrash, 0);
+    EXPECT_EQ(Opciones().FrameWidth, 0);
+    EXPECT_EQ(Opciones().FrameMaximized, 0);
+    RegistroOpciones& o = Opciones();
+    o.FrameLeft = -30;  // a frame partly off the left edge is a place too
+    o.FrameTop = 40;
+    o.FrameWidth = 900;
+    o.FrameHeight = 600;
+    o.FrameMaximized = 1;
+    GuardarGeometriaMarco();
+    o = RegistroOpciones{};
+    CargarOpciones();
+    EXPECT_EQ(o.FrameLeft, -30);
+    EXPECT_EQ(o.FrameTop, 40);
+    EXPECT_EQ(o.FrameWidth, 900);
+    EXPECT_EQ(o.FrameHeight, 600);
+    EXPECT_EQ(o.FrameMaximized, 1);
+    EXPECT_EQ(LeerDword("Tabs Max Width"), -999) << "only the frame's values were written";
 }
 
 }  // namespace

@@ -61,9 +61,9 @@ TEST_F(OpcionesVentanaTest, TheListsShowAnItemOnlyWhenItStandsBetweenStars) {
     o.ImageExtensionsPreview = "*JPEG*GIF*";
     o.IconsLoad = "*";
     const ValoresOpciones v = CargarEnVentana(o);
-    EXPECT_EQ(v.Previa, (std::array<bool, 4>{false, false, true, true}));
+    EXPECT_EQ(v.Previa, (std::array<bool, EXTENSIONES_PREVIA.size()>{false, false, true, true}));
     EXPECT_EQ(v.Cargar, (std::array<bool, 6>{}));
-    EXPECT_EQ(ListaExtensiones(EXTENSIONES_PREVIA, std::array<bool, 4>{true, false, false, true}), "*BMP*GIF*");
+    EXPECT_EQ(ListaExtensiones(EXTENSIONES_PREVIA, std::array<bool, EXTENSIONES_PREVIA.size()>{true, false, false, true}), "*BMP*GIF*");
     EXPECT_EQ(ListaExtensiones(EXTENSIONES_CARGAR, std::array<bool, 6>{}), "*");
 }
 
@@ -133,6 +133,8 @@ TEST_F(OpcionesVentanaTest, ApplyStoresEveryControlInTheDesignedOrderAndSavesExa
         {"Limit BMP and GIF preview", 1}, {"Limit JPG and JPEG preview", 1},
         // Not range-checked here: the next start repairs it.
         {"BMP and GIF Max Size", 0}, {"JPG and JPEG Max Size", 64}, {"Hide Desktop.ini", 0},
+        // The additions come after every classic value.
+        {"Show Hidden Files", 1}, {"Move To Trash", 0},
     };
     EXPECT_EQ(claves.begin()->second, esperado);
 }
