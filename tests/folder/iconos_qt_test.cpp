@@ -220,6 +220,9 @@ TEST_F(IconosTest, PicturesOnlyBecomePreviewsInPreviewModeAndByTheLists) {
     EXPECT_EQ(ElegirClaseImagen("a.jpeg", 10, true, op), ClaseImagen::VistaPrevia);
     EXPECT_EQ(ElegirClaseImagen("a.Gif", 10, true, op), ClaseImagen::VistaPrevia);
     EXPECT_EQ(ElegirClaseImagen("a.jpeg", 10, false, op), ClaseImagen::TipoArchivo);
+    // A new settings file previews PNG too; the classic list stored by an older run does not.
+    EXPECT_EQ(ElegirClaseImagen("a.png", 10, true, op), ClaseImagen::VistaPrevia);
+    op.ImageExtensionsPreview = LISTA_PREVIA_CLASICA;
     EXPECT_EQ(ElegirClaseImagen("a.png", 10, true, op), ClaseImagen::TipoArchivo);
     EXPECT_EQ(ElegirClaseImagen("jpg", 10, true, op), ClaseImagen::TipoArchivo);
     EXPECT_EQ(ElegirClaseImagen("a.ico", 10, true, op), ClaseImagen::DelArchivo);
