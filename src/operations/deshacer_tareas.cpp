@@ -217,23 +217,24 @@ std::int64_t DeshacerOperacion(std::int64_t i, cTareas& tareas) {
     if (i < 0 || i > tareas.UltimoIndice()) return -1;
     const Operacion& op = tareas.Operaciones()[static_cast<std::size_t>(i)];
     if (op.Estado != ESTADO_TERMINADA && op.Estado != ESTADO_CANCELADA) return -1;
-    auto avisar = [](int clave) {
-        DialogosSistema().Mensaje(Texto(General, clave), Texto(frmOperations, 0), Botones::Aceptar);
+    auto Avisar = [](int clave, IconoMensaje icono) {
+        DialogosSistema().Mensaje(Texto(General, clave), Texto(frmOperations, 0), Botones::Aceptar, icono);
     };
     if (op.Tipo == TIPO_BORRAR) {
-        avisar(202);
+        Avisar(202, IconoMensaje::Exclamacion);
         return -1;
     }
     if (op.Tipo == TIPO_DESHACER) {
-        avisar(35);
+        Avisar(35, IconoMensaje::Ninguno);
         return -1;
     }
     if (op.Deshecha) {
-        avisar(208);
+        Avisar(208, IconoMensaje::Exclamacion);
         return -1;
     }
     if (op.Tipo == TIPO_COPIAR &&
-        DialogosSistema().Mensaje(Texto(General, 203), Texto(frmOperations, 0), Botones::SiNoDefectoNo) !=
+        DialogosSistema().Mensaje(Texto(General, 203), Texto(frmOperations, 0), Botones::SiNoDefectoNo,
+                                  IconoMensaje::Pregunta) !=
             Respuesta::Si)
         return -1;
     const std::string origen = op.Origen, destino = op.DestinoInicial;

@@ -56,7 +56,8 @@ std::int64_t EnviarAPapelera(const std::string& carpeta, const std::vector<std::
     for (std::size_t k = 0; k < sinPapelera.size() && k < 10; ++k) lista += "\n" + sinPapelera[k];
     if (sinPapelera.size() > 10) lista += "\n...";
     const Respuesta r = DialogosSistema().Mensaje(Texto(General, 200) + lista + "\n\n" + Texto(General, 201),
-                                                  Texto(General, 11), Botones::SiNoDefectoNo);
+                                                  Texto(General, 11), Botones::SiNoDefectoNo,
+                                                  IconoMensaje::Exclamacion);
     if (r == Respuesta::Si) ultima = tareas.AgregarOperacion(TIPO_BORRAR, carpeta, "", sinPapelera);
     return ultima;
 }

@@ -125,7 +125,11 @@ TEST(IconosMensajes, EveryMessageBoxShowsThePictureItsTextCallsFor) {
         {"TEXTO_ERROR_PORTAPAPELES", "Ninguno"},  // reading
         {"General/43", "Ninguno"},
         {"General/35", "Ninguno"},  // Undo
-        {"General/35", "Ninguno"},  // Pause
+        // Undo and the trash.
+        {"General/200", "Exclamacion"},  // items the trash cannot take: delete them for good?
+        {"General/202", "Exclamacion"},  // a permanent delete cannot be undone
+        {"General/203", "Pregunta"},     // remove the copied files?
+        {"General/208", "Exclamacion"},  // already undone
     };
     std::sort(esperado.begin(), esperado.end());
     const Encontrado hallado = Recorrer();

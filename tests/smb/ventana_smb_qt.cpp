@@ -23,7 +23,7 @@ public:
         SetDialogos(this);
     }
     ~DialogosLogin() override { SetDialogos(nullptr); }
-    Respuesta Mensaje(const std::string& texto, const std::string&, Botones) override {
+    Respuesta Mensaje(const std::string& texto, const std::string&, Botones, IconoMensaje) override {
         mensajes.push_back(texto);
         return Respuesta::Aceptar;
     }
