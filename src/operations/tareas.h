@@ -276,6 +276,8 @@ private:
                                    bool mover, bool& completo);
     std::int64_t CopiarSubcarpeta(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
                                   bool mover, bool& completo);
+    std::int64_t NodoCreado(std::int64_t i, const Entrada& fuente, const Entrada& objetivo, const InfoNodo& info,
+                            bool mover, Lote& lote);
     std::int64_t CopiarEnlace(std::int64_t i, const Entrada& fuente, const Entrada& objetivo, bool mover,
                               Lote& lote);
     std::int64_t CopiarEspecial(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,

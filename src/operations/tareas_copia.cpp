@@ -408,6 +408,19 @@ std::int64_t cTareas::CopiarArchivoEn(std::int64_t i, const Entrada& fuente, Ent
     return info.tamano;
 }
 
+// A link or special node made on the target: its owner, mode and times, and a move's source
+// joins the batch deleted once the target is on disk.
+std::int64_t cTareas::NodoCreado(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
+                                 const InfoNodo& info, bool mover, Lote& lote) {
+    escribio_ = true;
+    int error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, true);
+    // Not allowed to give it away: a copy keeps the rest without a word, as for a file.
+    if (error != 0 && !mover) error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, false);
+    if (error != 0) LogNoConservado(i, mover, fuente.ruta, Texto(frmOperations, 106), error);
+    if (mover) lote.fuentes.emplace_back(fuente.nombre, info);
+    return 0;
+}
+
 // A link is copied as a link with the same target text, never as what it points to.
 std::int64_t cTareas::CopiarEnlace(std::int64_t i, const Entrada& fuente, const Entrada& objetivo,
                                    bool mover, Lote& lote) {
@@ -419,13 +432,7 @@ std::int64_t cTareas::CopiarEnlace(std::int64_t i, const Entrada& fuente, const 
         LogFalloSistema(i, mover, fuente.ruta, error);
         return COPIA_FALLIDA;
     }
-    escribio_ = true;
-    error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, true);
-    // Not allowed to give it away: a copy keeps the rest without a word, as for a file.
-    if (error != 0 && !mover) error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, false);
-    if (error != 0) LogNoConservado(i, mover, fuente.ruta, Texto(frmOperations, 106), error);
-    if (mover) lote.fuentes.emplace_back(fuente.nombre, info);
-    return 0;
+    return NodoCreado(i, fuente, objetivo, info, mover, lote);
 }
 
 // Fifos and device nodes are made anew; a socket belongs to the program listening on it and
@@ -442,12 +449,7 @@ std::int64_t cTareas::CopiarEspecial(std::int64_t i, const Entrada& fuente, cons
         LogFalloSistema(i, mover, fuente.ruta, error);
         return COPIA_FALLIDA;
     }
-    escribio_ = true;
-    error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, true);
-    if (error != 0 && !mover) error = BajoNivel().AplicarMetadatosEn(objetivo.carpeta, objetivo.nombre, info, false);
-    if (error != 0) LogNoConservado(i, mover, fuente.ruta, Texto(frmOperations, 106), error);
-    if (mover) lote.fuentes.emplace_back(fuente.nombre, info);
-    return 0;
+    return NodoCreado(i, fuente, objetivo, info, mover, lote);
 }
 
 // An entry that could not be looked at: "Missing:" only when it is really gone, else the
