@@ -1,4 +1,4 @@
-// The trash on Linux, as the desktop's trash specification lays it out: the home trash for the
+// The trash on Linux, laid out as the desktop's other programs expect it: the home trash for the
 // volume that holds $XDG_DATA_HOME, and per volume $topdir/.Trash/$uid (only when .Trash is a
 // real, sticky folder) or $topdir/.Trash-$uid.
 
