@@ -284,6 +284,9 @@ TEST_F(BusquedaRapida, TheBoxsKeysChooseOpenCloseAndClear) {
     txt->clear();
     QTest::keyClicks(txt, "pieza");
     ASSERT_TRUE(popup->isVisible());
+    // The search goes out without waiting; its answer shows the server has it before the log
+    // is cleared.
+    ASSERT_TRUE(Esperar([&] { return popup->TextoMostrado() == "pieza" && lista->topLevelItemCount() == 3; }));
     Olvidar();
     QTest::keyClick(txt, Qt::Key_Escape);
     EXPECT_FALSE(popup->isVisible());
