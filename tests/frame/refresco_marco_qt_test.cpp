@@ -7,7 +7,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "frame/marco_real_qt.h"
 #include "pane/seleccion_visor.h"
@@ -111,7 +110,7 @@ TEST_F(LugarMarco, AFileRewrittenInPlaceWhileTheUserWasAwayShowsItsNewSizeAndDat
     CarpetaTemporal lejos;
     tmp.Archivo("nota.txt", 3);
     // Old enough for the folder's stamp to vouch for a listing, as any folder not just changed.
-    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    fs::last_write_time(tmp.Ruta(), fs::file_time_type::clock::now() - std::chrono::hours(1));
     Abrir(tmp.Ruta());
     cVisor* v = Visor(0);
     ASSERT_EQ(v->Contenido().Items[static_cast<size_t>(Indice(v, "nota.txt"))].Tamano, 3);
