@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/lector_carpetas.h"
+#include "properties/lector_con_cerrada.h"
 #include "properties/calculo_carpeta.h"
 #include "support/carpeta_temporal.h"
 
@@ -17,6 +18,7 @@ namespace {
 
 using prueba::CarpetaTemporal;
 namespace fs = std::filesystem;
+using prueba::LectorConCerrada;
 
 std::string Comillas(const std::string& s) { return "'" + s + "'"; }
 
@@ -224,27 +226,6 @@ TEST(CalculoCarpeta, CancelStopsMidwayAndSaysSo) {
     EXPECT_EQ(todo.tamano.load(), completo.tamano);
     EXPECT_EQ(completo.carpetas, 80);
 }
-
-// The real reads, except that folders named "cerrada" cannot be opened.
-class LectorConCerrada final : public LectorCarpetas {
-public:
-    LectorConCerrada() : real_(LectorSistema()) { SetLectorCarpetas(this); }
-    ~LectorConCerrada() override { SetLectorCarpetas(nullptr); }
-    ManejadorCarpeta Abrir(ManejadorCarpeta p, const std::string& n, FalloCarpeta& f) override {
-        if (n == "cerrada") {
-            f = FalloCarpeta::Otro;
-            return CARPETA_INVALIDA;
-        }
-        return real_.Abrir(p, n, f);
-    }
-    bool Leer(ManejadorCarpeta h, ContenidoCarpeta& c, const std::atomic<bool>* x) override {
-        return real_.Leer(h, c, x);
-    }
-    void Cerrar(ManejadorCarpeta h) override { real_.Cerrar(h); }
-
-private:
-    LectorCarpetas& real_;
-};
 
 TEST(CalculoCarpeta, MissingAndUnreadableFolders) {
     CarpetaTemporal t;

@@ -22,6 +22,7 @@
 #include "folder/tabla_unidades.h"
 #include "pane/entorno_qt.h"
 #include "platform/lector_carpetas.h"
+#include "properties/lector_con_cerrada.h"
 #include "properties/fakes_propiedades.h"
 #include "properties/frm_info_qt.h"
 #include "settings/idioma.h"
@@ -228,27 +229,6 @@ TEST_F(FrmInfo, AFinishedTallyNeverOverwritesTheItemShownSince) {
     EXPECT_TRUE(f.txtARCHIVOS()->text().isEmpty());
     EXPECT_EQ(f.txtCT()->text(), "(Calculating...)");
 }
-
-// The real reads, except that folders named "cerrada" cannot be opened.
-class LectorConCerrada final : public LectorCarpetas {
-public:
-    LectorConCerrada() : real_(LectorSistema()) { SetLectorCarpetas(this); }
-    ~LectorConCerrada() override { SetLectorCarpetas(nullptr); }
-    ManejadorCarpeta Abrir(ManejadorCarpeta p, const std::string& n, FalloCarpeta& f) override {
-        if (n == "cerrada") {
-            f = FalloCarpeta::Otro;
-            return CARPETA_INVALIDA;
-        }
-        return real_.Abrir(p, n, f);
-    }
-    bool Leer(ManejadorCarpeta h, ContenidoCarpeta& c, const std::atomic<bool>* x) override {
-        return real_.Leer(h, c, x);
-    }
-    void Cerrar(ManejadorCarpeta h) override { real_.Cerrar(h); }
-
-private:
-    LectorCarpetas& real_;
-};
 
 TEST_F(FrmInfo, AFolderThatCannotBeReadOrReadOnlyInPartSaysSo) {
     tmp.Archivo("parte/abierta/f", 7);
