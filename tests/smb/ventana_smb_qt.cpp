@@ -111,10 +111,20 @@ TEST_F(VentanaSmb, AStoppedServerNeitherStallsNorBreaksPaintingKeysOrTheLoadThat
         ++pintadas;
     });
     pintor.start(5);
+    // Keys are answered while the refresh waits: Home moves the current item off the last one.
+    std::int64_t durante = -1;
+    QTimer tecla;
+    tecla.setSingleShot(true);
+    QObject::connect(&tecla, &QTimer::timeout, [&] {
+        Tecla(Qt::Key_Home);
+        durante = Visor(0)->Seleccion().sActual();
+    });
+    tecla.start(50);
     Tecla(Qt::Key_F5);
     pintor.stop();
     Senal("CONT");
     EXPECT_GT(pintadas, 10);
+    EXPECT_EQ(durante, 0);
     EXPECT_EQ(dialogos.mensajes, (std::vector<std::string>{"No se pudo cargar el contenido."}));
     EXPECT_EQ(Visor(0)->Contenido().RutaActual, carpeta + "/");
     EXPECT_EQ(Visor(0)->Contenido().nMostrados(), 400);
