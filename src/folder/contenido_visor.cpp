@@ -146,8 +146,10 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     const ComputadoraRed* equipo = ComputadoraElegida(L);
     L += SepRuta;
     if (!equipo && !Archivos().Accesible(L)) {
-        DialogosSistema().Mensaje("No se pudo cargar el contenido.", Texto(General, 0),
-                                  Botones::Aceptar, IconoMensaje::Ninguno);
+        // A load cut short because the program is quitting has nothing to tell.
+        if (!EsperasRedCortadas())
+            DialogosSistema().Mensaje("No se pudo cargar el contenido.", Texto(General, 0),
+                                      Botones::Aceptar, IconoMensaje::Ninguno);
         return false;
     }
     // Only a refresh of the folder already shown keeps the place; any other load starts afresh.

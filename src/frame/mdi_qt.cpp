@@ -26,6 +26,7 @@
 #include "frame/geometria_tabs.h"
 #include "frame/ventana_tab_qt.h"
 #include "platform/senales_salida_qt.h"
+#include "platform/smb.h"
 #include "pane/visor_qt.h"
 #include "search/busqueda_rapida_qt.h"
 #include "search/frm_buscar_rapido_qt.h"
@@ -70,6 +71,7 @@ bool EsTeclaPulsar(const QKeyEvent* k) {
 MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
     : QWidget(padre), fabrica_(std::move(fabrica)), ModoDepuracion_(modoDepuracion) {
     setObjectName("MDI");
+    CortarEsperasRed(false);  // a frame made after another one quit reaches the network again
     InstalarAccesibilidadMarco();
     ConstruirBarra();
     ConstruirAtajosTabs();
@@ -95,6 +97,7 @@ MDI::MDI(FabricaTabs fabrica, bool modoDepuracion, QWidget* padre)
 }
 
 MDI::~MDI() {
+    CortarEsperasRed(false);
     if (!ModoDepuracion_) qApp->removeEventFilter(this);
     mTareas().SetOyente(nullptr);
     // The children go after this body; focus and hover events they raise on the way out
@@ -231,6 +234,9 @@ void MDI::SALIR() {
     // A copy under way is canceled the designed way (its partial target removed) before the
     // program ends; when this runs inside the engine's yield, the engine unwinds first.
     mTareas().CancelarTodo();
+    // A network call waiting on a server that does not answer is given up now, not at its time
+    // limit: whatever waits on it unwinds with a time-out, and none starts a new wait.
+    CortarEsperasRed(true);
     close();
     if (alTerminar_)
         alTerminar_();

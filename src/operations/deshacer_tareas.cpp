@@ -145,7 +145,7 @@ void DevolverMovido(cTareas& t, std::int64_t i, const HechoOperacion& h) {
     }
     if (!BajoNivel().Es(error, ErrorComun::OtroDispositivo)) {
         t.AgregarError(i, Texto(General, 40) + " " + Texto(frmOperations, 18) + " \"" + h.destino + "\": " +
-                              BajoNivel().DescripcionError(error) + " (" + std::to_string(error) + ")0");
+                              BajoNivel().DescripcionError(error) + " (" + std::to_string(error) + ")");
         return;
     }
     if (!h.carpeta) {

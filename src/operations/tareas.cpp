@@ -328,11 +328,11 @@ void cTareas::CancelarTodo() {
         if (op.Estado == ESTADO_ESPERANDO || op.Estado == ESTADO_EJECUTANDO) op.Cancelar = true;
 }
 
-// "Failed trying copy "path": description (number)" and the source line, 0 as none is known.
+// "Failed trying copy "path": description (number)".
 void cTareas::LogFallo(std::int64_t i, bool mover, const std::string& ruta, std::int32_t numero,
                        const std::string& descripcion) {
     AgregarError(i, Texto(General, 40) + " " + Texto(frmOperations, mover ? 18 : 19) + " \"" +
-                        ruta + "\": " + descripcion + " (" + std::to_string(numero) + ")0");
+                        ruta + "\": " + descripcion + " (" + std::to_string(numero) + ")");
 }
 
 void cTareas::LogFalloSistema(std::int64_t i, bool mover, const std::string& ruta, int codigo) {

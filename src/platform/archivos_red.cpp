@@ -236,12 +236,12 @@ public:
                                       InfoNodo& info) override {
         const std::string ruta = RutaEn(carpeta, nombre);
         if (ruta.empty()) return local_.CrearExclusivoEn(carpeta, nombre, error, info);
-        bool creado = false;
-        const ManejadorArchivo h = AbrirRed(ruta, ModoApertura::LecturaEscritura, creado, error, info);
-        if (h == MANEJADOR_INVALIDO || creado) return h;
-        Cerrar(h);
-        error = local_.Codigo(ErrorComun::YaExiste);
-        return MANEJADOR_INVALIDO;
+        ManejadorSmb h = 0;
+        error = Smb().CrearNuevo(ruta, h);
+        if (error == EEXIST) error = local_.Codigo(ErrorComun::YaExiste);
+        if (error != 0) return MANEJADOR_INVALIDO;
+        info = Consultar(ruta);
+        return Agregar(Abierto{false, h, ruta});
     }
 
     int EnlazarEn(ManejadorArchivo h, ManejadorArchivo carpeta, const std::string& nombre) override {

@@ -12,6 +12,7 @@ namespace {
 
 std::atomic<int> g_limite{15000};
 std::atomic<int> g_esperando{0};
+std::atomic<bool> g_cortadas{false};
 
 std::mutex& MutexEspera() {
     static std::mutex m;
@@ -57,6 +58,9 @@ void EsperarRed(const std::function<bool()>& listo) {
 }
 
 bool EsperandoRed() { return g_esperando.load() > 0; }
+
+void CortarEsperasRed(bool cortar) { g_cortadas.store(cortar); }
+bool EsperasRedCortadas() { return g_cortadas.load(); }
 
 bool EsNombreRedValido(const std::string& ruta) {
     std::size_t k = 0;

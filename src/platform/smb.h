@@ -10,6 +10,7 @@
 //
 // Error codes are the system's own numbers, as in ArchivosBajoNivel (0 = success).
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -43,7 +44,18 @@ public:
     virtual int Consultar(const std::string& ruta, EntradaSmb& entrada) = 0;
     // escribir: read and write, created when missing, never truncated. `creado` tells whether
     // this call made the file.
+    // After a time-out nobody knows whether the server made the file: `creado` stays false.
     virtual int Abrir(const std::string& ruta, bool escribir, bool& creado, ManejadorSmb& h) = 0;
+    // A new file for read and write; EEXIST when the name is taken. The name being new, a
+    // file under it whose making timed out is the call's own: the real service removes it by
+    // name once the server answers again.
+    virtual int CrearNuevo(const std::string& ruta, ManejadorSmb& h) {
+        bool creado = false;
+        if (const int r = Abrir(ruta, true, creado, h)) return r;
+        if (creado) return 0;
+        Cerrar(h);
+        return EEXIST;
+    }
     // Up to n bytes, fewer only at the end of the file; -1 with `error` set.
     virtual std::int64_t Leer(ManejadorSmb h, void* datos, std::size_t n, int& error) = 0;
     // All n bytes or -1 with `error` set.
@@ -89,6 +101,10 @@ void EsperarRed(const std::function<bool()>& listo);
 // True while some caller is inside EsperarRed: work that would start another load from an
 // event handled meanwhile waits for the next turn instead.
 bool EsperandoRed();
+// While set, every network wait, the ones under way and later ones, ends at once as given up:
+// the program is quitting and waits for no server. A new frame clears it.
+void CortarEsperasRed(bool cortar);
+bool EsperasRedCortadas();
 
 // Whether every name of the path is valid UTF-8: a share keeps names as text, so one that is
 // not (a local file's exact bytes) cannot be written there. The service refuses such a path

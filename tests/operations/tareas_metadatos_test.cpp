@@ -150,12 +150,12 @@ TEST_F(MetadatosTest, AnOwnerOrGroupThatCannotBeKeptIsALogLine) {
     const auto c = Ejecutar(TIPO_COPIAR, tmp.Carpeta("dst"), {f});
     EXPECT_EQ(Estado(tmp.Ruta("dst/tool")).st_mode & 07777, 0755u);
     EXPECT_EQ(Op(c).Log, (std::vector<std::string>{
-                             "Failed trying copy \"" + f + "\": Not kept: group - Operation not permitted (1)0"}));
+                             "Failed trying copy \"" + f + "\": Not kept: group - Operation not permitted (1)"}));
     fallos.renombrarOtroDispositivo = true;
     const auto m = Ejecutar(TIPO_MOVER, tmp.Carpeta("dst2"), {f});
     EXPECT_EQ(Op(m).Log, (std::vector<std::string>{
-                             "Failed trying move \"" + f + "\": Not kept: owner - Operation not permitted (1)0",
-                             "Failed trying move \"" + f + "\": Not kept: group - Operation not permitted (1)0"}));
+                             "Failed trying move \"" + f + "\": Not kept: owner - Operation not permitted (1)",
+                             "Failed trying move \"" + f + "\": Not kept: group - Operation not permitted (1)"}));
     EXPECT_EQ(LeerTodo(tmp.Ruta("dst2/tool")), "t");
 }
 
@@ -212,7 +212,7 @@ TEST_F(MetadatosTest, FifosAndDevicesAreRecreatedAndASocketIsALogLine) {
         EXPECT_FALSE(Existe(tmp.Ruta(base + "/sock"))) << base;
     }
     EXPECT_EQ(Op(c).Log, (std::vector<std::string>{"Failed trying copy \"" + tmp.Ruta("a/S/sock") +
-                                                   "\": A socket can't be copied; it was left where it is. (95)0"}));
+                                                   "\": A socket can't be copied; it was left where it is. (95)"}));
     ASSERT_EQ(Op(m).Log.size(), 1u);
     EXPECT_TRUE(Existe(tmp.Ruta("b/S/sock")));  // the move keeps it, and so its folder
     EXPECT_FALSE(Existe(tmp.Ruta("b/S/pipe")));

@@ -56,6 +56,7 @@ public:
     int Abrir(const std::string& ruta, bool w, bool& c, ManejadorSmb& h) override {
         return ++llamadas, r_.Abrir(ruta, w, c, h);
     }
+    int CrearNuevo(const std::string& ruta, ManejadorSmb& h) override { return ++llamadas, r_.CrearNuevo(ruta, h); }
     std::int64_t Leer(ManejadorSmb h, void* d, std::size_t n, int& e) override { return r_.Leer(h, d, n, e); }
     std::int64_t Escribir(ManejadorSmb h, const void* d, std::size_t n, int& e) override {
         return r_.Escribir(h, d, n, e);

@@ -330,6 +330,37 @@ TEST_F(SmbReal, AServerThatStopsAnsweringIsGivenUpAndNothingIsLostHere) {
     EXPECT_EQ(Suma(fuente), suma);
 }
 
+// A new file made on a frozen server: the call is given up, and whatever the server does with
+// it once thawed, no file is left under the new name, and the service goes on working.
+TEST_F(SmbReal, ANewFileWhoseMakingTimedOutIsNotLeftOnTheShare) {
+    SetTiempoLimiteRed(1000);
+    fs::create_directories(disco + "/pub/nuevos");
+    const std::string carpeta = equipo + "/pub/nuevos/";
+    ASSERT_TRUE(Archivos().Accesible(carpeta));
+    const auto responde = [&] { return Archivos().Accesible(carpeta); };
+    for (const char* nombre : {".hecho-1", ".hecho-2"}) {
+        Senal("STOP");
+        int error = 0;
+        InfoNodo info;
+        const ManejadorArchivo h = BajoNivel().CrearExclusivoEn(MANEJADOR_INVALIDO, carpeta + nombre, error, info);
+        Senal("CONT");
+        EXPECT_EQ(h, MANEJADOR_INVALIDO);
+        EXPECT_TRUE(Smb().EsTiempoAgotado(error)) << error;
+        // The server may make the file after the call gave up: it goes once the server answers.
+        EXPECT_TRUE(prueba::HastaQue([&] { return responde() && !fs::exists(disco + "/pub/nuevos/" + nombre); }))
+            << nombre << " left on the share";
+    }
+    // A name made while the server answers is kept and reported as this call's own.
+    int error = 0;
+    InfoNodo info;
+    const ManejadorArchivo h = BajoNivel().CrearExclusivoEn(MANEJADOR_INVALIDO, carpeta + "quedo", error, info);
+    ASSERT_NE(h, MANEJADOR_INVALIDO) << error;
+    EXPECT_EQ(BajoNivel().Cerrar(h), 0);
+    EXPECT_TRUE(fs::is_regular_file(disco + "/pub/nuevos/quedo"));
+    EXPECT_EQ(BajoNivel().CrearExclusivoEn(MANEJADOR_INVALIDO, carpeta + "quedo", error, info), MANEJADOR_INVALIDO);
+    EXPECT_TRUE(BajoNivel().Es(error, ErrorComun::YaExiste));
+}
+
 TEST_F(SmbReal, AComputerThatIsNotThereListsNothingAndLeavesTheNetworkList) {
     // Another address rather than another port: libsmbclient keeps one connection per host
     // name, whatever the port.

@@ -111,10 +111,20 @@ TEST_F(VentanaSmb, AStoppedServerNeitherStallsNorBreaksPaintingKeysOrTheLoadThat
         ++pintadas;
     });
     pintor.start(5);
+    // Keys are answered while the refresh waits: Home moves the current item off the last one.
+    std::int64_t durante = -1;
+    QTimer tecla;
+    tecla.setSingleShot(true);
+    QObject::connect(&tecla, &QTimer::timeout, [&] {
+        Tecla(Qt::Key_Home);
+        durante = Visor(0)->Seleccion().sActual();
+    });
+    tecla.start(50);
     Tecla(Qt::Key_F5);
     pintor.stop();
     Senal("CONT");
     EXPECT_GT(pintadas, 10);
+    EXPECT_EQ(durante, 0);
     EXPECT_EQ(dialogos.mensajes, (std::vector<std::string>{"No se pudo cargar el contenido."}));
     EXPECT_EQ(Visor(0)->Contenido().RutaActual, carpeta + "/");
     EXPECT_EQ(Visor(0)->Contenido().nMostrados(), 400);
@@ -122,6 +132,42 @@ TEST_F(VentanaSmb, AStoppedServerNeitherStallsNorBreaksPaintingKeysOrTheLoadThat
     // Thawed, the same pane loads again.
     ASSERT_TRUE(HastaQue([&] { return Visor(0)->CargarContenido(carpeta); }));
     EXPECT_EQ(Visor(0)->Contenido().nMostrados(), 400);
+}
+
+// Closing the frame while a refresh waits on a frozen server: the wait is given up at once, not
+// at the time limit nor when the server comes back, and the program ends without a message.
+TEST_F(VentanaSmb, ClosingTheFrameWhileALoadWaitsOnAStoppedServerEndsWithoutWaitingForIt) {
+    SetTiempoLimiteRed(30000);  // a wait to its limit would outlast the thaw below
+    const std::string carpeta = CarpetaLlena("cierre", 30);
+    Abrir(carpeta);
+    ASSERT_EQ(Visor(0)->Contenido().nMostrados(), 30);
+    Senal("STOP");
+    bool cerrado = false, descongelado = false;
+    QTimer cierre, deshielo;
+    cierre.setSingleShot(true);
+    deshielo.setSingleShot(true);
+    QObject::connect(&cierre, &QTimer::timeout, [&] {
+        m->close();
+        cerrado = true;
+    });
+    // Only a wait that did not end with the close is still there to see this.
+    QObject::connect(&deshielo, &QTimer::timeout, [&] {
+        descongelado = true;
+        Senal("CONT");
+    });
+    cierre.start(300);
+    deshielo.start(20000);
+    Tecla(Qt::Key_F5);
+    if (!descongelado) Senal("CONT");
+    EXPECT_TRUE(cerrado);
+    EXPECT_FALSE(descongelado);
+    EXPECT_TRUE(dialogos.mensajes.empty()) << dialogos.mensajes.front();
+    EXPECT_FALSE(m->isVisible());
+    m.reset();
+    // A new frame reaches the thawed server again.
+    Abrir(tmp.Ruta());
+    EXPECT_TRUE(HastaQue([&] { return Visor(0)->CargarContenido(carpeta); }));
+    EXPECT_EQ(Visor(0)->Contenido().nMostrados(), 30);
 }
 
 TEST_F(VentanaSmb, ALoginAfterAWrongPasswordOpensTheShareWhileTheWindowPaints) {

@@ -1,9 +1,9 @@
 // Servers found without the workgroup browse: mDNS announcements through the Avahi daemon's
 // client library, and an SMB server on this machine's loopback.
 //
-// Both run on a thread of their own that owns everything it touches; the caller waits through
-// EsperarRed until the answer or a short time limit, and past it takes what has arrived and
-// leaves the thread to stop by itself (it checks a flag between two short polls).
+// Both run on a thread of their own that owns everything it touches, called with a deadline
+// (llamada_plazo.h): past a short time limit the caller takes what has arrived and leaves the
+// thread to stop by itself (it checks whether it was given up between two short polls).
 
 #include <arpa/inet.h>
 #include <avahi-client/client.h>
@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <memory>
@@ -25,6 +24,7 @@
 #include <thread>
 
 #include "platform/descubrimiento.h"
+#include "platform/llamada_plazo.h"
 #include "platform/smb.h"
 
 namespace quirvex {
@@ -36,17 +36,17 @@ constexpr int LIMITE_MDNS_MS = 3000;
 // A server on loopback answers at once or not at all.
 constexpr int LIMITE_LOCAL_MS = 500;
 
-// What the thread shares with the caller; the caller reads only under the mutex.
+// What the thread has found so far, shared with the caller, which reads it only under the mutex.
 struct Busqueda {
     std::mutex m;
     std::vector<EquipoDescubierto> hallados;
-    std::atomic<bool> listo{false};
-    std::atomic<bool> abandonada{false};
 };
+
+using Trabajo = void (*)(Busqueda&, const Encargo<bool>&);
 
 // State of one browse, owned by its thread alone.
 struct Navegacion {
-    std::shared_ptr<Busqueda> busqueda;
+    Busqueda* busqueda = nullptr;
     AvahiClient* cliente = nullptr;
     int pendientes = 0;       // resolutions under way
     bool todoListado = false; // the daemon said "all for now"
@@ -101,10 +101,10 @@ void AlCambiarCliente(AvahiClient*, AvahiClientState estado, void* datos) {
     if (estado == AVAHI_CLIENT_FAILURE) static_cast<Navegacion*>(datos)->fallo = true;
 }
 
-void NavegarMdns(const std::shared_ptr<Busqueda>& busqueda) {
+void NavegarMdns(Busqueda& busqueda, const Encargo<bool>& encargo) {
     AvahiSimplePoll* poll = avahi_simple_poll_new();
     Navegacion n;
-    n.busqueda = busqueda;
+    n.busqueda = &busqueda;
     int error = 0;
     // Without AVAHI_CLIENT_NO_FAIL a missing daemon fails here at once.
     if (poll)
@@ -115,14 +115,13 @@ void NavegarMdns(const std::shared_ptr<Busqueda>& busqueda) {
         b = avahi_service_browser_new(n.cliente, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, "_smb._tcp",
                                       nullptr, static_cast<AvahiLookupFlags>(0), AlNavegar, &n);
     if (b) {
-        while (!n.fallo && !busqueda->abandonada.load() && !(n.todoListado && n.pendientes == 0))
+        while (!n.fallo && !encargo.Abandonado() && !(n.todoListado && n.pendientes == 0))
             if (avahi_simple_poll_iterate(poll, 100) != 0) break;
         avahi_service_browser_free(b);
     }
     // Freeing the client frees the resolutions still under way.
     if (n.cliente) avahi_client_free(n.cliente);
     if (poll) avahi_simple_poll_free(poll);
-    busqueda->listo.store(true);
 }
 
 // Whether something accepts a TCP connection on 127.0.0.1:port within the limit.
@@ -151,14 +150,15 @@ std::string NombreEquipo() {
     return nombre;
 }
 
-// Runs `trabajo` on a thread of its own and waits for it, at most `limiteMs`.
-std::vector<EquipoDescubierto> EnHilo(void (*trabajo)(const std::shared_ptr<Busqueda>&),
-                                      int limiteMs) {
+// Runs `trabajo` on a thread of its own and waits for it, at most `limiteMs`: what it found by then.
+std::vector<EquipoDescubierto> EnHilo(Trabajo trabajo, int limiteMs) {
     auto busqueda = std::make_shared<Busqueda>();
-    std::thread([busqueda, trabajo] { trabajo(busqueda); }).detach();
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::milliseconds(limiteMs);
-    EsperarRed([&] { return busqueda->listo.load() || std::chrono::steady_clock::now() >= limite; });
-    busqueda->abandonada.store(true);
+    LlamarConPlazo<bool>(EnHiloNuevo,
+                         [busqueda, trabajo](const Encargo<bool>& encargo) {
+                             trabajo(*busqueda, encargo);
+                             return true;
+                         },
+                         std::chrono::milliseconds(limiteMs));
     std::lock_guard<std::mutex> l(busqueda->m);
     return busqueda->hallados;
 }
@@ -171,12 +171,11 @@ public:
 
     std::vector<EquipoDescubierto> EsteEquipo() override {
         return EnHilo(
-            [](const std::shared_ptr<Busqueda>& b) {
+            [](Busqueda& b, const Encargo<bool>&) {
                 if (Responde(445, LIMITE_LOCAL_MS)) {
-                    std::lock_guard<std::mutex> l(b->m);
-                    b->hallados.push_back(EquipoDescubierto{NombreEquipo(), "//127.0.0.1"});
+                    std::lock_guard<std::mutex> l(b.m);
+                    b.hallados.push_back(EquipoDescubierto{NombreEquipo(), "//127.0.0.1"});
                 }
-                b->listo.store(true);
             },
             LIMITE_LOCAL_MS + 500);
     }

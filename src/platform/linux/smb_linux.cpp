@@ -4,8 +4,9 @@
 // that takes its calls from a queue. The caller waits through EsperarRed (the window keeps
 // answering meanwhile) until the answer comes or the time limit passes; past it the caller gets
 // ETIMEDOUT and the context is abandoned to its thread, which frees it once the stuck call
-// returns, and the next call opens a fresh one. Data crosses between the threads only in
-// buffers the call owns, so a caller that gave up frees nothing the thread still writes to.
+// returns, and the next call opens a fresh one. Each call is one Encargo (llamada_plazo.h):
+// data crosses between the threads only in what the call owns, so a caller that gave up frees
+// and reads nothing the thread still writes to.
 //
 // SMB1 stays off for everything but the workgroup browse, which has no other protocol.
 
@@ -22,8 +23,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
+#include "platform/llamada_plazo.h"
 #include "platform/smb.h"
 
 namespace quirvex {
@@ -217,6 +221,82 @@ int ListarCarpeta(SMBCCTX* ctx, const std::string& url, std::vector<EntradaSmb>&
     return error == ENOENT ? 0 : error;
 }
 
+enum class ModoAbrir { Leer, Escribir, Nuevo };
+
+// What an open hands back from the context's thread: the file and whether this call made it.
+struct Apertura {
+    SMBCCTX* ctx = nullptr;
+    SMBCFILE* archivo = nullptr;
+    bool hecho = false;
+    int error = 0;
+};
+
+Apertura AbrirEn(SMBCCTX* ctx, const std::string& url, ModoAbrir modo) {
+    Apertura a{ctx};
+    if (!ctx) return a.error = EIO, a;
+    errno = 0;
+    auto abrir = smbc_getFunctionOpen(ctx);
+    if (modo == ModoAbrir::Leer) {
+        a.archivo = abrir(ctx, url.c_str(), O_RDONLY, 0);
+    } else {
+        // Made only when missing, so `hecho` is true only for a file this call made.
+        a.archivo = abrir(ctx, url.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
+        a.hecho = a.archivo != nullptr;
+        if (!a.archivo && errno == EEXIST && modo == ModoAbrir::Escribir) {
+            errno = 0;
+            a.archivo = abrir(ctx, url.c_str(), O_RDWR, 0);
+        }
+    }
+    if (!a.archivo) a.error = Errno(EIO);
+    return a;
+}
+
+// An open that answered after its caller gave up, undone on the context's thread: nobody holds
+// the file, and a file it made would be left on the share under the caller's new name.
+void Deshacer(Apertura& a, const std::string& url) {
+    if (!a.archivo) return;
+    smbc_getFunctionClose(a.ctx)(a.ctx, a.archivo);
+    if (a.hecho) smbc_getFunctionUnlink(a.ctx)(a.ctx, url.c_str());
+}
+
+// New names whose making timed out: whether the server made the file is unknown, so each is
+// removed by name before the next calls, until the server says it is gone (or, refusing, has
+// been asked often enough).
+class PorBorrar {
+public:
+    void Agregar(const std::string& url, const std::string& clave, int intentos = 0) {
+        std::lock_guard<std::mutex> l(m_);
+        nombres_.push_back(Nombre{url, clave, intentos});
+    }
+
+    void PonerEn(Contexto& contexto) {
+        std::vector<Nombre> nombres;
+        {
+            std::lock_guard<std::mutex> l(m_);
+            nombres.swap(nombres_);
+        }
+        if (nombres.empty()) return;
+        contexto.Poner([this, nombres](SMBCCTX* ctx) {
+            for (const Nombre& n : nombres) {
+                t_equipo = n.clave;
+                errno = 0;
+                const bool hecho = ctx && (smbc_getFunctionUnlink(ctx)(ctx, n.url.c_str()) == 0 || errno == ENOENT);
+                t_equipo.clear();
+                if (!hecho && n.intentos < kIntentos) Agregar(n.url, n.clave, n.intentos + 1);
+            }
+        });
+    }
+
+private:
+    static constexpr int kIntentos = 50;
+    struct Nombre {
+        std::string url, clave;
+        int intentos = 0;
+    };
+    std::mutex m_;
+    std::vector<Nombre> nombres_;
+};
+
 class SmbLibsmbclient final : public ServicioSmb {
 public:
     int Listar(const std::string& carpeta, std::vector<EntradaSmb>& entradas) override {
@@ -260,35 +340,14 @@ public:
     }
 
     int Abrir(const std::string& ruta, bool escribir, bool& creado, ManejadorSmb& h) override {
-        creado = false;
-        if (!EsNombreRedValido(ruta)) return ErrorNombreRed();
-        auto archivo = std::make_shared<SMBCFILE*>(nullptr);
-        auto hecho = std::make_shared<bool>(false);
-        const std::string url = UrlSmb(ruta);
-        auto contexto = Actual();
-        const Resultado r = EjecutarEn(contexto, ParaEquipo(ruta, [url, escribir, archivo, hecho](SMBCCTX* ctx) {
-            errno = 0;
-            auto abrir = smbc_getFunctionOpen(ctx);
-            if (!escribir) {
-                *archivo = abrir(ctx, url.c_str(), O_RDONLY, 0);
-            } else {
-                // Made only when missing, so `creado` is true only for a file this call made.
-                *archivo = abrir(ctx, url.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
-                if (*archivo) {
-                    *hecho = true;
-                } else if (errno == EEXIST) {
-                    errno = 0;
-                    *archivo = abrir(ctx, url.c_str(), O_RDWR, 0);
-                }
-            }
-            return Resultado{0, *archivo ? 0 : Errno(EIO)};
-        }));
-        creado = *hecho;
-        if (r.error != 0) return r.error;
-        std::lock_guard<std::mutex> l(m_);
-        h = siguiente_++;
-        archivos_.emplace(h, Archivo{contexto, *archivo});
-        return 0;
+        return AbrirComo(ruta, escribir ? ModoAbrir::Escribir : ModoAbrir::Leer, creado, h);
+    }
+
+    int CrearNuevo(const std::string& ruta, ManejadorSmb& h) override {
+        bool creado = false;
+        const int r = AbrirComo(ruta, ModoAbrir::Nuevo, creado, h);
+        if (EsTiempoAgotado(r)) porBorrar_.Agregar(UrlSmb(ruta), ClaveLoginDeRuta(ruta));
+        return r;
     }
 
     std::int64_t Leer(ManejadorSmb h, void* datos, std::size_t n, int& error) override {
@@ -512,11 +571,11 @@ private:
     }
 
     // The call with the login of its path's "host:port" at hand.
-    static std::function<Resultado(SMBCCTX*)> ParaEquipo(const std::string& ruta,
-                                                          std::function<Resultado(SMBCCTX*)> f) {
+    template <class R = Resultado>
+    static std::function<R(SMBCCTX*)> ParaEquipo(const std::string& ruta, std::function<R(SMBCCTX*)> f) {
         return [clave = ClaveLoginDeRuta(ruta), f = std::move(f)](SMBCCTX* ctx) {
             t_equipo = clave;
-            const Resultado r = f(ctx);
+            R r = f(ctx);
             t_equipo.clear();
             return r;
         };
@@ -524,27 +583,41 @@ private:
 
     Resultado EjecutarEn(const std::shared_ptr<Contexto>& contexto,
                          std::function<Resultado(SMBCCTX*)> f) {
-        struct Estado {
-            std::atomic<bool> listo{false};
-            Resultado r;
-        };
-        auto estado = std::make_shared<Estado>();
-        contexto->Poner([estado, f = std::move(f)](SMBCCTX* ctx) {
-            estado->r = ctx ? f(ctx) : Resultado{-1, EIO};
-            estado->listo.store(true, std::memory_order_release);
+        const auto r = EnContexto<Resultado>(contexto, [f = std::move(f)](SMBCCTX* ctx) {
+            return ctx ? f(ctx) : Resultado{-1, EIO};
         });
+        return r ? *r : Resultado{-1, ETIMEDOUT};
+    }
+
+    // The call on the context's thread, given up past the time limit together with the context.
+    // Names whose making timed out go first, so they are removed once the server answers.
+    template <class R>
+    std::optional<R> EnContexto(const std::shared_ptr<Contexto>& contexto, std::function<R(SMBCCTX*)> f,
+                                std::function<void(R&)> deshacer = {}) {
+        porBorrar_.PonerEn(*contexto);
         // libsmbclient's own limit applies to each exchange; this one to the whole call.
-        const auto limite = std::chrono::steady_clock::now() +
-                            std::chrono::milliseconds(2 * TiempoLimiteRed() + 1000);
-        EsperarRed([&] {
-            return estado->listo.load(std::memory_order_acquire) ||
-                   std::chrono::steady_clock::now() >= limite;
-        });
-        if (!estado->listo.load(std::memory_order_acquire)) {
-            Abandonar(contexto);
-            return Resultado{-1, ETIMEDOUT};
-        }
-        return estado->r;
+        auto r = LlamarConPlazo<R>([&](auto tarea) { contexto->Poner(std::move(tarea)); },
+                                   [f = std::move(f)](const Encargo<R>&, SMBCCTX* ctx) { return f(ctx); },
+                                   std::chrono::milliseconds(2 * TiempoLimiteRed() + 1000), std::move(deshacer));
+        if (!r) Abandonar(contexto);
+        return r;
+    }
+
+    int AbrirComo(const std::string& ruta, ModoAbrir modo, bool& creado, ManejadorSmb& h) {
+        creado = false;
+        if (!EsNombreRedValido(ruta)) return ErrorNombreRed();
+        const std::string url = UrlSmb(ruta);
+        auto contexto = Actual();
+        const auto a = EnContexto<Apertura>(
+            contexto, ParaEquipo<Apertura>(ruta, [url, modo](SMBCCTX* ctx) { return AbrirEn(ctx, url, modo); }),
+            [url](Apertura& tarde) { Deshacer(tarde, url); });
+        if (!a) return ETIMEDOUT;
+        if (a->error != 0) return a->error;
+        creado = a->hecho;
+        std::lock_guard<std::mutex> l(m_);
+        h = siguiente_++;
+        archivos_.emplace(h, Archivo{contexto, a->archivo});
+        return 0;
     }
 
     int PorRuta(const std::string& ruta, std::function<int(SMBCCTX*, const char*)> llamada) {
@@ -576,6 +649,7 @@ private:
         return r.error;
     }
 
+    PorBorrar porBorrar_;
     std::mutex m_;
     std::shared_ptr<Contexto> actual_;
     std::map<ManejadorSmb, Archivo> archivos_;
