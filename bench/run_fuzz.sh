@@ -37,7 +37,7 @@ declare -A FUENTES=(
   [idioma]="settings/idioma.cpp settings/catalogo_en.cpp settings/catalogo_es.cpp"
   [comodin]="folder/filtro.cpp folder/texto.cpp search/busqueda.cpp settings/idioma.cpp
              settings/catalogo_en.cpp settings/catalogo_es.cpp platform/linux/listado_nombres_linux.cpp
-             search/indice_servidor.cpp search/enlace_indice.cpp search/protocolo_indice.cpp
+             search/consulta_indice.cpp search/enlace_indice.cpp search/protocolo_indice.cpp
              platform/linux/enlace_local_linux.cpp"
 )
 objetivos=("$@")
