@@ -69,6 +69,7 @@ cServidorIndice::cServidorIndice(OpcionesServidor op, ArbolIndice& arbol)
     token_ = op_.token ? op_.token : TokenAleatorio();
     do tokenTexto_ = TokenAleatorio();
     while (tokenTexto_ == token_);
+    if (op_.limiteBuffer) indice_.limiteBuffer = op_.limiteBuffer;
     indice_.alRetirarCarpeta = [this](std::uint32_t id) {
         if (id < vigilada_.size() && vigilada_[id] >= 0) {
             vigilante_->Dejar(vigilada_[id]);
@@ -181,6 +182,7 @@ bool cServidorIndice::Preparar(std::string& error) {
     }
     construyendo_ = false;
     CambiarEstado(ESTADO_LISTO);
+    AvisarDescartados();
     // Watched before anything is listed again: a folder listed before its watch existed stays
     // unconfirmed, and this first look lists again what changed in between.
     VigilarTodo();
@@ -252,6 +254,14 @@ std::size_t cServidorIndice::MaxVigilancias() const {
 void cServidorIndice::Marcar() {
     sucio_ = true;
     ultimoCambio_ = MilisegundosMonotonos();
+    AvisarDescartados();
+}
+
+void cServidorIndice::AvisarDescartados() {
+    const std::size_t n = indice_.Descartados();
+    if (n == descartadosDichos_) return;
+    Log(std::to_string(n - descartadosDichos_) + " names left out of the index: its name buffer is full");
+    descartadosDichos_ = n;
 }
 
 void cServidorIndice::Guardar() {

@@ -49,6 +49,8 @@ struct OpcionesServidor {
     std::size_t maxAciertos = 100;
     // What may wait to be sent to one client before it is dropped as one that does not read.
     std::size_t maxCola = 4 << 20;
+    // The index's name buffer limit (0: what its positions can tell). Lower in tests.
+    std::size_t limiteBuffer = 0;
     // Where termination signals are read from (DescriptorSenalesTerminar), -1 for none: heard
     // during the first build as well as while serving.
     int descriptorSenales = -1;
@@ -121,6 +123,8 @@ private:
     void Marcar();
     bool DebeParar();
     bool TomarCerrojos(std::string& error);
+    // A log line when names were left out since the last look.
+    void AvisarDescartados();
 
     OpcionesServidor op_;
     ArbolIndice& arbol_;
@@ -140,6 +144,7 @@ private:
     long long otroServidor_ = 0;
     std::int64_t proximaSenal_ = 0;
     std::int64_t proximaAtencion_ = 0;
+    std::size_t descartadosDichos_ = 0;
     bool cargado_ = false;
     bool sucio_ = false;
     std::int64_t ultimoCambio_ = 0;

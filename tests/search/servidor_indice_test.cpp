@@ -710,6 +710,43 @@ TEST_F(ConsultaIndice, AServerThatNeverAnswersEndsTheSearchAsNotRunning) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(15));
 }
 
+// A client that asks and never reads fills only its own queue: the others are answered at
+// once, and it is dropped when its queue passes the limit.
+TEST_F(ServidorIndice, AClientThatNeverReadsIsDroppedWithoutHoldingUpTheOthers) {
+    for (int i = 0; i < 150; ++i) arbol.Archivo("carpeta con un nombre largo/archivo " + std::to_string(i));
+    OpcionesServidor op = Opciones();
+    op.maxCola = 64 * 1024;
+    ServidorEnHilo s(op);
+    ASSERT_TRUE(s.Listo());
+    auto sordo = Enlace();
+    sordo->Enviar(MSG_VENTANA_POPUP, 5);
+    sordo->Enviar(MSG_SETTEXT, sordo->hWndTxtServidor(), "archivo");
+    for (int i = 0; i < 400 && sordo->Descriptor() >= 0; ++i) {
+        sordo->Enviar(MSG_BUSCAR, 0);
+        sordo->EscribirPendiente();
+    }
+    // Answered within the bounded wait (a server that waited on each unread answer would take
+    // minutes).
+    auto otro = Enlace();
+    const auto r = Buscar(*otro, "archivo");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->total, 150u);
+    ASSERT_TRUE(Esperar([&] { return Log().find("bytes unread: disconnected") != std::string::npos; })) << Log();
+}
+
+// Names that do not fit the name buffer are left out, and the log says how many.
+TEST_F(ServidorIndice, NamesPastTheBufferLimitAreLeftOutWithALogLine) {
+    for (int i = 0; i < 40; ++i) arbol.Archivo("nombre-" + std::to_string(i));
+    OpcionesServidor op = Opciones();
+    op.limiteBuffer = 200;
+    ServidorEnHilo s(op);
+    ASSERT_TRUE(s.Listo());
+    const std::size_t fuera = s.S().Indice().Descartados();
+    EXPECT_GT(fuera, 0u);
+    EXPECT_EQ(s.S().Indice().Nombres() + fuera, 40u);
+    EXPECT_NE(Log().find(std::to_string(fuera) + " names left out of the index"), std::string::npos) << Log();
+}
+
 TEST_F(ServidorIndice, ASecondServerOrAnotherUsersSocketIsRefused) {
     ServidorEnHilo s(Opciones());
     ASSERT_TRUE(s.Listo());
