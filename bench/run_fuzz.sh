@@ -5,14 +5,18 @@
 #   registro  the settings-file reader (and its writer, by round trip)
 #   idioma    the language-file parser
 #   comodin   the filter box's and the search's wildcard matchers
-# Usage: bench/run_fuzz.sh [-t SECONDS] [-r RUNS] [TARGET...]   (default: -t 60, every target;
-# with both, each target stops at whichever limit comes first)
-# Each target starts from its seeds in bench/corpus/TARGET (kept small in the repository; new
-# inputs go to a temporary folder, not back into the repository). Before each target the script
-# waits (up to two minutes) while the machine's load is above 4, and fuzzes at a lower priority,
-# so that fuzzing does not starve other builds. A finding
-# leaves its input in the work folder, which is then kept, and ends the script with an error;
-# turn such an input into a unit test.
+#   indice    the index file the server loads at start (and its save, by round trip)
+# Usage: bench/run_fuzz.sh [-t SECONDS] [-r RUNS] [TARGET...]   (default: every target, each for
+# 60 s, except indice, which runs 10,000,000 inputs; with both, each target stops at whichever
+# limit comes first)
+# The targets are built by the project's CMake in its fuzzing configuration (clang, the core
+# library instrumented for libFuzzer with the address and undefined-behaviour sanitizers) in the
+# folder build-fuzz, so they link the same sources as the program. Each target starts from its
+# seeds in bench/corpus/TARGET (kept small in the repository; new inputs go to a temporary
+# folder, not back into the repository). Before each target the script waits (up to two minutes)
+# while the machine's load is above 4, and fuzzes at a lower priority, so that fuzzing does not
+# starve other builds. A finding leaves its input in the work folder, which is then kept, and
+# ends the script with an error; turn such an input into a unit test.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 segundos=
@@ -24,24 +28,27 @@ while getopts "t:r:" opcion; do
     *) echo "usage: $0 [-t SECONDS] [-r RUNS] [TARGET...]" >&2; exit 2 ;;
   esac
 done
-[ -z "$segundos" ] && [ -z "$ejecuciones" ] && segundos=60
-limite=()
-[ -n "$segundos" ] && limite+=(-max_total_time="$segundos")
-[ -n "$ejecuciones" ] && limite+=(-runs="$ejecuciones")
 shift $((OPTIND - 1))
+Limite() {
+  if [ -z "$segundos" ] && [ -z "$ejecuciones" ]; then
+    if [ "$1" = indice ]; then echo -runs=10000000; else echo -max_total_time=60; fi
+    return
+  fi
+  [ -n "$segundos" ] && echo -max_total_time="$segundos"
+  [ -n "$ejecuciones" ] && echo -runs="$ejecuciones"
+  return 0
+}
 
-declare -A FUENTES=(
-  [tramas]="search/protocolo_indice.cpp"
-  [uris]="operations/lista_uris.cpp"
-  [registro]="settings/almacen_registro.cpp platform/linux/almacen_archivo_linux.cpp"
-  [idioma]="settings/idioma.cpp settings/catalogo_en.cpp settings/catalogo_es.cpp"
-  [comodin]="folder/filtro.cpp folder/texto.cpp search/busqueda.cpp settings/idioma.cpp
-             settings/catalogo_en.cpp settings/catalogo_es.cpp platform/linux/listado_nombres_linux.cpp
-             search/indice_servidor.cpp search/enlace_indice.cpp search/protocolo_indice.cpp
-             platform/linux/enlace_local_linux.cpp"
-)
 objetivos=("$@")
-[ ${#objetivos[@]} -eq 0 ] && objetivos=(tramas uris registro idioma comodin)
+[ ${#objetivos[@]} -eq 0 ] && objetivos=(tramas uris registro idioma comodin indice)
+for t in "${objetivos[@]}"; do
+  [ -f "$top/bench/fuzz_$t.cpp" ] || { echo "unknown target $t" >&2; exit 2; }
+done
+
+compilacion=$top/build-fuzz
+cmake -S "$top" -B "$compilacion" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUIRVEX_FUZZ=ON -DQUIRVEX_CORE_ONLY=ON -DQUIRVEX_TESTS=OFF >/dev/null
+nice -n 10 ninja -C "$compilacion" -j2 "${objetivos[@]/#/fuzz_}"
 
 work=$(mktemp -d)
 hallazgo=0
@@ -58,17 +65,11 @@ EsperarCarga() {
 }
 
 for t in "${objetivos[@]}"; do
-  [ -n "${FUENTES[$t]:-}" ] || { echo "unknown target $t" >&2; exit 2; }
-  fuentes=()
-  for f in ${FUENTES[$t]}; do fuentes+=("$top/src/$f"); done
-  # shellcheck disable=SC2046
-  clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$top/src" $(pkg-config --cflags icu-uc) "$top/bench/fuzz_$t.cpp" "${fuentes[@]}" \
-    $(pkg-config --libs icu-uc) -o "fuzz_$t"
   mkdir -p "nuevo_$t"
   EsperarCarga
   inicio=$(date +%s)
-  if nice -n 10 "./fuzz_$t" "${limite[@]}" -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 \
+  # shellcheck disable=SC2046
+  if nice -n 10 "$compilacion/bench/fuzz_$t" $(Limite "$t") -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 \
       "nuevo_$t" "$top/bench/corpus/$t" 2>"$t.log"; then
     hechas=$(grep -o 'number_of_executed_units: [0-9]*' "$t.log" | grep -o '[0-9]*$')
     echo "$t: $hechas runs in $(( $(date +%s) - inicio )) s, no finding"

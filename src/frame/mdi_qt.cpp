@@ -353,6 +353,7 @@ void MDI::SetIdiomaBarra() {
     cboFiltro_->setCurrentIndex(tipo < 0 ? 0 : tipo);
     filtroSuprimido_ = antes;
     txtBusqueda_->setPlaceholderText(T(MDISec, 7));
+    if (busquedaRapida_) busquedaRapida_->MostrarEstado();
     NombrarBarra();
     SetIdiomaInfo();
 }

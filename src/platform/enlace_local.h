@@ -78,6 +78,10 @@ std::unique_ptr<CerrojoProceso> TomarCerrojo(const std::string& ruta, long long&
 // The descriptors among `descriptores` that are readable or closed, after waiting at most
 // plazoMs (-1: no limit) for the first one.
 std::vector<int> EsperarDescriptores(const std::vector<int>& descriptores, int plazoMs);
+// The same, also waiting for any of `escribir` to take more bytes; those that can are put in
+// `escribibles`.
+std::vector<int> EsperarDescriptores(const std::vector<int>& leer, const std::vector<int>& escribir,
+                                     int plazoMs, std::vector<int>& escribibles);
 
 // A descriptor that becomes readable when Avisar is called (from any thread).
 class Despertador {

@@ -1,7 +1,8 @@
 #pragma once
 // The pass over the index's buffer of folded names, each ended by NUL (a file) or '/' (a folder):
 // the candidates for a text in 64-byte rounds, picked by its two rarest bytes, with 16-byte
-// compares everywhere and 32-byte ones where the processor has them (chosen at run time). Only
+// compares everywhere and 32-byte ones where the processor has them (chosen at run time, or
+// forced through CaminoForzado so that tests compare every path with a plain reading). Only
 // cIndiceNombres includes it.
 
 #include <cstddef>
@@ -17,6 +18,12 @@
 namespace quirvex::barrido {
 
 inline bool EsTerminador(char c) { return c == '\0' || c == '/'; }
+
+// 0: the widest pass the processor has; otherwise a CaminoBarrido (indice_nombres.h).
+inline int& CaminoForzado() {
+    static int camino = 0;
+    return camino;
+}
 
 // The first terminator at or after `desde` in a buffer of `tam` bytes that ends with one.
 inline std::size_t FinDesde(const char* base, std::size_t desde, std::size_t tam) {
@@ -103,16 +110,18 @@ template <typename Candidatos>
     return p;
 }
 
-inline bool ConAvx2() {
+inline bool Avx2Disponible() {
     static const bool si = __builtin_cpu_supports("avx2");
     return si;
 }
+inline bool ConAvx2() { return CaminoForzado() == 0 ? Avx2Disponible() : CaminoForzado() == 3 && Avx2Disponible(); }
 #else
 template <typename Candidatos>
 std::size_t BarrerAvx2(const Ronda& r, std::size_t p, Candidatos& candidatos) {
     return BarrerSse2(r, p, candidatos);
 }
-inline inline bool ConAvx2() { return false; }
+inline bool Avx2Disponible() { return false; }
+inline bool ConAvx2() { return false; }
 #endif
 #endif
 

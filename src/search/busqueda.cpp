@@ -5,7 +5,6 @@
 
 #include "folder/texto.h"
 #include "platform/listado_nombres.h"
-#include "search/indice_servidor.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
@@ -92,12 +91,11 @@ void Buscar(const PatronBusqueda& patron, const std::string& carpeta, cBusqueda&
             Ceder(a);
         }
         if (!b.Buscando) return;
+        if (!b.Nueva(carpeta, nombre)) continue;
         ++c.archivos;
         b.Resultados.push_back({std::move(nombre), indice});
     }
 }
-
-IndiceArchivos* g_indice = nullptr;
 
 }  // namespace
 
@@ -141,6 +139,15 @@ std::string cBusqueda::RutaCompleta(std::size_t i) const {
 void cBusqueda::Limpiar() {
     Carpetas.clear();
     Resultados.clear();
+    listadas_.clear();
+}
+
+bool cBusqueda::Nueva(std::string_view carpeta, std::string_view nombre) {
+    if (!Unicas) return true;
+    std::string ruta;
+    ruta.reserve(carpeta.size() + nombre.size());
+    ruta.append(carpeta).append(nombre);
+    return listadas_.insert(std::move(ruta)).second;
 }
 
 void BuscarEnCarpeta(const PatronBusqueda& patron, std::string carpeta,
@@ -152,13 +159,6 @@ void BuscarEnCarpeta(const PatronBusqueda& patron, std::string carpeta,
     const std::shared_ptr<cBusqueda> propia = b;
     Buscar(patron, carpeta, *propia, contadores, avisos);
 }
-
-IndiceArchivos& Indice() {
-    static cIndiceServidor servidor;
-    return g_indice ? *g_indice : servidor;
-}
-
-void SetIndice(IndiceArchivos* indice) { g_indice = indice; }
 
 std::string TextoSegundos(double segundos) {
     char texto[64];

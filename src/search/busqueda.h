@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace quirvex {
@@ -55,11 +56,19 @@ public:
     // Every folder that has hits, with its trailing '/', and the hits in order.
     std::vector<std::string> Carpetas;
     std::vector<ResultadoBusqueda> Resultados;
+    // Set when two sources add hits: a path already listed is not listed again.
+    bool Unicas = false;
+
+    // Whether the hit may be listed: always, unless Unicas and it is listed already.
+    bool Nueva(std::string_view carpeta, std::string_view nombre);
 
     // Result line i: the name, two tab characters, the folder with its trailing '/'.
     std::string Linea(std::size_t i) const;
     std::string RutaCompleta(std::size_t i) const;
     void Limpiar();
+
+private:
+    std::unordered_set<std::string> listadas_;
 };
 
 struct AvisosBusqueda {
@@ -79,18 +88,6 @@ struct ContadoresBusqueda {
 void BuscarEnCarpeta(const PatronBusqueda& patron, std::string carpeta,
                      const std::shared_ptr<cBusqueda>& b, ContadoresBusqueda& contadores,
                      const AvisosBusqueda& avisos);
-
-// The "Database" engine: the index server's search (cIndiceServidor by default; tests install
-// their own). Answers whether a server ran it.
-class IndiceArchivos {
-public:
-    virtual ~IndiceArchivos() = default;
-    virtual bool Disponible() = 0;
-    // Appends the hits of the pattern; false when no server answered.
-    virtual bool Buscar(const std::string& patron, cBusqueda& b) = 0;
-};
-IndiceArchivos& Indice();
-void SetIndice(IndiceArchivos* indice);  // nullptr restores the server's
 
 // "Found 12 files in 0.25 seconds": [9]/7 + n + [9]/8 + seconds + " " + General/60.
 std::string TextoFinBusqueda(std::size_t n, double segundos);

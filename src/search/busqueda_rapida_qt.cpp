@@ -3,13 +3,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QTreeWidget>
 #include <QTimer>
 #include <QWidget>
 
 #include "platform/dialogos.h"
 #include "search/frm_buscar_rapido_qt.h"
+#include "search/notificadores_enlace_qt.h"
 #include "settings/idioma.h"
 
 namespace quirvex {
@@ -24,11 +24,9 @@ cBusquedaRapida::cBusquedaRapida(QWidget* marco, QLineEdit* txtBuscar, Enganches
       enlace_(std::move(rutaEnlace)),
       tSrv_(new QTimer(this)) {
     enlace_.SethWndMarco(static_cast<std::int64_t>(reinterpret_cast<quintptr>(marco) & 0x7FFFFFFFFFFFULL));
-    enlace_.alCambiarConexion = [this] { SeguirConexion(); };
-    enlace_.alCambiarEscritura = [this] {
-        if (escritor_) escritor_->setEnabled(enlace_.QuiereEscribir());
-    };
     enlace_.alResultados = [this](std::int64_t popup, const ResultadosIndice& r) { Resultados(popup, r); };
+    enlace_.alCambiarEstado = [this] { MostrarEstado(); };
+    notificadores_ = new NotificadoresEnlace(enlace_, this, escuchar_, [this] { SeguirConexion(); });
     tSrv_->setObjectName("tSrv");
     tSrv_->setInterval(1000);
     connect(tSrv_, &QTimer::timeout, this, [this] { tSrv_Timer(); });
@@ -37,30 +35,25 @@ cBusquedaRapida::cBusquedaRapida(QWidget* marco, QLineEdit* txtBuscar, Enganches
 }
 
 cBusquedaRapida::~cBusquedaRapida() {
-    enlace_.alCambiarConexion = nullptr;
-    enlace_.alCambiarEscritura = nullptr;
+    enlace_.alCambiarEstado = nullptr;
+    delete notificadores_;
 }
 
 void cBusquedaRapida::SeguirConexion() {
-    delete notificador_;
-    notificador_ = nullptr;
-    delete escritor_;
-    escritor_ = nullptr;
     // Hits of a server that is gone would name a state nobody keeps current any more.
     if (enlace_.Descriptor() < 0 && popup_) {
         popup_->Vaciar();
         popup_->hide();
     }
-    if (!escuchar_ || enlace_.Descriptor() < 0) return;
-    notificador_ = new QSocketNotifier(enlace_.Descriptor(), QSocketNotifier::Read, this);
-    // Queued: the link may drop the connection (and this notifier) while it reads.
-    connect(notificador_, &QSocketNotifier::activated, this, [this] { enlace_.LeerPendiente(); },
-            Qt::QueuedConnection);
-    // Armed only while something waits to be written: a writable socket is the usual state.
-    escritor_ = new QSocketNotifier(enlace_.Descriptor(), QSocketNotifier::Write, this);
-    escritor_->setEnabled(enlace_.QuiereEscribir());
-    connect(escritor_, &QSocketNotifier::activated, this, [this] { enlace_.EscribirPendiente(); },
-            Qt::QueuedConnection);
+}
+
+void cBusquedaRapida::MostrarEstado() {
+    // While the server builds its first index the box says so, instead of finding nothing.
+    const bool construyendo = enlace_.Estado() == ESTADO_CONSTRUYENDO;
+    const QString aviso = construyendo ? QString::fromStdString(Texto(General, 140)) : QString();
+    txt_->setPlaceholderText(construyendo ? aviso : QString::fromStdString(Texto(MDISec, 7)));
+    txt_->setToolTip(aviso);
+    if (popup_ && popup_->isVisible() && construyendo) popup_->MostrarAviso(aviso);
 }
 
 void cBusquedaRapida::tSrv_Timer() { enlace_.tSrv_Timer(); }
@@ -109,6 +102,7 @@ void cBusquedaRapida::txtBuscar_Change() {
     }
     enlace_.Enviar(MSG_SETTEXT, enlace_.hWndTxtServidor(), txt_->text().toStdString());
     enlace_.Enviar(MSG_BUSCAR, 0);
+    MostrarEstado();
 }
 
 void cBusquedaRapida::CancelarBusquedaRapida() {

@@ -15,13 +15,13 @@
 #include "search/enlace_indice.h"
 
 class QLineEdit;
-class QSocketNotifier;
 class QTimer;
 class QWidget;
 
 namespace quirvex {
 
 class frmBuscarRapido;
+class NotificadoresEnlace;
 
 class cBusquedaRapida final : public QObject {
 public:
@@ -42,6 +42,9 @@ public:
     void txtBuscar_GotFocus();
     void txtBuscar_LostFocus();
     void CancelarBusquedaRapida();
+    // The box's placeholder and tooltip: what the server is doing when it is not ready, else the
+    // box's usual word (in the current language).
+    void MostrarEstado();
     // Start-up's step for a server found before the frame loaded.
     void RegistrarServidor(std::int64_t servidor);
 
@@ -72,8 +75,7 @@ private:
     cEnlaceIndice enlace_;
     QTimer* tSrv_;
     frmBuscarRapido* popup_ = nullptr;  // a child of the frame
-    QSocketNotifier* notificador_ = nullptr;
-    QSocketNotifier* escritor_ = nullptr;
+    NotificadoresEnlace* notificadores_ = nullptr;
 };
 
 }  // namespace quirvex

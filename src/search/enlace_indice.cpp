@@ -15,6 +15,10 @@ void cEnlaceIndice::Soltar() {
     con_.reset();
     lector_.Reiniciar();
     tokenConexion_ = 0;
+    if (estado_ != ESTADO_LISTO) {
+        estado_ = ESTADO_LISTO;  // nothing is known of a server that is gone
+        if (alCambiarEstado) alCambiarEstado();
+    }
     const bool escribia = !porEnviar_.empty();
     porEnviar_.clear();
     if (alCambiarConexion) alCambiarConexion();
@@ -49,6 +53,19 @@ std::int64_t cEnlaceIndice::BuscarServidor() {
         LeerPendiente();
     }
     return con_ ? tokenConexion_ : 0;
+}
+
+bool cEnlaceIndice::Conectar() {
+    if (con_) return true;
+    auto con = ConectarLocal(ruta_);
+    if (!con) return false;
+    Tomar(std::move(con), false);
+    return true;
+}
+
+bool cEnlaceIndice::Vencido() const {
+    const std::int64_t ahora = MilisegundosMonotonos();
+    return con_ && ((tokenConexion_ == 0 && ahora > limiteSaludo_) || (!porEnviar_.empty() && ahora > limiteEnvio_));
 }
 
 void cEnlaceIndice::tSrv_Timer() {
@@ -148,6 +165,15 @@ void cEnlaceIndice::Procesar() {
                 return;
             }
             if (alResultados) alResultados(t->wParam, *r);
+        } else if (t->mensaje == MSG_ACIERTOS_TODO) {
+            std::optional<ResultadosIndice> r = DecodificarResultados(t->datos);
+            if (!r) {
+                Soltar();
+                return;
+            }
+            if (alAciertosTodo) alAciertosTodo(t->wParam, *r);
+        } else if (t->mensaje == MSG_FIN_TODO) {
+            if (alFinTodo) alFinTodo(t->wParam);
         } else {
             MessageReceived(t->mensaje, t->wParam);
         }
@@ -159,6 +185,11 @@ void cEnlaceIndice::MessageReceived(std::uint32_t mensaje, std::int64_t wParam) 
         hWndTxtServidor_ = wParam;
     } else if (mensaje == MSG_AVISO_SERVIDOR && wParam == -1) {
         hWndServidor_ = 0;
+    } else if (mensaje == MSG_ESTADO_SERVIDOR) {
+        const EstadoServidor e = wParam == ESTADO_CONSTRUYENDO ? ESTADO_CONSTRUYENDO : ESTADO_LISTO;
+        if (e == estado_) return;
+        estado_ = e;
+        if (alCambiarEstado) alCambiarEstado();
     }
 }
 

@@ -43,6 +43,12 @@ public:
     void tSrv_Timer();
     // A new connection waits for its greeting.
     bool Esperando() const { return con_ && tokenConexion_ == 0; }
+    // Connects without waiting unless connected already; false when no server takes the
+    // connection. For a search of its own (the greeting is read when it comes).
+    bool Conectar();
+    // A new connection whose greeting did not come within kPlazoMs, or a queue the server did
+    // not take in time: the server is hung.
+    bool Vencido() const;
     // Stores `servidor` (as found by BuscarServidor) and registers with it: start-up's step
     // for a server that was already running.
     void Registrar(std::int64_t servidor);
@@ -60,12 +66,19 @@ public:
     void MessageReceived(std::uint32_t mensaje, std::int64_t wParam);
 
     std::int64_t hWndServidor() const { return hWndServidor_; }
+    // What the server last said it is doing.
+    EstadoServidor Estado() const { return estado_; }
     std::int64_t hWndTxtServidor() const { return hWndTxtServidor_; }
     // The connection's descriptor, -1 when there is none.
     int Descriptor() const;
 
     // Results for the popup whose handle is given.
     std::function<void(std::int64_t popup, const ResultadosIndice&)> alResultados;
+    // A search for every hit (107): a slice of the hits, and its end.
+    std::function<void(std::int64_t peticion, const ResultadosIndice&)> alAciertosTodo;
+    std::function<void(std::int64_t peticion)> alFinTodo;
+    // The server's state changed.
+    std::function<void()> alCambiarEstado;
     // The connection was made or dropped (the window re-arms its notifier).
     std::function<void()> alCambiarConexion;
     // Something is, or is no longer, waiting to be written (the window watches for writability).
@@ -88,6 +101,7 @@ private:
     std::int64_t hWndMarco_ = 0;
     std::int64_t hWndServidor_ = 0;
     std::int64_t hWndTxtServidor_ = 0;
+    EstadoServidor estado_ = ESTADO_LISTO;
 };
 
 // One search outside the quick-search box (the file search tab's "Database" source): its own

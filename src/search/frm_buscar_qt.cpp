@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -22,6 +23,7 @@
 #include "frame/accesibles_marco_qt.h"
 #include "frame/marco_qt.h"
 #include "platform/dialogos.h"
+#include "search/notificadores_enlace_qt.h"
 #include "settings/elegir_carpeta_qt.h"
 #include "settings/idioma.h"
 
@@ -30,6 +32,8 @@ namespace {
 
 // How long the search runs between two turns of the window's events.
 constexpr qint64 kCesionMs = 50;
+// How often a running "Database" search looks at its server's time limits.
+constexpr int kRevisarConsultaMs = 250;
 
 
 QString T(int seccion, int clave) { return QString::fromStdString(Texto(seccion, clave)); }
@@ -95,7 +99,10 @@ frmBuscar::frmBuscar(Marco& marco, int id, QWidget* padre)
     SetIdioma();
 }
 
-frmBuscar::~frmBuscar() { b_->Buscando = false; }
+frmBuscar::~frmBuscar() {
+    b_->Buscando = false;
+    delete notificadores_;  // before the link they drive
+}
 
 void frmBuscar::Construir() {
     setAutoFillBackground(true);
@@ -117,6 +124,11 @@ void frmBuscar::Construir() {
     // Kept for the index server's map; it has no action.
     cmdCrearMapa_ = new QPushButton(this);
     cmdCrearMapa_->hide();
+    tConsulta_ = new QTimer(this);
+    tConsulta_->setInterval(kRevisarConsultaMs);
+    connect(tConsulta_, &QTimer::timeout, this, [this] {
+        if (consulta_) consulta_->Revisar();
+    });
     modelo_ = new ModeloResultados(b_, this);
     LISTA_ = new QTreeView(this);
     LISTA_->setModel(modelo_);
@@ -269,8 +281,7 @@ void frmBuscar::cmdBUSCAR_Click() {
                                   IconoMensaje::Informacion);
         return;
     }
-    QElapsedTimer reloj;
-    reloj.start();
+    reloj_.start();
     // Everything the walk needs is held here: the window may be closed during a yield.
     const std::shared_ptr<cBusqueda> b = b_;
     QPointer<frmBuscar> yo = this;
@@ -280,10 +291,13 @@ void frmBuscar::cmdBUSCAR_Click() {
     corriendo_ = true;
     b->Buscando = true;
     b->Limpiar();
+    // Both sources find the same files: each path is listed once.
+    b->Unicas = chkBD_->isChecked() && chkDISCO_->isChecked();
     modelo_->Reiniciar();
     const std::string patron = PatronDeBusqueda(txtARCHIVO_->text().toStdString());
-    if (chkBD_->isChecked()) Indice().Buscar(patron, *b);
+    if (chkBD_->isChecked()) EmpezarBaseDatos(patron, carpetas);
     if (chkDISCO_->isChecked()) {
+        recorriendo_ = true;
         const PatronBusqueda p(patron);
         ContadoresBusqueda contadores;
         AvisosBusqueda avisos;
@@ -308,16 +322,64 @@ void frmBuscar::cmdBUSCAR_Click() {
             if (!b->Buscando) break;
             BuscarEnCarpeta(p, carpeta, b, contadores, avisos);
         }
+        if (!yo) return;
+        recorriendo_ = false;
     }
-    if (!yo) return;
+    TerminarSiHecha();
+}
+
+void frmBuscar::EmpezarBaseDatos(const std::string& patron, const std::vector<std::string>& carpetas) {
+    delete notificadores_;
+    notificadores_ = nullptr;
+    consulta_ = std::make_unique<cConsultaIndice>();
+    finConsulta_ = cConsultaIndice::Fin::EnCurso;
+    consulta_->alAciertos = [this](const std::vector<AciertoIndice>& a) { AciertosBaseDatos(a); };
+    consulta_->alTerminar = [this] {
+        finConsulta_ = consulta_->Estado();
+        tConsulta_->stop();
+        // Not here: the link is still reading. The end is taken on the next turn.
+        QTimer::singleShot(0, this, [this] { TerminarSiHecha(); });
+    };
+    notificadores_ = new NotificadoresEnlace(consulta_->Enlace(), this);
+    if (consulta_->Empezar(patron, carpetas)) tConsulta_->start();
+}
+
+void frmBuscar::AciertosBaseDatos(const std::vector<AciertoIndice>& aciertos) {
+    cBusqueda& b = *b_;
+    if (!b.Buscando) return;
+    for (const AciertoIndice& a : aciertos) {
+        if (!b.Nueva(a.carpeta, a.nombre)) continue;
+        if (b.Carpetas.empty() || b.Carpetas.back() != a.carpeta) b.Carpetas.push_back(a.carpeta);
+        b.Resultados.push_back({a.nombre, static_cast<std::uint32_t>(b.Carpetas.size() - 1)});
+    }
+    // While the walk runs it shows the rows at its turns; alone, each slice shows at once.
+    if (!recorriendo_) {
+        modelo_->Sincronizar();
+        SetEstado(T(frmInfoSec, 3) + QLatin1Char(' ') + QString::number(b.Resultados.size()));
+    }
+}
+
+void frmBuscar::TerminarSiHecha() {
+    if (!corriendo_ || recorriendo_) return;
+    if (b_->Buscando && finConsulta_ == cConsultaIndice::Fin::EnCurso) return;  // more hits to come
     corriendo_ = false;
-    b->Buscando = false;
+    b_->Buscando = false;
+    tConsulta_->stop();
+    const cConsultaIndice::Fin fin = finConsulta_;
+    finConsulta_ = cConsultaIndice::Fin::Completa;
+    // A stream cut short by a cancel is dropped with its connection.
+    delete notificadores_;
+    notificadores_ = nullptr;
+    consulta_.reset();
     cmdBUSCAR_->setEnabled(true);
     modelo_->Sincronizar();
-    SegundosBusqueda_ = static_cast<double>(reloj.elapsed()) / 1000.0;
+    SegundosBusqueda_ = static_cast<double>(reloj_.elapsed()) / 1000.0;
     hecha_ = true;
     const QString antes = lbl_[3]->text();
-    SetEstado(QString::fromStdString(TextoFinBusqueda(b->Resultados.size(), SegundosBusqueda_)));
+    QString estado = QString::fromStdString(TextoFinBusqueda(b_->Resultados.size(), SegundosBusqueda_));
+    if (fin == cConsultaIndice::Fin::SinServidor) estado += QStringLiteral(". ") + T(frmSearch, 140);
+    if (fin == cConsultaIndice::Fin::Construyendo) estado += QStringLiteral(". ") + T(frmSearch, 141);
+    SetEstado(estado);
     AnunciarLineaEstado(lbl_[3], antes);
 }
 
@@ -325,6 +387,8 @@ void frmBuscar::cmdCancelar_Click() {
     if (b_->Buscando) {
         b_->Buscando = false;
         cmdBUSCAR_->setEnabled(true);
+        // A walk that is unwinding ends the search itself; the server's stream alone ends here.
+        if (!recorriendo_) TerminarSiHecha();
         return;
     }
     marco_.CerrarVentanaTab(this);

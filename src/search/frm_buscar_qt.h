@@ -9,6 +9,7 @@
 // (PreUnload and the destructor clear Buscando) and the walk unwinds on its own state.
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "frame/ventana_tab_qt.h"
 #include "search/busqueda.h"
+#include "search/consulta_indice.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,6 +25,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace quirvex {
@@ -114,6 +117,11 @@ private:
     void Construir();
     void PonerCarpetas(const std::vector<std::string>& carpetas);
     void SetEstado(const QString& texto);
+    // The "Database" source runs beside the folder walk and may end before or after it.
+    void EmpezarBaseDatos(const std::string& patron, const std::vector<std::string>& carpetas);
+    void AciertosBaseDatos(const std::vector<AciertoIndice>& aciertos);
+    // Ends the search once both sources are done.
+    void TerminarSiHecha();
 
     Marco& marco_;
     int id_;
@@ -122,6 +130,12 @@ private:
     double SegundosBusqueda_ = 0;
     bool hecha_ = false;
     bool corriendo_ = false;
+    bool recorriendo_ = false;  // the folder walk is running
+    std::unique_ptr<cConsultaIndice> consulta_;
+    QObject* notificadores_ = nullptr;  // the consulta's socket notifiers
+    QTimer* tConsulta_ = nullptr;
+    cConsultaIndice::Fin finConsulta_ = cConsultaIndice::Fin::Completa;
+    QElapsedTimer reloj_;
 
     QLineEdit* txtARCHIVO_ = nullptr;
     QComboBox* cboCARPETA_ = nullptr;

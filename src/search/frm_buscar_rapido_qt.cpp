@@ -83,6 +83,11 @@ void frmBuscarRapido::Vaciar() {
     lblTotal_->clear();
 }
 
+void frmBuscarRapido::MostrarAviso(const QString& aviso) {
+    Vaciar();
+    lblTotal_->setText(aviso);
+}
+
 bool frmBuscarRapido::Mover(int paso) {
     const int n = lst_->topLevelItemCount();
     if (n == 0) return false;

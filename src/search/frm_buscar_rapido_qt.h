@@ -31,6 +31,8 @@ public:
     void MostrarResultados(const ResultadosIndice& r);
     // No hits and no total: what a popup shows when its server is gone.
     void Vaciar();
+    // No hits, and a word of why in the total's place.
+    void MostrarAviso(const QString& aviso);
     // Moves the chosen hit by `paso` rows (none chosen: the first), staying inside the list.
     // False when there is no hit.
     bool Mover(int paso);

@@ -217,7 +217,11 @@ std::uint32_t cIndiceNombres::NuevaCarpeta(std::uint32_t padre, std::string_view
 
 void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta) {
     const std::size_t pos = plegados_.size();
-    if (pos + 4 * nombre.size() + 2 >= kMaxBuffer) return;  // beyond what positions can tell
+    // Beyond what positions can tell: the name is left out, and counted for the owner's log.
+    if (pos + 4 * nombre.size() + 2 >= std::min(kMaxBuffer, limiteBuffer)) {
+        ++descartados_;
+        return;
+    }
     // Plain ASCII names (most of them) fold byte by byte: Unicode's simple case mapping of
     // ASCII is A-Z to a-z and nothing else. Every other name goes through the shared key (form C,
     // then the program's case mapping), which the text searched for goes through as well.
@@ -518,6 +522,16 @@ std::vector<std::uint32_t> cIndiceNombres::EntradasDe(std::uint32_t carpeta) con
     return r;
 }
 
+bool ForzarCaminoBarrido(CaminoBarrido camino) {
+#if defined(__SSE2__)
+    const bool puede = camino != CaminoBarrido::Avx2 || barrido::Avx2Disponible();
+#else
+    const bool puede = camino == CaminoBarrido::Auto || camino == CaminoBarrido::Simple;
+#endif
+    if (puede) barrido::CaminoForzado() = static_cast<int>(camino);
+    return puede;
+}
+
 std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
                                      std::vector<std::uint32_t>& aciertos) const {
     aciertos.clear();
@@ -600,6 +614,7 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
     std::size_t p = 1;
     std::size_t siguiente = 1;  // where the name after the last hit starts
 #if defined(__SSE2__)
+    if (barrido::CaminoForzado() != static_cast<int>(CaminoBarrido::Simple)) {
     // The candidates of a 64-byte round, as a mask of their starts.
     struct Candidatos {
         Rango& r;
@@ -644,6 +659,7 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
                  k >= 16 ? 0xFFFFu : (1u << k) - 1, siguiente};
     const barrido::Ronda ronda{base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
     p = barrido::ConAvx2() ? barrido::BarrerAvx2(ronda, p, c) : barrido::BarrerSse2(ronda, p, c);
+    }
 #endif
     const std::string_view todo(base, tam);
     p = std::max(p, siguiente);

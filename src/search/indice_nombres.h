@@ -20,6 +20,7 @@
 // each volume is a root of its own or is deliberately left out. Links are names, never followed.
 // Not thread-safe: the server's single loop owns it.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -30,6 +31,12 @@
 #include "platform/arbol_indice.h"
 
 namespace quirvex {
+
+// The pass a search makes over the names: the widest the processor has, or one forced (for tests
+// that compare every path with a plain reading).
+enum class CaminoBarrido { Auto = 0, Simple = 1, Sse2 = 2, Avx2 = 3 };
+// False, changing nothing, when the path cannot run on this processor or build.
+bool ForzarCaminoBarrido(CaminoBarrido camino);
 
 class cIndiceNombres {
 public:
@@ -87,6 +94,10 @@ public:
     // Live names (files and folders) and live folders.
     std::size_t Nombres() const { return vivas_; }
     std::size_t CarpetasVivas() const { return carpetasVivas_; }
+    // Names left out since the object was made because the name buffer was full.
+    std::size_t Descartados() const { return descartados_; }
+    // The name buffer's size limit: what positions can tell, or less (tests).
+    std::size_t limiteBuffer = SIZE_MAX;
 
     // Called with each folder that leaves the index (gone, renamed, or under one that did),
     // while its path can still be asked for.
@@ -149,6 +160,7 @@ private:
     std::vector<Tramo> tramos_;         // by position
     std::size_t vivas_ = 0;
     std::size_t retiradas_ = 0;  // bytes of the name buffer that are zeroed listings
+    std::size_t descartados_ = 0;
     std::uint32_t frecuencia_[256] = {};
 };
 

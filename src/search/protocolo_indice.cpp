@@ -147,6 +147,26 @@ std::optional<ResultadosIndice> DecodificarResultados(std::string_view datos) {
     return r;
 }
 
+std::string CodificarPeticion(const PeticionTodo& p) {
+    std::string s;
+    PonerTexto(s, p.patron);
+    PonerU32(s, static_cast<std::uint32_t>(p.carpetas.size()));
+    for (const std::string& c : p.carpetas) PonerTexto(s, c);
+    return s;
+}
+
+std::optional<PeticionTodo> DecodificarPeticion(std::string_view datos) {
+    Cursor c(datos);
+    PeticionTodo p;
+    std::uint32_t n = 0;
+    if (!c.Texto(p.patron) || !c.U32(n) || n > c.Restante() / 4) return std::nullopt;
+    p.carpetas.resize(n);
+    for (std::string& carpeta : p.carpetas)
+        if (!c.Texto(carpeta) || carpeta.empty() || carpeta.back() != '/') return std::nullopt;
+    if (!c.Fin()) return std::nullopt;
+    return p;
+}
+
 bool MensajeDeCliente(std::uint32_t mensaje) {
     switch (mensaje) {
         case MSG_REGISTRAR:
@@ -155,6 +175,7 @@ bool MensajeDeCliente(std::uint32_t mensaje) {
         case MSG_TAMANO_POPUP:
         case MSG_CANCELAR:
         case MSG_BUSCAR:
+        case MSG_BUSCAR_TODO:
         case MSG_SETTEXT: return true;
         default: return false;
     }

@@ -23,12 +23,20 @@ inline constexpr std::uint32_t MSG_VENTANA_POPUP = 102;   // wParam: the popup's
 inline constexpr std::uint32_t MSG_TAMANO_POPUP = 103;    // wParam: width * 100000 + height
 inline constexpr std::uint32_t MSG_CANCELAR = 104;        // wParam 0
 inline constexpr std::uint32_t MSG_BUSCAR = 106;          // wParam 0
+// wParam: the request's number; data: a PeticionTodo. Answered by any number of 201 and one 202.
+inline constexpr std::uint32_t MSG_BUSCAR_TODO = 107;
 inline constexpr std::uint32_t MSG_SETTEXT = 12;          // wParam: the text window; data: text
 // Server to frame.
 inline constexpr std::uint32_t MSG_SALUDO = 1;            // wParam: the server's token
 inline constexpr std::uint32_t MSG_TEXTO_SERVIDOR = 100;  // wParam: the server's text window
 inline constexpr std::uint32_t MSG_AVISO_SERVIDOR = 101;  // wParam: -1 when closing
+inline constexpr std::uint32_t MSG_ESTADO_SERVIDOR = 102; // wParam: an EstadoServidor
 inline constexpr std::uint32_t MSG_RESULTADOS = 200;      // wParam: the popup; data: hits
+inline constexpr std::uint32_t MSG_ACIERTOS_TODO = 201;   // wParam: the request; data: hits
+inline constexpr std::uint32_t MSG_FIN_TODO = 202;        // wParam: the request; no more hits
+
+// What the server is doing, told to every client when it greets it and when it changes.
+enum EstadoServidor : std::int64_t { ESTADO_LISTO = 0, ESTADO_CONSTRUYENDO = 1 };
 
 inline constexpr std::size_t kCabeceraTrama = 16;
 // What a frame may carry towards the server (a search text), and towards the frame (hits).
@@ -78,6 +86,16 @@ std::string CodificarResultados(const ResultadosIndice& r);
 // Nothing when the data is not a well-formed list (cut short, lengths past the end, trailing
 // bytes).
 std::optional<ResultadosIndice> DecodificarResultados(std::string_view datos);
+
+// A search for every file a wildcard pattern matches under some folders (the search tab's
+// "Database"): the server streams the hits as 201 frames whose lists are not ranked and whose
+// total is 0, then 202.
+struct PeticionTodo {
+    std::string patron;
+    std::vector<std::string> carpetas;  // each ends with '/'
+};
+std::string CodificarPeticion(const PeticionTodo& p);
+std::optional<PeticionTodo> DecodificarPeticion(std::string_view datos);
 
 // True for the messages a client may send the server.
 bool MensajeDeCliente(std::uint32_t mensaje);

@@ -7,11 +7,19 @@
 #include "folder/tabla_unidades.h"
 #include "platform/almacen_archivo.h"
 #include "platform/unidades.h"
+#include "search/busqueda.h"
 
 namespace quirvex {
 namespace {
 
 constexpr int kPlazoEnvioMs = 250;
+// A 107 is sent in frames of at most this many hits, each slice of it takes at most about this
+// long, and the next slice is made only when the client's queue is below this size.
+constexpr std::size_t kAciertosPorTrama = 2000;
+constexpr std::int64_t kRebanadaMs = 10;
+constexpr std::size_t kColaParaSeguir = 256 * 1024;
+// How often the first build stops to serve the clients.
+constexpr std::int64_t kAtencionConstruyendoMs = 50;
 
 std::string CarpetaDeEntorno(const char* variable, const char* sufijoHome) {
     const char* v = std::getenv(variable);
@@ -22,6 +30,13 @@ std::string CarpetaDeEntorno(const char* variable, const char* sufijoHome) {
 
 }  // namespace
 
+struct cServidorIndice::BusquedaTodo {
+    std::int64_t id = 0;
+    std::string texto;
+    PatronBusqueda patron;
+    std::vector<std::uint32_t> pila;  // folders still to look in
+};
+
 struct cServidorIndice::Cliente {
     std::unique_ptr<ConexionLocal> con;
     LectorTramas lector{kMaxDatosAlServidor};
@@ -29,6 +44,10 @@ struct cServidorIndice::Cliente {
     std::int64_t popup = 0;
     std::int64_t tamano = 0;
     std::string texto;
+    std::string porEnviar;
+    std::unique_ptr<BusquedaTodo> todo;
+    bool QuiereEscribir() const { return !porEnviar.empty(); }
+    bool PuedeSeguir() const { return todo && porEnviar.size() < kColaParaSeguir; }
 };
 
 std::string ArchivoIndicePorDefecto() {
@@ -50,6 +69,7 @@ cServidorIndice::cServidorIndice(OpcionesServidor op, ArbolIndice& arbol)
     token_ = op_.token ? op_.token : TokenAleatorio();
     do tokenTexto_ = TokenAleatorio();
     while (tokenTexto_ == token_);
+    if (op_.limiteBuffer) indice_.limiteBuffer = op_.limiteBuffer;
     indice_.alRetirarCarpeta = [this](std::uint32_t id) {
         if (id < vigilada_.size() && vigilada_[id] >= 0) {
             vigilante_->Dejar(vigilada_[id]);
@@ -91,6 +111,7 @@ bool cServidorIndice::TomarCerrojos(std::string& error) {
 
 bool cServidorIndice::DebeParar() {
     if (parar_) return true;
+    if (construyendo_) AtenderConstruyendo();
     // The signal descriptor is read at most every few milliseconds: the walks ask per folder.
     if (op_.descriptorSenales < 0) return false;
     const std::int64_t ahora = MilisegundosMonotonos();
@@ -159,6 +180,9 @@ bool cServidorIndice::Preparar(std::string& error) {
             std::to_string(indice_.CarpetasVivas()) + " folders under" + lista + " in " +
             tiempo());
     }
+    construyendo_ = false;
+    CambiarEstado(ESTADO_LISTO);
+    AvisarDescartados();
     // Watched before anything is listed again: a folder listed before its watch existed stays
     // unconfirmed, and this first look lists again what changed in between.
     VigilarTodo();
@@ -230,6 +254,14 @@ std::size_t cServidorIndice::MaxVigilancias() const {
 void cServidorIndice::Marcar() {
     sucio_ = true;
     ultimoCambio_ = MilisegundosMonotonos();
+    AvisarDescartados();
+}
+
+void cServidorIndice::AvisarDescartados() {
+    const std::size_t n = indice_.Descartados();
+    if (n == descartadosDichos_) return;
+    Log(std::to_string(n - descartadosDichos_) + " names left out of the index: its name buffer is full");
+    descartadosDichos_ = n;
 }
 
 void cServidorIndice::Guardar() {
@@ -260,11 +292,19 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
         std::vector<int> fds{escucha_->Descriptor(), despertador_->Descriptor()};
         if (op_.descriptorSenales >= 0) fds.push_back(op_.descriptorSenales);
         if (vigilante_ && vigilante_->Descriptor() >= 0) fds.push_back(vigilante_->Descriptor());
-        for (const auto& c : clientes_) fds.push_back(c->con->Descriptor());
+        std::vector<int> escribir;
+        bool seguir = false;
+        for (const auto& c : clientes_) {
+            fds.push_back(c->con->Descriptor());
+            if (c->QuiereEscribir()) escribir.push_back(c->con->Descriptor());
+            seguir = seguir || c->PuedeSeguir();
+        }
         const std::int64_t ahora = MilisegundosMonotonos();
-        std::int64_t espera = proximaRevision_ - ahora;
+        std::int64_t espera = seguir ? 0 : proximaRevision_ - ahora;
         if (sucio_) espera = std::min<std::int64_t>(espera, ultimoCambio_ + op_.guardarTrasMs - ahora);
-        const std::vector<int> listos = EsperarDescriptores(fds, static_cast<int>(std::clamp<std::int64_t>(espera, 0, 60000)));
+        std::vector<int> escribibles;
+        const std::vector<int> listos =
+            EsperarDescriptores(fds, escribir, static_cast<int>(std::clamp<std::int64_t>(espera, 0, 60000)), escribibles);
         auto listo = [&](int fd) { return std::find(listos.begin(), listos.end(), fd) != listos.end(); };
 
         if (listo(despertador_->Descriptor())) despertador_->Limpiar();
@@ -273,12 +313,7 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
             if (DebeParar()) break;
         }
         if (vigilante_ && listo(vigilante_->Descriptor())) CambiosVigilados();
-        clientes_.erase(std::remove_if(clientes_.begin(), clientes_.end(),
-                                       [&](const std::unique_ptr<Cliente>& c) {
-                                           return listo(c->con->Descriptor()) && !Atender(*c);
-                                       }),
-                        clientes_.end());
-        if (listo(escucha_->Descriptor())) Aceptar();
+        AtenderClientes(listos, escribibles);
 
         const std::int64_t despues = MilisegundosMonotonos();
         if (despues >= proximaRevision_) {
@@ -294,9 +329,40 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
         if (sucio_ && despues >= ultimoCambio_ + op_.guardarTrasMs) Guardar();
     }
     const std::string adios = CodificarTrama(MSG_AVISO_SERVIDOR, -1);
-    for (const auto& c : clientes_) c->con->Enviar(adios, kPlazoEnvioMs);
+    for (const auto& c : clientes_)
+        if (c->porEnviar.empty()) c->con->Enviar(adios, kPlazoEnvioMs);
     clientes_.clear();
     if (sucio_) Guardar();
+}
+
+void cServidorIndice::AtenderClientes(const std::vector<int>& listos, const std::vector<int>& escribibles) {
+    auto en = [](const std::vector<int>& v, int fd) { return std::find(v.begin(), v.end(), fd) != v.end(); };
+    std::erase_if(clientes_, [&](const std::unique_ptr<Cliente>& c) {
+        const int fd = c->con->Descriptor();
+        if (en(listos, fd) && !Atender(*c)) return true;
+        if (en(escribibles, fd) && !Escribir(*c)) return true;
+        return c->PuedeSeguir() && !Avanzar(*c);
+    });
+    if (en(listos, escucha_->Descriptor())) Aceptar();
+}
+
+void cServidorIndice::AtenderConstruyendo() {
+    const std::int64_t ahora = MilisegundosMonotonos();
+    if (ahora < proximaAtencion_ || !escucha_) return;
+    proximaAtencion_ = ahora + kAtencionConstruyendoMs;
+    std::vector<int> fds{escucha_->Descriptor()};
+    std::vector<int> escribir;
+    for (const auto& c : clientes_) {
+        fds.push_back(c->con->Descriptor());
+        if (c->QuiereEscribir()) escribir.push_back(c->con->Descriptor());
+    }
+    std::vector<int> escribibles;
+    const std::vector<int> listos = EsperarDescriptores(fds, escribir, 0, escribibles);
+    AtenderClientes(listos, escribibles);
+}
+
+void cServidorIndice::CambiarEstado(EstadoServidor e) {
+    std::erase_if(clientes_, [&](const std::unique_ptr<Cliente>& c) { return !Poner(*c, MSG_ESTADO_SERVIDOR, e); });
 }
 
 void cServidorIndice::CambiosVigilados() {
@@ -321,9 +387,11 @@ void cServidorIndice::CambiosVigilados() {
 
 void cServidorIndice::Aceptar() {
     while (auto con = escucha_->Aceptar()) {
-        if (!con->Enviar(CodificarTrama(MSG_SALUDO, token_), kPlazoEnvioMs)) continue;
         auto c = std::make_unique<Cliente>();
         c->con = std::move(con);
+        if (!Poner(*c, MSG_SALUDO, token_) ||
+            !Poner(*c, MSG_ESTADO_SERVIDOR, construyendo_ ? ESTADO_CONSTRUYENDO : ESTADO_LISTO))
+            continue;
         clientes_.push_back(std::move(c));
     }
 }
@@ -341,6 +409,26 @@ bool cServidorIndice::Atender(Cliente& c) {
     return abierta;
 }
 
+bool cServidorIndice::Poner(Cliente& c, std::uint32_t mensaje, std::int64_t wParam, std::string_view datos) {
+    c.porEnviar += CodificarTrama(mensaje, wParam, datos);
+    if (!Escribir(c)) return false;
+    if (c.porEnviar.size() <= op_.maxCola) return true;
+    Log("a client left " + std::to_string(c.porEnviar.size()) + " bytes unread: disconnected");
+    return false;
+}
+
+bool cServidorIndice::Escribir(Cliente& c) {
+    std::size_t hecho = 0;
+    while (hecho < c.porEnviar.size()) {
+        const std::ptrdiff_t n = c.con->EnviarSinEsperar(std::string_view(c.porEnviar).substr(hecho));
+        if (n < 0) return false;
+        if (n == 0) break;
+        hecho += static_cast<std::size_t>(n);
+    }
+    c.porEnviar.erase(0, hecho);
+    return true;
+}
+
 bool cServidorIndice::Manejar(Cliente& c, const TramaIndice& t) {
     if (alRecibir) alRecibir(t);
     if (!MensajeDeCliente(t.mensaje)) {
@@ -350,7 +438,7 @@ bool cServidorIndice::Manejar(Cliente& c, const TramaIndice& t) {
     switch (t.mensaje) {
         case MSG_REGISTRAR:
             c.marco = t.wParam;
-            return c.con->Enviar(CodificarTrama(MSG_TEXTO_SERVIDOR, tokenTexto_), kPlazoEnvioMs);
+            return Poner(c, MSG_TEXTO_SERVIDOR, tokenTexto_);
         case MSG_VENTANA_POPUP: c.popup = t.wParam; return true;
         case MSG_TAMANO_POPUP: c.tamano = t.wParam; return true;
         case MSG_CANCELAR: c.texto.clear(); return true;
@@ -359,11 +447,74 @@ bool cServidorIndice::Manejar(Cliente& c, const TramaIndice& t) {
             if (t.wParam == tokenTexto_) c.texto = t.datos;
             return true;
         case MSG_BUSCAR:
-            if (c.popup == 0 || c.texto.empty()) return true;
-            return c.con->Enviar(CodificarTrama(MSG_RESULTADOS, c.popup, CodificarResultados(Resultados(c.texto))),
-                                 kPlazoEnvioMs);
+            // While the first build runs the index is half made: the state said so already.
+            if (c.popup == 0 || c.texto.empty() || construyendo_) return true;
+            return Poner(c, MSG_RESULTADOS, c.popup, CodificarResultados(Resultados(c.texto)));
+        case MSG_BUSCAR_TODO: {
+            const std::optional<PeticionTodo> p = DecodificarPeticion(t.datos);
+            if (!p) {
+                Log("a client sent a malformed search: disconnected");
+                return false;
+            }
+            if (construyendo_) return Poner(c, MSG_FIN_TODO, t.wParam);
+            EmpezarTodo(c, t.wParam, *p);
+            return true;
+        }
         default: return true;
     }
+}
+
+void cServidorIndice::EmpezarTodo(Cliente& c, std::int64_t id, const PeticionTodo& p) {
+    c.todo = std::make_unique<BusquedaTodo>(BusquedaTodo{id, p.patron, PatronBusqueda(p.patron), {}});
+    // Each folder asked for, or each root inside one (a volume mounted below is a root of its own).
+    std::vector<std::uint32_t>& pila = c.todo->pila;
+    for (const std::string& pedida : p.carpetas)
+        for (const std::string& raiz : indice_.Raices()) {
+            std::optional<std::uint32_t> desde;
+            if (raiz.starts_with(pedida))
+                desde = indice_.CarpetaPorRuta(raiz);
+            else if (pedida.starts_with(raiz))
+                desde = indice_.CarpetaPorRuta(pedida);
+            if (desde && std::find(pila.begin(), pila.end(), *desde) == pila.end()) pila.push_back(*desde);
+        }
+}
+
+bool cServidorIndice::Avanzar(Cliente& c) {
+    BusquedaTodo& t = *c.todo;
+    ResultadosIndice r;
+    r.texto = t.texto;
+    auto mandar = [&] {
+        const bool ok = r.aciertos.empty() || Poner(c, MSG_ACIERTOS_TODO, t.id, CodificarResultados(r));
+        r.aciertos.clear();
+        return ok;
+    };
+    const std::int64_t limite = MilisegundosMonotonos() + kRebanadaMs;
+    const auto& carpetas = indice_.Carpetas();
+    // A slice ends between two folders: entries are valid only until the index next changes,
+    // folder ids for good.
+    for (std::size_t pasos = 1; !t.pila.empty(); ++pasos) {
+        if (pasos % 64 == 0 && (MilisegundosMonotonos() > limite || c.porEnviar.size() >= kColaParaSeguir)) break;
+        const std::uint32_t id = t.pila.back();
+        t.pila.pop_back();
+        if (id >= carpetas.size() || !carpetas[id].viva) continue;
+        for (std::uint32_t h = carpetas[id].primeraHija; h != cIndiceNombres::kNinguna; h = carpetas[h].siguiente)
+            if (carpetas[h].viva) t.pila.push_back(h);
+        std::string ruta;
+        for (std::uint32_t e : indice_.EntradasDe(id)) {
+            if (indice_.EsCarpeta(e) || !t.patron.Coincide(indice_.Nombre(e))) continue;
+            if (ruta.empty()) ruta = indice_.RutaCarpeta(id);
+            AciertoIndice a;
+            a.nombre = indice_.Nombre(e);
+            a.carpeta = ruta;
+            r.aciertos.push_back(std::move(a));
+            if (r.aciertos.size() >= kAciertosPorTrama && !mandar()) return false;
+        }
+    }
+    if (!mandar()) return false;
+    if (!t.pila.empty()) return true;
+    const std::int64_t id = t.id;
+    c.todo.reset();
+    return Poner(c, MSG_FIN_TODO, id);
 }
 
 ResultadosIndice cServidorIndice::Resultados(const std::string& texto) const {

@@ -6,8 +6,15 @@
 // The link: a client that connects is greeted with the server's token; 100 (the frame's
 // handle) is answered with 100 and the token of the search text; 12 sets the text when it names
 // that token; 102 names the popup; 106 sends the popup the first hits as one results frame;
-// 104 drops the text. A client that sends anything else, or a frame longer than a search text
-// may be, is disconnected. When the server ends, every client gets 101 with -1.
+// 104 drops the text; 107 streams every file a pattern matches under some folders, a slice at a
+// time while the client takes them, between the other work of the loop. Each client is greeted
+// with the server's state (102), told again when it changes: while the first index is built the
+// server greets and answers 100, says it is building, and ends a 107 with no hits. A client that
+// sends anything else, or a frame longer than a search text may be, is disconnected.
+//
+// Nothing is sent to a client with a wait: what it has not taken yet waits in its own queue, so
+// a client that does not read never holds up the others; one whose queue passes `maxCola` is
+// dropped. When the server ends, every client gets 101 with -1.
 //
 // Keeping current: inotify on as many folders as half the user's watch limit allows (the user's
 // home first), each watch added before its folder is listed, a folder listed again as soon as its
@@ -40,6 +47,10 @@ struct OpcionesServidor {
     int guardarTrasMs = 30 * 1000;
     bool vigilar = true;
     std::size_t maxAciertos = 100;
+    // What may wait to be sent to one client before it is dropped as one that does not read.
+    std::size_t maxCola = 4 << 20;
+    // The index's name buffer limit (0: what its positions can tell). Lower in tests.
+    std::size_t limiteBuffer = 0;
     // Where termination signals are read from (DescriptorSenalesTerminar), -1 for none: heard
     // during the first build as well as while serving.
     int descriptorSenales = -1;
@@ -84,10 +95,22 @@ public:
 
 private:
     struct Cliente;
+    struct BusquedaTodo;
     void Log(const std::string& linea) const;
     void Aceptar();
     bool Atender(Cliente& c);
     bool Manejar(Cliente& c, const TramaIndice& t);
+    // Queues a frame and writes what the socket takes now; false when the client is to go.
+    bool Poner(Cliente& c, std::uint32_t mensaje, std::int64_t wParam, std::string_view datos = {});
+    bool Escribir(Cliente& c);
+    void EmpezarTodo(Cliente& c, std::int64_t id, const PeticionTodo& p);
+    // The next slice of a client's 107; false when the client is to go.
+    bool Avanzar(Cliente& c);
+    // Reads, writes and accepts for `listos`/`escribibles`; drops the clients that are done.
+    void AtenderClientes(const std::vector<int>& listos, const std::vector<int>& escribibles);
+    // During the first build: the clients are served between two folders.
+    void AtenderConstruyendo();
+    void CambiarEstado(EstadoServidor e);
     void CambiosVigilados();
     void Vigilar(const std::vector<std::uint32_t>& carpetas);
     // Watches one folder unless it is watched already; true when it is watched.
@@ -100,6 +123,8 @@ private:
     void Marcar();
     bool DebeParar();
     bool TomarCerrojos(std::string& error);
+    // A log line when names were left out since the last look.
+    void AvisarDescartados();
 
     OpcionesServidor op_;
     ArbolIndice& arbol_;
@@ -118,6 +143,8 @@ private:
     bool heredada_ = false;
     long long otroServidor_ = 0;
     std::int64_t proximaSenal_ = 0;
+    std::int64_t proximaAtencion_ = 0;
+    std::size_t descartadosDichos_ = 0;
     bool cargado_ = false;
     bool sucio_ = false;
     std::int64_t ultimoCambio_ = 0;

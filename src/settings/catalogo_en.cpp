@@ -87,6 +87,7 @@ std::string_view CatalogoIngles()
         "206=Failed to move to the trash: \r\n"
         "207=Failed to restore from the trash: \r\n"
         "208=Already undone.\r\n"
+        "140=The index server is building its index: until it is done the quick search finds nothing.\r\n"
         "[1]:MDI\r\n"
         "0=Quirvex\r\n"
         "1=View Info\r\n"
@@ -319,6 +320,8 @@ std::string_view CatalogoIngles()
         "14=Search engine\r\n"
         "240=Add folder\r\n"
         "241=Remove folder\r\n"
+        "140=The index server is not running: the database was not searched.\r\n"
+        "141=The index server is still building its index: the database has no hits yet.\r\n"
         "[10]:frmSel\r\n"
         "0=Choose selector\r\n";
     return texto;

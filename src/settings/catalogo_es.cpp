@@ -87,6 +87,7 @@ std::string_view CatalogoCastellano()
         "206=No se pudo mover a la papelera: \r\n"
         "207=No se pudo restaurar desde la papelera: \r\n"
         "208=Ya se deshizo.\r\n"
+        "140=El servidor del índice está construyendo el índice: hasta que termine la búsqueda rápida no encuentra nada.\r\n"
         "[1]:MDI\r\n"
         "0=Quirvex\r\n"
         "1=Ver información\r\n"
@@ -319,6 +320,8 @@ std::string_view CatalogoCastellano()
         "14=Motor de búsqueda\r\n"
         "240=Agregar carpeta\r\n"
         "241=Quitar carpeta\r\n"
+        "140=El servidor del índice no está en marcha: no se buscó en la base de datos.\r\n"
+        "141=El servidor del índice aún está construyendo el índice: la base de datos todavía no tiene resultados.\r\n"
         "[10]:frmSel\r\n"
         "0=Elegir selector\r\n";
     return texto;

@@ -390,12 +390,5 @@ TEST_F(BusquedaTest, TheFinalStatusLineReadsAsDesigned) {
     EXPECT_EQ(TextoSegundos(1.5004), "1.5");
 }
 
-TEST(IndiceTest, WithoutAServerTheDatabaseEngineSearchesNothing) {
-    cBusqueda b;
-    EXPECT_FALSE(Indice().Disponible());
-    EXPECT_FALSE(Indice().Buscar("*x*", b));
-    EXPECT_TRUE(b.Resultados.empty());
-}
-
 }  // namespace
 }  // namespace quirvex::prueba

@@ -77,8 +77,26 @@ TEST(ProtocoloIndice, ResultsRoundTripAndEveryCutOrLieIsRefused) {
 }
 
 TEST(ProtocoloIndice, OnlyTheLinksOwnMessagesAreAClientsToSend) {
-    for (std::uint32_t m : {12u, 100u, 101u, 102u, 103u, 104u, 106u}) EXPECT_TRUE(MensajeDeCliente(m)) << m;
-    for (std::uint32_t m : {0u, 1u, 105u, 107u, 200u, 0xFFFFFFFFu}) EXPECT_FALSE(MensajeDeCliente(m)) << m;
+    for (std::uint32_t m : {12u, 100u, 101u, 102u, 103u, 104u, 106u, 107u}) EXPECT_TRUE(MensajeDeCliente(m)) << m;
+    for (std::uint32_t m : {0u, 1u, 105u, 108u, 200u, 201u, 0xFFFFFFFFu}) EXPECT_FALSE(MensajeDeCliente(m)) << m;
+}
+
+// A search request names its folders with their slash; anything cut short, with a count larger
+// than what follows, or with bytes left over is refused.
+TEST(ProtocoloIndice, ASearchRequestRoundTripsAndDamagedOnesAreRefused) {
+    const PeticionTodo p{"*inf?rme*", {"/home/ana/", "/mnt/datos/"}};
+    const std::string d = CodificarPeticion(p);
+    const auto q = DecodificarPeticion(d);
+    ASSERT_TRUE(q);
+    EXPECT_EQ(q->patron, p.patron);
+    EXPECT_EQ(q->carpetas, p.carpetas);
+    for (std::size_t n = 0; n < d.size(); ++n) EXPECT_FALSE(DecodificarPeticion(d.substr(0, n))) << n;
+    EXPECT_FALSE(DecodificarPeticion(d + "x"));
+    EXPECT_FALSE(DecodificarPeticion(CodificarPeticion({"*", {"/sin/barra"}})));
+    EXPECT_FALSE(DecodificarPeticion(CodificarPeticion({"*", {""}})));
+    std::string mentira = CodificarPeticion({"*", {}});
+    mentira[mentira.size() - 4] = '\x7f';  // a count of 127 folders with none after it
+    EXPECT_FALSE(DecodificarPeticion(mentira));
 }
 
 }  // namespace

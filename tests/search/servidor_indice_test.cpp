@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "search/enlace_indice.h"
-#include "search/indice_servidor.h"
+#include "search/consulta_indice.h"
 #include "search/servidor_indice.h"
 #include "support/carpeta_temporal.h"
 
@@ -615,43 +615,136 @@ TEST_F(ServidorIndice, AOneOffQueryGetsTheRankedHitsOrNothingWithoutAServer) {
     EXPECT_EQ(r->aciertos[1].tamano, 7);
 }
 
-// The search tab's "Database" source: the server is asked for the pattern's longest literal
-// piece, and only files that the whole pattern matches become hits, each under its folder.
-TEST_F(ServidorIndice, TheSearchTabsDatabaseSourceListsTheFilesThePatternMatches) {
-    EXPECT_EQ(TrozoLiteral("*inf?rme*2024*"), "2024");
-    EXPECT_EQ(TrozoLiteral("*ab?cd*"), "ab");
-    EXPECT_EQ(TrozoLiteral("*informe*"), "informe");
-    EXPECT_EQ(TrozoLiteral("**"), "");
+// The search tab's "Database" source, driven as the window drives it (never waiting): every
+// hit of the whole pattern under the folders asked for, as paths relative to the tree.
+struct BusquedaTodo {
+    cConsultaIndice::Fin fin = cConsultaIndice::Fin::EnCurso;
+    std::vector<std::string> rutas;
+    std::size_t tramas = 0;
+};
+
+class ConsultaIndice : public ServidorIndice {
+protected:
+    BusquedaTodo Todo(const std::string& patron, const std::vector<std::string>& carpetas) {
+        BusquedaTodo r;
+        cConsultaIndice c(tmp.Ruta("MapServiceQx"));
+        c.alAciertos = [&](const std::vector<AciertoIndice>& a) {
+            ++r.tramas;
+            for (const AciertoIndice& x : a) r.rutas.push_back(x.carpeta + x.nombre);
+        };
+        bool terminada = false;
+        c.alTerminar = [&] { terminada = true; };
+        c.Empezar(patron, carpetas);
+        const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!terminada && std::chrono::steady_clock::now() < limite) {
+            if (c.Enlace().Descriptor() >= 0) EsperarDescriptores({c.Enlace().Descriptor()}, 50);
+            c.Revisar();
+        }
+        r.fin = c.Estado();
+        for (std::string& x : r.rutas)
+            if (x.starts_with(arbol.Ruta())) x.erase(0, arbol.Ruta().size());
+        std::sort(r.rutas.begin(), r.rutas.end());
+        return r;
+    }
+};
+
+TEST_F(ConsultaIndice, TheWholePatternAndTheFolderListDecideTheHits) {
     arbol.Archivo("a/Informe 2024.txt");
+    arbol.Archivo("a/informe 2023.txt");
     arbol.Archivo("b/informe.odt");
     arbol.Archivo("b/notas.txt");
+    arbol.Archivo("b/c/informe-2024");
     arbol.Carpeta("informe 2024 viejo");
-    cIndiceServidor indice(tmp.Ruta("MapServiceQx"), 2000);
-    cBusqueda sinServidor;
-    EXPECT_FALSE(indice.Disponible());
-    EXPECT_FALSE(indice.Buscar("*informe*", sinServidor));
-    EXPECT_TRUE(sinServidor.Resultados.empty());
+    arbol.Archivo("Z?");
+    const BusquedaTodo sinServidor = Todo("*informe*", {arbol.Ruta()});
+    EXPECT_EQ(sinServidor.fin, cConsultaIndice::Fin::SinServidor);
+    EXPECT_TRUE(sinServidor.rutas.empty());
 
     ServidorEnHilo s(Opciones());
     ASSERT_TRUE(s.Listo());
-    EXPECT_TRUE(indice.Disponible());
-    cBusqueda b;
-    ASSERT_TRUE(indice.Buscar("*INF?RME*2024*", b));
-    ASSERT_EQ(b.Resultados.size(), 1u);  // the folder of the same name is not a file hit
-    EXPECT_EQ(b.RutaCompleta(0), arbol.Ruta("a/Informe 2024.txt"));
-    EXPECT_EQ(b.Linea(0), "Informe 2024.txt\t\t" + arbol.Ruta("a") + "/");
+    using V = std::vector<std::string>;
+    BusquedaTodo r = Todo("*INF?RME*2024*", {arbol.Ruta()});
+    EXPECT_EQ(r.fin, cConsultaIndice::Fin::Completa);
+    // The folder of the same name is not a file hit; "?" is one character, "*" any run.
+    EXPECT_EQ(r.rutas, (V{"a/Informe 2024.txt", "b/c/informe-2024"}));
+    EXPECT_EQ(Todo("inf*odt", {arbol.Ruta()}).rutas, V{"b/informe.odt"});
+    EXPECT_EQ(Todo("*z?*", {arbol.Ruta()}).rutas, V{"Z?"});
+    // Wildcards alone: every file.
+    EXPECT_EQ(Todo("**", {arbol.Ruta()}).rutas.size(), 6u);
+    // Only the folders asked for (with or without their slash), a folder above the indexed
+    // roots holding them all, and one outside them holding nothing.
+    EXPECT_EQ(Todo("*2024*", {arbol.Ruta("b")}).rutas, V{"b/c/informe-2024"});
+    EXPECT_EQ(Todo("*.txt", {arbol.Ruta("a/"), arbol.Ruta("b/c/")}).rutas,
+              (V{"a/Informe 2024.txt", "a/informe 2023.txt"}));
+    EXPECT_EQ(Todo("*notas*", {fs::path(arbol.Ruta()).parent_path().parent_path().string() + "/"}).rutas,
+              V{"b/notas.txt"});
+    EXPECT_TRUE(Todo("**", {tmp.Ruta()}).rutas.empty());
+}
 
-    cBusqueda todos;
-    ASSERT_TRUE(indice.Buscar("*informe*", todos));
-    std::vector<std::string> rutas;
-    for (std::size_t i = 0; i < todos.Resultados.size(); ++i) rutas.push_back(todos.RutaCompleta(i));
-    std::sort(rutas.begin(), rutas.end());
-    EXPECT_EQ(rutas, (std::vector<std::string>{arbol.Ruta("a/Informe 2024.txt"), arbol.Ruta("b/informe.odt")}));
+TEST_F(ConsultaIndice, EveryHitComesInSlicesWithNoCap) {
+    constexpr int kArchivos = 4500;
+    for (int i = 0; i < kArchivos; ++i) arbol.Archivo("d" + std::to_string(i % 3) + "/archivo " + std::to_string(i) + ".dat");
+    arbol.Archivo("d0/otro.txt");
+    ServidorEnHilo s(Opciones());
+    ASSERT_TRUE(s.Listo());
+    const BusquedaTodo r = Todo("*.DAT", {arbol.Ruta()});
+    EXPECT_EQ(r.fin, cConsultaIndice::Fin::Completa);
+    EXPECT_EQ(r.rutas.size(), static_cast<std::size_t>(kArchivos));
+    EXPECT_EQ(std::adjacent_find(r.rutas.begin(), r.rutas.end()), r.rutas.end());
+    EXPECT_GE(r.tramas, 3u);  // no frame carries them all
+    // The popup's search keeps its cap meanwhile.
+    auto e = Enlace();
+    const auto popup = Buscar(*e, "archivo");
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(popup->total, static_cast<std::uint64_t>(kArchivos));
+    EXPECT_EQ(popup->aciertos.size(), 100u);
+}
 
-    // Wildcards alone would name the whole index: nothing is asked and nothing listed.
-    cBusqueda comodines;
-    EXPECT_TRUE(indice.Buscar("**", comodines));
-    EXPECT_TRUE(comodines.Resultados.empty());
+// A server that stops answering in the middle is not waited for: the search ends, and says so.
+TEST_F(ConsultaIndice, AServerThatNeverAnswersEndsTheSearchAsNotRunning) {
+    ErrorEscucha e;
+    auto mudo = EscucharLocal(tmp.Ruta("MapServiceQx"), e);  // accepts, never greets
+    ASSERT_TRUE(mudo);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(Todo("*x*", {arbol.Ruta()}).fin, cConsultaIndice::Fin::SinServidor);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(15));
+}
+
+// A client that asks and never reads fills only its own queue: the others are answered at
+// once, and it is dropped when its queue passes the limit.
+TEST_F(ServidorIndice, AClientThatNeverReadsIsDroppedWithoutHoldingUpTheOthers) {
+    for (int i = 0; i < 150; ++i) arbol.Archivo("carpeta con un nombre largo/archivo " + std::to_string(i));
+    OpcionesServidor op = Opciones();
+    op.maxCola = 64 * 1024;
+    ServidorEnHilo s(op);
+    ASSERT_TRUE(s.Listo());
+    auto sordo = Enlace();
+    sordo->Enviar(MSG_VENTANA_POPUP, 5);
+    sordo->Enviar(MSG_SETTEXT, sordo->hWndTxtServidor(), "archivo");
+    for (int i = 0; i < 400 && sordo->Descriptor() >= 0; ++i) {
+        sordo->Enviar(MSG_BUSCAR, 0);
+        sordo->EscribirPendiente();
+    }
+    // Answered within the bounded wait (a server that waited on each unread answer would take
+    // minutes).
+    auto otro = Enlace();
+    const auto r = Buscar(*otro, "archivo");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->total, 150u);
+    ASSERT_TRUE(Esperar([&] { return Log().find("bytes unread: disconnected") != std::string::npos; })) << Log();
+}
+
+// Names that do not fit the name buffer are left out, and the log says how many.
+TEST_F(ServidorIndice, NamesPastTheBufferLimitAreLeftOutWithALogLine) {
+    for (int i = 0; i < 40; ++i) arbol.Archivo("nombre-" + std::to_string(i));
+    OpcionesServidor op = Opciones();
+    op.limiteBuffer = 200;
+    ServidorEnHilo s(op);
+    ASSERT_TRUE(s.Listo());
+    const std::size_t fuera = s.S().Indice().Descartados();
+    EXPECT_GT(fuera, 0u);
+    EXPECT_EQ(s.S().Indice().Nombres() + fuera, 40u);
+    EXPECT_NE(Log().find(std::to_string(fuera) + " names left out of the index"), std::string::npos) << Log();
 }
 
 TEST_F(ServidorIndice, ASecondServerOrAnotherUsersSocketIsRefused) {

@@ -289,16 +289,27 @@ void QuitarEnlace(const std::string& ruta) {
 }
 
 std::vector<int> EsperarDescriptores(const std::vector<int>& descriptores, int plazoMs) {
+    std::vector<int> escribibles;
+    return EsperarDescriptores(descriptores, {}, plazoMs, escribibles);
+}
+
+std::vector<int> EsperarDescriptores(const std::vector<int>& leer, const std::vector<int>& escribir,
+                                     int plazoMs, std::vector<int>& escribibles) {
+    escribibles.clear();
     std::vector<pollfd> p;
-    p.reserve(descriptores.size());
-    for (int d : descriptores) p.push_back(pollfd{d, POLLIN, 0});
+    p.reserve(leer.size() + escribir.size());
+    for (int d : leer) p.push_back(pollfd{d, POLLIN, 0});
+    for (int d : escribir) p.push_back(pollfd{d, POLLOUT, 0});
     int r;
     do r = poll(p.data(), p.size(), plazoMs);
     while (r < 0 && errno == EINTR);
     std::vector<int> listos;
     if (r <= 0) return listos;
-    for (const pollfd& x : p)
-        if (x.revents & (POLLIN | POLLHUP | POLLERR)) listos.push_back(x.fd);
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const pollfd& x = p[i];
+        if (i < leer.size() && (x.revents & (POLLIN | POLLHUP | POLLERR))) listos.push_back(x.fd);
+        if (i >= leer.size() && (x.revents & (POLLOUT | POLLHUP | POLLERR))) escribibles.push_back(x.fd);
+    }
     return listos;
 }
 
