@@ -6,7 +6,9 @@
 //      Widgets window started the same way;
 //  (j) picture previews: first painted frame in preview mode against icons mode on a folder of
 //      photos, one page scroll on the user-interface thread while previews decode, and the time
-//      until every visible preview is shown against the time the pool alone needs for them.
+//      until every visible preview is shown against the time the pool alone needs for them;
+//  (k) the second visit to the photos: a new pane in preview mode, the thumbnails of the first
+//      visit in the shared cache, until every visible preview is shown, against icons mode.
 // Usage: bench_visor_qt fotos DIR N
 //        bench_visor_qt medir LARGE_FOLDER EMPTY_FOLDER PHOTO_FOLDER QUIRVEX EMPTY_WINDOW [PARTS]
 // (bench/run_visor.sh makes the folders and passes the programs.)
@@ -240,6 +242,9 @@ void LeerTodo(const std::string& carpeta) {
     }
 }
 
+// A thumbnail cache of its own, empty, for the rest of the run.
+void CacheMiniaturasNueva(QTemporaryDir& dir) { qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.path())); }
+
 bool PreviewsListas(const cVisor& v) {
     const cColaPreviews* c = v.Iconos().Cola();
     return v.Iconos().PreviewsPendientes() == 0 && c->Esperando() == 0 && c->Decodificando() == 0;
@@ -247,10 +252,13 @@ bool PreviewsListas(const cVisor& v) {
 
 void MedirPreviews(const std::string& fotos, const std::string& vacia) {
     LeerTodo(fotos);
+    // Every round decodes: no thumbnail of an earlier round or run is found.
+    std::vector<std::unique_ptr<QTemporaryDir>> caches;
     double mostradas = 1e30, pool = 1e30;
     int visibles = 0;
     std::vector<double> paginas;
     for (int ronda = 0; ronda < 2; ++ronda) {
+        CacheMiniaturasNueva(*caches.emplace_back(std::make_unique<QTemporaryDir>()));
         Panel p(vacia, MODO_PREVIEW);
         QElapsedTimer t;
         t.start();
@@ -267,6 +275,7 @@ void MedirPreviews(const std::string& fotos, const std::string& vacia) {
         std::vector<std::string> rutas;
         for (int i = desde; i <= hasta; ++i)
             rutas.push_back(fotos + p.v->Contenido().Items[static_cast<size_t>(i)].Nombre);
+        CacheMiniaturasNueva(*caches.emplace_back(std::make_unique<QTemporaryDir>()));
         int listas = 0;
         cColaPreviews cola([&](ResultadoPreview&&) { ++listas; });
         const int tam = p.v->Distribucion().Geometria().IcoDW;
@@ -289,6 +298,40 @@ void MedirPreviews(const std::string& fotos, const std::string& vacia) {
     Linea("(j) all visible previews shown / pool decode time", mostradas / pool, "x", 1.2);
     Linea("(j) one page scroll in preview mode while decoding, median", Mediana(paginas), "ms", 16);
     Dato("preview mode: page scroll, slowest of 16", *std::max_element(paginas.begin(), paginas.end()));
+}
+
+double MostrarEnModo(const std::string& fotos, const std::string& vacia, int modo) {
+    Panel p(vacia, modo);
+    mvCache::Vaciar();
+    QElapsedTimer t;
+    t.start();
+    p.v->CargarContenido(fotos);
+    p.host->repaint();
+    if (modo == MODO_PREVIEW) {
+        Esperar([&] { return PreviewsListas(*p.v); });
+        QCoreApplication::processEvents();
+        p.host->repaint();
+    }
+    return Ms(t);
+}
+
+// The second visit: a new pane (nothing in its memory) on the photos whose thumbnails the first
+// visit left in the shared cache.
+void MedirSegundaVisita(const std::string& fotos, const std::string& vacia) {
+    QTemporaryDir cache;
+    CacheMiniaturasNueva(cache);
+    LeerTodo(fotos);
+    const double primera = MostrarEnModo(fotos, vacia, MODO_PREVIEW);
+    std::vector<double> iconos, previews;
+    for (int ronda = 0; ronda < 7; ++ronda) {
+        iconos.push_back(MostrarEnModo(fotos, vacia, MODO_ICONOS));
+        previews.push_back(MostrarEnModo(fotos, vacia, MODO_PREVIEW));
+    }
+    Dato("first visit, preview mode: every visible preview shown", primera);
+    Dato("icons mode: load and paint, median of 7", Mediana(iconos));
+    Dato("second visit, preview mode: every visible preview shown, median of 7", Mediana(previews));
+    Linea("(k) second visit, all visible previews shown / icons mode", Mediana(previews) / Mediana(iconos),
+          "x", 1.1);
 }
 
 // --- start-up -----------------------------------------------------------------------------
@@ -376,7 +419,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: %s fotos DIR N\n"
                      "       %s medir LARGE_FOLDER EMPTY_FOLDER PHOTO_FOLDER QUIRVEX EMPTY_WINDOW [PARTS]\n"
-                     "PARTS: any of f g j i (default all; g alone skips the load timing)\n",
+                     "PARTS: any of f g j k i (default all; g alone skips the load timing)\n",
                      argv[0], argv[0]);
         return 2;
     }
@@ -388,9 +431,10 @@ int main(int argc, char** argv) {
     const std::string fotos = ConBarra(a[4].toStdString());
     std::printf("pane at %d x %d, offscreen platform; %d decode threads\n", kAncho, kAlto,
                 cColaPreviews([](ResultadoPreview&&) {}).Hilos());
-    const QString partes = a.size() == 8 ? a[7] : QStringLiteral("fgji");
+    const QString partes = a.size() == 8 ? a[7] : QStringLiteral("fgjki");
     if (partes.contains('f') || partes.contains('g')) MedirPanel(grande, vacia, partes.contains('f'));
     if (partes.contains('j')) MedirPreviews(fotos, vacia);
+    if (partes.contains('k')) MedirSegundaVisita(fotos, vacia);
     if (partes.contains('i')) MedirArranque(a[5], a[6], a[3], a[4]);
     return 0;
 }

@@ -8,9 +8,10 @@ fotos=${2:-300}
 bin=${QUIRVEX_BENCH_BIN:?run through bench/run.sh}
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT
-mkdir -p "$data/grande" "$data/vacia" "$data/config" "$data/runtime"
+mkdir -p "$data/grande" "$data/vacia" "$data/config" "$data/runtime" "$data/cache"
 chmod 700 "$data/runtime"
-export XDG_CONFIG_HOME="$data/config" XDG_RUNTIME_DIR="$data/runtime" QT_QPA_PLATFORM=offscreen
+export XDG_CONFIG_HOME="$data/config" XDG_RUNTIME_DIR="$data/runtime" XDG_CACHE_HOME="$data/cache"
+export QT_QPA_PLATFORM=offscreen
 export LC_ALL=${LC_ALL:-C.UTF-8}
 echo "creating $n files and $fotos photos in $data"
 ( cd "$data/grande" && seq -f "file-%06g.txt" 1 "$n" | xargs touch )

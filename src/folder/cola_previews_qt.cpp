@@ -151,7 +151,7 @@ void cColaPreviews::Trabajar(const std::shared_ptr<Estado>& estado) {
             ++e.decodificando;
         }
         ResultadoPreview r{std::move(p), {}};
-        r.imagen = RenderizarVistaPrevia(r.pedido.ruta, r.pedido.tamano);
+        r.imagen = VistaPreviaCompartida(r.pedido.ruta, r.pedido.tamano);
         std::lock_guard<std::mutex> l(e.m);
         --e.decodificando;
         ++e.decodificados;

@@ -6,7 +6,8 @@
 // when that thread's event loop comes round again; a queue made to wait for painting starts
 // only once its owner says the surface that asked has been painted (Pintado), so that the
 // frame is on screen before the decoders take the processors. Only the decoding
-// (RenderizarVistaPrevia, which touches nothing but the file and QImage) runs on the pool.
+// (VistaPreviaCompartida, which touches nothing but the file, the shared thumbnail cache and
+// QImage) runs on the pool.
 // The requests made since the last Conservar or Descartar form the newest batch, and the
 // newest batch is decoded first, in the order it was asked for: the rows that just came into
 // view come before the rows painted earlier. Conservar drops the waiting requests of items that

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
@@ -21,6 +22,7 @@
 
 #include "folder/cache_listados.h"
 #include "folder/cola_previews_qt.h"
+#include "folder/miniaturas_qt.h"
 #include "folder/texto.h"
 #include "platform/archivo_bajo_nivel.h"
 #include "platform/sistema_archivos.h"
@@ -358,20 +360,24 @@ QRect UbicarEnCaja(QSize original, int tamano) {
     return QRect((tamano - s.width()) / 2, (tamano - s.height()) / 2, s.width(), s.height());
 }
 
-QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB) {
-    if (tamano <= 0) return {};
-    const auto archivo = AbrirArchivo(ruta, std::int64_t{limiteMB} << 20);
-    if (!archivo) return {};
-    QImageReader lector(archivo.get());
+namespace {
+
+// The picture read from an open file, scaled while reading (where the decoder can) so that it
+// fits in lado × lado; a smaller one keeps its size. original: the picture's own size, upright
+// (a turned photo comes back with its sides swapped). Null when it is not a picture, or when
+// it would take more than limiteMB megabytes to decode.
+QImage DecodificarReducida(QIODevice& archivo, int lado, int limiteMB, QSize& original) {
+    QImageReader lector(&archivo);
     lector.setAutoTransform(true);
     // The decoder refuses to build a picture past this. It is what guards the pictures whose
     // size is unknown before decoding (the GIF reader does not tell it) and the PNG kinds that
     // are decoded whole although the reader offers scaling (grey, palette, 16-bit, interlaced).
     lector.setAllocationLimit(limiteMB);
-    const QSize original = lector.size();
+    original = lector.size();
+    QSize pedido = original;
     if (original.isValid()) {
         if (original.isEmpty()) return {};
-        const QRect destino = UbicarEnCaja(original, tamano);
+        const QRect destino = UbicarEnCaja(original, lado);
         if (destino.size() != original) {
             // Decoders that cannot scale while reading would build the whole picture first.
             const std::int64_t bytesCompletos =
@@ -380,19 +386,79 @@ QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB) 
                 bytesCompletos > (std::int64_t{limiteMB} << 20))
                 return {};
             lector.setScaledSize(destino.size());
+            pedido = destino.size();
         }
     }
     QImage img = lector.read();
     if (img.isNull()) return {};
-    // A turned photo comes back with its sides swapped, and a picture of unknown size comes
-    // back whole: place it by what was read.
-    const QRect destino = UbicarEnCaja(img.size(), tamano);
+    if (original.isValid() && img.size() != pedido && img.size() == pedido.transposed()) original.transpose();
+    if (!original.isValid()) original = img.size();
+    // A picture of unknown size comes back whole.
+    const QRect destino = UbicarEnCaja(img.size(), lado);
+    if (destino.size() != img.size())
+        img = img.scaled(destino.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return img;
+}
+
+// A reduced picture of a picture of `original` (invalid: the reduced one's own size) drawn in
+// its box by the fitting rule.
+QImage PonerEnCaja(QImage img, QSize original, int tamano) {
+    const QRect destino = UbicarEnCaja(original.isValid() ? original : img.size(), tamano);
+    if (destino.isEmpty()) return {};
     if (destino.size() != img.size())
         img = img.scaled(destino.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage caja = CajaVacia(tamano);
     QPainter p(&caja);
     p.drawImage(destino.topLeft(), img);
     return caja;
+}
+
+// What the shared thumbnail cache knows the open file by: its URI, and its modification time
+// and size as the open file has them now.
+OriginalMiniatura DescribirOriginal(const std::string& ruta, QIODevice& archivo) {
+    OriginalMiniatura o;
+    o.uri = UriArchivo(ruta);
+    if (auto* f = qobject_cast<QFileDevice*>(&archivo)) {
+        const QDateTime t = f->fileTime(QFileDevice::FileModificationTime);
+        o.mtime = t.isValid() ? t.toSecsSinceEpoch() : -1;
+        o.bytes = f->size();
+    }
+    return o;
+}
+
+}  // namespace
+
+QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB) {
+    if (tamano <= 0) return {};
+    const auto archivo = AbrirArchivo(ruta, std::int64_t{limiteMB} << 20);
+    if (!archivo) return {};
+    QSize original;
+    const QImage img = DecodificarReducida(*archivo, tamano, limiteMB, original);
+    return img.isNull() ? QImage() : PonerEnCaja(img, original, tamano);
+}
+
+QImage VistaPreviaCompartida(const std::string& ruta, int tamano, int limiteMB) {
+    if (tamano <= 0) return {};
+    const cMiniaturas cache;
+    if (EsRutaRed(ruta) || !cache.Disponible() || cache.Contiene(ruta) || ruta.empty() || ruta.front() != '/')
+        return RenderizarVistaPrevia(ruta, tamano, limiteMB);
+    // An unreadable file is not looked up: the cache must not show what its owner may not read.
+    const auto archivo = AbrirArchivo(ruta, std::int64_t{limiteMB} << 20);
+    if (!archivo) return {};
+    const OriginalMiniatura o = DescribirOriginal(ruta, *archivo);
+    if (o.mtime < 0) return RenderizarVistaPrevia(ruta, tamano, limiteMB);
+    const int lado = LadoMiniatura(tamano);
+    MiniaturaLeida leida = cache.Leer(o, lado);
+    if (leida.imagen.isNull()) {
+        if (cache.FalloVigente(o)) return {};
+        leida.imagen = DecodificarReducida(*archivo, lado, limiteMB, leida.original);
+        if (leida.imagen.isNull()) {
+            cache.GuardarFallo(o);
+            return {};
+        }
+        cache.Guardar(o, leida.imagen, leida.original, lado);
+    }
+    return PonerEnCaja(std::move(leida.imagen), leida.original, tamano);
 }
 
 QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano) {

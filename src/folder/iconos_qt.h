@@ -78,6 +78,13 @@ QImage ImagenRespaldo(const QString& nombre, int tamano);
 // is not decoded at all; a format whose header does not give the size (GIF) is decoded whole
 // within the same limit. Null when the file cannot be read as a picture.
 QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB = 128);
+// The same through the desktop's shared thumbnail cache (miniaturas_qt.h): a thumbnail current
+// for the file's modification time (another program's too) is drawn into the box without
+// decoding the picture, a file recorded as not decodable is not tried again, and a picture
+// decoded here leaves its thumbnail (or its failure entry) for the next visit and the other
+// programs. Shares and the cache's own files are decoded as by RenderizarVistaPrevia. Reads
+// and writes files: for the preview pool, never for painting.
+QImage VistaPreviaCompartida(const std::string& ruta, int tamano, int limiteMB = 128);
 // The icon stored in an ICO or CUR file, scaled into the box; null for any other file.
 QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano);
 // The largest size a type icon is drawn at; a larger box gets it at its top-left corner.

@@ -1,5 +1,6 @@
-// Every test program runs with a runtime folder of its own: a test that asks for the index
-// server's socket, or starts a server, must never reach the one the developer's session runs.
+// Every test program runs with a runtime folder and a cache folder of its own: a test that asks
+// for the index server's socket, or starts a server, must never reach the one the developer's
+// session runs, and a preview must never leave a thumbnail in the user's cache.
 // Tests that need another value set and restore it themselves.
 
 #include <gtest/gtest.h>
@@ -22,6 +23,9 @@ public:
         std::filesystem::permissions(runtime_->Ruta(), std::filesystem::perms::owner_all);
         ::setenv("XDG_RUNTIME_DIR", runtime_->Ruta().c_str(), 1);
         ::setenv("QUIRVEX_RUNTIME_ANTERIOR", previo_.value_or("").c_str(), 1);
+        if (const char* c = std::getenv("XDG_CACHE_HOME")) cachePrevia_ = c;
+        cache_.emplace();
+        ::setenv("XDG_CACHE_HOME", cache_->Ruta().c_str(), 1);
     }
     void TearDown() override {
         if (previo_)
@@ -29,11 +33,18 @@ public:
         else
             ::unsetenv("XDG_RUNTIME_DIR");
         runtime_.reset();
+        if (cachePrevia_)
+            ::setenv("XDG_CACHE_HOME", cachePrevia_->c_str(), 1);
+        else
+            ::unsetenv("XDG_CACHE_HOME");
+        cache_.reset();
     }
 
 private:
     std::optional<std::string> previo_;
     std::optional<CarpetaTemporal> runtime_;
+    std::optional<std::string> cachePrevia_;
+    std::optional<CarpetaTemporal> cache_;
 };
 
 [[maybe_unused]] ::testing::Environment* const kEntorno =
