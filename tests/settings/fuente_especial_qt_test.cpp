@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <QProgressDialog>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "frame/tab_falsa_qt.h"
 #include "pane/visor_qt.h"
 #include "settings/almacen_registro.h"
+#include "settings/descarga_qt.h"
 #include "settings/frm_opciones_qt.h"
 #include "settings/fuente_especial_qt.h"
 #include "support/fakes.h"
@@ -24,7 +27,8 @@
 namespace quirvex::prueba {
 namespace {
 
-enum class Modo { Completo, NoEncontrado, Cortado, Mudo };
+// Goteo: the whole length announced, then the body a little at a time, slowly.
+enum class Modo { Completo, NoEncontrado, Cortado, Mudo, Goteo };
 
 // Answers every request with the same behaviour.
 class ServidorPrueba {
@@ -46,6 +50,10 @@ public:
 private:
     void Responder(QTcpSocket* s) {
         if (!s->readAll().contains("\r\n\r\n") || modo_ == Modo::Mudo) return;
+        if (modo_ == Modo::Goteo) {
+            Gotear(s);
+            return;
+        }
         if (modo_ == Modo::NoEncontrado) {
             s->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
         } else {
@@ -56,6 +64,18 @@ private:
         }
         s->flush();
         s->disconnectFromHost();
+    }
+
+    void Gotear(QTcpSocket* s) {
+        s->write("HTTP/1.1 200 OK\r\nContent-Type: font/ttf\r\nContent-Length: " +
+                 QByteArray::number(cuerpo_.size()) + "\r\n\r\n");
+        auto* reloj = new QTimer(s);
+        QObject::connect(reloj, &QTimer::timeout, s, [this, s, reloj, enviado = qsizetype{0}]() mutable {
+            if (enviado >= cuerpo_.size()) return reloj->stop();
+            s->write(cuerpo_.mid(enviado, 64));
+            enviado += 64;
+        });
+        reloj->start(40);
     }
 
     QTcpServer servidor_;
@@ -133,6 +153,10 @@ protected:
         for (const auto& e : std::filesystem::directory_iterator(tmp.Ruta("datos/fonts"), ec))
             r.push_back(e.path().filename().string());
         return r;
+    }
+    // The button's download runs on its own: wait, bounded, for its end.
+    static void Esperar(const frmO& o) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !o.DescargandoFuente(); }, 20000));
     }
     QString destino;
     std::optional<std::string> datosAntes_;
@@ -218,6 +242,7 @@ TEST_F(DescargaFuente, TheOptionsButtonDownloadsRegistersAndProbes) {
     ASSERT_TRUE(o.cmdInstalarFuente()->isEnabled());
     DialogosGrabados d(Respuesta::Si);
     o.cmdInstalarFuente()->click();
+    Esperar(o);
     // The file served is a real font, registered; but it is not the special font, so the probe
     // does not read its name back and only a restart could tell.
     EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31), Texto(General, 33)}));
@@ -238,6 +263,7 @@ TEST_F(DescargaFuente, TheSpecialFontDownloadedFromTheServerIsUsedAtOnce) {
     ASSERT_FALSE(o.chkNfuente()->isEnabled());
     DialogosGrabados d(Respuesta::Si);
     o.cmdInstalarFuente()->click();
+    Esperar(o);
     EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31)}));
     EXPECT_TRUE(FuenteEspecialDisponible());
     EXPECT_TRUE(o.chkNfuente()->isEnabled());
@@ -261,6 +287,7 @@ TEST_F(DescargaFuente, TheAddressIsTypedBesideTheButtonAndKeptWhenUsed) {
     QTest::keyClicks(o.txtDireccionFuente(), servidor.Direccion());
     DialogosGrabados d(Respuesta::Si);
     o.cmdInstalarFuente()->click();  // fetches from the address typed
+    Esperar(o);
     EXPECT_TRUE(QFile::exists(destino));
     const std::string direccion = servidor.Direccion().toStdString();
     EXPECT_EQ(Opciones().SpecialFontAddress, direccion);
@@ -278,6 +305,65 @@ TEST_F(DescargaFuente, WithNoAddressTheButtonFailsWithTheDownloadMessage) {
     o.cmdInstalarFuente()->click();
     EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31), Texto(General, 7)}));
     EXPECT_FALSE(QFile::exists(destino));
+}
+
+// The button returns at once: while a slow server dribbles the font, the window takes keys and
+// the dialog shows the bytes coming; Cancel stops it with nothing left and nothing said, and
+// the next download works.
+TEST_F(DescargaFuente, ASlowDownloadLeavesTheWindowAnsweringAndCanBeCancelled) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    const QByteArray fuente = Fuente();
+    ASSERT_FALSE(fuente.isEmpty());
+    ServidorPrueba lento(Modo::Goteo, fuente);
+    frmO o(nullptr);
+    o.show();
+    o.txtDireccionFuente()->setText(lento.Direccion());
+    DialogosGrabados d(Respuesta::Si);
+    o.cmdInstalarFuente()->click();
+    ASSERT_TRUE(o.DescargandoFuente());
+    QProgressDialog* dlg = o.dlgDescarga();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(o.cmdInstalarFuente()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->value() > 0; }, 10000));
+    ASSERT_TRUE(o.DescargandoFuente());
+    o.txtPmaxW()->clear();
+    QTest::keyClicks(o.txtPmaxW(), QStringLiteral("200"));
+    EXPECT_EQ(o.txtPmaxW()->text(), "200");
+    EXPECT_TRUE(o.cmdAplicar()->isEnabled());
+
+    auto* cancelar = dlg->findChild<QPushButton*>();
+    ASSERT_NE(cancelar, nullptr);
+    QTest::mouseClick(cancelar, Qt::LeftButton);
+    EXPECT_FALSE(o.DescargandoFuente());
+    QTest::qWait(150);  // a few more drops would have come by now
+    EXPECT_TRUE(Restos().empty());
+    EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31)}));
+    EXPECT_TRUE(o.cmdInstalarFuente()->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return o.dlgDescarga() == nullptr; }, 5000));
+
+    ServidorPrueba bueno(Modo::Completo, fuente);
+    o.txtDireccionFuente()->setText(bueno.Direccion());
+    o.cmdInstalarFuente()->click();
+    Esperar(o);
+    EXPECT_EQ(Restos(), (std::vector<std::string>{"segoeui.ttf"}));
+    QFontDatabase::removeAllApplicationFonts();
+    Opciones().SpecialFontAddress.clear();
+}
+
+TEST_F(DescargaFuente, ClosingTheWindowDuringADownloadLeavesNothing) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    ServidorPrueba lento(Modo::Goteo, Fuente());
+    auto o = std::make_unique<frmO>(nullptr);
+    o->txtDireccionFuente()->setText(lento.Direccion());
+    DialogosGrabados d(Respuesta::Si);
+    o->cmdInstalarFuente()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return o->dlgDescarga() && o->dlgDescarga()->value() > 0; }, 10000));
+    o.reset();
+    QTest::qWait(150);
+    EXPECT_TRUE(Restos().empty());
+    EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31)}));
+    Opciones().SpecialFontAddress.clear();
 }
 
 }  // namespace
