@@ -23,6 +23,7 @@
 #include "settings/frm_opciones_qt.h"
 #include "settings/fuente_especial_qt.h"
 #include "support/fakes.h"
+#include "support/fuente_renombrada.h"
 
 namespace quirvex::prueba {
 namespace {
@@ -88,47 +89,11 @@ QByteArray Fuente() {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-std::uint16_t U16(const QByteArray& b, int i) {
-    return static_cast<std::uint16_t>((static_cast<unsigned char>(b[i]) << 8) | static_cast<unsigned char>(b[i + 1]));
-}
-std::uint32_t U32(const QByteArray& b, int i) { return (std::uint32_t{U16(b, i)} << 16) | U16(b, i + 2); }
-void Poner16(QByteArray& b, int i, std::uint16_t v) {
-    b[i] = static_cast<char>(v >> 8);
-    b[i + 1] = static_cast<char>(v & 0xFF);
-}
-
-// A real font file renamed in its name table to the special font's name, so that the whole
-// routine, probe included, can succeed on a machine that does not have it. Names are only ever
-// shortened in place, so no offset moves.
+// A real font file renamed to the special font's name, so that the whole routine, probe
+// included, can succeed on a machine that does not have it.
 QByteArray FuenteRenombrada() {
-    QByteArray b = Fuente();
-    if (b.size() < 12) return {};
-    const int tablas = U16(b, 4);
-    for (int t = 0; t < tablas; ++t) {
-        const int r = 12 + 16 * t;
-        if (b.mid(r, 4) != "name") continue;
-        const int nombre = static_cast<int>(U32(b, r + 8));
-        const int cuenta = U16(b, nombre + 2);
-        const int textos = nombre + U16(b, nombre + 4);
-        for (int k = 0; k < cuenta; ++k) {
-            const int e = nombre + 6 + 12 * k;
-            const int plataforma = U16(b, e), id = U16(b, e + 6), largo = U16(b, e + 8);
-            const int donde = textos + U16(b, e + 10);
-            if (id != 1 && id != 4 && id != 6 && id != 16) continue;
-            const QByteArray nuevo = id == 6 ? QByteArray("SegoeUI") : QByteArray(FUENTE_ESPECIAL);
-            QByteArray codificado;
-            if (plataforma == 1) {
-                codificado = nuevo;
-            } else {
-                for (char c : nuevo) codificado.append('\0').append(c);
-            }
-            if (codificado.size() > largo) return {};
-            b.replace(donde, codificado.size(), codificado);
-            Poner16(b, e + 8, static_cast<std::uint16_t>(codificado.size()));
-        }
-        return b;
-    }
-    return {};
+    return prueba::FuenteRenombrada(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"),
+                                    QString::fromLatin1(FUENTE_ESPECIAL));
 }
 
 class DescargaFuente : public MarcoTest {
