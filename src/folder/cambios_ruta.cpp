@@ -7,6 +7,7 @@ namespace quirvex {
 namespace {
 
 ResultadoCambio EnLaCarpeta(cContenidoVisor& c, const CambioRuta& k) {
+    if (k.nombre.empty()) return {EfectoCambio::Refrescar};  // the folder as a whole
     const std::int64_t i = c.GetIndexItem(k.nombre);
     if (i < 0) {
         // Something new appeared: show it. (A listing that ignored it would be stale until

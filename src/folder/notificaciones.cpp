@@ -66,6 +66,11 @@ void ColaNotificaciones::ProcesarNotificaciones(const FuncionActualizarRuta& act
 
 bool CambioDeNotificacion(const RegistroNotificacion& r, CambioRuta& c) {
     if (r.ruta1.empty()) return false;
+    // The folder itself is to be read again (what it holds is no longer known).
+    if (r.evento == EV_ACTUALIZAR_CARPETA) {
+        c = CambioRuta{r.ruta1.back() == '/' ? r.ruta1 : r.ruta1 + "/", "", "", "C", "Updated"};
+        return true;
+    }
     const auto barra = r.ruta1.rfind('/');
     const std::string carpeta = barra == std::string::npos ? std::string() : r.ruta1.substr(0, barra);
     const std::string nombre = barra == std::string::npos ? r.ruta1 : r.ruta1.substr(barra + 1);

@@ -145,6 +145,12 @@ void FilaTabs::paintEvent(QPaintEvent*) {
 
 void FilaTabs::mouseMoveEvent(QMouseEvent*) { mdi_.picTabs_MouseMove(); }
 
+// The captions were cut and the buttons sized in the old font.
+void FilaTabs::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange) mdi_.RedibujarTabs();
+}
+
 AreaRuta::AreaRuta(QWidget* padre) : QWidget(padre) {
     // A press on the area itself opens the box (mousePressEvent); a press on a path button
     // only goes there, so a click must not give the area the focus on its way up.

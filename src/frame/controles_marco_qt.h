@@ -43,6 +43,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     MDI& mdi_;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "folder/notificaciones.h"
+#include "settings/fuente_especial_qt.h"
 
 namespace quirvex {
 
@@ -64,11 +65,7 @@ public:
 };
 
 // The font the path buttons are measured and shown in (size 10, not bold).
-inline QFont FuenteBotonesRuta() {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(13);
-    return f;
-}
+inline QFont FuenteBotonesRuta() { return FuenteDibujo(13); }
 
 class MarcoNulo : public Marco {
 public:

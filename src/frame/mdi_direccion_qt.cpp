@@ -175,7 +175,8 @@ void MDI::MostrarDireccion() {
 }
 
 void MDI::MostrarPartesRuta(const QStringList& partes) {
-    if (partes == TextosRuta()) return;
+    // The same captions in another font are laid out again.
+    if (partes == TextosRuta() && (lblRuta_.empty() || lblRuta_.front()->font() == FuenteBotonesRuta())) return;
     // A label may be the one whose click led here: hide now, delete when its event is over.
     for (QLabel* l : lblRuta_) {
         l->hide();

@@ -295,6 +295,13 @@ bool MDI::EsBotonRuta(const QObject* objeto) const {
     return parte.isValid() && parte.toInt() + 1 < static_cast<int>(lblRuta_.size());
 }
 
+// A new interface font: the bar's style sheet fixed its children's fonts when it was applied,
+// so it is applied again for them to take the new one.
+void MDI::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange && picB_) picB_->setStyleSheet(kEstiloBarra);
+}
+
 void MDI::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     ActualizarScroll();

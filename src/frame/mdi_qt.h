@@ -194,6 +194,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* objeto, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     class BloqueoDibujo;

@@ -47,13 +47,17 @@ cDistribucionVisor::cDistribucionVisor(FuncionMedir medir) : medir_(std::move(me
 
 void cDistribucionVisor::CambiarModo(int modo) {
     if (modo < MODO_ICONOS || modo > MODO_PREVIEW) return;
+    modo_ = modo;
     const MedidasModo& m = kModos[modo];
     g_.ModoVer = m.ModoVer;
     g_.ModoPreview = m.ModoPreview;
     g_.IcoDW = m.IcoDW;
     g_.IcoDH = m.IcoDH;
     g_.IcoW = m.IcoW;
-    g_.IcoH = m.IcoH;
+    // The cells were drawn for 13-pixel lines: a taller font grows them by what its label
+    // lines need, a smaller one leaves them as they are.
+    const int lineas = m.ModoVer == 1 ? 1 : 2;
+    g_.IcoH = m.IcoH + lineas * std::max(altoLinea_ - ALTO_LINEA_BASE, 0);
     g_.IcoDD = m.IcoDD;
     g_.IcoDL = m.IcoDL;
     g_.IcoDT = m.IcoDT;
@@ -101,7 +105,12 @@ const std::string& cDistribucionVisor::EtiquetaLinea(ItemCarpeta& item) const {
     return item.TextoLinea;
 }
 
-void cDistribucionVisor::SetAltoLinea(int alto) { altoLinea_ = std::max(alto, 1); }
+void cDistribucionVisor::SetAltoLinea(int alto) {
+    altoLinea_ = std::max(alto, 1);
+    anchoPuntos_ = medir_("...");
+    CambiarModo(modo_);
+    ReubicarIconos(anchoUtil_, altoViewport_, altoCabecera_);
+}
 
 void cDistribucionVisor::FixLabels(TablaItems& items, std::size_t nItems) const {
     const std::size_t n = std::min(nItems, items.size());

@@ -98,6 +98,9 @@ public:
     int AnchoPuntos() const { return anchoPuntos_; }
     // Step between label lines; 13 pixels unless the window's font says otherwise.
     int AltoLinea() const { return altoLinea_; }
+    // A new font: its line step, and the measure (already answering in it) taken again for
+    // the "..." of cut labels; the cells grow to fit taller lines. Labels fitted before are
+    // the caller's to forget (InvalidarEtiquetas).
     void SetAltoLinea(int alto);
     // Width of the details name column, bounding the hit area of a details row and, less the
     // image in front of the name, the one-line label in details mode.
@@ -151,7 +154,9 @@ private:
     int altoViewport_ = 0;
     int altoCabecera_ = 0;
     int anchoPuntos_ = 0;
-    int altoLinea_ = 13;
+    static constexpr int ALTO_LINEA_BASE = 13;
+    int modo_ = MODO_ICONOS;
+    int altoLinea_ = ALTO_LINEA_BASE;
     int anchoColumnaNombre_ = 260;
 };
 

@@ -16,7 +16,7 @@
 #include "pane/frm_main_qt.h"
 #include "platform/smb.h"
 #include "platform/sistema_archivos.h"
-#include "settings/fuente_especial.h"
+#include "settings/fuente_especial_qt.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -29,10 +29,7 @@ const std::vector<ColumnaDetalles> kColumnas = {
     {55, 0, 260}, {56, 2, 100}, {57, 1, 75}, {58, 3, 140}, {59, 4, 70}};
 
 QFont FuenteDe(int pixeles, bool negrita) {
-    // The special font, when the interface uses it; else the one font every machine here has.
-    const bool especial = QApplication::font().family() == QLatin1String(FUENTE_ESPECIAL);
-    QFont f(especial ? QString::fromLatin1(FUENTE_ESPECIAL) : QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixeles);
+    QFont f = FuenteDibujo(pixeles);
     f.setBold(negrita);
     return f;
 }
@@ -240,6 +237,26 @@ void cVisor::ReubicarTodo() {
 }
 
 void cVisor::resizeEvent(QResizeEvent*) { ReubicarTodo(); }
+
+// The interface font changed (the special font switched on or off): the pane draws in it at
+// once, hidden or not; every measure, cell and fitted label made in the old one goes.
+void cVisor::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange) SeguirFuente();
+}
+
+void cVisor::SeguirFuente() {
+    const QFont items = FuenteDe(11, false);
+    if (items == fuenteItems_) return;
+    fuenteItems_ = items;
+    fuenteTitulo_ = FuenteDe(16, true);
+    metricas_ = QFontMetrics(fuenteItems_);
+    dist_.SetAltoLinea(metricas_.height());
+    if (picExplorer_) picExplorer_->setFont(fuenteItems_);
+    FixLabels();
+    ReubicarTodo();
+    ActualizarBotonesRuta();
+}
 
 void cVisor::SetVsbValue(int valor) {
     if (!barra_.SetValue(valor)) return;

@@ -170,6 +170,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     // VistaVisor
@@ -235,6 +236,7 @@ private:
     // An entry renamed in place (from outside): drawn again under its new name.
     void ItemRenombrado(int item);
     void PreviewLista(int item, const std::string& nombre);
+    void SeguirFuente();
 
     frmMain* frmM_;
     int indice_;

@@ -222,6 +222,7 @@ std::string_view CatalogoIngles()
         "240=File types with preview\r\n"
         "241=File types whose own icon is loaded\r\n"
         "160=Special Font Address:\r\n"
+        "161=Downloading the special font...\r\n"
         "200=Show hidden files\r\n"
         "201=Move deleted items to the trash\r\n"
         "[5]:frmOperations\r\n"

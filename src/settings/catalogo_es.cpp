@@ -222,6 +222,7 @@ std::string_view CatalogoCastellano()
         "240=Tipos de archivo con vista previa\r\n"
         "241=Tipos de archivo cuyo icono propio se carga\r\n"
         "160=Dirección de la fuente especial:\r\n"
+        "161=Descargando la fuente especial...\r\n"
         "200=Mostrar los archivos ocultos\r\n"
         "201=Mover a la papelera los elementos eliminados\r\n"
         "[5]:frmOperaciones\r\n"

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -24,6 +25,7 @@
 #include "operations/frm_sel_qt.h"
 #include "platform/dialogos.h"
 #include "settings/almacen_registro.h"
+#include "settings/descarga_qt.h"
 #include "settings/elegir_carpeta_qt.h"
 #include "settings/fuente_especial_qt.h"
 #include "settings/idioma.h"
@@ -547,14 +549,79 @@ void frmO::cmdSetDefaultFolder_Click() {
 }
 
 void frmO::cmdInstalarFuente_Click() {
+    if (DescargandoFuente()) return;
     // The address as typed is the one used, and kept for the next time.
     const std::string direccion = txtDireccionFuente_->text().trimmed().toStdString();
     if (direccion != Opciones().SpecialFontAddress) {
         Opciones().SpecialFontAddress = direccion;
         RegEscribirCadena(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Special Font Address", direccion);
     }
-    if (DescargarFuente(ServicioFuentesPrograma(), direccion) != ResultadoFuente::Instalada)
+    const InicioDescargaFuente inicio = EmpezarDescargaFuente(ServicioFuentesPrograma());
+    if (inicio.fin) return;
+    if (inicio.descargar && !direccion.empty())
+        DescargarFuenteAparte(direccion, inicio.destino);
+    else
+        FuenteTerminada(TerminarDescargaFuente(ServicioFuentesPrograma(), inicio.destino));
+}
+
+bool frmO::DescargandoFuente() const { return descarga_ && descarga_->EnCurso(); }
+
+frmO::~frmO() = default;  // a download still running is cancelled with its object
+
+// The download runs while every window answers; its dialog tells how far it has come and can
+// stop it. The data becomes the font file only once it is whole and known to be a font.
+void frmO::DescargarFuenteAparte(const std::string& direccion, const std::string& destino) {
+    const QString final = QFile::decodeName(QByteArray::fromStdString(destino));
+    const QString recibido = ArchivoRecibido(final);
+    QFile::remove(recibido);
+    descarga_ = std::make_unique<cDescarga>(QUrl(QString::fromStdString(direccion)), recibido,
+                                            ServicioFuentesPrograma().Espera());
+    auto* dlg = new QProgressDialog(T(frmOptions, 161), T(General, 23), 0, 0, this);
+    dlg->setWindowTitle(T(General, 6));
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setAutoClose(false);
+    dlg->setAutoReset(false);
+    dlg->setMinimumDuration(0);
+    dlgDescarga_ = dlg;
+    connect(dlg, &QProgressDialog::canceled, this, [this] { CancelarDescargaFuente(); });
+    descarga_->alAvanzar = [dlg](qint64 recibidos, qint64 total) {
+        // Per mille, so no size overflows the dialog's int range; busy while the size is unknown.
+        dlg->setMaximum(total > 0 ? 1000 : 0);
+        if (total > 0) dlg->setValue(static_cast<int>(std::min<qint64>(recibidos * 1000 / total, 1000)));
+    };
+    descarga_->alTerminar = [this, recibido, final, destino](bool completa) {
+        CerrarDialogoDescarga();
+        if (completa) ColocarFuenteRecibida(recibido, final);
+        FuenteTerminada(TerminarDescargaFuente(ServicioFuentesPrograma(), destino));
+    };
+    cmdInstalarFuente_->setEnabled(false);
+    if (!descarga_->Empezar()) {
+        CerrarDialogoDescarga();
+        FuenteTerminada(TerminarDescargaFuente(ServicioFuentesPrograma(), destino));
         return;
+    }
+    dlg->show();
+}
+
+// Stopped by the user: nothing is left, nothing is said, and the button works again.
+void frmO::CancelarDescargaFuente() {
+    if (descarga_) descarga_->Cancelar();
+    CerrarDialogoDescarga();
+    cmdInstalarFuente_->setEnabled(!FuenteEspecialDisponible());
+}
+
+// Closing the dialog would tell it was cancelled: it is told nothing more first.
+void frmO::CerrarDialogoDescarga() {
+    if (!dlgDescarga_) return;
+    dlgDescarga_->disconnect(this);
+    dlgDescarga_->close();
+}
+
+void frmO::FuenteTerminada(ResultadoFuente r) {
+    if (r != ResultadoFuente::Instalada) {
+        cmdInstalarFuente_->setEnabled(!FuenteEspecialDisponible());
+        return;
+    }
     chkNfuente_->setEnabled(true);
     chkNfuente_->setChecked(true);
     cmdInstalarFuente_->setEnabled(false);

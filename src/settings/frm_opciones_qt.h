@@ -6,7 +6,11 @@
 // then only its own texts follow a language change.
 
 #include <QDialog>
+#include <QPointer>
+#include <QProgressDialog>
 #include <array>
+#include <memory>
+#include <string>
 
 #include "settings/opciones_ventana.h"
 
@@ -25,10 +29,13 @@ class QTabBar;
 namespace quirvex {
 
 class Marco;
+class cDescarga;
+enum class ResultadoFuente;
 
 class frmO final : public QDialog {
 public:
     explicit frmO(Marco* marco, QWidget* padre = nullptr);
+    ~frmO() override;
 
     void SetIdioma();
     void CargarEnVentana();
@@ -79,10 +86,17 @@ public:
     QPushButton* cmdInstalarFuente() const { return cmdInstalarFuente_; }
     QLineEdit* txtDireccionFuente() const { return txtDireccionFuente_; }
     QPushButton* cmdSetDefaultFolder() const { return cmdSetDefaultFolder_; }
+    // The special font's download while it runs (the window answers meanwhile), and its dialog.
+    bool DescargandoFuente() const;
+    QProgressDialog* dlgDescarga() const { return dlgDescarga_; }
     QPushButton* cmdSetSelector() const { return cmdSetSelector_; }
 
 private:
     void Construir();
+    void DescargarFuenteAparte(const std::string& direccion, const std::string& destino);
+    void CancelarDescargaFuente();
+    void CerrarDialogoDescarga();
+    void FuenteTerminada(ResultadoFuente r);
     QWidget* PaginaExplorador();
     QWidget* PaginaTabs();
     QWidget* PaginaVisor();
@@ -101,6 +115,8 @@ private:
 
     Marco* marco_;
     bool modificado_ = false;
+    std::unique_ptr<cDescarga> descarga_;
+    QPointer<QProgressDialog> dlgDescarga_;
     bool cargando_ = false;
     int opcionCarpeta_ = 1;
 

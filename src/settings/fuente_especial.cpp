@@ -41,22 +41,28 @@ bool InstalarFuente(ServicioFuentes& s, const std::string& archivo, bool copiar)
     return s.Registrar(registrado);
 }
 
-ResultadoFuente DescargarFuente(ServicioFuentes& s, const std::string& direccion) {
+InicioDescargaFuente EmpezarDescargaFuente(ServicioFuentes& s) {
+    InicioDescargaFuente r;
     const std::string carpeta = s.CarpetaFuentes();
     if (carpeta.empty()) {
         Avisar(Texto(General, 30), IconoMensaje::Stop);
-        return ResultadoFuente::SinCarpeta;
+        r.fin = ResultadoFuente::SinCarpeta;
+        return r;
     }
-    const std::string destino = carpeta + ARCHIVO_FUENTE_ESPECIAL;
+    r.destino = carpeta + ARCHIVO_FUENTE_ESPECIAL;
+    if (Existe(r.destino)) return r;
+    if (DialogosSistema().Mensaje(Texto(General, 31), Texto(General, 6), Botones::SiNo,
+                                  IconoMensaje::Pregunta) != Respuesta::Si)
+        r.fin = ResultadoFuente::Rechazada;
+    else
+        r.descargar = true;
+    return r;
+}
+
+ResultadoFuente TerminarDescargaFuente(ServicioFuentes& s, const std::string& destino) {
     if (!Existe(destino)) {
-        if (DialogosSistema().Mensaje(Texto(General, 31), Texto(General, 6), Botones::SiNo,
-                                      IconoMensaje::Pregunta) != Respuesta::Si)
-            return ResultadoFuente::Rechazada;
-        if (!direccion.empty()) s.Descargar(direccion, destino);
-        if (!Existe(destino)) {
-            Avisar(Texto(General, 7), IconoMensaje::Exclamacion);
-            return ResultadoFuente::NoDescargada;
-        }
+        Avisar(Texto(General, 7), IconoMensaje::Exclamacion);
+        return ResultadoFuente::NoDescargada;
     }
     if (!InstalarFuente(s, destino, false)) {
         Avisar(Texto(General, 8), IconoMensaje::Exclamacion);
@@ -68,6 +74,13 @@ ResultadoFuente DescargarFuente(ServicioFuentes& s, const std::string& direccion
         return ResultadoFuente::Reiniciar;
     }
     return ResultadoFuente::Instalada;
+}
+
+ResultadoFuente DescargarFuente(ServicioFuentes& s, const std::string& direccion) {
+    const InicioDescargaFuente inicio = EmpezarDescargaFuente(s);
+    if (inicio.fin) return *inicio.fin;
+    if (inicio.descargar && !direccion.empty()) s.Descargar(direccion, inicio.destino);
+    return TerminarDescargaFuente(s, inicio.destino);
 }
 
 ResultadoFuente InstalarFuenteInicio(ServicioFuentes& s, const std::string& direccion) {

@@ -9,6 +9,7 @@
 // An empty address makes every download fail honestly (the file never appears); the start-up
 // offer is then not made at all, as it is not made when the fonts folder is unknown.
 
+#include <optional>
 #include <string>
 
 namespace quirvex {
@@ -46,6 +47,17 @@ bool InstalarFuente(ServicioFuentes& s, const std::string& archivo, bool copiar)
 
 // The options window's button. Asks before downloading when the file is not there yet.
 ResultadoFuente DescargarFuente(ServicioFuentes& s, const std::string& direccion);
+
+// The same in two halves, for a window that downloads without waiting. The first checks the
+// folder and asks; it either ends the routine (`fin`) or names the file to install, and whether
+// it must be downloaded first. The second runs once the download is over (or was not needed).
+struct InicioDescargaFuente {
+    std::optional<ResultadoFuente> fin;
+    std::string destino;
+    bool descargar = false;
+};
+InicioDescargaFuente EmpezarDescargaFuente(ServicioFuentes& s);
+ResultadoFuente TerminarDescargaFuente(ServicioFuentes& s, const std::string& destino);
 
 // The start-up offer's Yes: download, install, and store "Special Font" = 1 on success;
 // failures are told with the start-up's texts and never stop the start.

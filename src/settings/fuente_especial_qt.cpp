@@ -1,16 +1,14 @@
 #include "settings/fuente_especial_qt.h"
 
+#include "settings/descarga_qt.h"
+
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -24,60 +22,9 @@ QFont& FuenteOriginal() {
 
 }  // namespace
 
-bool DescargarArchivo(const QUrl& direccion, const QString& destino, int esperaMs) {
-    if (!direccion.isValid() || direccion.isRelative()) return false;
-    QNetworkAccessManager red;
-    QNetworkRequest pedido(direccion);
-    pedido.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    // Counts from the last data received, so a server that never answers ends the wait.
-    pedido.setTransferTimeout(esperaMs);
-    QSaveFile archivo(destino);
-    if (!QDir().mkpath(QFileInfo(destino).absolutePath()) || !archivo.open(QIODevice::WriteOnly))
-        return false;
-    QNetworkReply* r = red.get(pedido);
-    bool escrito = true;
-    qint64 recibidos = 0;
-    QEventLoop espera;
-    QObject::connect(r, &QNetworkReply::readyRead, &espera, [&] {
-        const QByteArray datos = r->readAll();
-        recibidos += datos.size();
-        if (archivo.write(datos) != datos.size()) escrito = false;
-    });
-    QObject::connect(r, &QNetworkReply::finished, &espera, &QEventLoop::quit);
-    if (!r->isFinished()) espera.exec(QEventLoop::ExcludeUserInputEvents);
-    const QByteArray resto = r->readAll();
-    recibidos += resto.size();
-    if (archivo.write(resto) != resto.size()) escrito = false;
-    const int estado = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QVariant largo = r->header(QNetworkRequest::ContentLengthHeader);
-    const bool completo = r->error() == QNetworkReply::NoError &&
-                          (direccion.scheme() != QLatin1String("http") &&
-                                   direccion.scheme() != QLatin1String("https")
-                               ? true
-                               : estado >= 200 && estado < 300) &&
-                          (!largo.isValid() || largo.toLongLong() == recibidos) && recibidos > 0;
-    r->deleteLater();
-    if (!completo || !escrito) {
-        archivo.cancelWriting();
-        return false;
-    }
-    return archivo.commit();
-}
+QString ArchivoRecibido(const QString& final) { return final + QStringLiteral(".descarga"); }
 
-std::string ServicioFuentesQt::CarpetaFuentes() {
-    const QString datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (datos.isEmpty()) return {};
-    return QFile::encodeName(datos + QStringLiteral("/fonts/")).toStdString();
-}
-
-bool ServicioFuentesQt::Descargar(const std::string& direccion, const std::string& destino) {
-    // The body lands beside the font under another name and takes the font's name only once it
-    // is known to be a font: a server that answers with a page, or with nothing useful, must not
-    // leave a file that every later attempt would take for the font.
-    const QString final = QFile::decodeName(QByteArray::fromStdString(destino));
-    const QString recibido = final + QStringLiteral(".descarga");
-    QFile::remove(recibido);
-    if (!DescargarArchivo(QUrl(QString::fromStdString(direccion)), recibido, esperaMs_)) return false;
+bool ColocarFuenteRecibida(const QString& recibido, const QString& final) {
     QFile datos(recibido);
     const int id = datos.open(QIODevice::ReadOnly) ? QFontDatabase::addApplicationFontFromData(datos.readAll()) : -1;
     datos.close();
@@ -94,6 +41,20 @@ bool ServicioFuentesQt::Descargar(const std::string& direccion, const std::strin
         return false;
     }
     return true;
+}
+
+std::string ServicioFuentesQt::CarpetaFuentes() {
+    const QString datos = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (datos.isEmpty()) return {};
+    return QFile::encodeName(datos + QStringLiteral("/fonts/")).toStdString();
+}
+
+bool ServicioFuentesQt::Descargar(const std::string& direccion, const std::string& destino) {
+    const QString final = QFile::decodeName(QByteArray::fromStdString(destino));
+    const QString recibido = ArchivoRecibido(final);
+    QFile::remove(recibido);
+    return DescargarArchivo(QUrl(QString::fromStdString(direccion)), recibido, esperaMs_) &&
+           ColocarFuenteRecibida(recibido, final);
 }
 
 bool ServicioFuentesQt::Registrar(const std::string& archivo) {
@@ -122,15 +83,38 @@ bool FuenteEspecialDisponible() {
     return QFontInfo(f).family() == QLatin1String(FUENTE_ESPECIAL);
 }
 
+QFont FuenteDibujo(int pixeles) {
+    const bool especial = QApplication::font().family() == QLatin1String(FUENTE_ESPECIAL);
+    QFont f(especial ? QString::fromLatin1(FUENTE_ESPECIAL) : QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixeles);
+    return f;
+}
+
+namespace {
+
+// Qt does not always pass a new application font to the windows already open (not before its
+// event loop runs); each window is told here, and passes it down to its children, which then
+// get their FontChange. A window that already has the font sees no change and does nothing.
+void AvisarVentanas() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        QEvent e(QEvent::ApplicationFontChange);
+        QCoreApplication::sendEvent(w, &e);
+    }
+}
+
+}  // namespace
+
 void AplicarFuenteInterfaz(bool especial) {
     const QFont original = FuenteOriginal();
     if (!especial) {
-        if (QApplication::font().family() == QLatin1String(FUENTE_ESPECIAL)) QApplication::setFont(original);
-        return;
+        if (QApplication::font().family() != QLatin1String(FUENTE_ESPECIAL)) return;
+        QApplication::setFont(original);
+    } else {
+        QFont f = original;
+        f.setFamily(QString::fromLatin1(FUENTE_ESPECIAL));
+        QApplication::setFont(f);
     }
-    QFont f = original;
-    f.setFamily(QString::fromLatin1(FUENTE_ESPECIAL));
-    QApplication::setFont(f);
+    AvisarVentanas();
 }
 
 }  // namespace quirvex

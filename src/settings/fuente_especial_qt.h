@@ -3,6 +3,7 @@
 // over HTTP(S), fontconfig's cache and the running program's own font database, and the switch
 // of the interface font.
 
+#include <QFont>
 #include <QString>
 #include <QUrl>
 
@@ -10,10 +11,12 @@
 
 namespace quirvex {
 
-// Fetches `direccion` into `destino`: the body goes into a temporary file beside it, which
-// becomes `destino` only when the whole body arrived with a success status; anything else (an
-// error status, a body shorter than announced, no data for `esperaMs`) leaves no file behind.
-bool DescargarArchivo(const QUrl& direccion, const QString& destino, int esperaMs);
+// A file fetched into `recibido` takes the special font's place `final` only when it holds a
+// font: a page, or nothing useful, must not leave a file every later attempt would take for the
+// font. The received file is gone afterwards either way.
+bool ColocarFuenteRecibida(const QString& recibido, const QString& final);
+// Where a download of the font to `final` puts the data before it is known to be a font.
+QString ArchivoRecibido(const QString& final);
 
 class ServicioFuentesQt final : public ServicioFuentes {
 public:
@@ -24,6 +27,7 @@ public:
     bool Sondear() override;
     // How long a download may go without receiving anything.
     void SetEspera(int ms) { esperaMs_ = ms; }
+    int Espera() const { return esperaMs_; }
 
 private:
     int esperaMs_ = 30000;
@@ -36,5 +40,8 @@ ServicioFuentesQt& ServicioFuentesPrograma();
 void AplicarFuenteInterfaz(bool especial);
 // Whether a font asked for by the special font's name really gets it.
 bool FuenteEspecialDisponible();
+// The font of the surfaces the program paints itself (panes, path buttons), `pixeles` high:
+// the special font while the interface uses it, else the one font every machine here has.
+QFont FuenteDibujo(int pixeles);
 
 }  // namespace quirvex

@@ -134,6 +134,26 @@ TEST_F(VigilanteTest, APaneShowingTheLinkFollowsChangesMadeUnderTheRealName) {
     EXPECT_EQ(porNombre.nArchivos, 1);
 }
 
+// A file still being written (no close yet) and a file whose times are set, while its folder
+// is shown: both reach the pane at once.
+TEST_F(VigilanteTest, AWriteInProgressAndAChangeOfTimesAreRefreshed) {
+    const std::string f = tmp.ArchivoConTexto("log.txt", "1");
+    auto v = CrearVigilante();
+    ASSERT_TRUE(v->Vigilar(tmp.Ruta()));
+    cContenidoVisor c;
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+
+    std::ofstream escritor(f, std::ios::app);
+    escritor << "23456" << std::flush;  // written, still open
+    EXPECT_GE(Aplicar(*v, 1, c), 1);
+    EXPECT_EQ(c.Items[0].Tamano, 6);
+
+    const Fecha antes = c.Items[0].FechaModificacion;
+    fs::last_write_time(f, fs::last_write_time(f) - std::chrono::hours(24 * 400));
+    EXPECT_GE(Aplicar(*v, 1, c), 1);
+    EXPECT_LT(c.Items[0].FechaModificacion, antes - 300);
+}
+
 bool Hay(const std::vector<RegistroNotificacion>& r, std::uint32_t evento, const std::string& ruta1,
          const std::string& ruta2 = {}) {
     return std::any_of(r.begin(), r.end(), [&](const RegistroNotificacion& n) {

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <QProgressDialog>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
@@ -17,14 +19,17 @@
 #include "frame/tab_falsa_qt.h"
 #include "pane/visor_qt.h"
 #include "settings/almacen_registro.h"
+#include "settings/descarga_qt.h"
 #include "settings/frm_opciones_qt.h"
 #include "settings/fuente_especial_qt.h"
 #include "support/fakes.h"
+#include "support/fuente_renombrada.h"
 
 namespace quirvex::prueba {
 namespace {
 
-enum class Modo { Completo, NoEncontrado, Cortado, Mudo };
+// Goteo: the whole length announced, then the body a little at a time, slowly.
+enum class Modo { Completo, NoEncontrado, Cortado, Mudo, Goteo };
 
 // Answers every request with the same behaviour.
 class ServidorPrueba {
@@ -46,6 +51,10 @@ public:
 private:
     void Responder(QTcpSocket* s) {
         if (!s->readAll().contains("\r\n\r\n") || modo_ == Modo::Mudo) return;
+        if (modo_ == Modo::Goteo) {
+            Gotear(s);
+            return;
+        }
         if (modo_ == Modo::NoEncontrado) {
             s->write("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
         } else {
@@ -58,6 +67,18 @@ private:
         s->disconnectFromHost();
     }
 
+    void Gotear(QTcpSocket* s) {
+        s->write("HTTP/1.1 200 OK\r\nContent-Type: font/ttf\r\nContent-Length: " +
+                 QByteArray::number(cuerpo_.size()) + "\r\n\r\n");
+        auto* reloj = new QTimer(s);
+        QObject::connect(reloj, &QTimer::timeout, s, [this, s, reloj, enviado = qsizetype{0}]() mutable {
+            if (enviado >= cuerpo_.size()) return reloj->stop();
+            s->write(cuerpo_.mid(enviado, 64));
+            enviado += 64;
+        });
+        reloj->start(40);
+    }
+
     QTcpServer servidor_;
     Modo modo_;
     QByteArray cuerpo_;
@@ -68,47 +89,11 @@ QByteArray Fuente() {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-std::uint16_t U16(const QByteArray& b, int i) {
-    return static_cast<std::uint16_t>((static_cast<unsigned char>(b[i]) << 8) | static_cast<unsigned char>(b[i + 1]));
-}
-std::uint32_t U32(const QByteArray& b, int i) { return (std::uint32_t{U16(b, i)} << 16) | U16(b, i + 2); }
-void Poner16(QByteArray& b, int i, std::uint16_t v) {
-    b[i] = static_cast<char>(v >> 8);
-    b[i + 1] = static_cast<char>(v & 0xFF);
-}
-
-// A real font file renamed in its name table to the special font's name, so that the whole
-// routine, probe included, can succeed on a machine that does not have it. Names are only ever
-// shortened in place, so no offset moves.
+// A real font file renamed to the special font's name, so that the whole routine, probe
+// included, can succeed on a machine that does not have it.
 QByteArray FuenteRenombrada() {
-    QByteArray b = Fuente();
-    if (b.size() < 12) return {};
-    const int tablas = U16(b, 4);
-    for (int t = 0; t < tablas; ++t) {
-        const int r = 12 + 16 * t;
-        if (b.mid(r, 4) != "name") continue;
-        const int nombre = static_cast<int>(U32(b, r + 8));
-        const int cuenta = U16(b, nombre + 2);
-        const int textos = nombre + U16(b, nombre + 4);
-        for (int k = 0; k < cuenta; ++k) {
-            const int e = nombre + 6 + 12 * k;
-            const int plataforma = U16(b, e), id = U16(b, e + 6), largo = U16(b, e + 8);
-            const int donde = textos + U16(b, e + 10);
-            if (id != 1 && id != 4 && id != 6 && id != 16) continue;
-            const QByteArray nuevo = id == 6 ? QByteArray("SegoeUI") : QByteArray(FUENTE_ESPECIAL);
-            QByteArray codificado;
-            if (plataforma == 1) {
-                codificado = nuevo;
-            } else {
-                for (char c : nuevo) codificado.append('\0').append(c);
-            }
-            if (codificado.size() > largo) return {};
-            b.replace(donde, codificado.size(), codificado);
-            Poner16(b, e + 8, static_cast<std::uint16_t>(codificado.size()));
-        }
-        return b;
-    }
-    return {};
+    return prueba::FuenteRenombrada(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"),
+                                    QString::fromLatin1(FUENTE_ESPECIAL));
 }
 
 class DescargaFuente : public MarcoTest {
@@ -133,6 +118,10 @@ protected:
         for (const auto& e : std::filesystem::directory_iterator(tmp.Ruta("datos/fonts"), ec))
             r.push_back(e.path().filename().string());
         return r;
+    }
+    // The button's download runs on its own: wait, bounded, for its end.
+    static void Esperar(const frmO& o) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !o.DescargandoFuente(); }, 20000));
     }
     QString destino;
     std::optional<std::string> datosAntes_;
@@ -218,6 +207,7 @@ TEST_F(DescargaFuente, TheOptionsButtonDownloadsRegistersAndProbes) {
     ASSERT_TRUE(o.cmdInstalarFuente()->isEnabled());
     DialogosGrabados d(Respuesta::Si);
     o.cmdInstalarFuente()->click();
+    Esperar(o);
     // The file served is a real font, registered; but it is not the special font, so the probe
     // does not read its name back and only a restart could tell.
     EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31), Texto(General, 33)}));
@@ -238,6 +228,7 @@ TEST_F(DescargaFuente, TheSpecialFontDownloadedFromTheServerIsUsedAtOnce) {
     ASSERT_FALSE(o.chkNfuente()->isEnabled());
     DialogosGrabados d(Respuesta::Si);
     o.cmdInstalarFuente()->click();
+    Esperar(o);
     EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31)}));
     EXPECT_TRUE(FuenteEspecialDisponible());
     EXPECT_TRUE(o.chkNfuente()->isEnabled());
@@ -261,6 +252,7 @@ TEST_F(DescargaFuente, TheAddressIsTypedBesideTheButtonAndKeptWhenUsed) {
     QTest::keyClicks(o.txtDireccionFuente(), servidor.Direccion());
     DialogosGrabados d(Respuesta::Si);
     o.cmdInstalarFuente()->click();  // fetches from the address typed
+    Esperar(o);
     EXPECT_TRUE(QFile::exists(destino));
     const std::string direccion = servidor.Direccion().toStdString();
     EXPECT_EQ(Opciones().SpecialFontAddress, direccion);
@@ -278,6 +270,65 @@ TEST_F(DescargaFuente, WithNoAddressTheButtonFailsWithTheDownloadMessage) {
     o.cmdInstalarFuente()->click();
     EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31), Texto(General, 7)}));
     EXPECT_FALSE(QFile::exists(destino));
+}
+
+// The button returns at once: while a slow server dribbles the font, the window takes keys and
+// the dialog shows the bytes coming; Cancel stops it with nothing left and nothing said, and
+// the next download works.
+TEST_F(DescargaFuente, ASlowDownloadLeavesTheWindowAnsweringAndCanBeCancelled) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    const QByteArray fuente = Fuente();
+    ASSERT_FALSE(fuente.isEmpty());
+    ServidorPrueba lento(Modo::Goteo, fuente);
+    frmO o(nullptr);
+    o.show();
+    o.txtDireccionFuente()->setText(lento.Direccion());
+    DialogosGrabados d(Respuesta::Si);
+    o.cmdInstalarFuente()->click();
+    ASSERT_TRUE(o.DescargandoFuente());
+    QProgressDialog* dlg = o.dlgDescarga();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(o.cmdInstalarFuente()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->value() > 0; }, 10000));
+    ASSERT_TRUE(o.DescargandoFuente());
+    o.txtPmaxW()->clear();
+    QTest::keyClicks(o.txtPmaxW(), QStringLiteral("200"));
+    EXPECT_EQ(o.txtPmaxW()->text(), "200");
+    EXPECT_TRUE(o.cmdAplicar()->isEnabled());
+
+    auto* cancelar = dlg->findChild<QPushButton*>();
+    ASSERT_NE(cancelar, nullptr);
+    QTest::mouseClick(cancelar, Qt::LeftButton);
+    EXPECT_FALSE(o.DescargandoFuente());
+    QTest::qWait(150);  // a few more drops would have come by now
+    EXPECT_TRUE(Restos().empty());
+    EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31)}));
+    EXPECT_TRUE(o.cmdInstalarFuente()->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return o.dlgDescarga() == nullptr; }, 5000));
+
+    ServidorPrueba bueno(Modo::Completo, fuente);
+    o.txtDireccionFuente()->setText(bueno.Direccion());
+    o.cmdInstalarFuente()->click();
+    Esperar(o);
+    EXPECT_EQ(Restos(), (std::vector<std::string>{"segoeui.ttf"}));
+    QFontDatabase::removeAllApplicationFonts();
+    Opciones().SpecialFontAddress.clear();
+}
+
+TEST_F(DescargaFuente, ClosingTheWindowDuringADownloadLeavesNothing) {
+    if (FuenteEspecialDisponible()) GTEST_SKIP() << "the special font is installed";
+    ServidorPrueba lento(Modo::Goteo, Fuente());
+    auto o = std::make_unique<frmO>(nullptr);
+    o->txtDireccionFuente()->setText(lento.Direccion());
+    DialogosGrabados d(Respuesta::Si);
+    o->cmdInstalarFuente()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return o->dlgDescarga() && o->dlgDescarga()->value() > 0; }, 10000));
+    o.reset();
+    QTest::qWait(150);
+    EXPECT_TRUE(Restos().empty());
+    EXPECT_EQ(d.mensajes, (std::vector<std::string>{Texto(General, 31)}));
+    Opciones().SpecialFontAddress.clear();
 }
 
 }  // namespace

@@ -220,7 +220,7 @@ TEST_F(IdiomaTest, NumberReplacesEveryPlaceholder)
 TEST_F(IdiomaTest, EnglishCatalogHoldsTheProgramsTexts)
 {
     const Tabla en = TablaDe(IdiomasIncorporados()[0].texto);
-    EXPECT_EQ(en.size(), 304u);
+    EXPECT_EQ(en.size(), 305u);
     EXPECT_EQ(en.at({1, 244}), "Close tab");
     EXPECT_EQ(en.at({0, 54}), "This characters can't be used in file and folder names: */\\\"|:<>?");
     EXPECT_EQ(en.at({0, 61}),

@@ -15,8 +15,10 @@
 namespace quirvex {
 namespace {
 
-constexpr std::uint32_t kMascara = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
-                                   IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// IN_MODIFY and IN_ATTRIB: a file still being written, or whose permissions or times changed,
+// shows the change while its folder is on screen, not only once the writer closes it.
+constexpr std::uint32_t kMascara = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE |
+                                   IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 std::string SinBarra(const std::string& r) {
     return r.size() > 1 && r.back() == '/' ? r.substr(0, r.size() - 1) : r;
@@ -146,6 +148,12 @@ private:
             Olvidar(e.wd);
             return;
         }
+        // Events were lost: what any watched folder holds is unknown now, so every one of them
+        // is told to read itself again.
+        if (e.mask & IN_Q_OVERFLOW) {
+            for (const auto& [carpeta, v] : porRuta_) r.push_back(Registro(EV_ACTUALIZAR_CARPETA, carpeta));
+            return;
+        }
         if (!porWd_.count(e.wd) || e.len == 0) return;  // self events: the parent's watch tells
         const std::string nombre = e.name;
         const bool dir = e.mask & IN_ISDIR;
@@ -155,8 +163,9 @@ private:
         if (e.mask & IN_CREATE) todas(dir ? EV_CREAR_CARPETA : EV_CREAR);
         if (e.mask & IN_DELETE) todas(dir ? EV_BORRAR_CARPETA : EV_BORRAR);
         // A finished write is an update of the entry, which the duplicate test never drops: a
-        // file written twice in a row is refreshed twice.
-        if (e.mask & IN_CLOSE_WRITE) todas(EV_ACTUALIZAR_ITEM);
+        // file written twice in a row is refreshed twice. A write in progress or a change of
+        // permissions is one too; the kernel already merges a burst of them left unread.
+        if (e.mask & (IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB)) todas(EV_ACTUALIZAR_ITEM);
         if (e.mask & IN_MOVED_FROM) movidos[e.cookie] = Movido{e.wd, nombre, Rutas(e.wd, nombre), dir};
         if (e.mask & IN_MOVED_TO) {
             auto m = movidos.find(e.cookie);
