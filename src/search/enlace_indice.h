@@ -104,9 +104,10 @@ private:
     EstadoServidor estado_ = ESTADO_LISTO;
 };
 
-// One search outside the quick-search box (the file search tab's "Database" source): its own
-// connection, registration and request, the hits the server sends a popup (the first ones,
-// ranked, with the total), all within plazoMs; nothing when no server answers in time.
+// One search outside the window, waiting for its answer (tests and tools): its own connection,
+// registration and request, the hits the server sends a popup (the first ones, ranked, with the
+// total), all within plazoMs; nothing when no server answers in time. The search tab does not
+// wait: it uses cConsultaIndice.
 std::optional<ResultadosIndice> ConsultarServidorIndice(const std::string& texto, int plazoMs = 2000,
                                                         const std::string& rutaEnlace = RutaEnlaceIndice());
 

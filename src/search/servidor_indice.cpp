@@ -18,6 +18,9 @@ constexpr int kPlazoEnvioMs = 250;
 constexpr std::size_t kAciertosPorTrama = 2000;
 constexpr std::int64_t kRebanadaMs = 10;
 constexpr std::size_t kColaParaSeguir = 256 * 1024;
+// A listening socket that stays readable while nothing can be taken (out of file descriptors)
+// is left alone this long instead of being tried again at once.
+constexpr std::int64_t kPausaEscuchaMs = 1000;
 // How often the first build stops to serve the clients.
 constexpr std::int64_t kAtencionConstruyendoMs = 50;
 
@@ -289,7 +292,8 @@ void cServidorIndice::Detener() {
 void cServidorIndice::Ejecutar(int descriptorSenales) {
     if (descriptorSenales >= 0) op_.descriptorSenales = descriptorSenales;
     while (!DebeParar()) {
-        std::vector<int> fds{escucha_->Descriptor(), despertador_->Descriptor()};
+        std::vector<int> fds{despertador_->Descriptor()};
+        if (Escuchando()) fds.push_back(escucha_->Descriptor());
         if (op_.descriptorSenales >= 0) fds.push_back(op_.descriptorSenales);
         if (vigilante_ && vigilante_->Descriptor() >= 0) fds.push_back(vigilante_->Descriptor());
         std::vector<int> escribir;
@@ -301,6 +305,7 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
         }
         const std::int64_t ahora = MilisegundosMonotonos();
         std::int64_t espera = seguir ? 0 : proximaRevision_ - ahora;
+        if (!Escuchando()) espera = std::min(espera, pausaEscucha_ - ahora);
         if (sucio_) espera = std::min<std::int64_t>(espera, ultimoCambio_ + op_.guardarTrasMs - ahora);
         std::vector<int> escribibles;
         const std::vector<int> listos =
@@ -350,7 +355,8 @@ void cServidorIndice::AtenderConstruyendo() {
     const std::int64_t ahora = MilisegundosMonotonos();
     if (ahora < proximaAtencion_ || !escucha_) return;
     proximaAtencion_ = ahora + kAtencionConstruyendoMs;
-    std::vector<int> fds{escucha_->Descriptor()};
+    std::vector<int> fds;
+    if (Escuchando()) fds.push_back(escucha_->Descriptor());
     std::vector<int> escribir;
     for (const auto& c : clientes_) {
         fds.push_back(c->con->Descriptor());
@@ -385,8 +391,12 @@ void cServidorIndice::CambiosVigilados() {
     Vigilar(nuevas);
 }
 
+bool cServidorIndice::Escuchando() const { return MilisegundosMonotonos() >= pausaEscucha_; }
+
 void cServidorIndice::Aceptar() {
+    bool alguna = false;
     while (auto con = escucha_->Aceptar()) {
+        alguna = true;
         auto c = std::make_unique<Cliente>();
         c->con = std::move(con);
         if (!Poner(*c, MSG_SALUDO, token_) ||
@@ -394,6 +404,9 @@ void cServidorIndice::Aceptar() {
             continue;
         clientes_.push_back(std::move(c));
     }
+    if (alguna) return;
+    pausaEscucha_ = MilisegundosMonotonos() + kPausaEscuchaMs;
+    Log("cannot take a waiting connection (out of file descriptors?): trying again in a second");
 }
 
 bool cServidorIndice::Atender(Cliente& c) {

@@ -97,7 +97,9 @@ private:
     struct Cliente;
     struct BusquedaTodo;
     void Log(const std::string& linea) const;
+    // Takes every waiting connection; when none can be taken the socket is left alone a while.
     void Aceptar();
+    bool Escuchando() const;
     bool Atender(Cliente& c);
     bool Manejar(Cliente& c, const TramaIndice& t);
     // Queues a frame and writes what the socket takes now; false when the client is to go.
@@ -144,6 +146,7 @@ private:
     long long otroServidor_ = 0;
     std::int64_t proximaSenal_ = 0;
     std::int64_t proximaAtencion_ = 0;
+    std::int64_t pausaEscucha_ = 0;
     std::size_t descartadosDichos_ = 0;
     bool cargado_ = false;
     bool sucio_ = false;

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,6 +137,44 @@ TEST(Kartoserv, StartedBySocketActivationItAnswersOnTheSocketItIsGiven) {
     ASSERT_TRUE(Esperar([&] { return p.Terminado(); }, 5));
     EXPECT_TRUE(WIFEXITED(p.Estado()) && WEXITSTATUS(p.Estado()) == 0) << p.Estado();
     EXPECT_TRUE(fs::exists(enlace));
+}
+
+// The processor time (user and system, in clock ticks) a process has used so far.
+long long TiempoProcesador(pid_t pid) {
+    const std::string stat = Leer("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t fin = stat.rfind(')');
+    if (fin == std::string::npos) return -1;
+    std::istringstream campos(stat.substr(fin + 2));
+    std::string x;
+    long long utime = 0, stime = 0;
+    for (int i = 3; i <= 13; ++i) campos >> x;  // state .. cmajflt
+    campos >> utime >> stime;
+    return utime + stime;
+}
+
+// Out of file descriptors, a waiting connection cannot be taken and the socket stays readable:
+// the server leaves it alone for a while instead of trying again at once, and says so.
+TEST(Kartoserv, OutOfFileDescriptorsItWaitsInsteadOfSpinning) {
+    const std::string prlimit = "/usr/bin/prlimit";
+    if (access(prlimit.c_str(), X_OK) != 0) GTEST_SKIP() << "no prlimit";
+    CarpetaTemporal tmp, arbol;
+    arbol.Archivo("uno.txt");
+    const std::string enlace = tmp.Ruta("MapServiceQx");
+    Proceso p({"--nofile=24", QUIRVEX_KARTOSERV, "--root", arbol.Ruta(), "--index", tmp.Ruta("k.map"), "--socket",
+               enlace, "--log", tmp.Ruta("k.log"), "--normal-priority", "--no-watch"},
+              prlimit);
+    ASSERT_TRUE(Esperar([&] { return ConsultarServidorIndice("uno", 1000, enlace).has_value(); }));
+    std::vector<std::unique_ptr<ConexionLocal>> abiertas;
+    for (int i = 0; i < 40; ++i)
+        if (auto c = ConectarLocal(enlace)) abiertas.push_back(std::move(c));
+    ASSERT_TRUE(Esperar([&] { return Leer(tmp.Ruta("k.log")).find("out of file descriptors") != std::string::npos; }))
+        << Leer(tmp.Ruta("k.log"));
+    // Two seconds of a spinning loop take two seconds of processor time; waiting takes almost none.
+    const long long antes = TiempoProcesador(p.Pid());
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const long long usado = TiempoProcesador(p.Pid()) - antes;
+    EXPECT_LT(usado, sysconf(_SC_CLK_TCK) / 2) << "ticks used in 2 s";
+    EXPECT_FALSE(p.Terminado());
 }
 
 }  // namespace
