@@ -309,7 +309,7 @@ double MostrarEnModo(const std::string& fotos, const std::string& vacia, int mod
     p.host->repaint();
     if (modo == MODO_PREVIEW) {
         Esperar([&] { return PreviewsListas(*p.v); });
-        QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
         p.host->repaint();
     }
     return Ms(t);

@@ -113,7 +113,7 @@ void cVisor::PreviewLista(int item, const std::string& nombre) {
         for (int i = desde; i <= hasta && item < 0; ++i)
             if (nombreDe(i) == nombre) item = i;
     }
-    if (item >= 0) DibujarICO(item);
+    if (item >= 0) DibujarImagenItem(item);
 }
 
 void cVisor::SetIndice(int indice) {

@@ -122,6 +122,7 @@ public:
 
     // Painting.
     void DibujarICO(int item, int tipo = SEL_REPINTAR);
+    void DibujarImagenItem(int item);
     void Dibujar();
     void DibujarDetalles();
     void DibujarNombreCarpeta() override;
