@@ -127,6 +127,7 @@ cContenidoVisor::cContenidoVisor(VistaVisor* vista) : vista_(vista ? vista : &vi
 bool cContenidoVisor::EnMiPC() const { return RutaActual == TextoMiPC(); }
 bool cContenidoVisor::EnRed() const { return RutaActual == TEXTO_RED; }
 bool cContenidoVisor::EnRecursoRed() const { return EsRutaRed(RutaActual); }
+bool cContenidoVisor::DatosAlDia() const { return entradas_ && mvCache::AlDia(RutaActual, entradas_); }
 
 bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     // A key or click handled while this pane's listing waits on the network asks for another

@@ -236,6 +236,9 @@ private:
     // An entry renamed in place (from outside): drawn again under its new name.
     void ItemRenombrado(int item);
     void PreviewLista(int item, const std::string& nombre);
+    std::int64_t TamanoActual(const ItemCarpeta& item);
+    bool datosAlDia_ = false;
+    bool datosAlDiaSabido_ = false;
 
     frmMain* frmM_;
     int indice_;
