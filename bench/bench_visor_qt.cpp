@@ -8,7 +8,9 @@
 //      photos, one page scroll on the user-interface thread while previews decode, and the time
 //      until every visible preview is shown against the time the pool alone needs for them;
 //  (k) the second visit to the photos: a new pane in preview mode, the thumbnails of the first
-//      visit in the shared cache, until every visible preview is shown, against icons mode.
+//      visit in the shared cache, until every visible preview is shown, against icons mode;
+//  (s) select all (Ctrl+E) and invert (Ctrl+I) on the large folder through the real frame, key
+//      to idle.
 // Usage: bench_visor_qt fotos DIR N
 //        bench_visor_qt medir LARGE_FOLDER EMPTY_FOLDER PHOTO_FOLDER QUIRVEX EMPTY_WINDOW [PARTS]
 // (bench/run_visor.sh makes the folders and passes the programs.)
@@ -21,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -36,6 +39,7 @@
 #include "folder/cola_previews_qt.h"
 #include "folder/contenido_visor.h"
 #include "frame/arranque_qt.h"
+#include "frame/mdi_qt.h"
 #include "pane/frm_main_qt.h"
 #include "pane/visor_qt.h"
 #include "settings/idioma.h"
@@ -309,7 +313,7 @@ double MostrarEnModo(const std::string& fotos, const std::string& vacia, int mod
     p.host->repaint();
     if (modo == MODO_PREVIEW) {
         Esperar([&] { return PreviewsListas(*p.v); });
-        QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
         p.host->repaint();
     }
     return Ms(t);
@@ -332,6 +336,48 @@ void MedirSegundaVisita(const std::string& fotos, const std::string& vacia) {
     Dato("second visit, preview mode: every visible preview shown, median of 7", Mediana(previews));
     Linea("(k) second visit, all visible previews shown / icons mode", Mediana(previews) / Mediana(iconos),
           "x", 1.1);
+}
+
+// --- select all in the frame ----------------------------------------------------------------
+
+// A key as the keyboard gives it, to whatever holds the focus, and the time until the events it
+// caused (the repaint included) have all run.
+double TeclaHastaReposo(Qt::Key tecla, Qt::KeyboardModifiers mods) {
+    QWidget* foco = QApplication::focusWidget();
+    if (!foco) return -1;
+    QElapsedTimer t;
+    t.start();
+    QKeyEvent pulsar(QEvent::KeyPress, tecla, mods);
+    QKeyEvent soltar(QEvent::KeyRelease, tecla, mods);
+    QApplication::sendEvent(foco, &pulsar);
+    QApplication::sendEvent(foco, &soltar);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return Ms(t);
+}
+
+// (s) Ctrl+E (select all) then Ctrl+I (invert) on the large folder, through the real frame.
+void MedirSeleccionMarco(const std::string& grande) {
+    MDI marco([](MDI& m) -> VentanaTab* { return new frmMain(&m, SiguienteIdTab()); }, false);
+    marco.resize(kAncho, kAlto);
+    marco.MDIForm_Load(QString::fromStdString(grande));
+    marco.show();
+    Esperar([] { return false; }, 300);
+    auto* tab = dynamic_cast<frmMain*>(marco.TabActual());
+    if (!tab || !tab->aVisor()) return;
+    cVisor* v = tab->aVisor();
+    v->picM()->setFocus();
+    QCoreApplication::processEvents();
+    std::vector<double> todo, invertir;
+    for (int i = 0; i < 5; ++i) {
+        todo.push_back(TeclaHastaReposo(Qt::Key_E, Qt::ControlModifier));
+        invertir.push_back(TeclaHastaReposo(Qt::Key_I, Qt::ControlModifier));
+    }
+    std::printf("    %d items in the pane, %zu selected after the last invert\n", v->nItems(),
+                v->Seleccion().ListaSel().size());
+    Linea("(s) frame: Ctrl+E (select all) key to idle, median of 5", Mediana(todo), "ms", 30);
+    Linea("(s) frame: Ctrl+I (invert) key to idle, median of 5", Mediana(invertir), "ms", 30);
 }
 
 // --- start-up -----------------------------------------------------------------------------
@@ -419,7 +465,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: %s fotos DIR N\n"
                      "       %s medir LARGE_FOLDER EMPTY_FOLDER PHOTO_FOLDER QUIRVEX EMPTY_WINDOW [PARTS]\n"
-                     "PARTS: any of f g j k i (default all; g alone skips the load timing)\n",
+                     "PARTS: any of f g j k s i (default all; g alone skips the load timing)\n",
                      argv[0], argv[0]);
         return 2;
     }
@@ -431,10 +477,11 @@ int main(int argc, char** argv) {
     const std::string fotos = ConBarra(a[4].toStdString());
     std::printf("pane at %d x %d, offscreen platform; %d decode threads\n", kAncho, kAlto,
                 cColaPreviews([](ResultadoPreview&&) {}).Hilos());
-    const QString partes = a.size() == 8 ? a[7] : QStringLiteral("fgjki");
+    const QString partes = a.size() == 8 ? a[7] : QStringLiteral("fgjksi");
     if (partes.contains('f') || partes.contains('g')) MedirPanel(grande, vacia, partes.contains('f'));
     if (partes.contains('j')) MedirPreviews(fotos, vacia);
     if (partes.contains('k')) MedirSegundaVisita(fotos, vacia);
+    if (partes.contains('s')) MedirSeleccionMarco(grande);
     if (partes.contains('i')) MedirArranque(a[5], a[6], a[3], a[4]);
     return 0;
 }

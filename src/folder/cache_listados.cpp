@@ -270,6 +270,15 @@ void Cambio(const std::string& carpeta) {
 
 void SetReloj(RelojCache reloj) { g_reloj = reloj ? reloj : RelojSistema; }
 
+bool AlDia(const std::string& carpeta, const std::shared_ptr<const TablaEntradas>& entradas) {
+    // Looked up as ListarConCache looks it up.
+    const std::int64_t i = Buscar(carpeta);
+    if (i < 0 || !entradas) return false;
+    if (g_drenar) g_drenar();
+    const ListadoCarpeta& l = Tabla()[static_cast<size_t>(i)];
+    return l.entradas == entradas && l.vigilancia != 0 && l.vigilancia == MarcaActual(carpeta);
+}
+
 const ListadoCarpeta& ListarConCache(const std::string& carpeta, bool ocultarArchivosSistema) {
     const std::int64_t i = Buscar(carpeta);
     if (i >= 0 && g_drenar) g_drenar();

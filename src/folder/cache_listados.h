@@ -24,7 +24,7 @@ namespace quirvex {
 // The order each sort mode gives a whole listing, kept from the first time a pane sorts it that
 // way: a revisit or a return to that mode, with no entry filtered out, takes it instead of
 // sorting again. The result is the one the sort would give, since the table is the same.
-// The size mode re-reads sizes from disk every time and is never kept.
+// The size mode re-reads the sizes the watch cannot vouch for and is never kept.
 struct OrdenesListado {
     std::array<std::vector<std::uint32_t>, 5> porCriterio;
 };
@@ -81,6 +81,12 @@ void SetDrenaje(std::function<void()> drenar);
 // Nanoseconds since 1970 (UTC); the cache compares folder stamps with it. For tests.
 using RelojCache = std::int64_t (*)();
 void SetReloj(RelojCache reloj);  // nullptr restores the system clock
+
+// Whether the sizes and times of `entradas`, the listing of `carpeta` a pane shows, are current
+// without asking the disk: it is the cached listing of the folder, and the folder has been
+// watched since before it was listed with no event since (what the watcher has waiting is read
+// first). False for anything the watch cannot vouch for.
+bool AlDia(const std::string& carpeta, const std::shared_ptr<const TablaEntradas>& entradas);
 
 // The listing of the folder from the cache, or read from disk and stored. A folder that cannot
 // be read is stored as an empty listing (it stays empty until refreshed).

@@ -59,7 +59,7 @@ std::string ExtDe(const EntradaListado& e) {
 // the keys CalcularClavesOrden would give those items. The keys are made from the listed
 // entries and the sort moves indices, so the items are built once, already in place.
 void OrdenarEntradas(const TablaEntradas& entradas, std::vector<std::uint32_t>& indices,
-                     int criterio, const std::string& carpeta) {
+                     int criterio, const std::string& carpeta, bool tamanosAlDia) {
     std::vector<ClaveIndice> claves;
     claves.reserve(indices.size());
     PaginasGrandes(claves.data(), claves.capacity() * sizeof(ClaveIndice));
@@ -72,18 +72,24 @@ void OrdenarEntradas(const TablaEntradas& entradas, std::vector<std::uint32_t>& 
         }
         OrdenarClaves(claves, TipoClave::Fechas);
     } else if (criterio == ORDEN_TAMANO) {
-        // Sizes are read again from disk, all at once through the folder. As numbers they order
-        // as their zero-padded texts do; a folder's empty text sorts below every file, so it
-        // takes 0 and a file its size plus one.
+        // The sort must see the sizes as they are now. A listing its watch vouches for holds
+        // them; otherwise they are read again from disk, all at once through the folder. As
+        // numbers they order as their zero-padded texts do; a folder's empty text sorts below
+        // every file, so it takes 0 and a file its size plus one.
         std::vector<std::string_view> nombres;
         std::vector<size_t> deArchivo;
         for (size_t k = 0; k < claves.size(); ++k) {
             const EntradaListado& e = entradas[claves[k].indice];
             if (e.atributos & ATR_DIRECTORIO) continue;
+            if (tamanosAlDia) {
+                claves[k].entero = static_cast<std::uint64_t>(std::max<std::int64_t>(e.tamano, 0)) + 1;
+                continue;
+            }
             nombres.push_back(e.nombre);
             deArchivo.push_back(k);
         }
-        const std::vector<std::int64_t> tamanos = Archivos().Tamanos(carpeta, nombres);
+        const std::vector<std::int64_t> tamanos =
+            nombres.empty() ? std::vector<std::int64_t>() : Archivos().Tamanos(carpeta, nombres);
         for (size_t j = 0; j < deArchivo.size(); ++j)
             claves[deArchivo[j]].entero = static_cast<std::uint64_t>(std::max<std::int64_t>(tamanos[j], 0)) + 1;
         OrdenarClaves(claves, TipoClave::Entero);
@@ -121,6 +127,7 @@ cContenidoVisor::cContenidoVisor(VistaVisor* vista) : vista_(vista ? vista : &vi
 bool cContenidoVisor::EnMiPC() const { return RutaActual == TextoMiPC(); }
 bool cContenidoVisor::EnRed() const { return RutaActual == TEXTO_RED; }
 bool cContenidoVisor::EnRecursoRed() const { return EsRutaRed(RutaActual); }
+bool cContenidoVisor::DatosAlDia() const { return entradas_ && mvCache::AlDia(RutaActual, entradas_); }
 
 bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     // A key or click handled while this pane's listing waits on the network asks for another
@@ -206,7 +213,8 @@ void cContenidoVisor::FiltrarYOrdenar() {
         CriterioOrden < static_cast<int>(ordenes_->porCriterio.size()) && CriterioOrden != ORDEN_TAMANO)
         conocido = &ordenes_->porCriterio[static_cast<size_t>(CriterioOrden)];
     if (!conocido || conocido->size() != entradas.size()) {
-        OrdenarEntradas(entradas, pasan, CriterioOrden, RutaActual);
+        const bool alDia = CriterioOrden == ORDEN_TAMANO && mvCache::AlDia(RutaActual, entradas_);
+        OrdenarEntradas(entradas, pasan, CriterioOrden, RutaActual, alDia);
         if (conocido) *conocido = pasan;
     }
     const std::vector<std::uint32_t>& orden = conocido ? *conocido : pasan;

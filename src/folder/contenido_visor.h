@@ -78,6 +78,9 @@ public:
     // Inside a share or a host's list: everything the pane shows is on another machine, so
     // nothing is looked up again for it outside a load or a command.
     bool EnRecursoRed() const;
+    // Whether the watch of the shown folder vouches for the sizes and times its items hold
+    // (see mvCache::AlDia); reads what the watcher has waiting.
+    bool DatosAlDia() const;
     std::int64_t nMostrados() const { return nCarpetas + nArchivos; }
 
     std::string RutaActual;

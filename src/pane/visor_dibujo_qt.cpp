@@ -120,6 +120,25 @@ void cVisor::DibujarICO(int item, int tipo) {
     picM_->update();
 }
 
+// Only the picture box of a grid item, when its preview has come: the label stays as drawn, and
+// only the box reaches the screen again.
+void cVisor::DibujarImagenItem(int item) {
+    if (item < 0 || item >= nItems()) return;
+    const GeometriaVisor& g = dist_.Geometria();
+    if (g.ModoVer == 1) return DibujarICO(item);
+    const int fila = dist_.FilaDeItem(item);
+    if (fila < primeraFila_ || fila > primeraFila_ + g.IcoEY) return;
+    const int tira = dist_.TiraDeFila(fila);
+    if (static_cast<size_t>(tira) >= tiras_.size()) return;
+    const QRect img(g.IcoGL + dist_.ColumnaDeItem(item) * g.IcoW + g.IcoL, g.IcoDD, g.IcoDW, g.IcoDH);
+    {
+        QPainter p(&tiras_[static_cast<size_t>(tira)]);
+        p.fillRect(img, kFondo);
+        PintarImagen(p, contenido_.Items[static_cast<size_t>(item)], img);
+    }
+    picM_->update(img.translated(0, dist_.TopTira(tira, vsbValue())));
+}
+
 // The item's picture (type icon, or a preview in preview mode) and the shortcut arrow over it.
 void cVisor::PintarImagen(QPainter& p, const ItemCarpeta& it, const QRect& img) {
     const GeometriaVisor& g = dist_.Geometria();

@@ -34,14 +34,6 @@ QFont FuenteDe(int pixeles, bool negrita) {
     return f;
 }
 
-// Sizes of selected files are read from disk, as the status strip reads them; a share's from
-// its listing, so that selecting never waits on a server.
-std::int64_t TamanoActual(const ItemCarpeta& item) {
-    if (EsRutaRed(item.RutaCompleta)) return item.Tamano;
-    const auto e = Archivos().Consultar(item.RutaCompleta);
-    return e ? e->tamano : item.Tamano;
-}
-
 }  // namespace
 
 SuperficieVisor::SuperficieVisor(cVisor* visor, TipoSuperficie tipo, QWidget* padre)
@@ -62,7 +54,7 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
       fuenteItems_(FuenteDe(11, false)),
       fuenteTitulo_(FuenteDe(16, true)),
       metricas_(fuenteItems_),
-      seleccion_(contenido_.Items, this, TamanoActual),
+      seleccion_(contenido_.Items, this, [this](const ItemCarpeta& it) { return TamanoActual(it); }),
       dist_([this](std::string_view t) {
           return metricas_.horizontalAdvance(
               QString::fromUtf8(t.data(), static_cast<int>(t.size())));
@@ -100,6 +92,22 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
 
 cVisor::~cVisor() = default;
 
+// Sizes of selected files as they are now, as the status strip reads them: from the listing
+// while its watch vouches for it (asked once per turn of the event loop, so selecting all of a
+// large folder is not a status call per file), else from disk; a share's from its listing, so
+// that selecting never waits on a server.
+std::int64_t cVisor::TamanoActual(const ItemCarpeta& item) {
+    if (EsRutaRed(item.RutaCompleta)) return item.Tamano;
+    if (!datosAlDiaSabido_) {
+        datosAlDia_ = contenido_.DatosAlDia();
+        datosAlDiaSabido_ = true;
+        QTimer::singleShot(0, this, [this] { datosAlDiaSabido_ = false; });
+    }
+    if (datosAlDia_) return item.Tamano;
+    const auto e = Archivos().Consultar(item.RutaCompleta);
+    return e ? e->tamano : item.Tamano;
+}
+
 // A preview came back from the pool: paint its cell again if it is still on screen. The table
 // may have changed since it was asked for, so the name decides which item it is.
 void cVisor::PreviewLista(int item, const std::string& nombre) {
@@ -110,7 +118,7 @@ void cVisor::PreviewLista(int item, const std::string& nombre) {
         for (int i = desde; i <= hasta && item < 0; ++i)
             if (nombreDe(i) == nombre) item = i;
     }
-    if (item >= 0) DibujarICO(item);
+    if (item >= 0) DibujarImagenItem(item);
 }
 
 void cVisor::SetIndice(int indice) {

@@ -122,6 +122,7 @@ public:
 
     // Painting.
     void DibujarICO(int item, int tipo = SEL_REPINTAR);
+    void DibujarImagenItem(int item);
     void Dibujar();
     void DibujarDetalles();
     void DibujarNombreCarpeta() override;
@@ -237,6 +238,9 @@ private:
     void ItemRenombrado(int item);
     void PreviewLista(int item, const std::string& nombre);
     void SeguirFuente();
+    std::int64_t TamanoActual(const ItemCarpeta& item);
+    bool datosAlDia_ = false;
+    bool datosAlDiaSabido_ = false;
 
     frmMain* frmM_;
     int indice_;

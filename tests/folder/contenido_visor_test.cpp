@@ -356,8 +356,14 @@ public:
         ++sellos;
         return real_.Sello(carpeta);
     }
+    std::vector<std::int64_t> Tamanos(const std::string& carpeta,
+                                      const std::vector<std::string_view>& nombres) override {
+        tamanosLeidos += static_cast<int>(nombres.size());
+        return real_.Tamanos(carpeta, nombres);
+    }
     int listados = 0;
     int sellos = 0;
+    int tamanosLeidos = 0;
 
 private:
     SistemaArchivos& real_ = Archivos();
@@ -424,6 +430,38 @@ TEST_F(CacheListadosTest, AKnownOrderIsReusedOnlyForTheWholeListing) {
     c.CambiarOrden(ORDEN_TAMANO);
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "a.log", "b.txt", "c.txt"}));
     EXPECT_EQ(disco.listados, 1);
+}
+
+TEST_F(CacheListadosTest, TheSizeSortReadsAgainOnlyWhatTheWatchCannotVouchFor) {
+    tmp.Archivo("a.txt", 30);
+    tmp.Archivo("b.txt", 10);
+    tmp.Archivo("c.txt", 20);
+    tmp.Carpeta("d");
+    // Watched since before it was listed, no event since: the listing's sizes are current.
+    mvCache::Vigilada(tmp.Ruta());
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    c.CambiarOrden(ORDEN_TAMANO);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "b.txt", "c.txt", "a.txt"}));
+    EXPECT_EQ(disco.tamanosLeidos, 0);
+
+    // An event for the folder: the cache reads its entries again, and that listing is current.
+    std::filesystem::resize_file(tmp.Ruta("b.txt"), 100);
+    mvCache::Cambio(tmp.Ruta());
+    c.CambiarOrden(ORDEN_NOMBRE);
+    c.CambiarOrden(ORDEN_TAMANO);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "c.txt", "a.txt", "b.txt"}));
+    EXPECT_EQ(disco.tamanosLeidos, 0);
+
+    // The watch ends: nothing vouches for the sizes, so every sort reads the files' again.
+    mvCache::Soltada(tmp.Ruta());
+    std::filesystem::resize_file(tmp.Ruta("c.txt"), 1000);
+    c.CambiarOrden(ORDEN_NOMBRE);
+    c.CambiarOrden(ORDEN_TAMANO);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(disco.tamanosLeidos, 3);
+    c.CambiarOrden(ORDEN_NOMBRE);
+    c.CambiarOrden(ORDEN_TAMANO);
+    EXPECT_EQ(disco.tamanosLeidos, 6);
 }
 
 TEST_F(CacheListadosTest, AWatchedFolderIsServedAsListedUntilAnEventOrTheWatchEnds) {
