@@ -1,0 +1,67 @@
+// A call with a deadline: whichever side settles it first owns the result, so a result that
+// comes too late is undone by the thread and never read by the caller.
+
+#include "platform/llamada_plazo.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+
+namespace quirvex {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A thread the test holds back until it lets it go.
+struct Compuerta {
+    std::promise<void> abrir;
+    std::shared_future<void> abierta = abrir.get_future().share();
+};
+
+TEST(LlamadaPlazo, AnAnswerInTimeIsTheCallersAndALateOneIsUndoneByItsThread) {
+    const auto enTiempo = LlamarConPlazo<int>(EnHiloNuevo, [](const Encargo<int>&) { return 7; }, 60s);
+    ASSERT_TRUE(enTiempo.has_value());
+    EXPECT_EQ(*enTiempo, 7);
+
+    // Past the deadline the caller goes on with nothing; the thread, let go afterwards, finds
+    // the call given up and undoes what its answer holds.
+    Compuerta compuerta;
+    auto deshecho = std::make_shared<std::promise<int>>();
+    auto vioAbandono = std::make_shared<std::atomic<bool>>(false);
+    const auto tarde = LlamarConPlazo<int>(
+        EnHiloNuevo,
+        [f = compuerta.abierta, vioAbandono](const Encargo<int>& encargo) {
+            f.wait();
+            vioAbandono->store(encargo.Abandonado());
+            return 42;
+        },
+        10ms, [deshecho](int& r) { deshecho->set_value(r); });
+    EXPECT_FALSE(tarde.has_value());
+    compuerta.abrir.set_value();
+    auto undone = deshecho->get_future();
+    ASSERT_EQ(undone.wait_for(120s), std::future_status::ready);
+    EXPECT_EQ(undone.get(), 42);
+    EXPECT_TRUE(vioAbandono->load());
+}
+
+TEST(LlamadaPlazo, CutWaitsEndAtOnceWhateverTheirDeadlineUntilAllowedAgain) {
+    Compuerta compuerta;
+    CortarEsperasRed(true);
+    const auto inicio = std::chrono::steady_clock::now();
+    const auto r = LlamarConPlazo<int>(
+        EnHiloNuevo, [f = compuerta.abierta](const Encargo<int>&) { return f.wait(), 1; }, 300s);
+    const auto tardo = std::chrono::steady_clock::now() - inicio;
+    CortarEsperasRed(false);
+    compuerta.abrir.set_value();
+    EXPECT_FALSE(r.has_value());
+    EXPECT_LT(tardo, 120s);  // far below the five minutes it would otherwise wait
+    const auto otra = LlamarConPlazo<int>(EnHiloNuevo, [](const Encargo<int>&) { return 2; }, 60s);
+    ASSERT_TRUE(otra.has_value());
+    EXPECT_EQ(*otra, 2);
+}
+
+}  // namespace
+}  // namespace quirvex
