@@ -235,7 +235,7 @@ void MDI::SALIR() {
     // program ends; when this runs inside the engine's yield, the engine unwinds first.
     mTareas().CancelarTodo();
     // A network call waiting on a server that does not answer is given up now, not at its time
-    // limit: whatever waits on it unwinds with a time-out, and none starts a new wait.
+    // limit: whatever waits on it unwinds with a time-out.
     CortarEsperasRed(true);
     close();
     if (alTerminar_)

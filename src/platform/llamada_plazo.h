@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -37,12 +38,13 @@ public:
     // For work that can stop early: whether the caller gave up.
     bool Abandonado() const { return estado_.load(std::memory_order_acquire) == kAbandonado; }
 
-    // On the caller: waits through EsperarRed until the result, the deadline or the end of
-    // every network wait (the program is quitting); nothing once it gave up.
+    // On the caller: waits through EsperarRed until the result, the deadline or a cut of the
+    // waits under way (the program is quitting); nothing once it gave up.
     std::optional<R> Esperar(std::chrono::milliseconds plazo) {
         const auto limite = std::chrono::steady_clock::now() + plazo;
+        const std::uint64_t cortes = CortesEsperasRed();
         EsperarRed([&] {
-            return estado_.load(std::memory_order_acquire) != kPendiente || EsperasRedCortadas() ||
+            return estado_.load(std::memory_order_acquire) != kPendiente || CortesEsperasRed() != cortes ||
                    std::chrono::steady_clock::now() >= limite;
         });
         int pendiente = kPendiente;

@@ -13,6 +13,7 @@ namespace {
 std::atomic<int> g_limite{15000};
 std::atomic<int> g_esperando{0};
 std::atomic<bool> g_cortadas{false};
+std::atomic<std::uint64_t> g_cortes{0};
 
 std::mutex& MutexEspera() {
     static std::mutex m;
@@ -59,8 +60,12 @@ void EsperarRed(const std::function<bool()>& listo) {
 
 bool EsperandoRed() { return g_esperando.load() > 0; }
 
-void CortarEsperasRed(bool cortar) { g_cortadas.store(cortar); }
+void CortarEsperasRed(bool cortar) {
+    g_cortadas.store(cortar);
+    if (cortar) ++g_cortes;
+}
 bool EsperasRedCortadas() { return g_cortadas.load(); }
+std::uint64_t CortesEsperasRed() { return g_cortes.load(); }
 
 bool EsNombreRedValido(const std::string& ruta) {
     std::size_t k = 0;

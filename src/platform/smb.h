@@ -101,10 +101,14 @@ void EsperarRed(const std::function<bool()>& listo);
 // True while some caller is inside EsperarRed: work that would start another load from an
 // event handled meanwhile waits for the next turn instead.
 bool EsperandoRed();
-// While set, every network wait, the ones under way and later ones, ends at once as given up:
-// the program is quitting and waits for no server. A new frame clears it.
+// Setting it gives up every network wait under way at once, as past its time limit: the
+// program is quitting and waits for no server. Later calls wait as usual, so what the quit
+// itself asks (removing a canceled copy's partial file) still reaches a server that answers.
+// It stays set, telling a load that failed not to say so, until a new frame clears it.
 void CortarEsperasRed(bool cortar);
 bool EsperasRedCortadas();
+// Counts the cuts: a wait is given up when it changes while the wait is under way.
+std::uint64_t CortesEsperasRed();
 
 // Whether every name of the path is valid UTF-8: a share keeps names as text, so one that is
 // not (a local file's exact bytes) cannot be written there. The service refuses such a path

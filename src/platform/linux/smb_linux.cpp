@@ -353,14 +353,15 @@ public:
     std::int64_t Leer(ManejadorSmb h, void* datos, std::size_t n, int& error) override {
         Archivo a;
         if (!Buscar(h, a, error)) return -1;
-        auto buffer = std::make_shared<std::vector<char>>(n);
+        // Left uninitialised: the read fills it, and a chunk of a large copy is megabytes.
+        std::shared_ptr<char[]> buffer(new char[n]);
         SMBCFILE* f = a.archivo;
-        const Resultado r = EjecutarEn(a.contexto, [f, buffer](SMBCCTX* ctx) {
+        const Resultado r = EjecutarEn(a.contexto, [f, buffer, n](SMBCCTX* ctx) {
             auto leer = smbc_getFunctionRead(ctx);
             std::size_t hecho = 0;
-            while (hecho < buffer->size()) {
+            while (hecho < n) {
                 errno = 0;
-                const ssize_t k = leer(ctx, f, buffer->data() + hecho, buffer->size() - hecho);
+                const ssize_t k = leer(ctx, f, buffer.get() + hecho, n - hecho);
                 if (k < 0) {
                     if (errno == EINTR) continue;
                     return Resultado{-1, Errno(EIO)};
@@ -374,7 +375,7 @@ public:
             error = r.error;
             return -1;
         }
-        std::memcpy(datos, buffer->data(), static_cast<std::size_t>(r.valor));
+        std::memcpy(datos, buffer.get(), static_cast<std::size_t>(r.valor));
         return r.valor;
     }
 

@@ -1,0 +1,76 @@
+// A call with a deadline: whichever side settles it first owns the result, so a result that
+// comes too late is undone by the thread and never read by the caller.
+
+#include "platform/llamada_plazo.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
+namespace quirvex {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A thread the test holds back until it lets it go.
+struct Compuerta {
+    std::promise<void> abrir;
+    std::shared_future<void> abierta = abrir.get_future().share();
+};
+
+TEST(LlamadaPlazo, AnAnswerInTimeIsTheCallersAndALateOneIsUndoneByItsThread) {
+    const auto enTiempo = LlamarConPlazo<int>(EnHiloNuevo, [](const Encargo<int>&) { return 7; }, 60s);
+    ASSERT_TRUE(enTiempo.has_value());
+    EXPECT_EQ(*enTiempo, 7);
+
+    // Past the deadline the caller goes on with nothing; the thread, let go afterwards, finds
+    // the call given up and undoes what its answer holds.
+    Compuerta compuerta;
+    auto deshecho = std::make_shared<std::promise<int>>();
+    auto vioAbandono = std::make_shared<std::atomic<bool>>(false);
+    const auto tarde = LlamarConPlazo<int>(
+        EnHiloNuevo,
+        [f = compuerta.abierta, vioAbandono](const Encargo<int>& encargo) {
+            f.wait();
+            vioAbandono->store(encargo.Abandonado());
+            return 42;
+        },
+        10ms, [deshecho](int& r) { deshecho->set_value(r); });
+    EXPECT_FALSE(tarde.has_value());
+    compuerta.abrir.set_value();
+    auto undone = deshecho->get_future();
+    ASSERT_EQ(undone.wait_for(120s), std::future_status::ready);
+    EXPECT_EQ(undone.get(), 42);
+    EXPECT_TRUE(vioAbandono->load());
+}
+
+// The program quitting cuts the waits under way; a call made afterwards (a canceled copy
+// removing its partial file) waits as usual.
+TEST(LlamadaPlazo, ACutEndsTheWaitsUnderWayAtOnceAndLaterCallsWaitAsUsual) {
+    Compuerta compuerta;
+    std::thread cortador([] {
+        const auto fin = std::chrono::steady_clock::now() + 120s;
+        while (!EsperandoRed() && std::chrono::steady_clock::now() < fin) std::this_thread::sleep_for(1ms);
+        CortarEsperasRed(true);
+    });
+    const auto inicio = std::chrono::steady_clock::now();
+    const auto r = LlamarConPlazo<int>(
+        EnHiloNuevo, [f = compuerta.abierta](const Encargo<int>&) { return f.wait(), 1; }, 300s);
+    const auto tardo = std::chrono::steady_clock::now() - inicio;
+    cortador.join();
+    compuerta.abrir.set_value();
+    EXPECT_FALSE(r.has_value());
+    EXPECT_LT(tardo, 200s);  // far below the five minutes it would otherwise wait
+    EXPECT_TRUE(EsperasRedCortadas());
+    const auto despues = LlamarConPlazo<int>(EnHiloNuevo, [](const Encargo<int>&) { return 2; }, 60s);
+    CortarEsperasRed(false);
+    ASSERT_TRUE(despues.has_value());
+    EXPECT_EQ(*despues, 2);
+}
+
+}  // namespace
+}  // namespace quirvex
