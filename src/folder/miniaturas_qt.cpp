@@ -14,6 +14,8 @@
 #include <system_error>
 #include <vector>
 
+#include "operations/lista_uris.h"
+
 namespace quirvex {
 
 namespace {
@@ -72,22 +74,7 @@ QImage LeerPng(const std::string& ruta) {
 
 }  // namespace
 
-std::string UriArchivo(const std::string& ruta) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    uri.reserve(uri.size() + ruta.size() + 16);
-    for (char ch : ruta) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (SinEscapar(c)) {
-            uri += ch;
-        } else {
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 15];
-        }
-    }
-    return uri;
-}
+std::string UriArchivo(const std::string& ruta) { return UriDeRuta(ruta, SinEscapar); }
 
 std::string NombreMiniatura(const std::string& uri) {
     const QByteArray md5 = QCryptographicHash::hash(QByteArray::fromStdString(uri), QCryptographicHash::Md5);

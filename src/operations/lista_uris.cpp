@@ -79,12 +79,15 @@ std::string_view Recortar(std::string_view s) {
 
 }  // namespace
 
-std::string UriDeRuta(const std::string& ruta) {
+std::string UriDeRuta(const std::string& ruta) { return UriDeRuta(ruta, Libre); }
+
+std::string UriDeRuta(const std::string& ruta, bool (*libre)(unsigned char)) {
     static constexpr char HEX[] = "0123456789ABCDEF";
     std::string uri = "file://";
+    uri.reserve(uri.size() + ruta.size() + 16);
     for (const char c : ruta) {
         const auto u = static_cast<unsigned char>(c);
-        if (Libre(u)) {
+        if (libre(u)) {
             uri += c;
         } else {
             uri += '%';

@@ -17,6 +17,9 @@ namespace quirvex {
 
 // "file://" followed by the path with every byte outside A-Z a-z 0-9 - . _ ~ / written as %XX.
 std::string UriDeRuta(const std::string& ruta);
+// The same, keeping as they are the bytes `libre` accepts (another program's rules, where a
+// URI must match its byte for byte).
+std::string UriDeRuta(const std::string& ruta, bool (*libre)(unsigned char));
 // The local path of a "file:" URI ("file:///p", "file://localhost/p", "file:/p"), with %XX
 // turned back into bytes. False for other schemes, other hosts, relative paths, a bad %XX, a
 // NUL (raw or encoded), a query ("?") or a fragment ("#").
