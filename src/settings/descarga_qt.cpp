@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "settings/idioma.h"
+
 namespace quirvex {
 
 cDescarga::cDescarga(QUrl direccion, QString destino, int esperaMs)
@@ -72,16 +74,43 @@ void cDescarga::Cancelar() {
     archivo_.reset();  // the temporary file goes with it
 }
 
+QProgressDialog* CrearDialogoDescarga(QWidget* padre) {
+    auto* dlg = new QProgressDialog(QString::fromStdString(Texto(frmOptions, 161)),
+                                    QString::fromStdString(Texto(General, 23)), 0, 0, padre);
+    dlg->setWindowTitle(QString::fromStdString(Texto(General, 6)));
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setAutoClose(false);
+    dlg->setAutoReset(false);
+    dlg->setMinimumDuration(0);
+    return dlg;
+}
+
+void MostrarAvance(QProgressDialog& dlg, qint64 recibidos, qint64 total) {
+    dlg.setMaximum(total > 0 ? 1000 : 0);
+    if (total > 0) dlg.setValue(static_cast<int>(std::min<qint64>(recibidos * 1000 / total, 1000)));
+}
+
 bool DescargarArchivo(const QUrl& direccion, const QString& destino, int esperaMs) {
     cDescarga descarga(direccion, destino, esperaMs);
     bool hecho = false;
     QEventLoop espera;
+    QPointer<QProgressDialog> dlg = CrearDialogoDescarga(nullptr);
+    QObject::connect(dlg, &QProgressDialog::canceled, &espera, [&] {
+        descarga.Cancelar();
+        espera.quit();
+    });
+    descarga.alAvanzar = [&](qint64 recibidos, qint64 total) {
+        if (dlg) MostrarAvance(*dlg, recibidos, total);
+    };
     descarga.alTerminar = [&](bool completa) {
         hecho = completa;
         espera.quit();
     };
-    if (!descarga.Empezar()) return false;
-    espera.exec(QEventLoop::ExcludeUserInputEvents);
+    if (descarga.Empezar()) {
+        dlg->show();
+        espera.exec();
+    }
+    delete dlg.data();
     return hecho;
 }
 

@@ -5,6 +5,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QSaveFile>
 #include <QString>
 #include <QUrl>
@@ -50,7 +51,14 @@ private:
     bool escrito_ = true;
 };
 
-// The same, waited for: the call returns when the download is over, true when the file is there.
+// The special font's download dialog: how far it has come, and a Cancel button. Deleted on
+// close.
+QProgressDialog* CrearDialogoDescarga(QWidget* padre);
+// Per mille, so no size overflows the dialog's int range; busy while the size is unknown.
+void MostrarAvance(QProgressDialog& dlg, qint64 recibidos, qint64 total);
+
+// The same, waited for with the dialog shown: the call returns when the download is over or
+// the user cancelled it, true when the file is there. Windows go on answering meanwhile.
 bool DescargarArchivo(const QUrl& direccion, const QString& destino, int esperaMs);
 
 }  // namespace quirvex

@@ -576,19 +576,10 @@ void frmO::DescargarFuenteAparte(const std::string& direccion, const std::string
     QFile::remove(recibido);
     descarga_ = std::make_unique<cDescarga>(QUrl(QString::fromStdString(direccion)), recibido,
                                             ServicioFuentesPrograma().Espera());
-    auto* dlg = new QProgressDialog(T(frmOptions, 161), T(General, 23), 0, 0, this);
-    dlg->setWindowTitle(T(General, 6));
-    dlg->setAttribute(Qt::WA_DeleteOnClose);
-    dlg->setAutoClose(false);
-    dlg->setAutoReset(false);
-    dlg->setMinimumDuration(0);
+    QProgressDialog* dlg = CrearDialogoDescarga(this);
     dlgDescarga_ = dlg;
     connect(dlg, &QProgressDialog::canceled, this, [this] { CancelarDescargaFuente(); });
-    descarga_->alAvanzar = [dlg](qint64 recibidos, qint64 total) {
-        // Per mille, so no size overflows the dialog's int range; busy while the size is unknown.
-        dlg->setMaximum(total > 0 ? 1000 : 0);
-        if (total > 0) dlg->setValue(static_cast<int>(std::min<qint64>(recibidos * 1000 / total, 1000)));
-    };
+    descarga_->alAvanzar = [dlg](qint64 recibidos, qint64 total) { MostrarAvance(*dlg, recibidos, total); };
     descarga_->alTerminar = [this, recibido, final, destino](bool completa) {
         CerrarDialogoDescarga();
         if (completa) ColocarFuenteRecibida(recibido, final);

@@ -11,6 +11,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QTest>
 #include <cstdlib>
@@ -154,6 +155,35 @@ TEST_F(DescargaFuente, AServerThatNeverAnswersEndsInATimeout) {
     EXPECT_FALSE(DescargarArchivo(QUrl(servidor.Direccion()), destino, 400));
     EXPECT_EQ(servidor.conexiones, 1);
     EXPECT_TRUE(Restos().empty());
+}
+
+// The start-up offer waits for its download, but shows how far it has come and can be cancelled.
+TEST_F(DescargaFuente, AWaitedDownloadShowsItsDialogAndCancelEndsItAtOnce) {
+    ServidorPrueba mudo(Modo::Mudo, {});
+    auto dialogos = [] {
+        std::vector<QProgressDialog*> r;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<QProgressDialog*>(w); dlg && dlg->isVisible()) r.push_back(dlg);
+        return r;
+    };
+    bool cancelado = false;
+    QTimer reloj;
+    QObject::connect(&reloj, &QTimer::timeout, [&] {
+        const auto abiertos = dialogos();
+        if (cancelado || abiertos.empty()) return;
+        cancelado = true;
+        QTest::mouseClick(abiertos[0]->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    reloj.start(20);
+    QElapsedTimer t;
+    t.start();
+    EXPECT_FALSE(DescargarArchivo(QUrl(mudo.Direccion()), destino, 20000));
+    reloj.stop();
+    EXPECT_TRUE(cancelado);
+    EXPECT_LT(t.elapsed(), 15000) << "ended by Cancel, not by the time limit";
+    EXPECT_TRUE(Restos().empty());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogos().empty()) << "the dialog goes with the download";
 }
 
 TEST_F(DescargaFuente, AnAnswerThatIsNoFontReplacesNothingAndTheNextDownloadWorks) {
