@@ -43,8 +43,17 @@ limpiar() {
     for _ in $(seq 50); do kill -0 -- "-$g" 2>/dev/null || break; sleep 0.1; done
     kill -KILL -- "-$g" 2>/dev/null
   done
-  local ns
-  for ns in "${hechos[@]}"; do ip netns del "$ns" 2>/dev/null; done
+  # The RPC helpers smbd starts leave its process group but not its namespace: everything
+  # still in a namespace made here is ended before the namespace goes.
+  local ns p
+  for ns in "${hechos[@]}"; do
+    for p in $(ip netns pids "$ns" 2>/dev/null); do kill -CONT "$p"; kill -TERM "$p"; done 2>/dev/null
+  done
+  for ns in "${hechos[@]}"; do
+    for _ in $(seq 50); do [ -z "$(ip netns pids "$ns" 2>/dev/null)" ] && break; sleep 0.1; done
+    for p in $(ip netns pids "$ns" 2>/dev/null); do kill -KILL "$p" 2>/dev/null; done
+    ip netns del "$ns" 2>/dev/null
+  done
   rm -rf "$dir" "$dir.fallo"
 }
 trap limpiar EXIT
