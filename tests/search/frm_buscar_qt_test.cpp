@@ -49,6 +49,16 @@ public:
     std::chrono::microseconds porCarpeta{0};
 };
 
+// "/r/" with `carpetas` folders of ten files each, every folder read taking a millisecond.
+void ArbolAncho(ListadoGuion& guion, int carpetas) {
+    guion.porCarpeta = std::chrono::milliseconds(1);
+    for (int i = 0; i < carpetas; ++i) {
+        guion.arbol["/r/"].push_back({"c" + std::to_string(i), ClaseEntrada::Carpeta});
+        for (int k = 0; k < 10; ++k)
+            guion.arbol["/r/c" + std::to_string(i) + "/"].push_back({"h" + std::to_string(k), ClaseEntrada::Archivo});
+    }
+}
+
 class BuscarEnMarco : public MarcoTest {
 protected:
     static frmBuscar* Busqueda(MDI& m) { return dynamic_cast<frmBuscar*>(m.TabActual()); }
@@ -173,12 +183,7 @@ TEST_F(BuscarEnMarco, FolderListRulesAndTheMessagesOfAnEmptySearch) {
 
 TEST_F(BuscarEnMarco, CancelWhileSearchingKeepsTheHitsAndCancelWhileIdleClosesTheTab) {
     ListadoGuion guion;
-    guion.porCarpeta = std::chrono::milliseconds(1);
-    for (int i = 0; i < 200; ++i) {
-        guion.arbol["/r/"].push_back({"c" + std::to_string(i), ClaseEntrada::Carpeta});
-        for (int k = 0; k < 10; ++k)
-            guion.arbol["/r/c" + std::to_string(i) + "/"].push_back({"h" + std::to_string(k), ClaseEntrada::Archivo});
-    }
+    ArbolAncho(guion, 200);
     auto m = MarcoConPaneles(Q(tmp.Ruta()));
     m->NuevaBusqueda(QStringLiteral("/r/"));
     frmBuscar* f = Busqueda(*m);
@@ -205,12 +210,7 @@ TEST_F(BuscarEnMarco, CancelWhileSearchingKeepsTheHitsAndCancelWhileIdleClosesTh
 
 TEST_F(BuscarEnMarco, TheTabTakesItsTurnsByTimeAndAppendsTheHitsInBatches) {
     ListadoGuion guion;
-    guion.porCarpeta = std::chrono::milliseconds(1);
-    for (int i = 0; i < 300; ++i) {
-        guion.arbol["/r/"].push_back({"c" + std::to_string(i), ClaseEntrada::Carpeta});
-        for (int k = 0; k < 10; ++k)
-            guion.arbol["/r/c" + std::to_string(i) + "/"].push_back({"h" + std::to_string(k), ClaseEntrada::Archivo});
-    }
+    ArbolAncho(guion, 300);
     auto m = MarcoConPaneles(Q(tmp.Ruta()));
     m->NuevaBusqueda(QStringLiteral("/r/"));
     frmBuscar* f = Busqueda(*m);
