@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <exception>
 #include <unordered_map>
 
 #include "folder/texto.h"
@@ -16,25 +15,15 @@ namespace {
 using barrido::EsTerminador;
 using barrido::FinDesde;
 
-// The last byte tells the version: an older image is refused, and the server builds anew.
-constexpr char kMagia[8] = {'Q', 'X', 'M', 'A', 'P', 0, 0, 2};
-// Magic, folders, entries, body length, checksum, folded-buffer and original-names sizes.
-constexpr std::size_t kCabecera = 8 + 6 * 8;
-constexpr std::size_t kPosSuma = 32;
-// Positions are 32-bit: the name buffer stays below this.
-constexpr std::size_t kMaxBuffer = 0xFFFFFFF0u;
 // A folder modified this close to its listing may have changed within the same time stamp
 // (coarse kernel clocks; two seconds on FAT).
 constexpr std::int64_t kMargenRecienteNs = 2'000'000'000;
-// The flags byte of a folder in the file image.
-constexpr unsigned char kBitAjena = 1, kBitReciente = 2;
 
 std::int64_t AhoraNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
-
 
 // A buffer the size it holds, in large pages where the system has them: the name buffer is
 // filled once and scanned whole by every search.
@@ -47,85 +36,8 @@ void Ajustar(std::string& s) {
     s.swap(t);
 }
 
-
 std::uint16_t ProfundidadRaiz(std::string_view raiz) {
     return static_cast<std::uint16_t>(std::max<std::ptrdiff_t>(0, std::count(raiz.begin(), raiz.end(), '/') - 1));
-}
-
-void PonerVar(std::string& s, std::uint64_t v) {
-    while (v >= 0x80) {
-        s.push_back(static_cast<char>((v & 0x7F) | 0x80));
-        v >>= 7;
-    }
-    s.push_back(static_cast<char>(v));
-}
-
-void PonerU64(std::string& s, std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-std::uint64_t LeerU64(const char* p) {
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-    return v;
-}
-
-// Eight bytes a step, each step a bijection of the state: any one changed word changes the sum.
-// A byte-wise hash took a tenth of the load time on a large index.
-std::uint64_t Suma(std::string_view d, std::uint64_t h) {
-    auto paso = [&h](std::uint64_t w) {
-        h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 29;
-    };
-    std::size_t i = 0;
-    for (; i + 8 <= d.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, d.data() + i, 8);
-        paso(w);
-    }
-    std::uint64_t resto = d.size() - i;
-    for (std::size_t j = 0; i + j < d.size(); ++j) resto |= static_cast<std::uint64_t>(static_cast<unsigned char>(d[i + j])) << (8 * (j + 1));
-    paso(resto);
-    return h;
-}
-
-// The sum of an image: its header (with the sum's own field as zero) and its body.
-std::uint64_t SumaImagen(std::string_view imagen) {
-    std::string cabecera(imagen.substr(0, kCabecera));
-    std::memset(cabecera.data() + kPosSuma, 0, 8);
-    return Suma(imagen.substr(kCabecera), Suma(cabecera, 0x243F6A8885A308D3ULL));
-}
-
-// Reads the body of an index image; every read is bounded by what is left.
-class LectorCuerpo {
-public:
-    explicit LectorCuerpo(std::string_view d) : d_(d) {}
-    bool Var(std::uint64_t& v) {
-        v = 0;
-        for (int despl = 0; despl < 64; despl += 7) {
-            if (pos_ >= d_.size()) return false;
-            const auto b = static_cast<unsigned char>(d_[pos_++]);
-            v |= static_cast<std::uint64_t>(b & 0x7F) << despl;
-            if (!(b & 0x80)) return true;
-        }
-        return false;
-    }
-    bool Bytes(std::size_t n, std::string_view& out) {
-        if (d_.size() - pos_ < n) return false;
-        out = d_.substr(pos_, n);
-        pos_ += n;
-        return true;
-    }
-    bool Fin() const { return pos_ == d_.size(); }
-
-private:
-    std::string_view d_;
-    std::size_t pos_ = 0;
-};
-
-bool NombreValido(std::string_view n) {
-    return !n.empty() && n != "." && n != ".." && n.find('/') == std::string_view::npos &&
-           n.find('\0') == std::string_view::npos;
 }
 
 }  // namespace
@@ -425,9 +337,7 @@ void cIndiceNombres::Compactar() {
         Carpeta& c = carpetas_[id];
         const auto inicio = static_cast<std::uint32_t>(pleg.size());
         if (c.viva && c.fin > c.inicio) {
-            auto o = std::lower_bound(originales_.begin(), originales_.end(), c.inicio,
-                                      [](const Original& a, std::uint32_t pos) { return a.pos < pos; });
-            for (; o != originales_.end() && o->pos < c.fin; ++o) {
+            for (auto o = PrimerOriginal(c.inicio); o != originales_.end() && o->pos < c.fin; ++o) {
                 orig.push_back(Original{o->pos - c.inicio + inicio, static_cast<std::uint32_t>(nom.size())});
                 nom.append(nombres_.data() + o->off);
                 nom.push_back('\0');
@@ -498,10 +408,14 @@ std::uint32_t cIndiceNombres::FinDeNombre(std::uint32_t entrada) const {
 }
 
 std::string_view cIndiceNombres::Nombre(std::uint32_t entrada) const {
-    const auto o = std::lower_bound(originales_.begin(), originales_.end(), entrada,
-                                    [](const Original& a, std::uint32_t pos) { return a.pos < pos; });
+    const auto o = PrimerOriginal(entrada);
     if (o != originales_.end() && o->pos == entrada) return std::string_view(nombres_.data() + o->off);
     return std::string_view(plegados_).substr(entrada, FinDeNombre(entrada) - entrada);
+}
+
+std::vector<cIndiceNombres::Original>::const_iterator cIndiceNombres::PrimerOriginal(std::uint32_t pos) const {
+    return std::lower_bound(originales_.begin(), originales_.end(), pos,
+                            [](const Original& a, std::uint32_t p) { return a.pos < p; });
 }
 
 std::uint32_t cIndiceNombres::TramoDe(std::uint32_t pos) const {
@@ -520,310 +434,6 @@ std::vector<std::uint32_t> cIndiceNombres::EntradasDe(std::uint32_t carpeta) con
     if (!c.viva) return r;
     for (std::uint32_t e = c.inicio; e < c.fin; e = FinDeNombre(e) + 1) r.push_back(e);
     return r;
-}
-
-bool ForzarCaminoBarrido(CaminoBarrido camino) {
-#if defined(__SSE2__)
-    const bool puede = camino != CaminoBarrido::Avx2 || barrido::Avx2Disponible();
-#else
-    const bool puede = camino == CaminoBarrido::Auto || camino == CaminoBarrido::Simple;
-#endif
-    if (puede) barrido::CaminoForzado() = static_cast<int>(camino);
-    return puede;
-}
-
-std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
-                                     std::vector<std::uint32_t>& aciertos) const {
-    aciertos.clear();
-    const std::string q = Plegar(texto);
-    const std::size_t k = q.size();
-    // No name holds a terminator: such a text matches nothing (and must not match across names).
-    if (k == 0 || q.find_first_of(std::string_view("\0/", 2)) != std::string::npos || vivas_ == 0) return 0;
-
-    // Ranked keys (class, depth, position of the hit) in a bounded max-heap: the worst kept on
-    // top. Every nonzero byte is a live name, so a hit needs no look-up to count; positions only
-    // grow, so a hit whose (class, depth) is no better than the worst kept one is out, and the
-    // depth is that of the listing the last hit fell in until a hit passes its end.
-    struct Rango {
-        const char* base;
-        std::size_t tam, k, limite;
-        const std::vector<Tramo>& tramos;
-        const std::vector<Carpeta>& carpetas;
-        std::vector<std::uint64_t> monton;
-        std::uint64_t total = 0;
-        std::uint64_t tope = ~std::uint64_t{0};  // the worst kept key, once the heap is full
-        std::size_t tramo = 0;
-        std::size_t finTramo = 0;  // where the next listing starts
-        std::uint64_t profundidad = 0;
-
-        void Contar(std::size_t pos, std::uint64_t clase) {
-            ++total;
-            if (limite == 0 || (monton.size() == limite && (clase << 56) > tope)) return;
-            if (pos >= finTramo) Avanzar(pos);
-            const std::uint64_t clave = clase << 56 | profundidad << 40 | pos;
-            if (monton.size() < limite) {
-                monton.push_back(clave);
-                std::push_heap(monton.begin(), monton.end());
-                if (monton.size() == limite) tope = monton.front();
-            } else if (clave < tope) {
-                std::pop_heap(monton.begin(), monton.end());
-                monton.back() = clave;
-                std::push_heap(monton.begin(), monton.end());
-                tope = monton.front();
-            }
-        }
-        // Hits come in increasing order: gallop forward from the last listing, then bisect.
-        [[gnu::noinline]] void Avanzar(std::size_t pos) {
-            const std::size_t n = tramos.size();
-            std::size_t lo = tramo, paso = 1, hi = lo + 1;
-            while (hi < n && tramos[hi].pos <= pos) {
-                lo = hi;
-                paso *= 2;
-                hi = std::min(n, hi + paso);
-            }
-            const auto t = std::upper_bound(tramos.begin() + static_cast<std::ptrdiff_t>(lo),
-                                            tramos.begin() + static_cast<std::ptrdiff_t>(hi), pos,
-                                            [](std::size_t p, const Tramo& x) { return p < x.pos; });
-            tramo = static_cast<std::size_t>(t - tramos.begin()) - 1;
-            finTramo = tramo + 1 < n ? tramos[tramo + 1].pos : ~std::size_t{0};
-            profundidad = carpetas[tramos[tramo].carpeta].profundidad;
-        }
-        // A hit found without the round's masks. Returns the start of the next name.
-        std::size_t Acierto(std::size_t pos) {
-            const std::size_t fin = FinDesde(base, pos + k, tam);
-            Contar(pos, !EsTerminador(base[pos - 1]) ? 2 : fin == pos + k ? 0 : 1);
-            return fin + 1;
-        }
-    };
-    const char* base = plegados_.data();
-    const std::size_t tam = plegados_.size();
-    Rango r{base, tam, k, limite, tramos_, carpetas_, {}};
-    r.monton.reserve(limite + 1);
-    r.Avanzar(tramos_.front().pos);
-
-    // The two rarest bytes of the text pick the candidates; the rest is compared only there.
-    std::size_t a = 0, b = k - 1;
-    for (std::size_t i = 0; i < k; ++i)
-        if (frecuencia_[static_cast<unsigned char>(q[i])] < frecuencia_[static_cast<unsigned char>(q[a])]) a = i;
-    if (k > 1) {
-        b = a == 0 ? 1 : 0;
-        for (std::size_t i = 0; i < k; ++i)
-            if (i != a && frecuencia_[static_cast<unsigned char>(q[i])] < frecuencia_[static_cast<unsigned char>(q[b])]) b = i;
-    }
-    // A text of one or two bytes is whole once those bytes match.
-    std::size_t p = 1;
-    std::size_t siguiente = 1;  // where the name after the last hit starts
-#if defined(__SSE2__)
-    if (barrido::CaminoForzado() != static_cast<int>(CaminoBarrido::Simple)) {
-    // The candidates of a 64-byte round, as a mask of their starts.
-    struct Candidatos {
-        Rango& r;
-        const char* base;
-        std::size_t tam, k;
-        const char* q;
-        __m128i vq;          // the text's first 16 bytes, to compare a candidate in one step
-        unsigned todosK;
-        std::size_t& siguiente;
-
-        void operator()(std::uint64_t m, std::size_t p) {
-            // The round's terminators tell where a hit's name starts and ends, mostly without
-            // looking further.
-            const std::uint64_t t = barrido::Terminadores64(base + p);
-            while (m) {
-                const auto i = static_cast<std::size_t>(__builtin_ctzll(m));
-                const std::size_t cand = p + i;
-                m &= m - 1;
-                if (cand < siguiente) continue;  // in a name that is counted already
-                // A text of one or two bytes is whole once those bytes match.
-                if (k > 2) {
-                    if (cand + 16 <= tam && k <= 16) {
-                        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + cand));
-                        const auto iguales = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, vq)));
-                        if ((iguales & todosK) != todosK) continue;
-                    } else if (cand + k > tam || std::memcmp(base + cand, q, k) != 0) {
-                        continue;
-                    }
-                }
-                const std::uint64_t despues = i + k < 64 ? t >> (i + k) << (i + k) : 0;
-                const std::size_t fin = despues ? p + static_cast<std::size_t>(__builtin_ctzll(despues))
-                                                : FinDesde(base, std::max(cand + k, p + 64), tam);
-                const bool inicio = i > 0 ? (t >> (i - 1)) & 1 : EsTerminador(base[cand - 1]);
-                r.Contar(cand, !inicio ? 2 : fin == cand + k ? 0 : 1);
-                siguiente = fin + 1;
-            }
-        }
-    };
-    alignas(16) char q16[16] = {};
-    std::memcpy(q16, q.data(), std::min<std::size_t>(k, 16));
-    Candidatos c{r, base, tam, k, q.data(), _mm_load_si128(reinterpret_cast<const __m128i*>(q16)),
-                 k >= 16 ? 0xFFFFu : (1u << k) - 1, siguiente};
-    const barrido::Ronda ronda{base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
-    p = barrido::ConAvx2() ? barrido::BarrerAvx2(ronda, p, c) : barrido::BarrerSse2(ronda, p, c);
-    }
-#endif
-    const std::string_view todo(base, tam);
-    p = std::max(p, siguiente);
-    while (p + k <= tam) {
-        const std::size_t hit = todo.find(q, p);
-        if (hit == std::string_view::npos) break;
-        p = r.Acierto(hit);
-    }
-    std::sort_heap(r.monton.begin(), r.monton.end());
-    // Kept by where the text was found (one hit per name, so the order is the names'); the entry
-    // is where its name starts.
-    aciertos.reserve(r.monton.size());
-    for (std::uint64_t clave : r.monton) {
-        auto e = static_cast<std::uint32_t>(clave & 0xFFFFFFFFFFULL);
-        while (!EsTerminador(base[e - 1])) --e;
-        aciertos.push_back(e);
-    }
-    return r.total;
-}
-
-std::string cIndiceNombres::Serializar() const {
-    // Live folders renumbered in id order (a parent always comes before its children).
-    std::vector<std::uint32_t> nuevoId(carpetas_.size(), kNinguna);
-    std::uint32_t n = 0;
-    for (std::uint32_t id = 0; id < carpetas_.size(); ++id)
-        if (carpetas_[id].viva) nuevoId[id] = n++;
-    std::string cuerpo;
-    cuerpo.reserve((plegados_.size() - retiradas_) / 2 + carpetas_.size() * 16);
-    PonerVar(cuerpo, raices_.size());
-    for (const std::string& r : raices_) {
-        PonerVar(cuerpo, r.size());
-        cuerpo += r;
-    }
-    std::uint64_t entradas = 0, tamPlegados = 1, tamNombres = 0;
-    const char* base = plegados_.data();
-    for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
-        const Carpeta& c = carpetas_[id];
-        if (!c.viva) continue;
-        const std::string_view nombreCarpeta = NombreCarpeta(id);
-        PonerVar(cuerpo, c.padre == kNinguna ? 0 : std::uint64_t{nuevoId[c.padre]} + 1);
-        PonerVar(cuerpo, nombreCarpeta.size());
-        cuerpo += nombreCarpeta;
-        PonerVar(cuerpo, static_cast<std::uint64_t>(c.modificacion));
-        PonerVar(cuerpo, c.dispositivo);
-        cuerpo.push_back(static_cast<char>((c.ajena ? kBitAjena : 0) | (c.reciente ? kBitReciente : 0)));
-        std::uint64_t cuantas = 0;
-        for (std::uint32_t i = c.inicio; i < c.fin; ++i) cuantas += EsTerminador(base[i]);
-        PonerVar(cuerpo, cuantas);
-        // In the order kept (by name), each name as the length it shares with the one before and
-        // the rest: names of one folder share their beginnings.
-        auto o = std::lower_bound(originales_.begin(), originales_.end(), c.inicio,
-                                  [](const Original& a, std::uint32_t pos) { return a.pos < pos; });
-        std::string_view anterior;
-        for (std::uint32_t e = c.inicio; e < c.fin;) {
-            const std::uint32_t fin = FinDeNombre(e);
-            std::string_view nom(base + e, fin - e);
-            if (o != originales_.end() && o->pos == e) {
-                nom = std::string_view(nombres_.data() + o->off);
-                tamNombres += nom.size() + 1;
-                ++o;
-            }
-            std::size_t comun = 0;
-            const std::size_t tope = std::min<std::size_t>({anterior.size(), nom.size(), 255});
-            while (comun < tope && anterior[comun] == nom[comun]) ++comun;
-            PonerVar(cuerpo, comun << 1 | (base[fin] == '/' ? 1 : 0));
-            PonerVar(cuerpo, nom.size() - comun);
-            cuerpo.append(nom.substr(comun));
-            anterior = nom;
-            e = fin + 1;
-        }
-        entradas += cuantas;
-        tamPlegados += c.fin - c.inicio;
-    }
-    std::string s(kMagia, sizeof kMagia);
-    PonerU64(s, n);
-    PonerU64(s, entradas);
-    PonerU64(s, cuerpo.size());
-    PonerU64(s, 0);
-    PonerU64(s, tamPlegados);
-    PonerU64(s, tamNombres);
-    s += cuerpo;
-    const std::uint64_t suma = SumaImagen(s);
-    for (int i = 0; i < 8; ++i) s[kPosSuma + static_cast<std::size_t>(i)] = static_cast<char>((suma >> (8 * i)) & 0xFF);
-    return s;
-}
-
-bool cIndiceNombres::Cargar(std::string_view datos) {
-    Vaciar();
-    auto fallo = [this] {
-        Vaciar();
-        return false;
-    };
-    if (datos.size() < kCabecera || std::memcmp(datos.data(), kMagia, sizeof kMagia) != 0) return fallo();
-    const std::uint64_t nCarpetas = LeerU64(datos.data() + 8);
-    const std::uint64_t nEntradas = LeerU64(datos.data() + 16);
-    const std::uint64_t largo = LeerU64(datos.data() + 24);
-    const std::uint64_t suma = LeerU64(datos.data() + kPosSuma);
-    const std::uint64_t tamPlegados = LeerU64(datos.data() + 40);
-    const std::uint64_t tamNombres = LeerU64(datos.data() + 48);
-    const std::string_view cuerpo = datos.substr(kCabecera);
-    // Every folder and entry takes at least two bytes: larger counts are lies.
-    if (largo != cuerpo.size() || SumaImagen(datos) != suma || nCarpetas > largo / 2 ||
-        nEntradas > largo / 2 || tamPlegados >= kMaxBuffer || tamNombres >= kMaxBuffer ||
-        tamPlegados < nEntradas + 1)
-        return fallo();
-    LectorCuerpo l(cuerpo);
-    std::uint64_t nRaices = 0;
-    if (!l.Var(nRaices) || nRaices > nCarpetas) return fallo();
-    std::vector<std::string> raices;
-    for (std::uint64_t i = 0; i < nRaices; ++i) {
-        std::uint64_t t = 0;
-        std::string_view r;
-        if (!l.Var(t) || !l.Bytes(t, r) || r.empty() || r.front() != '/' || r.back() != '/') return fallo();
-        raices.emplace_back(r);
-    }
-    // Sized once from the header, so the buffers are filled in place and never moved.
-    try {
-        carpetas_.reserve(nCarpetas);
-        tramos_.reserve(nCarpetas);
-        plegados_.reserve(tamPlegados);
-        PaginasGrandes(plegados_.data(), plegados_.capacity());
-        nombres_.reserve(tamNombres);
-    } catch (const std::exception&) {
-        return fallo();
-    }
-    std::string nombre;
-    for (std::uint64_t id = 0; id < nCarpetas; ++id) {
-        std::uint64_t padre = 0, t = 0, mod = 0, disp = 0, cuantas = 0;
-        std::string_view nom, ajena;
-        if (!l.Var(padre) || padre > id || !l.Var(t) || !l.Bytes(t, nom) || !l.Var(mod) ||
-            !l.Var(disp) || !l.Bytes(1, ajena) || !l.Var(cuantas))
-            return fallo();
-        const bool esRaiz = padre == 0;
-        const std::uint32_t idPadre = esRaiz ? kNinguna : static_cast<std::uint32_t>(padre - 1);
-        if (esRaiz ? std::find(raices.begin(), raices.end(), nom) == raices.end() : !NombreValido(nom))
-            return fallo();
-        if (BuscarHija(idPadre, nom) != kNinguna) return fallo();  // the same folder twice
-        const std::uint32_t idNuevo = NuevaCarpeta(idPadre, nom);
-        Carpeta& c = carpetas_[idNuevo];
-        c.modificacion = static_cast<std::int64_t>(mod);
-        c.dispositivo = disp;
-        const auto banderas = static_cast<unsigned char>(ajena[0]);
-        if (banderas & ~(kBitAjena | kBitReciente)) return fallo();
-        c.ajena = banderas & kBitAjena;
-        c.reciente = banderas & kBitReciente;
-        nombre.clear();
-        for (std::uint64_t e = 0; e < cuantas; ++e) {
-            std::uint64_t pref = 0, resto = 0;
-            std::string_view sufijo;
-            if (!l.Var(pref) || (pref >> 1) > nombre.size() || !l.Var(resto) || !l.Bytes(resto, sufijo))
-                return fallo();
-            nombre.resize(pref >> 1);
-            nombre += sufijo;
-            if (!NombreValido(nombre) || vivas_ >= nEntradas) return fallo();
-            AgregarEntrada(nombre, pref & 1);
-            if (plegados_.size() > tamPlegados || nombres_.size() > tamNombres) return fallo();
-        }
-        CerrarListado(idNuevo);
-    }
-    if (!l.Fin() || vivas_ != nEntradas || plegados_.size() != tamPlegados || nombres_.size() != tamNombres)
-        return fallo();
-    raices_ = std::move(raices);
-    ContarBytes();
-    return true;
 }
 
 }  // namespace quirvex

@@ -19,6 +19,9 @@
 // Mount points inside a root are not entered (their names are listed, their contents are not):
 // each volume is a root of its own or is deliberately left out. Links are names, never followed.
 // Not thread-safe: the server's single loop owns it.
+//
+// The code is in three parts: tree upkeep (indice_nombres.cpp), search
+// (indice_nombres_busqueda.cpp) and the file image (indice_nombres_imagen.cpp).
 
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +40,8 @@ namespace quirvex {
 enum class CaminoBarrido { Auto = 0, Simple = 1, Sse2 = 2, Avx2 = 3 };
 // False, changing nothing, when the path cannot run on this processor or build.
 bool ForzarCaminoBarrido(CaminoBarrido camino);
+
+class LectorLE;
 
 class cIndiceNombres {
 public:
@@ -117,6 +122,12 @@ public:
     std::string Serializar() const;
     bool Cargar(std::string_view datos);
 
+    // What a file image's header says its listings hold: entries, and the bytes of the folded
+    // and original name buffers.
+    struct Cupo {
+        std::uint64_t entradas = 0, plegados = 0, nombres = 0;
+    };
+
 private:
     // A name whose folded form differs from it: where its folded form starts, where it starts in
     // nombres_.
@@ -127,6 +138,10 @@ private:
     struct Tramo {
         std::uint32_t pos, carpeta;
     };
+
+    // Positions are 32-bit: the name buffer stays below this.
+    static constexpr std::size_t kMaxBuffer = 0xFFFFFFF0u;
+    class Ranking;  // the ranked hits of one search
 
     std::uint32_t NuevaCarpeta(std::uint32_t padre, std::string_view nombre);
     void AgregarEntrada(std::string_view nombre, bool carpeta);
@@ -142,11 +157,19 @@ private:
     void ContarBytes();
     void Vaciar();
     std::uint32_t FinDeNombre(std::uint32_t entrada) const;
+    // The first name at or after `pos` kept apart from its folded form.
+    std::vector<Original>::const_iterator PrimerOriginal(std::uint32_t pos) const;
     std::uint32_t TramoDe(std::uint32_t pos) const;
     // The folder table: ids by (parent, name); dead ids stay until the table is rebuilt.
     std::uint32_t BuscarHija(std::uint32_t padre, std::string_view nombre) const;
     void IndexarCarpeta(std::uint32_t id);
     void RehacerTabla();
+    // The file image, a folder at a time.
+    void EscribirCarpeta(std::string& s, std::uint32_t id, std::uint64_t padre, Cupo& cuenta) const;
+    bool Reservar(std::uint64_t carpetas, const Cupo& cupo);
+    bool LeerCarpeta(LectorLE& l, std::uint64_t id, const std::vector<std::string>& raices, const Cupo& cupo,
+                     std::string& nombre);
+    bool LeerListado(LectorLE& l, std::uint32_t id, const Cupo& cupo, std::string& nombre);
 
     std::vector<std::string> raices_;
     std::vector<Carpeta> carpetas_;

@@ -1,64 +1,8 @@
 #include "search/protocolo_indice.h"
 
+#include "search/bytes_le.h"
+
 namespace quirvex {
-namespace {
-
-void PonerU32(std::string& s, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-void PonerU64(std::string& s, std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-std::uint64_t LeerLE(const char* p, int bytes) {
-    std::uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-    return v;
-}
-
-// Reads fixed-width fields and length-prefixed texts from a buffer, never past its end.
-class Cursor {
-public:
-    explicit Cursor(std::string_view d) : d_(d) {}
-    bool U32(std::uint32_t& v) {
-        if (d_.size() - pos_ < 4) return false;
-        v = static_cast<std::uint32_t>(LeerLE(d_.data() + pos_, 4));
-        pos_ += 4;
-        return true;
-    }
-    bool U64(std::uint64_t& v) {
-        if (d_.size() - pos_ < 8) return false;
-        v = LeerLE(d_.data() + pos_, 8);
-        pos_ += 8;
-        return true;
-    }
-    bool U8(unsigned char& v) {
-        if (pos_ >= d_.size()) return false;
-        v = static_cast<unsigned char>(d_[pos_++]);
-        return true;
-    }
-    bool Texto(std::string& t) {
-        std::uint32_t n = 0;
-        if (!U32(n) || d_.size() - pos_ < n) return false;
-        t.assign(d_.data() + pos_, n);
-        pos_ += n;
-        return true;
-    }
-    bool Fin() const { return pos_ == d_.size(); }
-    std::size_t Restante() const { return d_.size() - pos_; }
-
-private:
-    std::string_view d_;
-    std::size_t pos_ = 0;
-};
-
-void PonerTexto(std::string& s, std::string_view t) {
-    PonerU32(s, static_cast<std::uint32_t>(t.size()));
-    s.append(t);
-}
-
-}  // namespace
 
 std::string CodificarTrama(std::uint32_t mensaje, std::int64_t wParam, std::string_view datos) {
     std::string s;
@@ -126,7 +70,7 @@ std::string CodificarResultados(const ResultadosIndice& r) {
 }
 
 std::optional<ResultadosIndice> DecodificarResultados(std::string_view datos) {
-    Cursor c(datos);
+    LectorLE c(datos);
     ResultadosIndice r;
     std::uint32_t n = 0;
     if (!c.Texto(r.texto) || !c.U64(r.total) || !c.U32(n)) return std::nullopt;
@@ -156,7 +100,7 @@ std::string CodificarPeticion(const PeticionTodo& p) {
 }
 
 std::optional<PeticionTodo> DecodificarPeticion(std::string_view datos) {
-    Cursor c(datos);
+    LectorLE c(datos);
     PeticionTodo p;
     std::uint32_t n = 0;
     if (!c.Texto(p.patron) || !c.U32(n) || n > c.Restante() / 4) return std::nullopt;

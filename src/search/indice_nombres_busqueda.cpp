@@ -1,0 +1,210 @@
+// cIndiceNombres: the search over the folded names, and the seam that forces each scan path.
+
+#include <algorithm>
+#include <cstring>
+
+#include "folder/texto.h"
+#include "search/barrido_nombres.h"
+#include "search/indice_nombres.h"
+
+namespace quirvex {
+
+using barrido::EsTerminador;
+using barrido::FinDesde;
+
+// Ranked keys (class, depth, position of the hit) in a bounded max-heap: the worst kept on top.
+// Every nonzero byte is a live name, so a hit needs no look-up to count; positions only grow, so
+// a hit whose (class, depth) is no better than the worst kept one is out, and the depth is that
+// of the listing the last hit fell in until a hit passes its end.
+class cIndiceNombres::Ranking {
+public:
+    Ranking(const cIndiceNombres& indice, std::size_t k, std::size_t limite)
+        : base_(indice.plegados_.data()), tam_(indice.plegados_.size()), k_(k), limite_(limite),
+          tramos_(indice.tramos_), carpetas_(indice.carpetas_) {
+        monton_.reserve(limite + 1);
+        Avanzar(tramos_.front().pos);
+    }
+
+    // A hit at `pos` of class 0 (the whole name), 1 (its beginning) or 2 (elsewhere in it).
+    void Contar(std::size_t pos, std::uint64_t clase) {
+        ++total_;
+        if (limite_ == 0 || (monton_.size() == limite_ && (clase << 56) > tope_)) return;
+        if (pos >= finTramo_) Avanzar(pos);
+        const std::uint64_t clave = clase << 56 | profundidad_ << 40 | pos;
+        if (monton_.size() < limite_) {
+            monton_.push_back(clave);
+            std::push_heap(monton_.begin(), monton_.end());
+            if (monton_.size() == limite_) tope_ = monton_.front();
+        } else if (clave < tope_) {
+            std::pop_heap(monton_.begin(), monton_.end());
+            monton_.back() = clave;
+            std::push_heap(monton_.begin(), monton_.end());
+            tope_ = monton_.front();
+        }
+    }
+
+    // A hit found without a round's masks. Returns the start of the next name.
+    std::size_t Acierto(std::size_t pos) {
+        const std::size_t fin = FinDesde(base_, pos + k_, tam_);
+        Contar(pos, !EsTerminador(base_[pos - 1]) ? 2 : fin == pos + k_ ? 0 : 1);
+        return fin + 1;
+    }
+
+    // Kept by where the text was found (one hit per name, so the order is the names'); the
+    // entry is where its name starts.
+    void Entregar(std::vector<std::uint32_t>& aciertos) {
+        std::sort_heap(monton_.begin(), monton_.end());
+        aciertos.reserve(monton_.size());
+        for (std::uint64_t clave : monton_) {
+            auto e = static_cast<std::uint32_t>(clave & 0xFFFFFFFFFFULL);
+            while (!EsTerminador(base_[e - 1])) --e;
+            aciertos.push_back(e);
+        }
+    }
+
+    std::uint64_t Total() const { return total_; }
+
+private:
+    // Hits come in increasing order: gallop forward from the last listing, then bisect.
+    [[gnu::noinline]] void Avanzar(std::size_t pos) {
+        const std::size_t n = tramos_.size();
+        std::size_t lo = tramo_, paso = 1, hi = lo + 1;
+        while (hi < n && tramos_[hi].pos <= pos) {
+            lo = hi;
+            paso *= 2;
+            hi = std::min(n, hi + paso);
+        }
+        const auto t = std::upper_bound(tramos_.begin() + static_cast<std::ptrdiff_t>(lo),
+                                        tramos_.begin() + static_cast<std::ptrdiff_t>(hi), pos,
+                                        [](std::size_t p, const Tramo& x) { return p < x.pos; });
+        tramo_ = static_cast<std::size_t>(t - tramos_.begin()) - 1;
+        finTramo_ = tramo_ + 1 < n ? tramos_[tramo_ + 1].pos : ~std::size_t{0};
+        profundidad_ = carpetas_[tramos_[tramo_].carpeta].profundidad;
+    }
+
+    const char* base_;
+    std::size_t tam_, k_, limite_;
+    const std::vector<Tramo>& tramos_;
+    const std::vector<Carpeta>& carpetas_;
+    std::vector<std::uint64_t> monton_;
+    std::uint64_t total_ = 0;
+    std::uint64_t tope_ = ~std::uint64_t{0};  // the worst kept key, once the heap is full
+    std::size_t tramo_ = 0;
+    std::size_t finTramo_ = 0;  // where the next listing starts
+    std::uint64_t profundidad_ = 0;
+};
+
+namespace {
+
+// The two rarest bytes of the text pick the candidates; the rest is compared only there.
+std::pair<std::size_t, std::size_t> BytesRaros(const std::string& q, const std::uint32_t (&frecuencia)[256]) {
+    auto f = [&](std::size_t i) { return frecuencia[static_cast<unsigned char>(q[i])]; };
+    const std::size_t k = q.size();
+    std::size_t a = 0, b = k - 1;
+    for (std::size_t i = 0; i < k; ++i)
+        if (f(i) < f(a)) a = i;
+    if (k > 1) {
+        b = a == 0 ? 1 : 0;
+        for (std::size_t i = 0; i < k; ++i)
+            if (i != a && f(i) < f(b)) b = i;
+    }
+    return {a, b};
+}
+
+#if defined(__SSE2__)
+// The candidates of a 64-byte round, as a mask of their starts.
+template <typename Ranking>
+struct Candidatos {
+    Ranking& r;
+    const char* base;
+    std::size_t tam, k;
+    const char* q;
+    __m128i vq;  // the text's first 16 bytes, to compare a candidate in one step
+    unsigned todosK;
+    std::size_t siguiente = 1;  // where the name after the last hit starts
+
+    void operator()(std::uint64_t m, std::size_t p) {
+        // The round's terminators tell where a hit's name starts and ends, mostly without
+        // looking further.
+        const std::uint64_t t = barrido::Terminadores64(base + p);
+        while (m) {
+            const auto i = static_cast<std::size_t>(__builtin_ctzll(m));
+            const std::size_t cand = p + i;
+            m &= m - 1;
+            if (cand < siguiente || !Igual(cand)) continue;  // in a name counted already, or no hit
+            const std::uint64_t despues = i + k < 64 ? t >> (i + k) << (i + k) : 0;
+            const std::size_t fin = despues ? p + static_cast<std::size_t>(__builtin_ctzll(despues))
+                                            : FinDesde(base, std::max(cand + k, p + 64), tam);
+            const bool inicio = i > 0 ? (t >> (i - 1)) & 1 : EsTerminador(base[cand - 1]);
+            r.Contar(cand, !inicio ? 2 : fin == cand + k ? 0 : 1);
+            siguiente = fin + 1;
+        }
+    }
+
+    // A text of one or two bytes is whole once those bytes match.
+    bool Igual(std::size_t cand) const {
+        if (k <= 2) return true;
+        if (cand + 16 <= tam && k <= 16) {
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + cand));
+            const auto iguales = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, vq)));
+            return (iguales & todosK) == todosK;
+        }
+        return cand + k <= tam && std::memcmp(base + cand, q, k) == 0;
+    }
+};
+
+// The wide pass over all but the buffer's last round. Returns where it stopped; `siguiente` is
+// where the name after its last hit starts.
+template <typename Ranking>
+std::size_t BarrerAncho(const std::string& q, std::string_view buffer, const std::uint32_t (&frecuencia)[256],
+                        Ranking& r, std::size_t& siguiente) {
+    const std::size_t k = q.size(), tam = buffer.size();
+    const char* base = buffer.data();
+    alignas(16) char q16[16] = {};
+    std::memcpy(q16, q.data(), std::min<std::size_t>(k, 16));
+    Candidatos<Ranking> c{r, base, tam, k, q.data(), _mm_load_si128(reinterpret_cast<const __m128i*>(q16)),
+                          k >= 16 ? 0xFFFFu : (1u << k) - 1};
+    const auto [a, b] = BytesRaros(q, frecuencia);
+    const barrido::Ronda ronda{base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
+    const std::size_t p = barrido::ConAvx2() ? barrido::BarrerAvx2(ronda, 1, c) : barrido::BarrerSse2(ronda, 1, c);
+    siguiente = c.siguiente;
+    return p;
+}
+#endif
+
+}  // namespace
+
+bool ForzarCaminoBarrido(CaminoBarrido camino) {
+#if defined(__SSE2__)
+    const bool puede = camino != CaminoBarrido::Avx2 || barrido::Avx2Disponible();
+#else
+    const bool puede = camino == CaminoBarrido::Auto || camino == CaminoBarrido::Simple;
+#endif
+    if (puede) barrido::CaminoForzado() = static_cast<int>(camino);
+    return puede;
+}
+
+std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
+                                     std::vector<std::uint32_t>& aciertos) const {
+    aciertos.clear();
+    const std::string q = Plegar(texto);
+    // No name holds a terminator: such a text matches nothing (and must not match across names).
+    if (q.empty() || q.find_first_of(std::string_view("\0/", 2)) != std::string::npos || vivas_ == 0) return 0;
+    Ranking r(*this, q.size(), limite);
+    std::size_t p = 1, siguiente = 1;
+#if defined(__SSE2__)
+    if (barrido::CaminoForzado() != static_cast<int>(CaminoBarrido::Simple))
+        p = BarrerAncho(q, plegados_, frecuencia_, r, siguiente);
+#endif
+    // The rest (all of it on the plain path) a hit at a time.
+    const std::string_view todo(plegados_);
+    for (p = std::max(p, siguiente); p + q.size() <= todo.size();) {
+        const std::size_t hit = todo.find(q, p);
+        if (hit == std::string_view::npos) break;
+        p = r.Acierto(hit);
+    }
+    r.Entregar(aciertos);
+    return r.Total();
+}
+
+}  // namespace quirvex
