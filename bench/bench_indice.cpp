@@ -1,7 +1,12 @@
 // The index server against plocate on the same generated tree, in the same run.
 //   bench_indice generar TREE N          makes N files in a tree of realistic names
-//   bench_indice construir TREE FILE     builds the index of TREE and writes it to FILE
-//   bench_indice cargar FILE             loads a saved index (the server's start)
+//   bench_indice construir TREE FILE     builds the index of TREE and streams it to FILE as the
+//                                        server saves it, with the memory after the build and at
+//                                        the peak of the save
+//   bench_indice cargar FILE             loads a saved index (the server's start), and its memory
+//   bench_indice servidor KARTOSERV TREE DIR
+//       a server's first run on TREE (index, socket and log in DIR): its memory once it has built
+//       and saved its index, and its peak
 //   bench_indice buscar FILE N           N queries against the loaded index in this process
 //   bench_indice consultas FILE SOCKET PID DB N
 //       N queries of 2-8 characters taken from the indexed names: the time from the frame's
@@ -12,19 +17,23 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/almacen_archivo.h"
+#include "platform/memoria.h"
 #include "search/enlace_indice.h"
 #include "search/indice_nombres.h"
 
@@ -82,26 +91,56 @@ int Generar(const std::string& raiz, long n) {
     return 0;
 }
 
+// This process's resident memory, now or at its peak, in KiB.
+long MemoriaKb(const char* campo) {
+    std::ifstream f("/proc/self/status");
+    std::string linea;
+    while (std::getline(f, linea))
+        if (linea.rfind(campo, 0) == 0) return std::strtol(linea.c_str() + std::strlen(campo), nullptr, 10);
+    return -1;
+}
+
+std::string Carga() {
+    std::ifstream f("/proc/loadavg");
+    std::string uno;
+    f >> uno;
+    return "load " + uno;
+}
+
+void MemoriaPorNombre(const char* cuando, long kb, std::size_t nombres) {
+    std::printf("memory %s: %ld KiB for %zu names, %.1f bytes per name   (target <= 60; %s)\n", cuando, kb, nombres,
+                static_cast<double>(kb) * 1024.0 / static_cast<double>(std::max<std::size_t>(nombres, 1)),
+                Carga().c_str());
+}
+
+// Builds the index as the server does on its first run, then saves it as the server does, with
+// this process's memory after the build and at the peak of the save.
 int Construir(const std::string& raiz, const std::string& archivo) {
     const auto t0 = Reloj::now();
     quirvex::cIndiceNombres indice;
     indice.Construir({raiz.back() == '/' ? raiz : raiz + "/"}, quirvex::ArbolSistema());
-    const std::string imagen = indice.Serializar();
-    const bool ok = quirvex::CrearAlmacenArchivo(archivo)->Actualizar([&](const quirvex::LecturaArchivo&) {
-        quirvex::CambioArchivo c;
-        c.nuevoTexto = imagen;
-        return c;
+    const long trasConstruir = MemoriaKb("VmRSS:");
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak from here on
+    std::uint64_t bytes = 0;
+    const bool ok = quirvex::CrearAlmacenArchivo(archivo)->Reemplazar([&](const auto& escribir) {
+        return indice.Escribir([&](std::string_view trozo) {
+            bytes += trozo.size();
+            return escribir(trozo);
+        });
     });
     const auto t1 = Reloj::now();
     if (!ok) return 1;
-    std::printf("kartoserv_build_ms %.1f names %zu bytes %zu\n", Ms(t0, t1), indice.Nombres(), imagen.size());
+    std::printf("kartoserv_build_ms %.1f names %zu bytes %llu\n", Ms(t0, t1), indice.Nombres(),
+                static_cast<unsigned long long>(bytes));
+    MemoriaPorNombre("after a build", trasConstruir, indice.Nombres());
+    MemoriaPorNombre("at the peak of a save", MemoriaKb("VmHWM:"), indice.Nombres());
     return 0;
 }
 
 // Loading a saved index, as the server does at start.
 int Cargar(const std::string& archivo) {
     std::ifstream f(archivo, std::ios::binary);
-    const std::string imagen((std::istreambuf_iterator<char>(f)), {});
+    std::string imagen((std::istreambuf_iterator<char>(f)), {});
     quirvex::cIndiceNombres indice;
     const std::clock_t c0 = std::clock();
     const auto t0 = Reloj::now();
@@ -109,10 +148,62 @@ int Cargar(const std::string& archivo) {
     const auto t1 = Reloj::now();
     const std::clock_t c1 = std::clock();
     if (!ok) return 1;
+    const std::size_t bytes = imagen.size();
+    std::string().swap(imagen);  // the server's read buffer is gone once the index is loaded
+    quirvex::DevolverMemoriaLibre();
+    MemoriaPorNombre("after a load", MemoriaKb("VmRSS:"), indice.Nombres());
     const std::string otra = indice.Serializar();
     // The processor time beside the wall time: on a shared machine the two part ways.
     std::printf("load_ms %.1f (cpu %.1f) names %zu bytes %zu rewritten_bytes %zu\n", Ms(t0, t1),
-                1000.0 * static_cast<double>(c1 - c0) / CLOCKS_PER_SEC, indice.Nombres(), imagen.size(), otra.size());
+                1000.0 * static_cast<double>(c1 - c0) / CLOCKS_PER_SEC, indice.Nombres(), bytes, otra.size());
+    return 0;
+}
+
+long RssKb(const std::string& pid, const char* campo = "VmRSS:");
+
+bool EnElLog(const std::string& log, const char* texto) {
+    std::ifstream f(log);
+    std::string linea;
+    while (std::getline(f, linea))
+        if (linea.find(texto) != std::string::npos) return true;
+    return false;
+}
+
+// A server on its first run, building its index itself: its memory once the index is built and
+// saved, and its peak through the build and the save.
+int Servidor(const std::string& kartoserv, const std::string& raiz, const std::string& carpeta) {
+    const std::string mapa = carpeta + "/fresh.map", log = carpeta + "/fresh.log", sock = carpeta + "/fresh.sock";
+    std::vector<std::string> args = {kartoserv, "--root", raiz, "--index", mapa, "--socket", sock,
+                                     "--log", log, "--normal-priority"};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 2, "/dev/null", 1 /*O_WRONLY*/, 0);  // it logs to its file
+    pid_t pid = 0;
+    const int r = posix_spawn(&pid, kartoserv.c_str(), &acciones, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&acciones);
+    if (r != 0) return 1;
+    const std::string p = std::to_string(pid);
+    bool guardado = false;
+    for (int i = 0; i < 12000 && !guardado; ++i) {  // up to ten minutes
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        guardado = EnElLog(log, "saved ");
+    }
+    const long rss = RssKb(p), pico = RssKb(p, "VmHWM:");
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    if (!guardado) return 1;
+    std::size_t nombres = 0;
+    {
+        std::ifstream f(log);
+        std::string linea;
+        while (std::getline(f, linea))
+            if (linea.find("indexed ") != std::string::npos) nombres = std::strtoul(linea.c_str() + linea.find("indexed ") + 8, nullptr, 10);
+    }
+    MemoriaPorNombre("of a server after its own build and save", rss, nombres);
+    MemoriaPorNombre("of that server at its peak (build and save)", pico, nombres);
     return 0;
 }
 
@@ -121,11 +212,11 @@ double Percentil(std::vector<double> v, double p) {
     return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
 }
 
-long RssKb(const std::string& pid) {
+long RssKb(const std::string& pid, const char* campo) {
     std::ifstream f("/proc/" + pid + "/status");
     std::string linea;
     while (std::getline(f, linea))
-        if (linea.rfind("VmRSS:", 0) == 0) return std::strtol(linea.c_str() + 6, nullptr, 10);
+        if (linea.rfind(campo, 0) == 0) return std::strtol(linea.c_str() + std::strlen(campo), nullptr, 10);
     return -1;
 }
 
@@ -277,6 +368,7 @@ int main(int argc, char** argv) {
     if (a.size() == 3 && a[0] == "generar") return Generar(a[1], std::atol(a[2].c_str()));
     if (a.size() == 3 && a[0] == "construir") return Construir(a[1], a[2]);
     if (a.size() == 2 && a[0] == "cargar") return Cargar(a[1]);
+    if (a.size() == 4 && a[0] == "servidor") return Servidor(a[1], a[2], a[3]);
     if (a.size() == 3 && a[0] == "buscar") return Buscar(a[1], std::atoi(a[2].c_str()));
     if (a.size() == 6 && a[0] == "consultas") return Consultas(a[1], a[2], a[3], a[4], std::atoi(a[5].c_str()));
     std::fprintf(stderr, "usage: see the comment at the top of bench_indice.cpp\n");

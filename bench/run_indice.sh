@@ -41,6 +41,7 @@ ks=$(stat -c %s "$work/kartoserv.map"); ps=$(stat -c %s "$work/plocate.db")
 awk -v k="$ks" -v p="$ps" 'BEGIN { printf "index size: kartoserv %d bytes, plocate %d bytes, ratio %.2f (target <= 1.0)\n", k, p, k / p }'
 
 "$bin/bench/bench_indice" cargar "$work/kartoserv.map"
+"$bin/bench/bench_indice" servidor "$bin/src/kartoserv" "$work/tree" "$work/run"
 
 sock="$work/run/MapServiceQx"
 t=$(date +%s%N)

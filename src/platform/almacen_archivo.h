@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quirvex {
 
@@ -48,6 +49,13 @@ public:
     // store's path. Returns false when the lock, the read or any write step fails; the file then
     // holds either its old text or the whole new one.
     virtual bool Actualizar(const std::function<CambioArchivo(const LecturaArchivo&)>& cambio) = 0;
+
+    // Hands a writer to `escribir`, under the same lock, and makes what it wrote through it the
+    // whole new file, without reading the old one: for a large file written in pieces, so that
+    // neither the old text nor the whole new one is ever held. False when the lock, a write or
+    // `escribir` fails; the file then holds its old text.
+    using Escritor = std::function<bool(std::string_view)>;
+    virtual bool Reemplazar(const std::function<bool(const Escritor&)>& escribir) = 0;
 };
 
 // The steps of a replacement that decide what a crash leaves behind: the temporary file's data

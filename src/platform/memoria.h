@@ -11,4 +11,13 @@ namespace quirvex {
 // written. Only advice: nothing changes for a small table or where the system says no.
 void PaginasGrandes(void* inicio, std::size_t bytes);
 
+// Hands the memory the allocator holds free back to the system: after a large structure is
+// built, the scratch it grew through would otherwise stay resident for the life of the process.
+void DevolverMemoriaLibre();
+
+// Says the bytes of a buffer are no longer needed (they read as zeros from here on): a large
+// buffer copied piece by piece is handed back as it goes, so that the old and the new copy are
+// never both resident. Only whole pages inside the range are touched.
+void SoltarPaginas(void* inicio, std::size_t bytes);
+
 }  // namespace quirvex

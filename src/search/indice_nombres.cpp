@@ -26,13 +26,19 @@ std::int64_t AhoraNs() {
 }
 
 // A buffer the size it holds, in large pages where the system has them: the name buffer is
-// filled once and scanned whole by every search.
+// filled once and scanned whole by every search. Copied a piece at a time, each piece of the old
+// buffer handed back once copied, so that the buffer is never resident twice.
 void Ajustar(std::string& s) {
     if (s.capacity() - s.size() <= s.size() / 64) return;
     std::string t;
     t.reserve(s.size());
     PaginasGrandes(t.data(), t.capacity());
-    t.append(s);
+    constexpr std::size_t kPieza = std::size_t{4} << 20;
+    for (std::size_t i = 0; i < s.size(); i += kPieza) {
+        const std::size_t n = std::min(kPieza, s.size() - i);
+        t.append(s, i, n);
+        SoltarPaginas(s.data() + i, n);
+    }
     s.swap(t);
 }
 
@@ -365,6 +371,8 @@ void cIndiceNombres::ContarBytes() {
     originales_.shrink_to_fit();
     tramos_.shrink_to_fit();
     carpetas_.shrink_to_fit();
+    // What the buffers grew through is free now, but stays resident until handed back.
+    DevolverMemoriaLibre();
 }
 
 std::string_view cIndiceNombres::NombreCarpeta(std::uint32_t carpeta) const {

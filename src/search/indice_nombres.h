@@ -120,6 +120,9 @@ public:
     // The whole index as one file image; Cargar takes such an image back and refuses (returning
     // false and leaving the index empty) anything that is not whole and consistent.
     std::string Serializar() const;
+    // The same image handed to `salida` in pieces of about a megabyte, so that a save never holds
+    // a second copy of the index. Stops at, and returns, the first false from `salida`.
+    bool Escribir(const std::function<bool(std::string_view)>& salida) const;
     bool Cargar(std::string_view datos);
 
     // What a file image's header says its listings hold: entries, and the bytes of the folded
@@ -165,6 +168,8 @@ private:
     void IndexarCarpeta(std::uint32_t id);
     void RehacerTabla();
     // The file image, a folder at a time.
+    bool EscribirCuerpo(const std::function<bool(std::string_view)>& salida, std::uint64_t& carpetas,
+                        Cupo& cupo) const;
     void EscribirCarpeta(std::string& s, std::uint32_t id, std::uint64_t padre, Cupo& cuenta) const;
     bool Reservar(std::uint64_t carpetas, const Cupo& cupo);
     bool LeerCarpeta(LectorLE& l, std::uint64_t id, const std::vector<std::string>& raices, const Cupo& cupo,

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <functional>
 
 #include "platform/memoria.h"
 #include "search/barrido_nombres.h"
@@ -20,7 +21,7 @@ namespace {
 using barrido::EsTerminador;
 
 // The last byte tells the version: an older image is refused, and the server builds anew.
-constexpr char kMagia[8] = {'Q', 'X', 'M', 'A', 'P', 0, 0, 2};
+constexpr char kMagia[8] = {'Q', 'X', 'M', 'A', 'P', 0, 0, 3};
 // Magic, folders, entries, body length, checksum, folded-buffer and original-names sizes.
 constexpr std::size_t kCabecera = 8 + 6 * 8;
 constexpr std::size_t kPosSuma = 32;
@@ -32,41 +33,98 @@ struct CabeceraImagen {
     cIndiceNombres::Cupo cupo{0, 1, 0};
 };
 
-// Eight bytes a step, each step a bijection of the state: any one changed word changes the sum.
-// A byte-wise hash took a tenth of the load time on a large index.
-std::uint64_t Suma(std::string_view d, std::uint64_t h) {
-    auto paso = [&h](std::uint64_t w) {
-        h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
-        h ^= h >> 29;
-    };
-    std::size_t i = 0;
-    for (; i + 8 <= d.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, d.data() + i, 8);
-        paso(w);
+// A running sum over a byte stream however it is cut: eight bytes a step, each step a
+// bijection of the state, so any one changed word changes the sum. A byte-wise hash took a tenth
+// of the load time on a large index.
+class Suma {
+public:
+    explicit Suma(std::uint64_t semilla) : h_(semilla) {}
+
+    void Agregar(std::string_view d) {
+        while (nCola_ > 0 && nCola_ < 8 && !d.empty()) {
+            cola_[nCola_++] = d.front();
+            d.remove_prefix(1);
+        }
+        if (nCola_ == 8) {
+            Paso(Palabra(cola_));
+            nCola_ = 0;
+        }
+        for (; d.size() >= 8; d.remove_prefix(8)) Paso(Palabra(d.data()));
+        for (char c : d) cola_[nCola_++] = c;
     }
-    std::uint64_t resto = d.size() - i;
-    for (std::size_t j = 0; i + j < d.size(); ++j) resto |= static_cast<std::uint64_t>(static_cast<unsigned char>(d[i + j])) << (8 * (j + 1));
-    paso(resto);
-    return h;
-}
+    // The sum so far, its last partial word and its length closing it.
+    std::uint64_t Valor() const {
+        std::uint64_t resto = nCola_;
+        for (std::size_t j = 0; j < nCola_; ++j)
+            resto |= static_cast<std::uint64_t>(static_cast<unsigned char>(cola_[j])) << (8 * (j + 1));
+        Suma s = *this;
+        s.Paso(resto);
+        return s.h_;
+    }
 
-// The sum of an image: its header (with the sum's own field as zero) and its body.
-std::uint64_t SumaImagen(std::string_view imagen) {
-    std::string cabecera(imagen.substr(0, kCabecera));
-    std::memset(cabecera.data() + kPosSuma, 0, 8);
-    return Suma(imagen.substr(kCabecera), Suma(cabecera, 0x243F6A8885A308D3ULL));
-}
+private:
+    static std::uint64_t Palabra(const char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        return w;
+    }
+    void Paso(std::uint64_t w) {
+        h_ = (h_ ^ w) * 0x9E3779B97F4A7C15ULL;
+        h_ ^= h_ >> 29;
+    }
 
-// Fills in the header of an image whose body is already in place after it.
-void EscribirCabecera(std::string& s, CabeceraImagen cab) {
+    std::uint64_t h_;
+    char cola_[8] = {};
+    std::size_t nCola_ = 0;
+};
+
+constexpr std::uint64_t kSemillaSuma = 0x243F6A8885A308D3ULL;
+
+// The header of an image, its sum field left as zero.
+std::string Cabecera(const CabeceraImagen& cab) {
     std::string h(kMagia, sizeof kMagia);
     for (std::uint64_t v : {cab.carpetas, cab.cupo.entradas, cab.largo, std::uint64_t{0}, cab.cupo.plegados, cab.cupo.nombres})
         PonerU64(h, v);
-    s.replace(0, kCabecera, h);
-    const std::uint64_t suma = SumaImagen(s);
-    for (int i = 0; i < 8; ++i) s[kPosSuma + static_cast<std::size_t>(i)] = static_cast<char>((suma >> (8 * i)) & 0xFF);
+    return h;
 }
+
+// The sum of an image: its body, then its header with the sum's own field as zero. The body
+// comes first so that a writer can sum it before the header that holds its length is known.
+std::uint64_t SumaImagen(std::uint64_t sumaCuerpo, std::string_view cabecera) {
+    std::string h(cabecera);
+    std::memset(h.data() + kPosSuma, 0, 8);
+    Suma s(sumaCuerpo);
+    s.Agregar(h);
+    return s.Valor();
+}
+
+std::uint64_t SumaImagen(std::string_view imagen) {
+    Suma s(kSemillaSuma);
+    s.Agregar(imagen.substr(kCabecera));
+    return SumaImagen(s.Valor(), imagen.substr(0, kCabecera));
+}
+
+// The body handed on in pieces of about a megabyte, each as soon as it is whole.
+class Trozos {
+public:
+    explicit Trozos(const std::function<bool(std::string_view)>& salida) : salida_(salida) {
+        b_.reserve(kTrozo + kTrozo / 4);
+    }
+    std::string& Buffer() { return b_; }
+    bool Pasar(bool todo) {
+        if (ok_ && (todo || b_.size() >= kTrozo)) {
+            ok_ = b_.empty() || salida_(b_);
+            b_.clear();
+        }
+        return ok_;
+    }
+
+private:
+    static constexpr std::size_t kTrozo = 1 << 20;
+    const std::function<bool(std::string_view)>& salida_;
+    std::string b_;
+    bool ok_ = true;
+};
 
 // A header that fits the data it came with: whole, summed right, and with counts the body can
 // hold (every folder and entry takes at least two bytes: larger counts are lies).
@@ -100,9 +158,37 @@ bool NombreValido(std::string_view n) {
 }  // namespace
 
 std::string cIndiceNombres::Serializar() const {
-    std::string s(kCabecera, '\0');
-    s.reserve(kCabecera + (plegados_.size() - retiradas_) / 2 + carpetas_.size() * 16);
+    std::string s;
+    Escribir([&s](std::string_view trozo) {
+        s.append(trozo);
+        return true;
+    });
+    return s;
+}
+
+bool cIndiceNombres::Escribir(const std::function<bool(std::string_view)>& salida) const {
+    // Twice through the body: once for its length and sum, which the header holds, then again
+    // to hand it on after the header. The index is never held twice.
     CabeceraImagen cab;
+    Suma suma(kSemillaSuma);
+    EscribirCuerpo([&](std::string_view trozo) {
+        cab.largo += trozo.size();
+        suma.Agregar(trozo);
+        return true;
+    }, cab.carpetas, cab.cupo);
+    std::string cabecera = Cabecera(cab);
+    const std::uint64_t total = SumaImagen(suma.Valor(), cabecera);
+    for (int i = 0; i < 8; ++i) cabecera[kPosSuma + static_cast<std::size_t>(i)] = static_cast<char>((total >> (8 * i)) & 0xFF);
+    std::uint64_t carpetas = 0;
+    Cupo cupo;
+    return salida(cabecera) && EscribirCuerpo(salida, carpetas, cupo);
+}
+
+bool cIndiceNombres::EscribirCuerpo(const std::function<bool(std::string_view)>& salida, std::uint64_t& carpetas,
+                                    Cupo& cupo) const {
+    Trozos t(salida);
+    std::string& s = t.Buffer();
+    cupo.plegados = 1;
     PonerVar(s, raices_.size());
     for (const std::string& r : raices_) {
         PonerVar(s, r.size());
@@ -112,13 +198,12 @@ std::string cIndiceNombres::Serializar() const {
     std::vector<std::uint32_t> nuevoId(carpetas_.size(), kNinguna);
     for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
         if (!carpetas_[id].viva) continue;
-        nuevoId[id] = static_cast<std::uint32_t>(cab.carpetas++);
+        nuevoId[id] = static_cast<std::uint32_t>(carpetas++);
         const std::uint32_t padre = carpetas_[id].padre;
-        EscribirCarpeta(s, id, padre == kNinguna ? 0 : std::uint64_t{nuevoId[padre]} + 1, cab.cupo);
+        EscribirCarpeta(s, id, padre == kNinguna ? 0 : std::uint64_t{nuevoId[padre]} + 1, cupo);
+        if (!t.Pasar(false)) return false;
     }
-    cab.largo = s.size() - kCabecera;
-    EscribirCabecera(s, cab);
-    return s;
+    return t.Pasar(true);
 }
 
 void cIndiceNombres::EscribirCarpeta(std::string& s, std::uint32_t id, std::uint64_t padre, Cupo& cuenta) const {

@@ -268,15 +268,17 @@ void cServidorIndice::AvisarDescartados() {
 }
 
 void cServidorIndice::Guardar() {
-    const std::string imagen = indice_.Serializar();
-    const bool ok = CrearAlmacenArchivo(op_.archivoIndice)->Actualizar([&](const LecturaArchivo&) {
-        CambioArchivo c;
-        c.nuevoTexto = imagen;
-        return c;
+    // Streamed to the file: a save holds neither the old image nor the new one.
+    std::uint64_t bytes = 0;
+    const bool ok = CrearAlmacenArchivo(op_.archivoIndice)->Reemplazar([&](const AlmacenArchivo::Escritor& escribir) {
+        return indice_.Escribir([&](std::string_view trozo) {
+            bytes += trozo.size();
+            return escribir(trozo);
+        });
     });
     if (ok) {
         sucio_ = false;
-        Log("saved " + std::to_string(indice_.Nombres()) + " names (" + std::to_string(imagen.size()) +
+        Log("saved " + std::to_string(indice_.Nombres()) + " names (" + std::to_string(bytes) +
             " bytes) to " + op_.archivoIndice);
     } else {
         ultimoCambio_ = MilisegundosMonotonos();  // try again later

@@ -181,6 +181,47 @@ TEST(IndiceNombresFalso, RankedHitsAndTotalsAgreeWithAPlainReadingThroughChanges
     comprobar(cargado, "reloaded after changes");
 }
 
+TEST(IndiceNombresFalso, TheStreamedImageIsTheWholeImageInBoundedPiecesAndStopsWhenTold) {
+    // Names that share little with their neighbours, so the image is several pieces long.
+    ArbolFalso arbol;
+    std::mt19937 g(5);
+    for (int i = 0; i < 80000; ++i) {
+        std::string nombre = "Nombre ";
+        for (int j = 0; j < 40; ++j) nombre += static_cast<char>('a' + g() % 26);
+        arbol.Agregar("c" + std::to_string(i % 300) + "/" + nombre + " " + std::to_string(i) + ".txt", false);
+    }
+    cIndiceNombres indice;
+    indice.Construir({arbol.raiz}, arbol);
+    const std::string imagen = indice.Serializar();
+    ASSERT_GT(imagen.size(), std::size_t{3} << 20);
+
+    std::vector<std::string> piezas;
+    ASSERT_TRUE(indice.Escribir([&](std::string_view p) {
+        piezas.emplace_back(p);
+        return true;
+    }));
+    std::string junto;
+    for (const std::string& p : piezas) {
+        EXPECT_LE(p.size(), std::size_t{2} << 20);
+        junto += p;
+    }
+    EXPECT_GE(piezas.size(), 3u);
+    EXPECT_EQ(junto, imagen);
+
+    // Built and loaded answer alike and save to the same bytes.
+    cIndiceNombres cargado;
+    ASSERT_TRUE(cargado.Cargar(junto));
+    EXPECT_EQ(cargado.Serializar(), imagen);
+    std::uint64_t t1 = 0, t2 = 0;
+    EXPECT_EQ(Obtenido(cargado, " 59", 100, t1), Obtenido(indice, " 59", 100, t2));
+    EXPECT_EQ(t1, t2);
+    EXPECT_EQ(t1, 1111u);
+
+    int llamadas = 0;
+    EXPECT_FALSE(indice.Escribir([&](std::string_view) { return ++llamadas < 2; }));
+    EXPECT_EQ(llamadas, 2);
+}
+
 TEST(IndiceNombresFalso, FoldersAreFoundByParentAndNameAsTheyComeAndGo) {
     ArbolFalso arbol;
     for (int i = 0; i < 300; ++i) arbol.Agregar("d" + std::to_string(i % 30) + "/s" + std::to_string(i) + "/f", false);

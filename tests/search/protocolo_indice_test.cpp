@@ -3,10 +3,47 @@
 
 #include <gtest/gtest.h>
 
+#include "search/bytes_le.h"
 #include "search/protocolo_indice.h"
 
 namespace quirvex {
 namespace {
+
+TEST(BytesLE, FieldsRoundTripAndNoReadPassesTheEnd) {
+    std::string s;
+    PonerU32(s, 0xA1B2C3D4u);
+    PonerU64(s, 0x0102030405060708ULL);
+    PonerVar(s, 0);
+    PonerVar(s, ~std::uint64_t{0});
+    PonerTexto(s, "hola");
+    EXPECT_EQ(s.substr(0, 4), std::string("\xD4\xC3\xB2\xA1", 4));
+    LectorLE l(s);
+    std::uint32_t a = 0;
+    std::uint64_t b = 0, c = 1, d = 0;
+    std::string t;
+    ASSERT_TRUE(l.U32(a) && l.U64(b) && l.Var(c) && l.Var(d) && l.Texto(t));
+    EXPECT_EQ(a, 0xA1B2C3D4u);
+    EXPECT_EQ(b, 0x0102030405060708ULL);
+    EXPECT_EQ(c, 0u);
+    EXPECT_EQ(d, ~std::uint64_t{0});
+    EXPECT_EQ(t, "hola");
+    EXPECT_TRUE(l.Fin());
+
+    // A text whose length runs past the end fails without moving; so does every cut field.
+    std::string corto;
+    PonerU32(corto, 5);
+    corto += "abc";
+    LectorLE m(corto);
+    EXPECT_FALSE(m.Texto(t));
+    EXPECT_EQ(m.Restante(), corto.size());
+    std::string_view v;
+    EXPECT_FALSE(m.Bytes(8, v));
+    EXPECT_TRUE(m.Bytes(7, v));
+    EXPECT_FALSE(LectorLE(std::string_view("\x01\x02\x03", 3)).U32(a));
+    // Eleven continuation bytes are damage, not a number.
+    EXPECT_FALSE(LectorLE(std::string(11, '\x80') + '\x01').Var(b));
+    EXPECT_FALSE(LectorLE(std::string(3, '\x80')).Var(b));
+}
 
 TEST(ProtocoloIndice, FramesComeBackWholeWhateverTheStreamIsCutInto) {
     std::string flujo = CodificarTrama(MSG_TAMANO_POPUP, 30000200) +

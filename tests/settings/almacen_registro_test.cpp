@@ -272,6 +272,29 @@ TEST_F(AlmacenEnCarpeta, AStoreThatCannotBeReadIsNeverOverwritten) {
     EXPECT_EQ(RegLeerDword(HKEY_CURRENT_USER, CLAVE_OPCIONES, "Tabs Pos", 7), 7);
 }
 
+TEST_F(AlmacenEnCarpeta, AStreamedReplacementIsWholeOrLeavesTheOldFile) {
+    PasosGrabados pasos;
+    SetPasosReemplazo(&pasos);
+    const fs::path ruta = carpeta_ / "indice" / "mapa";
+    auto almacen = CrearAlmacenArchivo(ruta.string());
+    auto piezas = [](std::vector<std::string> p, bool bien) {
+        return [p, bien](const AlmacenArchivo::Escritor& escribir) {
+            for (const std::string& t : p)
+                if (!escribir(t)) return false;
+            return bien;
+        };
+    };
+    ASSERT_TRUE(almacen->Reemplazar(piezas({"uno ", "", "dos"}, true)));
+    EXPECT_EQ(LeerTodo(ruta), "uno dos");
+    EXPECT_EQ(pasos.pasos, (std::vector<std::string>{"sync mapa.tmp", "rename mapa.tmp mapa", "sync folder indice"}));
+    // A writer that gives up half way, or a failing disk, leaves the old file and no leftover.
+    EXPECT_FALSE(almacen->Reemplazar(piezas({"tres"}, false)));
+    pasos.fallar = "sync";
+    EXPECT_FALSE(almacen->Reemplazar(piezas({"cuatro"}, true)));
+    EXPECT_EQ(LeerTodo(ruta), "uno dos");
+    EXPECT_FALSE(fs::exists(ruta.string() + ".tmp"));
+}
+
 TEST_F(AlmacenEnCarpeta, TwoInstancesOnOneFileKeepEachOthersValues) {
     auto primero = CrearAlmacenArchivo(Archivo().string());
     auto segundo = CrearAlmacenArchivo(Archivo().string());

@@ -27,6 +27,7 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
     Descriptor(const Descriptor&) = delete;
+    Descriptor(Descriptor&& otro) noexcept : fd_(std::exchange(otro.fd_, -1)) {}
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
     bool valido() const { return fd_ >= 0; }
@@ -138,13 +139,14 @@ LecturaArchivo LeerArchivo(const std::string& ruta) {
     return lectura;
 }
 
-// Writes the whole text beside the store and renames it over the store.
-bool ReemplazarArchivo(const std::string& ruta, const std::string& texto) {
+// Writes the new text beside the store, as `escribir` hands it on, and renames it over the store.
+bool ReemplazarArchivo(const std::string& ruta,
+                       const std::function<bool(const AlmacenArchivo::Escritor&)>& escribir) {
     const std::string temporal = ruta + ".tmp";
     Descriptor fd(AbrirSinInterrupcion(temporal, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600));
     if (!fd.valido()) return false;
-    const bool escrito =
-        EscribirTodo(fd.get(), texto) && Pasos().SincronizarArchivo(fd.get(), temporal) == 0;
+    const bool escrito = escribir([&fd](std::string_view trozo) { return EscribirTodo(fd.get(), trozo); }) &&
+                         Pasos().SincronizarArchivo(fd.get(), temporal) == 0;
     if (!fd.Cerrar() || !escrito || Pasos().Renombrar(temporal, ruta) != 0) {
         ::unlink(temporal.c_str());
         return false;
@@ -163,15 +165,8 @@ public:
         const std::function<CambioArchivo(const LecturaArchivo&)>& cambio) override {
         const std::string ruta = Ruta();
         const std::string carpeta = CarpetaDe(ruta);
-        if (!CrearCarpetas(carpeta)) return false;
-        Descriptor cerrojo(
-            AbrirSinInterrupcion(ruta + ".lock", O_RDWR | O_CREAT | O_NOFOLLOW, 0600));
+        Descriptor cerrojo = Bloquear(ruta, carpeta);
         if (!cerrojo.valido()) return false;
-        int r;
-        do {
-            r = ::flock(cerrojo.get(), LOCK_EX);
-        } while (r != 0 && errno == EINTR);
-        if (r != 0) return false;
 
         const LecturaArchivo actual = LeerArchivo(ruta);
         if (actual.estado == LecturaArchivo::Estado::Fallido) return false;
@@ -181,13 +176,35 @@ public:
             return false;  // never write over a file that could not be kept aside
         }
         bool bien = true;
-        if (pedido.nuevoTexto) bien = ReemplazarArchivo(ruta, *pedido.nuevoTexto);
+        if (pedido.nuevoTexto)
+            bien = ReemplazarArchivo(ruta, [&](const Escritor& e) { return e(*pedido.nuevoTexto); });
         if (pedido.nuevoTexto || pedido.apartarActual)
             bien = Pasos().SincronizarCarpeta(carpeta) == 0 && bien;
         return bien;  // the lock goes with the descriptor
     }
 
+    bool Reemplazar(const std::function<bool(const Escritor&)>& escribir) override {
+        const std::string ruta = Ruta();
+        const std::string carpeta = CarpetaDe(ruta);
+        Descriptor cerrojo = Bloquear(ruta, carpeta);
+        return cerrojo.valido() && ReemplazarArchivo(ruta, escribir) &&
+               Pasos().SincronizarCarpeta(carpeta) == 0;
+    }
+
 private:
+    // The store's lock, held while the descriptor lives (invalid when it cannot be taken); the
+    // store's folders are made first.
+    static Descriptor Bloquear(const std::string& ruta, const std::string& carpeta) {
+        if (!CrearCarpetas(carpeta)) return Descriptor(-1);
+        Descriptor cerrojo(AbrirSinInterrupcion(ruta + ".lock", O_RDWR | O_CREAT | O_NOFOLLOW, 0600));
+        if (!cerrojo.valido()) return cerrojo;
+        int r;
+        do {
+            r = ::flock(cerrojo.get(), LOCK_EX);
+        } while (r != 0 && errno == EINTR);
+        return r == 0 ? std::move(cerrojo) : Descriptor(-1);
+    }
+
     std::string Ruta() const { return ruta_.empty() ? RutaDelUsuario() : ruta_; }
 
     static std::string RutaDelUsuario() {
