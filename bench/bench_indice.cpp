@@ -9,7 +9,7 @@
 //       and saved its index, and its peak
 //   bench_indice buscar FILE N           N queries against the loaded index in this process
 //   bench_indice consultas FILE SOCKET PID DB N
-//       N queries of 2-8 characters taken from the indexed names: the time from the frame's
+//       N queries of 1-8 characters taken from the indexed names: the time from the frame's
 //       send (102, 103, set-text, 106 over the link) to the results frame, against
 //       `plocate -i -l 100 -d DB` on the same queries (its process start included), and the
 //       server's resident memory per indexed name.
@@ -239,7 +239,7 @@ double Plocate(const std::string& db, const std::string& q) {
     return Ms(t0, t1);
 }
 
-// Pieces of 2 to 8 characters of random indexed names (so most of them hit).
+// Pieces of 1 to 8 characters of random indexed names (so most of them hit).
 std::vector<std::string> Consultas(const quirvex::cIndiceNombres& indice, int n) {
     std::vector<std::uint32_t> todas;
     for (std::uint32_t c = 0; c < indice.Carpetas().size(); ++c) {
@@ -252,7 +252,7 @@ std::vector<std::string> Consultas(const quirvex::cIndiceNombres& indice, int n)
     while (static_cast<int>(consultas.size()) < n) {
         const std::uint32_t e = todas[g() % total];
         const std::string_view nom = indice.Nombre(e);
-        const std::size_t largo = 2 + g() % 7;
+        const std::size_t largo = 1 + g() % 8;
         if (nom.size() < largo) continue;
         const std::size_t desde = g() % (nom.size() - largo + 1);
         // Whole characters only: a query is text the user could type.
@@ -263,6 +263,19 @@ std::vector<std::string> Consultas(const quirvex::cIndiceNombres& indice, int n)
         consultas.push_back(q);
     }
     return consultas;
+}
+
+// p50 and p95 for each query length, the load average beside each line: on a shared machine the
+// figures follow the load.
+void PorLargo(const char* que, const std::vector<std::string>& consultas, const std::vector<double>& ms) {
+    for (std::size_t largo = 1; largo <= 8; ++largo) {
+        std::vector<double> v;
+        for (std::size_t i = 0; i < consultas.size(); ++i)
+            if (consultas[i].size() == largo) v.push_back(ms[i]);
+        if (v.empty()) continue;
+        std::printf("%s, %zu characters: p50 %.3f ms  p95 %.3f ms  (%zu queries; target p95 <= 5 ms; %s)\n", que,
+                    largo, Percentil(v, 0.5), Percentil(v, 0.95), v.size(), Carga().c_str());
+    }
 }
 
 // The search alone, in this process: where the time of a query goes.
@@ -294,13 +307,15 @@ int Buscar(const std::string& archivo, int n) {
         }
         conFilas.push_back(Ms(t0, Reloj::now()));
     }
-    std::printf("search with paths and sizes p50 %.3f ms  p95 %.3f ms\n", Percentil(conFilas, 0.5),
-                Percentil(conFilas, 0.95));
+    std::printf("search with paths and sizes p50 %.3f ms  p95 %.3f ms  (%s)\n", Percentil(conFilas, 0.5),
+                Percentil(conFilas, 0.95), Carga().c_str());
     std::sort(lentas.rbegin(), lentas.rend());
-    std::printf("search alone p50 %.3f ms  p95 %.3f ms  (cpu p50 %.3f ms  p95 %.3f ms  max %.3f ms)\n",
-                Percentil(t, 0.5), Percentil(t, 0.95), Percentil(cpu, 0.5), Percentil(cpu, 0.95), lentas.front().first);
+    std::printf("search alone p50 %.3f ms  p95 %.3f ms  (cpu p50 %.3f ms  p95 %.3f ms  max %.3f ms; %s)\n",
+                Percentil(t, 0.5), Percentil(t, 0.95), Percentil(cpu, 0.5), Percentil(cpu, 0.95), lentas.front().first,
+                Carga().c_str());
     for (std::size_t i = 0; i < 5 && i < lentas.size(); ++i)
         std::printf("  slow: %s %.3f ms\n", lentas[i].second.c_str(), lentas[i].first);
+    PorLargo("search alone", consultas, t);
     return 0;
 }
 
@@ -352,12 +367,12 @@ int Consultas(const std::string& archivo, const std::string& socket, const std::
     const long rss = RssKb(pid);
     const double p50 = Percentil(nuestras, 0.5), p95 = Percentil(nuestras, 0.95);
     const double l50 = Percentil(suyas, 0.5), l95 = Percentil(suyas, 0.95);
-    std::printf("queries %d (2-8 characters), hits in all %llu\n", n, static_cast<unsigned long long>(aciertos));
-    std::printf("kartoserv send->results p50 %.3f ms  p95 %.3f ms   (target p95 <= 5 ms)\n", p50, p95);
-    std::printf("plocate -i -l 100 (process start included) p50 %.3f ms  p95 %.3f ms\n", l50, l95);
+    std::printf("queries %d (1-8 characters), hits in all %llu\n", n, static_cast<unsigned long long>(aciertos));
+    std::printf("kartoserv send->results p50 %.3f ms  p95 %.3f ms   (target p95 <= 5 ms; %s)\n", p50, p95, Carga().c_str());
+    PorLargo("kartoserv send->results", consultas, nuestras);
+    std::printf("plocate -i -l 100 (process start included) p50 %.3f ms  p95 %.3f ms   (%s)\n", l50, l95, Carga().c_str());
     std::printf("ratio p50 %.3f  p95 %.3f   (target <= 0.5)\n", p50 / l50, p95 / l95);
-    std::printf("server resident memory %ld KiB for %zu names: %.1f bytes per name   (target <= 60)\n", rss,
-                indice.Nombres(), static_cast<double>(rss) * 1024.0 / static_cast<double>(indice.Nombres()));
+    MemoriaPorNombre("of the server after loading its index and answering", rss, indice.Nombres());
     return 0;
 }
 

@@ -28,7 +28,17 @@ public:
     // A hit at `pos` of class 0 (the whole name), 1 (its beginning) or 2 (elsewhere in it).
     void Contar(std::size_t pos, std::uint64_t clase) {
         ++total_;
-        if (limite_ == 0 || (monton_.size() == limite_ && (clase << 56) > tope_)) return;
+        Ofrecer(pos, clase);
+    }
+    void Sumar(std::uint64_t hits) { total_ += hits; }
+    // Whether a hit of this class could still be kept.
+    bool Admite(std::uint64_t clase) const {
+        return limite_ != 0 && (monton_.size() < limite_ || (clase << 56) <= tope_);
+    }
+    // A hit counted already, kept if it ranks among the best so far. Positions only grow, so a
+    // hit that is not kept rules out every later one of its class in its listing.
+    bool Ofrecer(std::size_t pos, std::uint64_t clase) {
+        if (!Admite(clase)) return false;
         if (pos >= finTramo_) Avanzar(pos);
         const std::uint64_t clave = clase << 56 | profundidad_ << 40 | pos;
         if (monton_.size() < limite_) {
@@ -40,7 +50,15 @@ public:
             monton_.back() = clave;
             std::push_heap(monton_.begin(), monton_.end());
             tope_ = monton_.front();
+        } else {
+            return false;
         }
+        return true;
+    }
+    // Where the listing that holds `pos` ends.
+    std::size_t FinListado(std::size_t pos) {
+        if (pos >= finTramo_) Avanzar(pos);
+        return finTramo_;
     }
 
     // A hit found without a round's masks. Returns the start of the next name.
@@ -112,45 +130,105 @@ std::pair<std::size_t, std::size_t> BytesRaros(const std::string& q, const std::
 }
 
 #if defined(__SSE2__)
-// The candidates of a 64-byte round, as a mask of their starts.
+// The hits of the 64-byte rounds, a round at a time as masks: one bit a byte, the names' ends
+// (terminators) in one mask, the hits' starts in another. Only the first hit of a name counts,
+// and those are found for the whole round at once: from each name's start a borrow runs up the
+// bits until it meets a hit or the name's end. Only hits that can still enter the ranking are
+// looked at one by one, so a text found in most names costs a few instructions a round.
 template <typename Ranking>
-struct Candidatos {
-    Ranking& r;
-    const char* base;
-    std::size_t tam, k;
-    const char* q;
-    __m128i vq;  // the text's first 16 bytes, to compare a candidate in one step
-    unsigned todosK;
-    std::size_t siguiente = 1;  // where the name after the last hit starts
+class Rondas {
+public:
+    Rondas(Ranking& r, std::string_view buffer, const std::string& q)
+        : r_(r), base_(buffer.data()), tam_(buffer.size()), q_(q) {
+        alignas(16) char q16[16] = {};
+        std::memcpy(q16, q.data(), std::min<std::size_t>(q.size(), 16));
+        vq_ = _mm_load_si128(reinterpret_cast<const __m128i*>(q16));
+        todosK_ = q.size() >= 16 ? 0xFFFFu : (1u << q.size()) - 1;
+    }
 
+    // m: the candidates of the round at p (where the text's two rarest bytes are in place).
     void operator()(std::uint64_t m, std::size_t p) {
-        // The round's terminators tell where a hit's name starts and ends, mostly without
-        // looking further.
-        const std::uint64_t t = barrido::Terminadores64(base + p);
-        while (m) {
+        const std::uint64_t t = barrido::Terminadores64(base_ + p);
+        const bool yaContada = YaContada(p);  // the name at p has counted its hit already
+        const std::uint64_t x = Verificar(m, p);
+        const std::uint64_t inicios = t << 1 | (EsTerminador(base_[p - 1]) ? 1 : 0);
+        const std::uint64_t w = x | t;
+        std::uint64_t d = 0;
+        const bool sigue = __builtin_sub_overflow(w, t << 1 | (yaContada ? 0 : 1), &d);
+        const std::uint64_t primeros = x & ~d;
+        r_.Sumar(static_cast<std::uint64_t>(__builtin_popcountll(primeros)));
+        std::uint64_t mirar = primeros & (r_.Admite(2) ? inicios | ~Debajo(sinClase2Hasta_, p) : inicios);
+        while (mirar) {
+            const auto i = static_cast<std::size_t>(__builtin_ctzll(mirar));
+            mirar &= mirar - 1;
+            if ((inicios >> i) & 1) {
+                r_.Ofrecer(p + i, Termina(t, p, i) ? 0 : 1);
+            } else if (!r_.Ofrecer(p + i, 2)) {
+                // The rest of its listing is as deep and further on: none of its other names
+                // can rank with a hit inside them.
+                sinClase2Hasta_ = r_.FinListado(p + i);
+                mirar &= inicios | ~Debajo(sinClase2Hasta_, p);
+            }
+        }
+        // The name that runs past the round has counted its hit unless the borrow ran out of it.
+        contada_ = !sigue && !(t >> 63);
+        finRonda_ = p + 64;
+    }
+
+    // Where the plain reading after the pass may start looking: past the name with the last hit.
+    std::size_t Siguiente() const { return contada_ ? barrido::FinDesde(base_, finRonda_, tam_) + 1 : 0; }
+
+private:
+    bool YaContada(std::size_t p) const {
+        if (!contada_) return false;
+        if (p == finRonda_) return true;
+        // Rounds without candidates between: the name may have ended in them.
+        return barrido::FinDesde(base_, finRonda_, tam_) >= p;
+    }
+
+    // The bits of the round at p that lie before `hasta`.
+    static std::uint64_t Debajo(std::size_t hasta, std::size_t p) {
+        if (hasta <= p) return 0;
+        return hasta - p >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (hasta - p)) - 1;
+    }
+
+    // A text of one or two bytes is whole once its rarest bytes match; a longer one is compared
+    // at each candidate.
+    std::uint64_t Verificar(std::uint64_t m, std::size_t p) const {
+        const std::size_t k = q_.size();
+        if (k <= 2) return m;
+        std::uint64_t x = 0;
+        for (; m; m &= m - 1) {
             const auto i = static_cast<std::size_t>(__builtin_ctzll(m));
             const std::size_t cand = p + i;
-            m &= m - 1;
-            if (cand < siguiente || !Igual(cand)) continue;  // in a name counted already, or no hit
-            const std::uint64_t despues = i + k < 64 ? t >> (i + k) << (i + k) : 0;
-            const std::size_t fin = despues ? p + static_cast<std::size_t>(__builtin_ctzll(despues))
-                                            : FinDesde(base, std::max(cand + k, p + 64), tam);
-            const bool inicio = i > 0 ? (t >> (i - 1)) & 1 : EsTerminador(base[cand - 1]);
-            r.Contar(cand, !inicio ? 2 : fin == cand + k ? 0 : 1);
-            siguiente = fin + 1;
+            bool igual;
+            if (cand + 16 <= tam_ && k <= 16) {
+                const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base_ + cand));
+                const auto iguales = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, vq_)));
+                igual = (iguales & todosK_) == todosK_;
+            } else {
+                igual = cand + k <= tam_ && std::memcmp(base_ + cand, q_.data(), k) == 0;
+            }
+            if (igual) x |= std::uint64_t{1} << i;
         }
+        return x;
     }
 
-    // A text of one or two bytes is whole once those bytes match.
-    bool Igual(std::size_t cand) const {
-        if (k <= 2) return true;
-        if (cand + 16 <= tam && k <= 16) {
-            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + cand));
-            const auto iguales = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, vq)));
-            return (iguales & todosK) == todosK;
-        }
-        return cand + k <= tam && std::memcmp(base + cand, q, k) == 0;
+    // Whether the hit at bit i ends where its name does.
+    bool Termina(std::uint64_t t, std::size_t p, std::size_t i) const {
+        const std::size_t j = i + q_.size();
+        return j < 64 ? (t >> j) & 1 : EsTerminador(base_[p + j]);
     }
+
+    Ranking& r_;
+    const char* base_;
+    std::size_t tam_;
+    const std::string& q_;
+    __m128i vq_;  // the text's first 16 bytes, to compare a candidate in one step
+    unsigned todosK_;
+    bool contada_ = false;
+    std::size_t finRonda_ = 0;
+    std::size_t sinClase2Hasta_ = 0;  // hits elsewhere than at a name's start cannot rank before here
 };
 
 // The wide pass over all but the buffer's last round. Returns where it stopped; `siguiente` is
@@ -158,16 +236,13 @@ struct Candidatos {
 template <typename Ranking>
 std::size_t BarrerAncho(const std::string& q, std::string_view buffer, const std::uint32_t (&frecuencia)[256],
                         Ranking& r, std::size_t& siguiente) {
-    const std::size_t k = q.size(), tam = buffer.size();
+    const std::size_t tam = buffer.size();
     const char* base = buffer.data();
-    alignas(16) char q16[16] = {};
-    std::memcpy(q16, q.data(), std::min<std::size_t>(k, 16));
-    Candidatos<Ranking> c{r, base, tam, k, q.data(), _mm_load_si128(reinterpret_cast<const __m128i*>(q16)),
-                          k >= 16 ? 0xFFFFu : (1u << k) - 1};
+    Rondas<Ranking> rondas(r, buffer, q);
     const auto [a, b] = BytesRaros(q, frecuencia);
     const barrido::Ronda ronda{base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
-    const std::size_t p = barrido::ConAvx2() ? barrido::BarrerAvx2(ronda, 1, c) : barrido::BarrerSse2(ronda, 1, c);
-    siguiente = c.siguiente;
+    const std::size_t p = barrido::ConAvx2() ? barrido::BarrerAvx2(ronda, 1, rondas) : barrido::BarrerSse2(ronda, 1, rondas);
+    siguiente = rondas.Siguiente();
     return p;
 }
 #endif

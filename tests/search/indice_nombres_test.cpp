@@ -181,6 +181,45 @@ TEST(IndiceNombresFalso, RankedHitsAndTotalsAgreeWithAPlainReadingThroughChanges
     comprobar(cargado, "reloaded after changes");
 }
 
+// Every pass this machine can run, then back to the widest.
+std::vector<CaminoBarrido> Caminos() {
+    std::vector<CaminoBarrido> caminos;
+    for (CaminoBarrido c : {CaminoBarrido::Simple, CaminoBarrido::Sse2, CaminoBarrido::Avx2})
+        if (ForzarCaminoBarrido(c)) caminos.push_back(c);
+    ForzarCaminoBarrido(CaminoBarrido::Auto);
+    return caminos;
+}
+
+TEST(IndiceNombresFalso, NamesLongerThanARoundCountOneHitEachInEveryPass) {
+    // Names of up to a few hundred bytes: a name spans several 64-byte rounds, its first hit may
+    // be rounds after its start or in a round with no other candidate, and rounds between two
+    // hits of one name may have none. Single letters and common texts rank whole names first.
+    const char* piezas[] = {"a", "b", "xy", "ñ", "_", "B"};
+    std::mt19937 g(99);
+    ArbolFalso arbol;
+    for (int i = 0; i < 1500; ++i) {
+        std::string nombre;
+        const unsigned largo = g() % 5 == 0 ? 1 : 1 + g() % 150;
+        for (unsigned j = 0; j < largo; ++j) nombre += piezas[g() % (j % 40 == 39 ? 6 : 2)];
+        arbol.Agregar("c" + std::to_string(g() % 30) + (g() % 3 ? "/d/" : "/") + nombre + std::to_string(i % 7), g() % 9 == 0);
+    }
+    cIndiceNombres indice;
+    indice.Construir({arbol.raiz}, arbol);
+    for (CaminoBarrido camino : Caminos()) {
+        ForzarCaminoBarrido(camino);
+        for (const char* q : {"a", "b", "ñ", "_", "xy", "ab", "ba", "bb", "a_b", "xya", "aaaa", "abababab", "c1", "3"}) {
+            for (std::size_t limite : {std::size_t{0}, std::size_t{1}, std::size_t{9}, std::size_t{100}}) {
+                std::uint64_t total = 0;
+                const auto [esperado, esperadoTotal] = Referencia(indice, q, limite);
+                EXPECT_EQ(Obtenido(indice, q, limite, total), esperado)
+                    << "pass " << static_cast<int>(camino) << ": '" << q << "' limit " << limite;
+                EXPECT_EQ(total, esperadoTotal) << "pass " << static_cast<int>(camino) << ": '" << q << "'";
+            }
+        }
+    }
+    ForzarCaminoBarrido(CaminoBarrido::Auto);
+}
+
 TEST(IndiceNombresFalso, TheStreamedImageIsTheWholeImageInBoundedPiecesAndStopsWhenTold) {
     // Names that share little with their neighbours, so the image is several pieces long.
     ArbolFalso arbol;
