@@ -58,16 +58,18 @@ inline std::uint64_t Terminadores64(const char* p) {
 }
 
 // A pass over the name buffer: candidate starts p < hasta, where the byte at pa + p is `ca` and
-// the one at pb + p is `cb` (the text's two rarest bytes, at their offsets in it).
+// the one at pb + p is `cb` (the text's two rarest bytes, at their offsets in it; the same byte
+// for a text of one).
 struct Ronda {
+    const char* base;
     const char* pa;
     const char* pb;
     char ca, cb;
     std::size_t hasta;
 };
 
-// 64 bytes a round, the candidates of a round as one mask: most rounds have none. Returns where
-// the pass stopped.
+// 64 bytes a round, the candidates of a round as one mask: most rounds have none. A round with
+// candidates is handed on with its terminators. Returns where the pass stopped.
 template <typename Candidatos>
 std::size_t BarrerSse2(const Ronda& r, std::size_t p, Candidatos& candidatos) {
     const __m128i va = _mm_set1_epi8(r.ca);
@@ -81,7 +83,7 @@ std::size_t BarrerSse2(const Ronda& r, std::size_t p, Candidatos& candidatos) {
                      _mm_and_si128(_mm_cmpeq_epi8(a, va), _mm_cmpeq_epi8(b, vb)))))
                  << (16 * i);
         }
-        if (m) candidatos(m, p);
+        if (m) candidatos(m, Terminadores64(r.base + p), p);
     }
     return p;
 }
@@ -89,11 +91,36 @@ std::size_t BarrerSse2(const Ronda& r, std::size_t p, Candidatos& candidatos) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // The same pass with 32-byte compares, where the processor has them: the scan is bound by
 // instructions, not by memory, and this halves them.
+[[gnu::target("avx2")]] inline std::uint64_t Terminadores64Avx2(const char* p) {
+    const __m256i cero = _mm256_setzero_si256();
+    const __m256i barra = _mm256_set1_epi8('/');
+    std::uint64_t m = 0;
+    for (int i = 0; i < 2; ++i) {
+        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
+        m |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(
+                 _mm256_or_si256(_mm256_cmpeq_epi8(c, cero), _mm256_cmpeq_epi8(c, barra)))))
+             << (32 * i);
+    }
+    return m;
+}
+
 template <typename Candidatos>
 [[gnu::target("avx2")]] std::size_t BarrerAvx2(const Ronda& r, std::size_t p,
                                                Candidatos& candidatos) {
     const __m256i va = _mm256_set1_epi8(r.ca);
     const __m256i vb = _mm256_set1_epi8(r.cb);
+    if (r.pa == r.pb) {
+        // A text of one byte: one compare a byte, and most rounds have candidates.
+        for (; p < r.hasta; p += 64) {
+            const __m256i a0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.pa + p));
+            const __m256i a1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.pa + p + 32));
+            const std::uint64_t m =
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a0, va))) |
+                static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a1, va)))) << 32;
+            if (m) candidatos(m, Terminadores64Avx2(r.base + p), p);
+        }
+        return p;
+    }
     for (; p < r.hasta; p += 64) {
         std::uint64_t m = 0;
         for (int i = 0; i < 2; ++i) {
@@ -105,7 +132,7 @@ template <typename Candidatos>
                      _mm256_and_si256(_mm256_cmpeq_epi8(a, va), _mm256_cmpeq_epi8(b, vb)))))
                  << (32 * i);
         }
-        if (m) candidatos(m, p);
+        if (m) candidatos(m, Terminadores64Avx2(r.base + p), p);
     }
     return p;
 }

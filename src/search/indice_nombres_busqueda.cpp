@@ -146,9 +146,9 @@ public:
         todosK_ = q.size() >= 16 ? 0xFFFFu : (1u << q.size()) - 1;
     }
 
-    // m: the candidates of the round at p (where the text's two rarest bytes are in place).
-    void operator()(std::uint64_t m, std::size_t p) {
-        const std::uint64_t t = barrido::Terminadores64(base_ + p);
+    // m: the candidates of the round at p (where the text's two rarest bytes are in place); t:
+    // its terminators.
+    void operator()(std::uint64_t m, std::uint64_t t, std::size_t p) {
         const bool yaContada = YaContada(p);  // the name at p has counted its hit already
         const std::uint64_t x = Verificar(m, p);
         const std::uint64_t inicios = t << 1 | (EsTerminador(base_[p - 1]) ? 1 : 0);
@@ -240,7 +240,7 @@ std::size_t BarrerAncho(const std::string& q, std::string_view buffer, const std
     const char* base = buffer.data();
     Rondas<Ranking> rondas(r, buffer, q);
     const auto [a, b] = BytesRaros(q, frecuencia);
-    const barrido::Ronda ronda{base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
+    const barrido::Ronda ronda{base, base + a, base + b, q[a], q[b], tam - std::min(tam, std::max(a, b) + 64)};
     const std::size_t p = barrido::ConAvx2() ? barrido::BarrerAvx2(ronda, 1, rondas) : barrido::BarrerSse2(ronda, 1, rondas);
     siguiente = rondas.Siguiente();
     return p;
