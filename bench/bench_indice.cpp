@@ -316,6 +316,7 @@ int Buscar(const std::string& archivo, int n) {
     for (std::size_t i = 0; i < 5 && i < lentas.size(); ++i)
         std::printf("  slow: %s %.3f ms\n", lentas[i].second.c_str(), lentas[i].first);
     PorLargo("search alone", consultas, t);
+    PorLargo("search alone, processor time", consultas, cpu);
     return 0;
 }
 

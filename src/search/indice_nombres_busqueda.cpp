@@ -157,6 +157,18 @@ public:
         const bool sigue = __builtin_sub_overflow(w, t << 1 | (yaContada ? 0 : 1), &d);
         const std::uint64_t primeros = x & ~d;
         r_.Sumar(static_cast<std::uint64_t>(__builtin_popcountll(primeros)));
+        Clasificar(primeros, inicios, t, p);
+        // The name that runs past the round has counted its hit unless the borrow ran out of it.
+        contada_ = !sigue && !(t >> 63);
+        finRonda_ = p + 64;
+    }
+
+    // Where the plain reading after the pass may start looking: past the name with the last hit.
+    std::size_t Siguiente() const { return contada_ ? barrido::FinDesde(base_, finRonda_, tam_) + 1 : 0; }
+
+private:
+    // Offers the ranking the round's first hits that can still rank, in order.
+    void Clasificar(std::uint64_t primeros, std::uint64_t inicios, std::uint64_t t, std::size_t p) {
         std::uint64_t mirar = primeros & (r_.Admite(2) ? inicios | ~Debajo(sinClase2Hasta_, p) : inicios);
         while (mirar) {
             const auto i = static_cast<std::size_t>(__builtin_ctzll(mirar));
@@ -170,15 +182,8 @@ public:
                 mirar &= inicios | ~Debajo(sinClase2Hasta_, p);
             }
         }
-        // The name that runs past the round has counted its hit unless the borrow ran out of it.
-        contada_ = !sigue && !(t >> 63);
-        finRonda_ = p + 64;
     }
 
-    // Where the plain reading after the pass may start looking: past the name with the last hit.
-    std::size_t Siguiente() const { return contada_ ? barrido::FinDesde(base_, finRonda_, tam_) + 1 : 0; }
-
-private:
     bool YaContada(std::size_t p) const {
         if (!contada_) return false;
         if (p == finRonda_) return true;
