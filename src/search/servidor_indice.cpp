@@ -388,14 +388,17 @@ int cServidorIndice::Espera() const {
 
 void cServidorIndice::Revision() {
     Ocupado ocupado(ocupado_);
+    const std::int64_t t0 = MilisegundosMonotonos();
     std::vector<std::uint32_t> nuevas;
     const std::size_t n = indice_.Revisar(arbol_, PorConfirmar(), &nuevas);
+    const std::int64_t t1 = MilisegundosMonotonos();
     if (n) {
         Marcar();
         Vigilar(nuevas);
-        Log("looked at the unwatched folders: " + std::to_string(n) + " listed again");
+        Log("looked at the unwatched folders: " + std::to_string(n) + " listed again in " +
+            std::to_string(t1 - t0) + " ms");
     }
-    proximaRevision_ = MilisegundosMonotonos() + op_.revisarCadaMs;
+    proximaRevision_ = t1 + op_.revisarCadaMs;
 }
 
 void cServidorIndice::RecogerTrabajos() {
