@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -85,6 +86,21 @@ private:
     const int carpetas_;
 };
 
+// The real tree, where each listing of a folder under "grande/" is slow, and counted.
+class ArbolListadoLento final : public ArbolIndice {
+public:
+    bool Listar(const std::string& c, EstadoCarpeta& e, std::vector<NombreListado>& n) override {
+        if (c.find("/grande/") != std::string::npos) {
+            ++listadas;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return ArbolSistema().Listar(c, e, n);
+    }
+    std::optional<EstadoCarpeta> Consultar(const std::string& c) override { return ArbolSistema().Consultar(c); }
+    std::int64_t Tamano(const std::string& r) override { return ArbolSistema().Tamano(r); }
+    std::atomic<int> listadas{0};
+};
+
 // The real tree, where the size of one file waits at the gate.
 class ArbolTamanoRetenido final : public ArbolIndice {
 public:
@@ -148,6 +164,24 @@ TEST_F(ServidorOcupado, AQueryDuringARescanIsAnsweredBeforeTheRescanEnds) {
     EXPECT_EQ(Nombres(*e, "buscado"), std::vector<std::string>{"buscado.txt"});
     // At 20 ms a folder the whole rescan takes three seconds; the answer came within it.
     EXPECT_LT(lenta.vistas, kCarpetas + 1);
+}
+
+// A large tree moved in at once: the watch hears one change, and listing what arrived takes
+// seconds; a query is answered long before that listing ends.
+TEST_F(ServidorOcupado, AQueryWhileAMovedInTreeIsListedIsAnsweredBeforeTheListingEnds) {
+    constexpr int kCarpetas = 150;
+    CarpetaTemporal fuera;
+    for (int i = 0; i < kCarpetas; ++i) fuera.Archivo("grande/c" + std::to_string(i) + "/f.txt");
+    arbol.Archivo("buscado.txt");
+    ArbolListadoLento lento;
+    ServidorEnHilo s(Opciones(), lento);
+    ASSERT_TRUE(s.Listo());
+    auto e = Enlace();
+    std::filesystem::rename(fuera.Ruta("grande"), arbol.Ruta("grande"));
+    ASSERT_TRUE(Esperar([&] { return lento.listadas >= 3; }));
+
+    EXPECT_EQ(Nombres(*e, "buscado"), std::vector<std::string>{"buscado.txt"});
+    EXPECT_LT(lento.listadas, kCarpetas + 1);
 }
 
 // The size of one hit waits on a disk that does not answer: another client is answered
