@@ -22,7 +22,7 @@
 // `revisarCadaMs` and listed again only when their modification time moved. The file is written
 // atomically a while after the last change, and on the way out.
 //
-// The slow work never holds up the clients. Builds, rescans and the listings a change calls for
+// No client waits for the end of the slow work. Builds, rescans and the listings a change calls for
 // run on the loop's thread and stop every few milliseconds, between two folders (where the index
 // is whole), to serve the clients; a half-made first index answers no query. The save reads the
 // index on a thread of its own and writes the file there; until it has read it, the loop only
