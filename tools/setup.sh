@@ -15,6 +15,7 @@ PAQUETES=(
   desktop-file-utils appstream dpkg-dev lintian
   debootstrap
   attr acl
+  plocate
 )
 
 faltan=()

@@ -30,7 +30,8 @@ public:
     virtual bool Listar(const std::string& carpeta, EstadoCarpeta& estado,
                         std::vector<NombreListado>& nombres) = 0;
     virtual std::optional<EstadoCarpeta> Consultar(const std::string& carpeta) = 0;
-    // The size of a file (a link's own size); -1 when it is gone.
+    // The size of a file (a link's own size); -1 when it is gone. Called from threads of its
+    // own, at the same time as the other calls.
     virtual std::int64_t Tamano(const std::string& ruta) = 0;
 };
 

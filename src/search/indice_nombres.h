@@ -18,7 +18,8 @@
 //
 // Mount points inside a root are not entered (their names are listed, their contents are not):
 // each volume is a root of its own or is deliberately left out. Links are names, never followed.
-// Not thread-safe: the server's single loop owns it.
+// Not thread-safe: the server's single loop owns it. The const members may run on two threads at
+// once while nothing changes it (the server's save streams it to the file on a thread of its own).
 //
 // The code is in three parts: tree upkeep (indice_nombres.cpp), search
 // (indice_nombres_busqueda.cpp) and the file image (indice_nombres_imagen.cpp).

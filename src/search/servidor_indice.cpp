@@ -21,8 +21,10 @@ constexpr std::size_t kColaParaSeguir = 256 * 1024;
 // A listening socket that stays readable while nothing can be taken (out of file descriptors)
 // is left alone this long instead of being tried again at once.
 constexpr std::int64_t kPausaEscuchaMs = 1000;
-// How often the first build stops to serve the clients.
-constexpr std::int64_t kAtencionConstruyendoMs = 50;
+// How often the slow work stops to serve the clients.
+constexpr std::int64_t kAtencionEntreCarpetasMs = 20;
+// Threads that look up the sizes of hits: a disk slow to answer one query leaves another.
+constexpr std::size_t kHilosTamanos = 2;
 
 std::string CarpetaDeEntorno(const char* variable, const char* sufijoHome) {
     const char* v = std::getenv(variable);
@@ -30,6 +32,18 @@ std::string CarpetaDeEntorno(const char* variable, const char* sufijoHome) {
     const char* home = std::getenv("HOME");
     return std::string(home && home[0] == '/' ? home : "/tmp") + sufijoHome;
 }
+
+// Marks the slow work for as long as it runs.
+class Ocupado {
+public:
+    explicit Ocupado(bool& marca) : marca_(marca) { marca_ = true; }
+    ~Ocupado() { marca_ = false; }
+    Ocupado(const Ocupado&) = delete;
+    Ocupado& operator=(const Ocupado&) = delete;
+
+private:
+    bool& marca_;
+};
 
 }  // namespace
 
@@ -41,6 +55,7 @@ struct cServidorIndice::BusquedaTodo {
 };
 
 struct cServidorIndice::Cliente {
+    std::uint64_t serie = 0;  // who an answer from another thread is for
     std::unique_ptr<ConexionLocal> con;
     LectorTramas lector{kMaxDatosAlServidor};
     std::int64_t marco = 0;
@@ -49,8 +64,10 @@ struct cServidorIndice::Cliente {
     std::string texto;
     std::string porEnviar;
     std::unique_ptr<BusquedaTodo> todo;
+    bool esperando = false;  // for the sizes of its query's hits
+    bool fuera = false;      // done: dropped at the next look
     bool QuiereEscribir() const { return !porEnviar.empty(); }
-    bool PuedeSeguir() const { return todo && porEnviar.size() < kColaParaSeguir; }
+    bool PuedeSeguir() const { return todo && !esperando && porEnviar.size() < kColaParaSeguir; }
 };
 
 std::string ArchivoIndicePorDefecto() {
@@ -73,6 +90,9 @@ cServidorIndice::cServidorIndice(OpcionesServidor op, ArbolIndice& arbol)
     do tokenTexto_ = TokenAleatorio();
     while (tokenTexto_ == token_);
     if (op_.limiteBuffer) indice_.limiteBuffer = op_.limiteBuffer;
+    auto avisar = [d = despertador_.get()] { d->Avisar(); };
+    escritor_ = std::make_unique<cTrabajosFondo>(1, avisar);
+    tamanos_ = std::make_unique<cTrabajosFondo>(kHilosTamanos, avisar);
     indice_.alRetirarCarpeta = [this](std::uint32_t id) {
         if (id < vigilada_.size() && vigilada_[id] >= 0) {
             vigilante_->Dejar(vigilada_[id]);
@@ -114,7 +134,7 @@ bool cServidorIndice::TomarCerrojos(std::string& error) {
 
 bool cServidorIndice::DebeParar() {
     if (parar_) return true;
-    if (construyendo_) AtenderConstruyendo();
+    if (ocupado_) AtenderEntreCarpetas();
     // The signal descriptor is read at most every few milliseconds: the walks ask per folder.
     if (op_.descriptorSenales < 0) return false;
     const std::int64_t ahora = MilisegundosMonotonos();
@@ -153,6 +173,7 @@ bool cServidorIndice::Preparar(std::string& error) {
         vigilante_ = CrearVigilanteCarpetas(MaxVigilancias());
         indice_.antesDeListar = [this](std::uint32_t id, const std::string& ruta) { return VigilarUna(id, ruta); };
     }
+    Ocupado ocupado(ocupado_);
     construyendo_ = true;
     const std::int64_t t0 = MilisegundosMonotonos();
     const std::clock_t c0 = std::clock();
@@ -268,22 +289,47 @@ void cServidorIndice::AvisarDescartados() {
 }
 
 void cServidorIndice::Guardar() {
-    // Streamed to the file: a save holds neither the old image nor the new one.
+    guardando_ = leyendo_ = true;
+    sucio_ = false;  // what changes from here on is for the next save
+    escritor_->Encargar([this] {
+        std::uint64_t bytes = 0;
+        const bool ok = EscribirImagen(bytes);
+        const std::size_t nombres = indice_.Nombres();
+        // The image is streamed from the index, so the loop changes it again only after the write.
+        escritor_->Devolver([this, ok, nombres, bytes] {
+            leyendo_ = false;
+            Guardado(ok, nombres, bytes);
+        });
+    });
+}
+
+void cServidorIndice::GuardarAhora() {
     std::uint64_t bytes = 0;
-    const bool ok = CrearAlmacenArchivo(op_.archivoIndice)->Reemplazar([&](const AlmacenArchivo::Escritor& escribir) {
+    guardando_ = true;
+    const bool ok = EscribirImagen(bytes);
+    Guardado(ok, indice_.Nombres(), bytes);
+}
+
+bool cServidorIndice::EscribirImagen(std::uint64_t& bytes) const {
+    // Streamed to the file: a save holds neither the old image nor the new one.
+    return CrearAlmacenArchivo(op_.archivoIndice)->Reemplazar([&](const AlmacenArchivo::Escritor& escribir) {
         return indice_.Escribir([&](std::string_view trozo) {
             bytes += trozo.size();
             return escribir(trozo);
         });
     });
+}
+
+void cServidorIndice::Guardado(bool ok, std::size_t nombres, std::uint64_t bytes) {
+    guardando_ = false;
     if (ok) {
-        sucio_ = false;
-        Log("saved " + std::to_string(indice_.Nombres()) + " names (" + std::to_string(bytes) +
-            " bytes) to " + op_.archivoIndice);
-    } else {
-        ultimoCambio_ = MilisegundosMonotonos();  // try again later
-        Log("cannot write " + op_.archivoIndice);
+        Log("saved " + std::to_string(nombres) + " names (" + std::to_string(bytes) + " bytes) to " +
+            op_.archivoIndice);
+        return;
     }
+    sucio_ = true;
+    ultimoCambio_ = MilisegundosMonotonos();  // try again later
+    Log("cannot write " + op_.archivoIndice);
 }
 
 void cServidorIndice::Detener() {
@@ -297,55 +343,80 @@ void cServidorIndice::Ejecutar(int descriptorSenales) {
         std::vector<int> fds{despertador_->Descriptor()};
         if (Escuchando()) fds.push_back(escucha_->Descriptor());
         if (op_.descriptorSenales >= 0) fds.push_back(op_.descriptorSenales);
-        if (vigilante_ && vigilante_->Descriptor() >= 0) fds.push_back(vigilante_->Descriptor());
+        // While the save reads the index, changes wait in the watcher's queue.
+        const bool vigilar = vigilante_ && vigilante_->Descriptor() >= 0 && !leyendo_;
+        if (vigilar) fds.push_back(vigilante_->Descriptor());
         std::vector<int> escribir;
         bool seguir = false;
         for (const auto& c : clientes_) {
-            fds.push_back(c->con->Descriptor());
+            if (!c->esperando) fds.push_back(c->con->Descriptor());
             if (c->QuiereEscribir()) escribir.push_back(c->con->Descriptor());
             seguir = seguir || c->PuedeSeguir();
         }
-        const std::int64_t ahora = MilisegundosMonotonos();
-        std::int64_t espera = seguir ? 0 : proximaRevision_ - ahora;
-        if (!Escuchando()) espera = std::min(espera, pausaEscucha_ - ahora);
-        if (sucio_) espera = std::min<std::int64_t>(espera, ultimoCambio_ + op_.guardarTrasMs - ahora);
         std::vector<int> escribibles;
-        const std::vector<int> listos =
-            EsperarDescriptores(fds, escribir, static_cast<int>(std::clamp<std::int64_t>(espera, 0, 60000)), escribibles);
+        const std::vector<int> listos = EsperarDescriptores(fds, escribir, seguir ? 0 : Espera(), escribibles);
         auto listo = [&](int fd) { return std::find(listos.begin(), listos.end(), fd) != listos.end(); };
 
         if (listo(despertador_->Descriptor())) despertador_->Limpiar();
+        RecogerTrabajos();
         if (op_.descriptorSenales >= 0 && listo(op_.descriptorSenales)) {
             proximaSenal_ = 0;
             if (DebeParar()) break;
         }
-        if (vigilante_ && listo(vigilante_->Descriptor())) CambiosVigilados();
-        AtenderClientes(listos, escribibles);
-
-        const std::int64_t despues = MilisegundosMonotonos();
-        if (despues >= proximaRevision_) {
-            std::vector<std::uint32_t> nuevas;
-            const std::size_t n = indice_.Revisar(arbol_, PorConfirmar(), &nuevas);
-            if (n) {
-                Marcar();
-                Vigilar(nuevas);
-                Log("looked at the unwatched folders: " + std::to_string(n) + " listed again");
-            }
-            proximaRevision_ = despues + op_.revisarCadaMs;
+        if (vigilar && listo(vigilante_->Descriptor())) {
+            Ocupado ocupado(ocupado_);
+            CambiosVigilados();
         }
-        if (sucio_ && despues >= ultimoCambio_ + op_.guardarTrasMs) Guardar();
+        AtenderClientes(listos, escribibles);
+        if (!leyendo_ && MilisegundosMonotonos() >= proximaRevision_) Revision();
+        if (sucio_ && !guardando_ && MilisegundosMonotonos() >= ultimoCambio_ + op_.guardarTrasMs) Guardar();
     }
     const std::string adios = CodificarTrama(MSG_AVISO_SERVIDOR, -1);
     for (const auto& c : clientes_)
         if (c->porEnviar.empty()) c->con->Enviar(adios, kPlazoEnvioMs);
     clientes_.clear();
-    if (sucio_) Guardar();
+    // The save under way ends (and is logged) before the last one is made.
+    escritor_->Terminar();
+    if (sucio_) GuardarAhora();
+}
+
+int cServidorIndice::Espera() const {
+    const std::int64_t ahora = MilisegundosMonotonos();
+    std::int64_t espera = 60000;
+    // A rescan or a save that must wait for the one under way is looked at again when it ends:
+    // the thread's hand-back wakes the loop.
+    if (!leyendo_) espera = std::min(espera, proximaRevision_ - ahora);
+    if (!Escuchando()) espera = std::min(espera, pausaEscucha_ - ahora);
+    if (sucio_ && !guardando_) espera = std::min<std::int64_t>(espera, ultimoCambio_ + op_.guardarTrasMs - ahora);
+    return static_cast<int>(std::clamp<std::int64_t>(espera, 0, 60000));
+}
+
+void cServidorIndice::Revision() {
+    Ocupado ocupado(ocupado_);
+    const std::int64_t t0 = MilisegundosMonotonos();
+    std::vector<std::uint32_t> nuevas;
+    const std::size_t n = indice_.Revisar(arbol_, PorConfirmar(), &nuevas);
+    const std::int64_t t1 = MilisegundosMonotonos();
+    if (n) {
+        Marcar();
+        Vigilar(nuevas);
+        Log("looked at the unwatched folders: " + std::to_string(n) + " listed again in " +
+            std::to_string(t1 - t0) + " ms");
+    }
+    proximaRevision_ = t1 + op_.revisarCadaMs;
+}
+
+void cServidorIndice::RecogerTrabajos() {
+    escritor_->Recoger();
+    tamanos_->Recoger();
+    std::erase_if(clientes_, [](const std::unique_ptr<Cliente>& c) { return c->fuera; });
 }
 
 void cServidorIndice::AtenderClientes(const std::vector<int>& listos, const std::vector<int>& escribibles) {
     auto en = [](const std::vector<int>& v, int fd) { return std::find(v.begin(), v.end(), fd) != v.end(); };
     std::erase_if(clientes_, [&](const std::unique_ptr<Cliente>& c) {
         const int fd = c->con->Descriptor();
+        if (c->fuera) return true;
         if (en(listos, fd) && !Atender(*c)) return true;
         if (en(escribibles, fd) && !Escribir(*c)) return true;
         return c->PuedeSeguir() && !Avanzar(*c);
@@ -353,15 +424,16 @@ void cServidorIndice::AtenderClientes(const std::vector<int>& listos, const std:
     if (en(listos, escucha_->Descriptor())) Aceptar();
 }
 
-void cServidorIndice::AtenderConstruyendo() {
+void cServidorIndice::AtenderEntreCarpetas() {
     const std::int64_t ahora = MilisegundosMonotonos();
     if (ahora < proximaAtencion_ || !escucha_) return;
-    proximaAtencion_ = ahora + kAtencionConstruyendoMs;
+    proximaAtencion_ = ahora + kAtencionEntreCarpetasMs;
+    RecogerTrabajos();
     std::vector<int> fds;
     if (Escuchando()) fds.push_back(escucha_->Descriptor());
     std::vector<int> escribir;
     for (const auto& c : clientes_) {
-        fds.push_back(c->con->Descriptor());
+        if (!c->esperando) fds.push_back(c->con->Descriptor());
         if (c->QuiereEscribir()) escribir.push_back(c->con->Descriptor());
     }
     std::vector<int> escribibles;
@@ -400,6 +472,7 @@ void cServidorIndice::Aceptar() {
     while (auto con = escucha_->Aceptar()) {
         alguna = true;
         auto c = std::make_unique<Cliente>();
+        c->serie = ++proximaSerie_;
         c->con = std::move(con);
         if (!Poner(*c, MSG_SALUDO, token_) ||
             !Poner(*c, MSG_ESTADO_SERVIDOR, construyendo_ ? ESTADO_CONSTRUYENDO : ESTADO_LISTO))
@@ -415,13 +488,20 @@ bool cServidorIndice::Atender(Cliente& c) {
     std::string llegado;
     const bool abierta = c.con->Recibir(llegado);
     c.lector.Agregar(llegado.data(), llegado.size());
-    while (auto t = c.lector.Siguiente())
+    return Procesar(c) && abierta;
+}
+
+bool cServidorIndice::Procesar(Cliente& c) {
+    while (!c.esperando) {
+        const auto t = c.lector.Siguiente();
+        if (!t) break;
         if (!Manejar(c, *t)) return false;
+    }
     if (c.lector.Error()) {
         Log("a client sent a frame longer than allowed: disconnected");
         return false;
     }
-    return abierta;
+    return true;
 }
 
 bool cServidorIndice::Poner(Cliente& c, std::uint32_t mensaje, std::int64_t wParam, std::string_view datos) {
@@ -464,7 +544,8 @@ bool cServidorIndice::Manejar(Cliente& c, const TramaIndice& t) {
         case MSG_BUSCAR:
             // While the first build runs the index is half made: the state said so already.
             if (c.popup == 0 || c.texto.empty() || construyendo_) return true;
-            return Poner(c, MSG_RESULTADOS, c.popup, CodificarResultados(Resultados(c.texto)));
+            Consultar(c);
+            return true;
         case MSG_BUSCAR_TODO: {
             const std::optional<PeticionTodo> p = DecodificarPeticion(t.datos);
             if (!p) {
@@ -533,6 +614,12 @@ bool cServidorIndice::Avanzar(Cliente& c) {
 }
 
 ResultadosIndice cServidorIndice::Resultados(const std::string& texto) const {
+    ResultadosIndice r = Aciertos(texto);
+    PonerTamanos(r);
+    return r;
+}
+
+ResultadosIndice cServidorIndice::Aciertos(const std::string& texto) const {
     ResultadosIndice r;
     r.texto = texto;
     std::vector<std::uint32_t> aciertos;
@@ -543,10 +630,33 @@ ResultadosIndice cServidorIndice::Resultados(const std::string& texto) const {
         a.nombre = indice_.Nombre(e);
         a.carpeta = indice_.RutaCarpeta(indice_.CarpetaDe(e));
         a.esCarpeta = indice_.EsCarpeta(e);
-        a.tamano = a.esCarpeta ? -1 : arbol_.Tamano(a.carpeta + a.nombre);
+        a.tamano = -1;
         r.aciertos.push_back(std::move(a));
     }
     return r;
+}
+
+void cServidorIndice::PonerTamanos(ResultadosIndice& r) const {
+    for (AciertoIndice& a : r.aciertos)
+        if (!a.esCarpeta) a.tamano = arbol_.Tamano(a.carpeta + a.nombre);
+}
+
+void cServidorIndice::Consultar(Cliente& c) {
+    auto r = std::make_shared<ResultadosIndice>(Aciertos(c.texto));
+    c.esperando = true;
+    tamanos_->Encargar([this, r, serie = c.serie, popup = c.popup] {
+        PonerTamanos(*r);
+        tamanos_->Devolver([this, r, serie, popup] { Responder(serie, popup, *r); });
+    });
+}
+
+void cServidorIndice::Responder(std::uint64_t serie, std::int64_t popup, const ResultadosIndice& r) {
+    for (const auto& c : clientes_) {
+        if (c->serie != serie || c->fuera) continue;
+        c->esperando = false;
+        if (!Poner(*c, MSG_RESULTADOS, popup, CodificarResultados(r)) || !Procesar(*c)) c->fuera = true;
+        return;
+    }
 }
 
 }  // namespace quirvex

@@ -21,6 +21,14 @@
 // entries change; the other folders (and any listed before its watch existed) are looked at every
 // `revisarCadaMs` and listed again only when their modification time moved. The file is written
 // atomically a while after the last change, and on the way out.
+//
+// No client waits for the end of the slow work. Builds, rescans and the listings a change calls for
+// run on the loop's thread and stop every few milliseconds, between two folders (where the index
+// is whole), to serve the clients; a half-made first index answers no query. The save reads the
+// index on a thread of its own and writes the file there; until it has read it, the loop only
+// reads the index too (changes wait in the watcher's queue, rescans wait their turn). The sizes
+// of a query's hits are looked up on other threads; the client gets its answer when they are,
+// and its later frames are handled after that, so it hears everything in the order it asked.
 
 #include <atomic>
 #include <cstdint>
@@ -33,6 +41,7 @@
 #include "platform/enlace_local.h"
 #include "search/indice_nombres.h"
 #include "search/protocolo_indice.h"
+#include "search/trabajos_fondo.h"
 
 namespace quirvex {
 
@@ -90,7 +99,7 @@ public:
     // Every frame a client sent, before it is handled. For tests that record the link.
     std::function<void(const TramaIndice&)> alRecibir;
 
-    // The hits for a text, as the popup gets them. Public for the benchmark.
+    // The hits for a text, as the popup gets them (sizes included).
     ResultadosIndice Resultados(const std::string& texto) const;
 
 private:
@@ -101,7 +110,17 @@ private:
     void Aceptar();
     bool Escuchando() const;
     bool Atender(Cliente& c);
+    // Handles the frames that arrived, up to one that waits for an answer.
+    bool Procesar(Cliente& c);
     bool Manejar(Cliente& c, const TramaIndice& t);
+    // The hits without their sizes, and the sizes (on any thread).
+    ResultadosIndice Aciertos(const std::string& texto) const;
+    void PonerTamanos(ResultadosIndice& r) const;
+    // A query: the sizes are looked up away from the loop, then Responder sends the answer.
+    void Consultar(Cliente& c);
+    void Responder(std::uint64_t serie, std::int64_t popup, const ResultadosIndice& r);
+    // Runs what the threads handed back; drops the clients that are done.
+    void RecogerTrabajos();
     // Queues a frame and writes what the socket takes now; false when the client is to go.
     bool Poner(Cliente& c, std::uint32_t mensaje, std::int64_t wParam, std::string_view datos = {});
     bool Escribir(Cliente& c);
@@ -110,8 +129,11 @@ private:
     bool Avanzar(Cliente& c);
     // Reads, writes and accepts for `listos`/`escribibles`; drops the clients that are done.
     void AtenderClientes(const std::vector<int>& listos, const std::vector<int>& escribibles);
-    // During the first build: the clients are served between two folders.
-    void AtenderConstruyendo();
+    // During the slow work: the clients are served between two folders.
+    void AtenderEntreCarpetas();
+    // How long the loop may sleep when nothing happens.
+    int Espera() const;
+    void Revision();
     void CambiarEstado(EstadoServidor e);
     void CambiosVigilados();
     void Vigilar(const std::vector<std::uint32_t>& carpetas);
@@ -121,7 +143,11 @@ private:
     std::function<bool(std::uint32_t)> PorConfirmar() const;
     std::size_t MaxVigilancias() const;
     void VigilarTodo();
+    // Hands the save to the writer's thread; GuardarAhora writes on this one.
     void Guardar();
+    void GuardarAhora();
+    bool EscribirImagen(std::uint64_t& bytes) const;
+    void Guardado(bool ok, std::size_t nombres, std::uint64_t bytes);
     void Marcar();
     bool DebeParar();
     bool TomarCerrojos(std::string& error);
@@ -142,6 +168,12 @@ private:
     std::string home_;
     std::atomic<bool> parar_{false};
     bool construyendo_ = false;
+    // Slow work under way: DebeParar serves the clients between folders.
+    bool ocupado_ = false;
+    // A save is under way; the writer's thread reads the index (nothing may change it).
+    bool guardando_ = false;
+    bool leyendo_ = false;
+    std::uint64_t proximaSerie_ = 0;
     bool heredada_ = false;
     long long otroServidor_ = 0;
     std::int64_t proximaSenal_ = 0;
@@ -152,6 +184,8 @@ private:
     bool sucio_ = false;
     std::int64_t ultimoCambio_ = 0;
     std::int64_t proximaRevision_ = 0;
+    // Last: their threads end before anything they use goes.
+    std::unique_ptr<cTrabajosFondo> escritor_, tamanos_;
 };
 
 }  // namespace quirvex
