@@ -79,6 +79,7 @@ void cContenidoVisor::LlegoListadoRed(const std::string& L, bool refresco, bool 
     }
     const bool mismaCarpeta = refresco && L == RutaActual;
     if (bloquear) vista_->BloquearDibujo();
+    vista_->VigilarAntesDeListar(L);  // lets go of the watch of the folder shown before
     const ListadoCarpeta& l =
         mvCache::Guardar(ListadoDeEntradas(L, r.entradas, Opciones().HideDesktopIni == 1));
     RutaActual = L;
