@@ -195,11 +195,16 @@ ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e) {
 }
 
 ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosSistema) {
+    std::vector<EntradaDirectorio> leidas;
+    Archivos().ListarTodo(carpeta, leidas);
+    return ListadoDeEntradas(carpeta, leidas, ocultarArchivosSistema);
+}
+
+ListadoCarpeta ListadoDeEntradas(const std::string& carpeta, std::vector<EntradaDirectorio>& leidas,
+                                 bool ocultarArchivosSistema) {
     ListadoCarpeta l;
     l.ruta = carpeta;
     auto entradas = std::make_shared<TablaEntradas>();
-    std::vector<EntradaDirectorio> leidas;
-    Archivos().ListarTodo(carpeta, leidas);
     // Sized once: a table grown entry by entry copies itself over and over, and touches twice
     // the memory it ends up using.
     entradas->reserve(leidas.size());
@@ -299,9 +304,15 @@ const ListadoCarpeta& ListarConCache(const std::string& carpeta, bool ocultarArc
         l->confiable = sello && inicio - std::max(sello->modificacion, sello->cambio) > kMargenNs;
     }
     l->vigilancia = vigilancia;
+    return Guardar(std::move(*l));
+}
+
+const ListadoCarpeta& Guardar(ListadoCarpeta l) {
+    auto& t = Tabla();
+    const std::int64_t i = Buscar(l.ruta);
     // A stale entry is replaced where it stands, so the cache order stays as it was.
-    if (i >= 0) return t[static_cast<size_t>(i)] = std::move(*l);
-    t.push_back(std::move(*l));
+    if (i >= 0) return t[static_cast<size_t>(i)] = std::move(l);
+    t.push_back(std::move(l));
     return t.back();
 }
 

@@ -92,10 +92,17 @@ bool AlDia(const std::string& carpeta, const std::shared_ptr<const TablaEntradas
 // be read is stored as an empty listing (it stays empty until refreshed).
 const ListadoCarpeta& ListarConCache(const std::string& carpeta, bool ocultarArchivosSistema);
 
+// Stores a listing read elsewhere (a share's, read off the window's thread) as the one of its
+// folder, in place of an older one.
+const ListadoCarpeta& Guardar(ListadoCarpeta l);
+
 }  // namespace mvCache
 
 // Reads a folder from disk (no cache).
 ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosSistema);
+// The listing of `carpeta` made of entries already read (they are moved from).
+ListadoCarpeta ListadoDeEntradas(const std::string& carpeta, std::vector<EntradaDirectorio>& leidas,
+                                 bool ocultarArchivosSistema);
 
 // The item a pane shows for a listed entry of `carpeta` (ending with '/').
 ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e);

@@ -138,6 +138,8 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
         bool& cargando;
         ~Fin() { cargando = false; }
     } fin{cargando_};
+    ++numeroCarga_;
+    TerminarCargaRed();
     if (L.empty()) L = RutaActual;
     L = QuitarBarraFinal(SinSeparadoresRepetidos(L));
     if (L == TextoMiPC()) {
@@ -152,6 +154,9 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     // a path button leaving the network list loads a folder like anywhere else.
     const ComputadoraRed* equipo = ComputadoraElegida(L);
     L += SepRuta;
+    // Only a refresh of the folder already shown keeps the place; any other load starts afresh.
+    const bool refresco = refrescando_ && !equipo && L == RutaActual;
+    if (!equipo && EsRutaRed(L) && CargarRedAparte(L, refresco, bloquear, false)) return true;
     if (!equipo && !Archivos().Accesible(L)) {
         // A load cut short because the program is quitting has nothing to tell.
         if (!EsperasRedCortadas())
@@ -159,8 +164,6 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
                                       Botones::Aceptar, IconoMensaje::Ninguno);
         return false;
     }
-    // Only a refresh of the folder already shown keeps the place; any other load starts afresh.
-    const bool refresco = refrescando_ && !equipo && L == RutaActual;
     if (bloquear) vista_->BloquearDibujo();
     if (!equipo) {
         RutaActual = L;
@@ -174,6 +177,13 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
         CargarRecursosRed(*equipo);
         RutaActual = L;
     }
+    MostrarCarpeta(L, refresco);
+    if (bloquear) vista_->DesbloquearDibujo();
+    return true;
+}
+
+// The items of the listing just taken, on screen.
+void cContenidoVisor::MostrarCarpeta(const std::string& L, bool refresco) {
     AgregarHistorial(L);
     if (refresco)
         vista_->GuardarLugar();
@@ -181,8 +191,6 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
         vista_->ScrollArriba();
     FiltrarYOrdenar();
     TerminarCarga(L, refresco);
-    if (bloquear) vista_->DesbloquearDibujo();
-    return true;
 }
 
 void cContenidoVisor::FiltrarYOrdenar() {
@@ -323,6 +331,8 @@ ItemCarpeta ItemDeLista(const char* tipo, std::int32_t icono, const std::string&
 }  // namespace
 
 void cContenidoVisor::MostrarMiPC(bool listarUnidades, bool historial) {
+    ++numeroCarga_;
+    TerminarCargaRed();
     if (listarUnidades) ListarUnidades();
     auto drives = std::make_shared<TablaItems>();
     const auto& tabla = TablaUnidades();
@@ -333,7 +343,12 @@ void cContenidoVisor::MostrarMiPC(bool listarUnidades, bool historial) {
 }
 
 void cContenidoVisor::MostrarRed() {
+    if (MostrarRedAparte()) return;
     ListarRed();
+    MostrarListaRed();
+}
+
+void cContenidoVisor::MostrarListaRed() {
     auto equipos = std::make_shared<TablaItems>();
     for (size_t i = 0; i < ComputadorasRed().size(); ++i) {
         const ComputadoraRed* c = ComputadoraEn(static_cast<std::int64_t>(i));

@@ -41,6 +41,8 @@ public:
     virtual void ActualizarAtrasAdelante() {}
     // Index of the current item, -1 when there is none.
     virtual std::int64_t ItemActual() const { return -1; }
+    // A listing is on its way from the network: the pane shows it waits, and goes on answering.
+    virtual void EsperandoListado(bool /*esperando*/) {}
 };
 
 class cContenidoVisor {
@@ -48,8 +50,13 @@ public:
     explicit cContenidoVisor(VistaVisor* vista = nullptr);
 
     // Loads a location (empty = the current one) into the pane. False when the folder cannot
-    // be opened: the user is told and nothing in the pane changes.
+    // be opened: the user is told and nothing in the pane changes. A share, a host or the
+    // network list is listed off the window's thread when the window takes answers that way
+    // (EntregarEnVentana): this returns at once and the pane fills in when the listing comes;
+    // a later load of the pane, or its end, drops that answer.
     bool CargarContenido(std::string ubicacion, bool bloquear);
+    // The location whose listing is on its way from the network; empty when none is.
+    const std::string& CargaRedEnCurso() const { return cargaRed_; }
     // Lists the shown folder again from disk (a change seen in it, or the refresh command),
     // keeping the current item, the selection and the scroll position.
     void ActualizarContenido();
@@ -105,8 +112,24 @@ private:
     void TerminarCarga(const std::string& ubicacion, bool refresco);
     void PrepararEncabezado(const std::string& ubicacion);
 
+    void MostrarCarpeta(const std::string& ubicacion, bool refresco);
+    // Listing off the window's thread (carga_red.cpp).
+    struct ListadoRed;
+    bool CargarRedAparte(const std::string& ubicacion, bool refresco, bool bloquear, bool otraVez);
+    void LlegoListadoRed(const std::string& ubicacion, bool refresco, bool bloquear, bool otraVez,
+                         ListadoRed& listado);
+    bool MostrarRedAparte();
+    void MostrarListaRed();
+    void EmpezarCargaRed(const std::string& ubicacion);
+    void TerminarCargaRed();
+
     VistaVisor* vista_;
     VistaVisor vistaNula_;
+    // Every load takes the next number: an answer from the network that comes for an older
+    // one is dropped, and one that comes after the pane's end finds its token gone.
+    std::uint64_t numeroCarga_ = 0;
+    std::shared_ptr<char> vida_ = std::make_shared<char>();
+    std::string cargaRed_;
     // Set while a load runs: a network listing lets the window's events run meanwhile.
     bool cargando_ = false;
     bool refrescando_ = false;  // set by ActualizarContenido for its load
@@ -123,6 +146,18 @@ private:
     std::vector<std::uint32_t> indicesItems_;
     std::vector<std::string> historial_;
     std::int64_t indexHistorial_ = 0;
+};
+
+// While one lives, a load waits for a network listing in place, through the one waiting place
+// (EsperarRed) with its time limit: for a command that goes on with what the load shows (select
+// the folder it just made, show a found item).
+class CargaEnEspera {
+public:
+    CargaEnEspera();
+    ~CargaEnEspera();
+    CargaEnEspera(const CargaEnEspera&) = delete;
+    CargaEnEspera& operator=(const CargaEnEspera&) = delete;
+    static bool Activa();
 };
 
 // Location texts.

@@ -4,6 +4,7 @@
 #include "folder/contenido_visor.h"
 #include "folder/tabla_unidades.h"
 #include "platform/sistema_archivos.h"
+#include "platform/smb.h"
 #include "settings/idioma.h"
 #include "settings/opciones.h"
 
@@ -59,7 +60,10 @@ void cContenidoVisor::SubirUnNivel() {
 }
 
 void cContenidoVisor::GoDefaultFolder(const std::string& ubicacion) {
+    // A share is not asked first when its load lists it off the window's thread: that load
+    // tells, and a pane it leaves empty shows the drives.
     auto alcanzable = [](const std::string& r) {
+        if (!r.empty() && EsRutaRed(r) && HayEntregaVentana() && !CargaEnEspera::Activa()) return true;
         return !r.empty() && Archivos().Accesible(r.back() == SepRuta ? r : r + SepRuta);
     };
     const int opcion = Opciones().DefaultFolderOption;

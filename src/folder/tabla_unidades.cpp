@@ -75,7 +75,10 @@ bool ExisteUnidad(const std::string& raiz) { return TipoUnidad(raiz) > 1; }
 void ListarRed() {
     // The walk may wait on the network while the window paints: the tree shown until it ends
     // stays whole.
-    std::vector<GrupoRed> arbol = RedSistema().Listar();
+    FijarRed(RedSistema().Listar());
+}
+
+void FijarRed(std::vector<GrupoRed> arbol) {
     auto& red = EstadoRed();
     red.plana.clear();
     red.arbol = std::move(arbol);

@@ -35,6 +35,8 @@ struct PosicionComputadora {
     size_t computadora = 0;
 };
 void ListarRed();
+// Takes a walk of the network made elsewhere (off the window's thread) as the one shown.
+void FijarRed(std::vector<GrupoRed> arbol);
 const std::vector<GrupoRed>& ArbolRed();
 const std::vector<PosicionComputadora>& ComputadorasRed();
 const ComputadoraRed* ComputadoraEn(std::int64_t posicion);

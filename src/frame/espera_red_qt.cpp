@@ -2,12 +2,23 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
 #include "platform/smb.h"
 
 namespace quirvex {
+namespace {
+
+// Where answers are queued: a child of the application, so the hand-over ends with it.
+class ReceptorRed final : public QObject {
+public:
+    using QObject::QObject;
+    ~ReceptorRed() override { SetEntregaVentana(nullptr); }
+};
+
+}  // namespace
 
 // A short poll keeps the answer's delay below what anyone notices, and the event loop keeps
 // keys, paints and timers going meanwhile. A load started from an event handled here finds its
@@ -25,6 +36,19 @@ void InstalarEsperaRed() {
         sondeo.start(2);
         bucle.exec();
     });
+    auto* app = QCoreApplication::instance();
+    if (!app) return;
+    static QPointer<ReceptorRed> receptor;
+    if (!receptor) receptor = new ReceptorRed(app);
+    // Called under the hand-over's lock, which the receptor's end also takes: it is alive here.
+    SetEntregaVentana([r = receptor.data()](std::function<void()> alLlegar) {
+        QMetaObject::invokeMethod(r, std::move(alLlegar), Qt::QueuedConnection);
+    });
+}
+
+void QuitarEsperaRed() {
+    SetEsperaRed(nullptr);
+    SetEntregaVentana(nullptr);
 }
 
 }  // namespace quirvex

@@ -170,7 +170,8 @@ void MDI::MDIForm_Load(const QString& carpeta) {
     AgregarTab(primera, QStringLiteral("."), QIcon(), false, PIEL_CARPETA);
     if (!carpeta.isEmpty()) primera->GoDefaultFolder(carpeta);
     RestaurarTabs(carpeta.isEmpty());
-    if (cContenidoVisor* c = primera->ContenidoAVisor(); c && c->RutaActual.empty())
+    // A share's listing on its way fills the pane later.
+    if (cContenidoVisor* c = primera->ContenidoAVisor(); c && c->RutaActual.empty() && c->CargaRedEnCurso().empty())
         primera->GoDefaultFolder(QString());
     TextoTabProvisional(primera->nTab());
 
@@ -204,6 +205,7 @@ void MDI::CancelarBusquedaRapida() {
 void MDI::AbrirAciertoRapido(const std::string& carpeta, const std::string& nombre) {
     if (!EsCarpeta(activa_) || !activa_->aVisor()) return;
     cVisor* v = activa_->aVisor();
+    const CargaEnEspera espera;  // the item is selected in what the load shows
     if (!v->CargarContenido(carpeta)) return;
     const auto item = static_cast<int>(v->Contenido().GetIndexItem(nombre));
     if (item >= 0) {

@@ -85,6 +85,7 @@ void VentanaTab::ActualizarRuta(const CambioRuta&) {}
 
 void VentanaTab::MostrarItem(const std::string& carpeta, const std::string& nombre) {
     cVisor* v = aVisor();
+    const CargaEnEspera espera;  // the item is selected in what the load shows
     if (!v || !v->CargarContenido(carpeta)) return;
     const std::int64_t i = v->Contenido().GetIndexItem(nombre);
     if (i < 0 || i >= v->nItems()) return;

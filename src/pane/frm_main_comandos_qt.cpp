@@ -70,7 +70,10 @@ void PegarEnItem(cVisor& v, std::int32_t tipo) {
 void CarpetaNueva(frmMain& f, cVisor& v) {
     if (EnUnidades(v)) return;
     const std::string ruta = CrearCarpetaNueva(v.Contenido().RutaActual, f.Oyente());
-    v.Contenido().ActualizarContenido();
+    {
+        const CargaEnEspera espera;  // the new folder is selected in what the load shows
+        v.Contenido().ActualizarContenido();
+    }
     if (ruta.empty()) return;
     const auto item = static_cast<int>(v.Contenido().GetIndexItem(NombreDe(ruta)));
     if (item < 0) return;

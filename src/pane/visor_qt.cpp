@@ -332,6 +332,14 @@ void cVisor::ActualizarTituloTab() {
     if (EsActivo()) frmM_->marco().SetTextoTab(frmM_, Caption());
 }
 
+// The pane keeps showing what it had; the pointer over it says a listing is on its way.
+void cVisor::EsperandoListado(bool esperando) {
+    if (esperando)
+        picM_->setCursor(Qt::BusyCursor);
+    else
+        picM_->unsetCursor();
+}
+
 void cVisor::RedibujarTodo() {
     if (bloqueos_ > 0) {
         pendiente_ = true;

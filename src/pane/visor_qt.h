@@ -187,6 +187,7 @@ private:
     void SetEstadoAtrasAdelante(int boton, bool habilitado) override;
     void ActualizarAtrasAdelante() override;
     std::int64_t ItemActual() const override { return seleccion_.sActual(); }
+    void EsperandoListado(bool esperando) override;
     // cOyenteVisor
     void RedibujarItem(int item) override;
     void RedibujarItems() override;

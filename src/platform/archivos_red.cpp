@@ -35,14 +35,9 @@ std::string RaizRecurso(const std::string& ruta) {
 // login is kept under the path's "host:port".
 int ConCredenciales(const std::string& ruta, const std::function<int()>& llamada) {
     int r = llamada();
-    std::string aviso;
-    while (r != 0 && Smb().EsAccesoDenegado(r)) {
-        const std::string servidor = ClaveLoginDeRuta(ruta);
-        std::string usuario, clave;
-        if (!DialogosSistema().PedirCredenciales(servidor, aviso, usuario, clave)) break;
-        Smb().SetCredenciales(servidor, usuario, clave);
+    for (bool otraVez = false; r != 0 && Smb().EsAccesoDenegado(r); otraVez = true) {
+        if (!PedirLoginRed(ruta, otraVez)) break;
         r = llamada();
-        aviso = TEXTO_ACCESO_DENEGADO;
     }
     return r;
 }
@@ -73,6 +68,30 @@ InfoNodo ComoInfo(const std::string& ruta, const EntradaSmb& s) {
     info.modificado = s.modificado;
     return info;
 }
+
+}  // namespace
+
+bool PedirLoginRed(const std::string& ruta, bool otraVez) {
+    const std::string servidor = ClaveLoginDeRuta(ruta);
+    std::string usuario, clave;
+    if (!DialogosSistema().PedirCredenciales(servidor, otraVez ? TEXTO_ACCESO_DENEGADO : "", usuario, clave))
+        return false;
+    Smb().SetCredenciales(servidor, usuario, clave);
+    return true;
+}
+
+int ListarRecursoRed(const std::string& carpeta, std::vector<EntradaDirectorio>& entradas) {
+    std::vector<EntradaSmb> leidas;
+    const int r = Smb().Listar(carpeta, leidas);
+    entradas.clear();
+    if (r != 0) return r;
+    RecordarEquipo(EquipoDeRuta(carpeta));
+    entradas.reserve(leidas.size());
+    for (const EntradaSmb& s : leidas) entradas.push_back(ComoEntrada(s));
+    return 0;
+}
+
+namespace {
 
 class SistemaArchivosRed final : public SistemaArchivos {
 public:

@@ -9,6 +9,8 @@
 // again, saying the access was denied, until they work or the user cancels.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/vigilante.h"
 
@@ -19,6 +21,14 @@
 #include "platform/sistema_archivos.h"
 
 namespace quirvex {
+
+// A share folder's (or a host's) entries as a load shows them, asking nothing of the user:
+// callable from any thread. The system's error code, 0 on success; a refused login is
+// Smb().EsAccesoDenegado.
+int ListarRecursoRed(const std::string& carpeta, std::vector<EntradaDirectorio>& entradas);
+// Asks for the login of the path's server and uses it from now on; false when the user
+// cancels. `otraVez`: the one given last was refused, and the dialog says so.
+bool PedirLoginRed(const std::string& ruta, bool otraVez);
 
 std::unique_ptr<SistemaArchivos> SistemaArchivosConRed(SistemaArchivos& local);
 std::unique_ptr<ArchivosBajoNivel> BajoNivelConRed(ArchivosBajoNivel& local);

@@ -75,4 +75,20 @@ std::optional<R> LlamarConPlazo(Lanzar&& lanzar, Trabajo trabajo, std::chrono::m
 // The `lanzar` of a call that has no thread of its own yet: a new one, left to end by itself.
 inline void EnHiloNuevo(std::function<void()> trabajo) { std::thread(std::move(trabajo)).detach(); }
 
+// The same call without anyone waiting: `trabajo` runs on a thread of its own and what it
+// returns goes to `alLlegar` on the window's thread (EntregarEnVentana), so the window never
+// enters a wait. The network calls `trabajo` makes keep their own time limits, so an answer
+// always comes, if only "timed out". False, with nothing started, when no window takes
+// answers: the caller then calls in place. An answer that comes once the window stopped taking
+// them is dropped.
+template <class R>
+bool LlamarAparte(std::function<R()> trabajo, std::function<void(R)> alLlegar) {
+    if (!HayEntregaVentana()) return false;
+    EnHiloNuevo([trabajo = std::move(trabajo), alLlegar = std::move(alLlegar)]() mutable {
+        auto r = std::make_shared<R>(trabajo());
+        EntregarEnVentana([r, alLlegar = std::move(alLlegar)] { alLlegar(std::move(*r)); });
+    });
+    return true;
+}
+
 }  // namespace quirvex

@@ -14,6 +14,8 @@ std::atomic<int> g_limite{15000};
 std::atomic<int> g_esperando{0};
 std::atomic<bool> g_cortadas{false};
 std::atomic<std::uint64_t> g_cortes{0};
+std::atomic<std::uint64_t> g_esperasVentana{0};
+std::atomic<std::thread::id> g_hiloVentana{};
 
 std::mutex& MutexEspera() {
     static std::mutex m;
@@ -23,6 +25,18 @@ std::mutex& MutexEspera() {
 EsperaRed& Espera() {
     static EsperaRed espera;
     return espera;
+}
+
+// Held while an answer is queued, so that uninstalling waits for a hand-over under way and
+// none comes after it.
+std::mutex& MutexEntrega() {
+    static std::mutex m;
+    return m;
+}
+
+EntregaVentana& Entrega() {
+    static EntregaVentana entrega;
+    return entrega;
 }
 
 std::mutex& MutexEquipos() {
@@ -42,7 +56,25 @@ void SetTiempoLimiteRed(int milisegundos) { g_limite.store(milisegundos > 0 ? mi
 
 void SetEsperaRed(EsperaRed espera) {
     std::lock_guard<std::mutex> l(MutexEspera());
+    if (espera) g_hiloVentana.store(std::this_thread::get_id());
     Espera() = std::move(espera);
+}
+
+void SetEntregaVentana(EntregaVentana entrega) {
+    std::lock_guard<std::mutex> l(MutexEntrega());
+    Entrega() = std::move(entrega);
+}
+
+bool HayEntregaVentana() {
+    std::lock_guard<std::mutex> l(MutexEntrega());
+    return static_cast<bool>(Entrega());
+}
+
+bool EntregarEnVentana(std::function<void()> alLlegar) {
+    std::lock_guard<std::mutex> l(MutexEntrega());
+    if (!Entrega()) return false;
+    Entrega()(std::move(alLlegar));
+    return true;
 }
 
 void EsperarRed(const std::function<bool()>& listo) {
@@ -51,14 +83,20 @@ void EsperarRed(const std::function<bool()>& listo) {
         std::lock_guard<std::mutex> l(MutexEspera());
         espera = Espera();
     }
-    ++g_esperando;
+    // With no window waiting its way, every caller counts as the one thread there is.
+    const bool ventana = !espera || std::this_thread::get_id() == g_hiloVentana.load();
+    if (ventana) {
+        ++g_esperando;
+        ++g_esperasVentana;
+    }
     if (espera) espera(listo);
     // Whatever the installed wait did, the caller leaves only with the answer there.
     while (!listo()) std::this_thread::sleep_for(std::chrono::microseconds(200));
-    --g_esperando;
+    if (ventana) --g_esperando;
 }
 
 bool EsperandoRed() { return g_esperando.load() > 0; }
+std::uint64_t EsperasRedEnVentana() { return g_esperasVentana.load(); }
 
 void CortarEsperasRed(bool cortar) {
     g_cortadas.store(cortar);

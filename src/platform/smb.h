@@ -98,9 +98,23 @@ void SetTiempoLimiteRed(int milisegundos);
 using EsperaRed = std::function<void(const std::function<bool()>& listo)>;
 void SetEsperaRed(EsperaRed espera);
 void EsperarRed(const std::function<bool()>& listo);
-// True while some caller is inside EsperarRed: work that would start another load from an
-// event handled meanwhile waits for the next turn instead.
+// True while the window's thread is inside EsperarRed: work that would start another load
+// from an event handled meanwhile waits for the next turn instead. Waits of other threads (a
+// load running off the window's thread) do not count: the window is not inside them.
 bool EsperandoRed();
+// How many times the window's thread has entered EsperarRed: each is an event loop run inside
+// whatever called. The thread that installs an EsperaRed is the window's; with none installed,
+// every thread counts.
+std::uint64_t EsperasRedEnVentana();
+
+// How work done on another thread hands its answer back to the window's thread: the window
+// installs one that queues the callable on its event loop. Without one nothing can come back,
+// and callers wait in place through EsperarRed.
+using EntregaVentana = std::function<void(std::function<void()>)>;
+void SetEntregaVentana(EntregaVentana entrega);
+bool HayEntregaVentana();
+// Queues `alLlegar` to run on the window's thread; false (dropped) when nothing is installed.
+bool EntregarEnVentana(std::function<void()> alLlegar);
 // Setting it gives up every network wait under way at once, as past its time limit: the
 // program is quitting and waits for no server. Later calls wait as usual, so what the quit
 // itself asks (removing a canceled copy's partial file) still reaches a server that answers.

@@ -1,5 +1,8 @@
-// The window while a share's listing waits on the network: keys are handled, and the pane that
-// waits refuses a second load until its first one ends.
+// The window while a share's listing waits on the network. A pane's load lists off the window's
+// thread and the pane fills in when the answer comes: keys are handled meanwhile, no event loop
+// runs inside the load, and an answer for a load that was superseded, or for a pane that is gone,
+// is dropped. A command that goes on with what its load shows waits in the one waiting place:
+// keys are handled there too, and the pane that waits refuses a second load until it ends.
 
 #include <QPointer>
 #include <QTimer>
@@ -17,7 +20,12 @@ namespace {
 class ShareLento final : public ServicioSmb {
 public:
     int Listar(const std::string&, std::vector<EntradaSmb>& e) override {
+        const bool ahora = inmediato.load();  // decided before it counts as started
         ++listados;
+        if (ahora) {
+            e = {EntradaSmb{"inmediato.txt"}};
+            return 0;
+        }
         int vueltas = 0;
         EsperarRed([&] { return liberado.load() || ++vueltas > 20000; });
         EntradaSmb uno;
@@ -47,7 +55,8 @@ public:
     bool EsTiempoAgotado(int) override { return false; }
 
     std::atomic<bool> liberado{false};
-    int listados = 0;
+    std::atomic<bool> inmediato{false};  // answers at once (a later load of another folder)
+    std::atomic<int> listados{0};
 };
 
 class EsperaRedMarco : public MarcoReal {
@@ -55,6 +64,11 @@ protected:
     void SetUp() override {
         MarcoReal::SetUp();
         InstalarEsperaRed();
+        // The window's own hand-over, counting the answers it has run.
+        SetEntregaVentana([this](std::function<void()> alLlegar) {
+            QMetaObject::invokeMethod(
+                qApp, [this, f = std::move(alLlegar)] { f(), ++entregadas; }, Qt::QueuedConnection);
+        });
         SetSmb(&share);
         for (int k = 0; k < 30; ++k) tmp.Archivo("f" + std::to_string(k) + ".txt");
         Abrir(tmp.Ruta());
@@ -62,13 +76,67 @@ protected:
     }
     void TearDown() override {
         SetSmb(nullptr);
-        SetEsperaRed(nullptr);
+        QuitarEsperaRed();
         MarcoReal::TearDown();
     }
     ShareLento share;
+    int entregadas = 0;
 };
 
-TEST_F(EsperaRedMarco, KeysReachTheOtherPaneWhileAShareListsAndTheWaitingPaneLoadsOnce) {
+TEST_F(EsperaRedMarco, AShareLoadsWithoutAWaitOnTheWindowAndALaterLoadDropsItsLateAnswer) {
+    cVisor* izq = Visor(0);
+    cVisor* der = Visor(1);
+    Clic(der->picM(), SobreItem(der, 0));
+    const std::uint64_t esperas = EsperasRedEnVentana();
+    ASSERT_TRUE(izq->CargarContenido("//lento/pub"));
+    // Back at once, the pane showing what it had and saying it waits.
+    EXPECT_EQ(izq->Contenido().CargaRedEnCurso(), "//lento/pub/");
+    EXPECT_EQ(izq->Contenido().RutaActual, tmp.Ruta());
+    EXPECT_EQ(izq->picM()->cursor().shape(), Qt::BusyCursor);
+    Tecla(Qt::Key_End);
+    EXPECT_EQ(der->Seleccion().sActual(), der->Contenido().nMostrados() - 1);
+
+    // The user goes elsewhere in the same pane before the answer: the new folder shows, and
+    // the late answer, once it comes, changes nothing.
+    ASSERT_TRUE(Esperar([&] { return share.listados == 1; }));
+    share.inmediato = true;
+    ASSERT_TRUE(izq->CargarContenido("//rapido/pub"));
+    ASSERT_TRUE(Esperar([&] { return entregadas == 1; }));
+    EXPECT_EQ(izq->Contenido().RutaActual, "//rapido/pub/");
+    EXPECT_TRUE(izq->Contenido().CargaRedEnCurso().empty());
+    EXPECT_NE(izq->picM()->cursor().shape(), Qt::BusyCursor);
+    share.liberado = true;
+    ASSERT_TRUE(Esperar([&] { return entregadas == 2; }));
+    EXPECT_EQ(izq->Contenido().RutaActual, "//rapido/pub/");
+    ASSERT_EQ(izq->Contenido().nMostrados(), 1);
+    EXPECT_EQ(izq->Contenido().Items[0].Nombre, "inmediato.txt");
+    EXPECT_EQ(EsperasRedEnVentana(), esperas);  // no event loop ran inside a load
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+// Closing the tab of a pane whose listing is on its way closes it at once; the answer that comes
+// afterwards finds no pane and is dropped.
+TEST_F(EsperaRedMarco, ATabClosedWhileItsPaneListsGoesAtOnceAndTheAnswerIsDropped) {
+    const int indice = Tab()->nTab();
+    cVisor* v = Visor(0);
+    QPointer<QWidget> tab = Tab()->Widget();
+    m->NuevoTabVisor(Q(tmp.Ruta()));  // a tab to fall back on: the last one is never closed
+    const int n = m->ContarTabs();
+    ASSERT_TRUE(v->CargarContenido("//lento/pub"));
+    m->CerrarTab(indice);
+    EXPECT_EQ(m->ContarTabs(), n - 1);
+    // Out of any event loop's turn, what was left for deletion goes when asked to.
+    EXPECT_TRUE(Esperar([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return tab.isNull();
+    }));
+    share.liberado = true;
+    EXPECT_TRUE(Esperar([&] { return entregadas == 1; }));
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+TEST_F(EsperaRedMarco, KeysReachTheOtherPaneWhileACommandWaitsForItsShareAndThatPaneLoadsOnce) {
+    const CargaEnEspera espera;
     cVisor* izq = Visor(0);
     cVisor* der = Visor(1);
     Clic(der->picM(), SobreItem(der, 0));
@@ -100,6 +168,7 @@ TEST_F(EsperaRedMarco, KeysReachTheOtherPaneWhileAShareListsAndTheWaitingPaneLoa
 // Closing the tab whose pane waits (from the wait's own event loop, as a click would) leaves the
 // tab in place until the load is over, then closes it: the load never runs on a freed pane.
 TEST_F(EsperaRedMarco, ATabClosedWhileItsPaneWaitsGoesOnlyWhenTheWaitIsOver) {
+    const CargaEnEspera espera;
     const int indice = Tab()->nTab();
     cVisor* v = Visor(0);
     QPointer<QWidget> tab = Tab()->Widget();

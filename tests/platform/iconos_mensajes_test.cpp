@@ -93,6 +93,7 @@ TEST(IconosMensajes, EveryMessageBoxShowsThePictureItsTextCallsFor) {
         {"General/21", "Exclamacion"},  // pane limit
         {"La ruta no existe.", "Ninguno"},
         {"No se pudo cargar el contenido.", "Ninguno"},
+        {"No se pudo cargar el contenido.", "Ninguno"},  // a share listed off the window's thread
         {"Extensión desconocida: |", "Ninguno"},
         {"General/63", "Ninguno"},  // a drop on the drive list
         // Search.

@@ -8,8 +8,11 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace quirvex {
 namespace {
@@ -70,6 +73,53 @@ TEST(LlamadaPlazo, ACutEndsTheWaitsUnderWayAtOnceAndLaterCallsWaitAsUsual) {
     CortarEsperasRed(false);
     ASSERT_TRUE(despues.has_value());
     EXPECT_EQ(*despues, 2);
+}
+
+}  // namespace
+}  // namespace quirvex
+
+namespace quirvex {
+namespace {
+
+// A call nobody waits for: without a window that takes answers nothing starts (the caller then
+// calls in place); with one, the answer comes back through it, on the thread that runs what it
+// queued.
+TEST(LlamadaAparte, TheAnswerComesBackThroughTheWindowsHandOverOrNothingStarts) {
+    SetEntregaVentana(nullptr);
+    EXPECT_FALSE(LlamarAparte<int>([] { return 1; }, [](int) { ADD_FAILURE(); }));
+
+    std::mutex m;
+    std::vector<std::function<void()>> cola;
+    SetEntregaVentana([&](std::function<void()> f) {
+        std::lock_guard<std::mutex> l(m);
+        cola.push_back(std::move(f));
+    });
+    const auto dueno = std::this_thread::get_id();
+    std::thread::id dondeLlego{}, dondeCorrio{};
+    int llegado = 0;
+    ASSERT_TRUE(LlamarAparte<int>(
+        [&] {
+            dondeCorrio = std::this_thread::get_id();
+            return 42;
+        },
+        [&](int r) {
+            dondeLlego = std::this_thread::get_id();
+            llegado = r;
+        }));
+    const auto fin = std::chrono::steady_clock::now() + 120s;
+    auto enCola = [&] {
+        std::lock_guard<std::mutex> l(m);
+        return cola.size();
+    };
+    while (enCola() == 0 && std::chrono::steady_clock::now() < fin) std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(enCola(), 1u);
+    EXPECT_EQ(llegado, 0);  // nothing runs until the window runs what was queued
+    cola.front()();
+    EXPECT_EQ(llegado, 42);
+    EXPECT_EQ(dondeLlego, dueno);
+    EXPECT_NE(dondeCorrio, dueno);
+
+    SetEntregaVentana(nullptr);
 }
 
 }  // namespace

@@ -439,3 +439,39 @@ TEST_F(SmbReal, ANameThatIsNotTextIsRefusedByNameAndTheRestIsCopied) {
 
 }  // namespace
 }  // namespace quirvex
+
+namespace quirvex {
+namespace {
+
+// A file read in chunks is read ahead on the server's side: whatever the caller does between
+// reads (a read of another size, a seek, the end of the file), it gets the bytes of the file
+// where it asked, never the read-ahead's.
+TEST_F(SmbReal, ReadsOfAFileInChunksGetTheirOwnBytesWhateverComesBetween) {
+    std::string datos(100000, '\0');
+    for (size_t k = 0; k < datos.size(); ++k) datos[k] = static_cast<char>((k * 7919) % 251);
+    std::ofstream(disco + "/pub/trozos.bin", std::ios::binary) << datos;
+    bool creado = false;
+    ManejadorSmb h = 0;
+    ASSERT_EQ(Smb().Abrir(equipo + "/pub/trozos.bin", false, creado, h), 0);
+    std::string leido(40000, '\0');
+    int error = 0;
+    auto leer = [&](std::size_t n) {
+        const std::int64_t r = Smb().Leer(h, leido.data(), n, error);
+        return r < 0 ? std::string("error") : leido.substr(0, static_cast<size_t>(r));
+    };
+    EXPECT_EQ(leer(10000), datos.substr(0, 10000));
+    EXPECT_EQ(leer(10000), datos.substr(10000, 10000));  // the chunk read ahead
+    EXPECT_EQ(leer(4000), datos.substr(20000, 4000));    // another size: the read-ahead is put back
+    EXPECT_EQ(leer(4000), datos.substr(24000, 4000));
+    EXPECT_EQ(Smb().Posicionar(h, 0, false, error), 28000);  // where the caller is, not the read-ahead
+    EXPECT_EQ(leer(4000), datos.substr(28000, 4000));
+    EXPECT_EQ(Smb().Posicionar(h, 5, true, error), 5);
+    EXPECT_EQ(leer(40000), datos.substr(5, 40000));
+    EXPECT_EQ(leer(40000), datos.substr(40005, 40000));
+    EXPECT_EQ(leer(40000), datos.substr(80005));  // the end: short
+    EXPECT_EQ(leer(40000), "");
+    EXPECT_EQ(Smb().Cerrar(h), 0);
+}
+
+}  // namespace
+}  // namespace quirvex

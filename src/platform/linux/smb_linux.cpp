@@ -223,6 +223,43 @@ int ListarCarpeta(SMBCCTX* ctx, const std::string& url, std::vector<EntradaSmb>&
 
 enum class ModoAbrir { Leer, Escribir, Nuevo };
 
+// The reading side of an open file, on its context's thread: the chunk the last read handed
+// over, and the next one, read ahead while the caller writes the last one out (a copy then
+// waits for the network and for its own disk at once, not in turns). The buffers stay for the
+// file's life, so a large copy allocates them once. The caller touches `entregado` only between
+// its read's answer and queuing the next read-ahead, when the context's thread leaves it alone.
+struct LecturaSmb {
+    std::vector<char> entregado, siguiente;
+    std::size_t pedido = 0;  // what the read-ahead under way or done asked for; 0: none
+    Resultado leido;         // its answer
+};
+
+// Up to n bytes into `destino`, fewer only at the end of the file.
+Resultado LeerTodo(SMBCCTX* ctx, SMBCFILE* f, std::vector<char>& destino, std::size_t n) {
+    if (destino.size() < n) destino.resize(n);
+    auto leer = smbc_getFunctionRead(ctx);
+    std::size_t hecho = 0;
+    while (hecho < n) {
+        errno = 0;
+        const ssize_t k = leer(ctx, f, destino.data() + hecho, n - hecho);
+        if (k < 0) {
+            if (errno == EINTR) continue;
+            return Resultado{-1, Errno(EIO)};
+        }
+        if (k == 0) break;
+        hecho += static_cast<std::size_t>(k);
+    }
+    return Resultado{static_cast<std::int64_t>(hecho), 0};
+}
+
+// A read-ahead nobody will take: the file goes back to where its caller left it.
+void DescartarAdelanto(SMBCCTX* ctx, SMBCFILE* f, LecturaSmb& l) {
+    if (l.pedido == 0) return;
+    l.pedido = 0;
+    if (l.leido.error == 0 && l.leido.valor > 0)
+        smbc_getFunctionLseek(ctx)(ctx, f, -static_cast<off_t>(l.leido.valor), SEEK_CUR);
+}
+
 // What an open hands back from the context's thread: the file and whether this call made it.
 struct Apertura {
     SMBCCTX* ctx = nullptr;
@@ -353,29 +390,29 @@ public:
     std::int64_t Leer(ManejadorSmb h, void* datos, std::size_t n, int& error) override {
         Archivo a;
         if (!Buscar(h, a, error)) return -1;
-        // Left uninitialised: the read fills it, and a chunk of a large copy is megabytes.
-        std::shared_ptr<char[]> buffer(new char[n]);
         SMBCFILE* f = a.archivo;
-        const Resultado r = EjecutarEn(a.contexto, [f, buffer, n](SMBCCTX* ctx) {
-            auto leer = smbc_getFunctionRead(ctx);
-            std::size_t hecho = 0;
-            while (hecho < n) {
-                errno = 0;
-                const ssize_t k = leer(ctx, f, buffer.get() + hecho, n - hecho);
-                if (k < 0) {
-                    if (errno == EINTR) continue;
-                    return Resultado{-1, Errno(EIO)};
-                }
-                if (k == 0) break;
-                hecho += static_cast<std::size_t>(k);
+        const std::shared_ptr<LecturaSmb> l = a.lectura;
+        const Resultado r = EjecutarEn(a.contexto, [f, l, n](SMBCCTX* ctx) {
+            if (l->pedido == n) {  // the chunk asked for is the one read ahead
+                l->pedido = 0;
+                std::swap(l->entregado, l->siguiente);
+                return l->leido;
             }
-            return Resultado{static_cast<std::int64_t>(hecho), 0};
+            DescartarAdelanto(ctx, f, *l);
+            return LeerTodo(ctx, f, l->entregado, n);
         });
         if (r.error != 0) {
             error = r.error;
             return -1;
         }
-        std::memcpy(datos, buffer.get(), static_cast<std::size_t>(r.valor));
+        std::memcpy(datos, l->entregado.data(), static_cast<std::size_t>(r.valor));
+        // A whole chunk of a file opened for reading: the next one is likely asked for next.
+        if (a.soloLectura && static_cast<std::size_t>(r.valor) == n && n > 0)
+            a.contexto->Poner([f, l, n](SMBCCTX* ctx) {
+                if (!ctx) return;
+                l->leido = LeerTodo(ctx, f, l->siguiente, n);
+                l->pedido = n;
+            });
         return r.valor;
     }
 
@@ -409,7 +446,8 @@ public:
         Archivo a;
         if (!Buscar(h, a, error)) return -1;
         SMBCFILE* f = a.archivo;
-        const Resultado r = EjecutarEn(a.contexto, [f, desplazamiento, desdeInicio](SMBCCTX* ctx) {
+        const Resultado r = EjecutarEn(a.contexto, [f, l = a.lectura, desplazamiento, desdeInicio](SMBCCTX* ctx) {
+            DescartarAdelanto(ctx, f, *l);
             errno = 0;
             const off_t p = smbc_getFunctionLseek(ctx)(ctx, f, static_cast<off_t>(desplazamiento),
                                                       desdeInicio ? SEEK_SET : SEEK_CUR);
@@ -537,6 +575,8 @@ private:
     struct Archivo {
         std::shared_ptr<Contexto> contexto;
         SMBCFILE* archivo = nullptr;
+        bool soloLectura = false;
+        std::shared_ptr<LecturaSmb> lectura = std::make_shared<LecturaSmb>();
     };
 
     std::shared_ptr<Contexto> Actual() {
@@ -617,7 +657,7 @@ private:
         creado = a->hecho;
         std::lock_guard<std::mutex> l(m_);
         h = siguiente_++;
-        archivos_.emplace(h, Archivo{contexto, a->archivo});
+        archivos_.emplace(h, Archivo{contexto, a->archivo, modo == ModoAbrir::Leer});
         return 0;
     }
 
