@@ -159,10 +159,7 @@ std::int32_t GrupoExtension(std::string_view nombre) {
     return it == porExtension->end() ? 1 : it->second;
 }
 
-void LlenarItemDeEntrada(ItemCarpeta& it, const std::string& carpeta, const EntradaListado& e) {
-    it.RutaCompleta.reserve(carpeta.size() + e.nombre.size());
-    it.RutaCompleta = carpeta;
-    it.RutaCompleta += e.nombre;
+void LlenarItemDeEntrada(ItemCarpeta& it, const EntradaListado& e) {
     it.Atributos = e.atributos;
     it.FechaModificacion = e.modificacion;
     it.FechaCreacion = e.creacion;
@@ -188,9 +185,9 @@ void LlenarItemDeEntrada(ItemCarpeta& it, const std::string& carpeta, const Entr
     it.Nombre = e.nombre;
 }
 
-ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e) {
+ItemCarpeta ItemDeEntrada(const EntradaListado& e) {
     ItemCarpeta it;
-    LlenarItemDeEntrada(it, carpeta, e);
+    LlenarItemDeEntrada(it, e);
     return it;
 }
 

@@ -189,8 +189,8 @@ void cContenidoVisor::FiltrarYOrdenar() {
     if (!entradas_) {  // the drive and network lists: shown as listed
         entradasItems_.reset();
         FiltrarItems(*listado_, txtFiltro, cboFiltro, Items, nCarpetas, nArchivos);
-        CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
-        OrdenarItems(Items, Items.size(), CriterioOrden);
+        std::vector<ClaveOrden> claves = CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
+        OrdenarItems(Items, claves, Items.size(), CriterioOrden);
         return;
     }
     const TablaEntradas& entradas = *entradas_;
@@ -224,7 +224,7 @@ void cContenidoVisor::FiltrarYOrdenar() {
             Items.reserve(orden.size());
             PaginasGrandes(Items.data(), Items.capacity() * sizeof(ItemCarpeta));
         }
-        for (const std::uint32_t i : orden) LlenarItemDeEntrada(Items.emplace_back(), RutaActual, entradas[i]);
+        for (const std::uint32_t i : orden) LlenarItemDeEntrada(Items.emplace_back(), entradas[i]);
     }
     entradasItems_ = entradas_;
     rutaItems_ = RutaActual;
@@ -270,14 +270,13 @@ bool cContenidoVisor::ReordenarItems(const std::vector<std::uint32_t>& orden) {
         const EntradaListado& e = entradas[orden[k]];
         // A renamed item (SetItemRuta) is made again from the listing, as a rebuild would.
         if (it.Nombre != e.nombre || it.NombreMostrar != e.nombre) {
-            it = ItemDeEntrada(RutaActual, e);
+            it = ItemDeEntrada(e);
             continue;
         }
         it.Tamano = (e.atributos & ATR_DIRECTORIO) ? 0 : e.tamano;
         it.PosSeleccion = 0;
         it.TextoLinea.clear();
         it.TextoIcono.clear();
-        it.Orden = ClaveOrden{};
     }
     return true;
 }
@@ -314,7 +313,7 @@ ItemCarpeta ItemDeLista(const char* tipo, std::int32_t icono, const std::string&
     it.Tipo = tipo;
     it.Icono = icono;
     it.Nombre = it.NombreMostrar = nombre;
-    it.RutaCompleta = ruta;
+    it.SetRutaPropia(ruta);
     it.Atributos = ATR_DIRECTORIO;
     it.Extension = static_cast<std::int32_t>(indice);
     return it;
@@ -374,7 +373,7 @@ const ComputadoraRed* cContenidoVisor::ComputadoraElegida(const std::string& ubi
     if (actual < 0 || static_cast<size_t>(actual) >= Items.size()) return nullptr;
     const ItemCarpeta& it = Items[static_cast<size_t>(actual)];
     const auto* pos = std::get_if<std::int32_t>(&it.Extension);
-    if (it.Tipo != TIPO_RED_COMPUTADORA || !pos || it.RutaCompleta != ubicacion) return nullptr;
+    if (it.Tipo != TIPO_RED_COMPUTADORA || !pos || it.RutaCompleta(RutaActual) != ubicacion) return nullptr;
     return ComputadoraEn(*pos);
 }
 
@@ -386,7 +385,7 @@ void cContenidoVisor::CargarRecursosRed(const ComputadoraRed& c) {
         it.Tipo = TIPO_CARPETA;
         it.Icono = 2;
         it.Nombre = it.NombreMostrar = c.recursos[i];
-        it.RutaCompleta = RutaComputadora(c) + "/" + c.recursos[i];
+        it.SetRutaPropia(RutaComputadora(c) + "/" + c.recursos[i]);
         it.Atributos = ATR_DIRECTORIO;
         it.Ext = std::string(1, '\0');
         it.Extension = static_cast<std::int32_t>(i);
@@ -426,9 +425,8 @@ void cContenidoVisor::SetItemRuta(std::int64_t indice, const std::string& nombre
     it.TextoIcono.clear();
     it.TextoLinea.clear();
     // A file or folder of this folder is reached by its full path: the old one names nothing,
-    // or worse, a new entry that took the old name.
-    if ((it.Tipo == TIPO_ARCHIVO || it.Tipo == TIPO_CARPETA) && !it.RutaCompleta.empty())
-        it.RutaCompleta = RutaActual + nombre;
+    // or worse, a new entry that took the old name. Made from the folder and the new name.
+    if (it.Tipo == TIPO_ARCHIVO || it.Tipo == TIPO_CARPETA) it.Textos.Vaciar();
 }
 
 std::string cContenidoVisor::GetRutaAFiles(std::int64_t indice) const {

@@ -71,7 +71,7 @@ void frmRenombrar::PrepararRenombrar(const cContenidoVisor& visor, std::int64_t 
     if (visor.EnMiPC()) {
         const PartesEtiqueta e = SepararEtiquetaUnidad(it.Nombre);
         estado_.tipo = TIPO_UNIDAD;
-        estado_.unidad = it.RutaCompleta.empty() ? e.unidad : SinBarraFinal(it.RutaCompleta);
+        estado_.unidad = it.RutaPropia().empty() ? e.unidad : SinBarraFinal(it.RutaPropia());
         estado_.anterior = e.etiqueta;
         setWindowTitle(T(General, 19) + Q(estado_.unidad));
         txtNuevo_->setMaxLength(MAX_ETIQUETA);

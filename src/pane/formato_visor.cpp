@@ -111,7 +111,7 @@ std::string ParteItem(cContenidoVisor& c, ItemCarpeta& it, std::string_view sep)
     if (it.Tipo == TIPO_ARCHIVO) {
         // A key moving through a share must not wait on its server: the listing's size stands.
         if (c.EnRecursoRed()) return Texto(frmMainSec, 57) + ": " + FormatearTamano(it.Tamano, 0, sep);
-        if (const auto e = Archivos().Consultar(it.RutaCompleta); e && e->tamano != it.Tamano) {
+        if (const auto e = Archivos().Consultar(it.RutaCompleta(c.RutaActual)); e && e->tamano != it.Tamano) {
             c.TotalSize += e->tamano - it.Tamano;
             it.Tamano = e->tamano;
         }

@@ -62,7 +62,7 @@ void PegarEnItem(cVisor& v, std::int32_t tipo) {
     const ItemCarpeta* it = Actual(v);
     if (!it || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_UNIDAD)) return;
     const std::string destino =
-        it->RutaCompleta.empty() ? v.Contenido().RutaActual + it->Nombre : it->RutaCompleta;
+        it->RutaCompleta(v.Contenido().RutaActual);
     Pegar(tipo, AgregarBarra(destino));
 }
 
@@ -117,7 +117,7 @@ void PropiedadesItem(frmMain& f, cVisor& v) {
     if (!it || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_ARCHIVO && it->Tipo != TIPO_UNIDAD))
         return;
     const std::string ruta =
-        it->RutaCompleta.empty() ? AgregarBarra(v.Contenido().RutaActual) + it->Nombre : it->RutaCompleta;
+        it->RutaCompleta(v.Contenido().RutaActual);
     MostrarPropiedades(&f, ruta, it->Tipo == TIPO_UNIDAD, f.Oyente());
 }
 
@@ -144,7 +144,7 @@ void NuevaBusquedaEnItem(frmMain& f, cVisor& v) {
     const ItemCarpeta* it = Actual(v);
     if (!it || EnUnidades(v) || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_UNIDAD)) return;
     const std::string ruta =
-        it->RutaCompleta.empty() ? v.Contenido().RutaActual + it->Nombre : it->RutaCompleta;
+        it->RutaCompleta(v.Contenido().RutaActual);
     f.marco().NuevaBusqueda(Local(AgregarBarra(ruta)));
 }
 

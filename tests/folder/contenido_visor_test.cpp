@@ -74,7 +74,7 @@ TEST_F(ContenidoVisorTest, ItemFieldsDescribeTheEntry) {
     EXPECT_EQ(it.Ext, "jpg");
     EXPECT_EQ(std::get<std::string>(it.Extension), "jpg");
     EXPECT_EQ(it.Icono, 6);  // "*JPG*JPEG*" is the fifth group
-    EXPECT_EQ(it.RutaCompleta, tmp.Ruta("photo.JPG"));
+    EXPECT_EQ(it.RutaCompleta(c.RutaActual), tmp.Ruta("photo.JPG"));
     EXPECT_GT(it.FechaModificacion, 40000.0);
     const auto& sin = c.Items[static_cast<size_t>(c.GetIndexItem("noext"))];
     EXPECT_EQ(std::get<std::string>(sin.Extension), ".");
@@ -140,7 +140,7 @@ TEST_F(ContenidoVisorTest, ANewSortLeavesEveryItemAsAFreshLoadWould) {
             const ItemCarpeta& b = fresco.Items[i];
             ASSERT_EQ(a.Nombre, b.Nombre) << criterio << " " << i;
             EXPECT_EQ(a.NombreMostrar, b.NombreMostrar);
-            EXPECT_EQ(a.RutaCompleta, b.RutaCompleta);
+            EXPECT_EQ(a.RutaCompleta(c.RutaActual), b.RutaCompleta(fresco.RutaActual));
             EXPECT_EQ(a.Tipo, b.Tipo);
             EXPECT_EQ(a.Ext, b.Ext);
             EXPECT_EQ(a.Extension, b.Extension);
@@ -205,7 +205,7 @@ TEST_F(ContenidoVisorTest, EmptyMissingAndOddlyNamedFolders) {
     ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
     const auto i = c.GetIndexItem(raro);
     ASSERT_GE(i, 0);
-    EXPECT_EQ(c.Items[static_cast<size_t>(i)].RutaCompleta, tmp.Ruta(raro));
+    EXPECT_EQ(c.Items[static_cast<size_t>(i)].RutaCompleta(c.RutaActual), tmp.Ruta(raro));
     EXPECT_EQ(c.Items[static_cast<size_t>(i)].Tamano, 2);
 }
 
@@ -301,6 +301,39 @@ TEST(GrupoExtension, TheFirstGroupThatHoldsTheExtension) {
     EXPECT_EQ(GrupoExtension("k.XT*LO"), 1);
 }
 
+// The full path is made when asked for: from the folder and the present name for its files and
+// folders, kept as listed for drives, computers and shares. Each must come back byte for byte.
+TEST_F(ContenidoVisorTest, EveryKindOfEntryGivesBackItsPathExactly) {
+    const std::string raro = "bad\xff name";
+    tmp.Archivo(raro, 1);
+    tmp.Carpeta("sub dir");
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    const auto i = static_cast<size_t>(c.GetIndexItem(raro));
+    EXPECT_EQ(c.Items[i].RutaCompleta(c.RutaActual), tmp.Ruta(raro));
+    EXPECT_TRUE(c.Items[i].RutaPropia().empty());  // nothing kept per file
+    EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("sub dir"))].RutaCompleta(c.RutaActual),
+              tmp.Ruta("sub dir"));
+    c.SetItemRuta(static_cast<std::int64_t>(i), "renamed\xfe");
+    EXPECT_EQ(c.Items[i].RutaCompleta(c.RutaActual), tmp.Ruta("renamed\xfe"));
+
+    // A share's folder, with and without its closing separator, and a port.
+    ItemCarpeta enRecurso;
+    enRecurso.Nombre = "a b.txt";
+    EXPECT_EQ(enRecurso.RutaCompleta("//host:4455/share/sub/"), "//host:4455/share/sub/a b.txt");
+    EXPECT_EQ(enRecurso.RutaCompleta("//host/share"), "//host/share/a b.txt");
+
+    prueba::UnidadesFijas unidades({Volumen{"/", "ext4", "/dev/vda", "", UNIDAD_FIJA},
+                                    Volumen{"/media/usb/", "vfat", "/dev/sdb1", "STICK",
+                                            UNIDAD_EXTRAIBLE}});
+    ASSERT_TRUE(c.CargarContenido(TextoMiPC(), true));
+    ASSERT_EQ(c.Items.size(), 2u);
+    EXPECT_EQ(c.Items[0].RutaCompleta(c.RutaActual), "/");
+    EXPECT_EQ(c.Items[1].RutaCompleta(c.RutaActual), "/media/usb/");
+    const TablaItems copia = c.Items;  // a copy keeps its own paths
+    c.Items[1].SetRutaPropia("/otra/");
+    EXPECT_EQ(copia[1].RutaCompleta(c.RutaActual), "/media/usb/");
+}
+
 class RedFija final : public Red {
 public:
     std::vector<GrupoRed> Listar() override {
@@ -327,10 +360,13 @@ TEST_F(ContenidoVisorTest, OnlyTheComputerOpenedFromTheNetworkListListsShares) {
 
     // Opening the computer lists its shares.
     ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
-    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta, true));
+    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta(c.RutaActual), true));
     EXPECT_EQ(c.RutaActual, "//nas/");
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"music", "photos"}));
-    EXPECT_EQ(c.Items[0].RutaCompleta, "//nas/music");
+    EXPECT_EQ(c.Items[0].RutaCompleta(c.RutaActual), "//nas/music");
+    EXPECT_EQ(c.Items[1].RutaCompleta(c.RutaActual), "//nas/photos");
+    c.SetItemRuta(1, "fotos");  // a renamed share is reached through the computer
+    EXPECT_EQ(c.Items[1].RutaCompleta(c.RutaActual), "//nas/fotos");
 
     // A missing folder typed at the network list is refused like anywhere else.
     ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));

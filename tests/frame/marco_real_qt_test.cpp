@@ -260,7 +260,7 @@ TEST_F(MarcoReal, AnEntryRenamedFromOutsideIsDrawnUnderItsNewNameAndReachedByIt)
     EXPECT_GT(PixelesDistintos(antes.copy(celda), Captura(v->picM()).copy(celda)), 20);
     // Commands on the entry reach the file by its new path.
     const ItemCarpeta& it = v->Contenido().Items[static_cast<size_t>(Indice(v, "a_segundo.txt"))];
-    EXPECT_EQ(it.RutaCompleta, tmp.Ruta("a_segundo.txt"));
+    EXPECT_EQ(it.RutaCompleta(v->Contenido().RutaActual), tmp.Ruta("a_segundo.txt"));
 }
 
 TEST_F(MarcoReal, AShownFolderRenamedFromOutsideRenamesItsTabAndButtons) {
