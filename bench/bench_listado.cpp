@@ -262,7 +262,7 @@ int main(int argc, char** argv) {
         const PatronComodin q("FILE-0*.TXT");
         coinciden = 0;
         for (const ItemCarpeta& it : c->Items)
-            coinciden += (p.Coincide(it.NombreMostrar) ? 1 : 0) + (q.Coincide(it.NombreMostrar) ? 1 : 0);
+            coinciden += (p.Coincide(it.NombreMostrar()) ? 1 : 0) + (q.Coincide(it.NombreMostrar()) ? 1 : 0);
     });
 
     const std::string q = "'" + carpeta + "'";

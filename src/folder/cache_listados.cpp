@@ -166,22 +166,11 @@ void LlenarItemDeEntrada(ItemCarpeta& it, const EntradaListado& e) {
     if (e.atributos & ATR_DIRECTORIO) {
         it.Tipo = TIPO_CARPETA;
         it.Icono = 0;
-        it.Extension = std::string();
-        it.Ext = std::string(1, '\0');
     } else {
         it.Tipo = TIPO_ARCHIVO;
         it.Tamano = e.tamano;
         it.Icono = e.icono;
-        const auto punto = e.nombre.rfind('.');
-        if (punto != std::string::npos) {
-            it.Ext = Minusculas(std::string_view(e.nombre).substr(punto + 1));
-            it.Extension = it.Ext;
-        } else {
-            it.Extension = std::string(".");
-            it.Ext = std::string(1, '\1');
-        }
     }
-    it.NombreMostrar = e.nombre;
     it.Nombre = e.nombre;
 }
 

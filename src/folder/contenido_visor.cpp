@@ -47,7 +47,7 @@ std::string UltimoComponente(const std::string& ruta) {
 
 namespace {
 
-// The extension text of a listed entry, as the item shown for it will hold it in `Ext`.
+// The extension text of a listed entry, as the item shown for it gives it in `Ext`.
 std::string ExtDe(const EntradaListado& e) {
     if (e.atributos & ATR_DIRECTORIO) return std::string(1, '\0');
     const auto punto = e.nombre.rfind('.');
@@ -269,14 +269,13 @@ bool cContenidoVisor::ReordenarItems(const std::vector<std::uint32_t>& orden) {
         ItemCarpeta& it = Items[k];
         const EntradaListado& e = entradas[orden[k]];
         // A renamed item (SetItemRuta) is made again from the listing, as a rebuild would.
-        if (it.Nombre != e.nombre || it.NombreMostrar != e.nombre) {
+        if (it.Nombre != e.nombre) {
             it = ItemDeEntrada(e);
             continue;
         }
         it.Tamano = (e.atributos & ATR_DIRECTORIO) ? 0 : e.tamano;
         it.PosSeleccion = 0;
-        it.TextoLinea.clear();
-        it.TextoIcono.clear();
+        it.BorrarEtiquetas();
     }
     return true;
 }
@@ -307,15 +306,15 @@ void cContenidoVisor::PrepararEncabezado(const std::string& ubicacion) {
 namespace {
 
 // An entry of the drive or network lists: a folder-like item that knows its place in the table.
-ItemCarpeta ItemDeLista(const char* tipo, std::int32_t icono, const std::string& nombre,
+ItemCarpeta ItemDeLista(TipoItem tipo, std::int32_t icono, const std::string& nombre,
                         const std::string& ruta, size_t indice) {
     ItemCarpeta it;
     it.Tipo = tipo;
     it.Icono = icono;
-    it.Nombre = it.NombreMostrar = nombre;
+    it.Nombre = nombre;
     it.SetRutaPropia(ruta);
     it.Atributos = ATR_DIRECTORIO;
-    it.Extension = static_cast<std::int32_t>(indice);
+    it.PosLista = static_cast<std::int32_t>(indice);
     return it;
 }
 
@@ -372,9 +371,9 @@ const ComputadoraRed* cContenidoVisor::ComputadoraElegida(const std::string& ubi
     const std::int64_t actual = vista_->ItemActual();
     if (actual < 0 || static_cast<size_t>(actual) >= Items.size()) return nullptr;
     const ItemCarpeta& it = Items[static_cast<size_t>(actual)];
-    const auto* pos = std::get_if<std::int32_t>(&it.Extension);
-    if (it.Tipo != TIPO_RED_COMPUTADORA || !pos || it.RutaCompleta(RutaActual) != ubicacion) return nullptr;
-    return ComputadoraEn(*pos);
+    if (it.Tipo != TIPO_RED_COMPUTADORA || it.PosLista < 0 || it.RutaCompleta(RutaActual) != ubicacion)
+        return nullptr;
+    return ComputadoraEn(it.PosLista);
 }
 
 // Opening a computer from the network list lists its shares as folders.
@@ -384,11 +383,10 @@ void cContenidoVisor::CargarRecursosRed(const ComputadoraRed& c) {
         ItemCarpeta it;
         it.Tipo = TIPO_CARPETA;
         it.Icono = 2;
-        it.Nombre = it.NombreMostrar = c.recursos[i];
+        it.Nombre = c.recursos[i];
         it.SetRutaPropia(RutaComputadora(c) + "/" + c.recursos[i]);
         it.Atributos = ATR_DIRECTORIO;
-        it.Ext = std::string(1, '\0');
-        it.Extension = static_cast<std::int32_t>(i);
+        it.PosLista = static_cast<std::int32_t>(i);
         recursos->push_back(std::move(it));
     }
     TotalSize = 0;
@@ -422,8 +420,7 @@ void cContenidoVisor::SetItemRuta(std::int64_t indice, const std::string& nombre
     if (indice < 0 || static_cast<size_t>(indice) >= Items.size()) return;
     ItemCarpeta& it = Items[static_cast<size_t>(indice)];
     it.Nombre = nombre;
-    it.TextoIcono.clear();
-    it.TextoLinea.clear();
+    it.BorrarEtiquetas();
     // A file or folder of this folder is reached by its full path: the old one names nothing,
     // or worse, a new entry that took the old name. Made from the folder and the new name.
     if (it.Tipo == TIPO_ARCHIVO || it.Tipo == TIPO_CARPETA) it.Textos.Vaciar();
@@ -436,7 +433,7 @@ std::string cContenidoVisor::GetRutaAFiles(std::int64_t indice) const {
 
 std::string cContenidoVisor::GetTipoAFiles(std::int64_t indice) const {
     if (indice < 0 || static_cast<size_t>(indice) >= Items.size()) return {};
-    return Items[static_cast<size_t>(indice)].Tipo;
+    return CodigoTipo(Items[static_cast<size_t>(indice)].Tipo);
 }
 
 }  // namespace quirvex

@@ -153,7 +153,7 @@ std::vector<ClaveOrden> CalcularClavesOrden(const TablaItems& items, size_t n, i
         ClaveOrden& clave = claves[i];
         switch (criterio) {
             case ORDEN_EXTENSION:
-                clave.texto = Minusculas(it.Ext) + "." + it.NombreMostrar;
+                clave.texto = Minusculas(it.Ext()) + "." + it.NombreMostrar();
                 break;
             case ORDEN_NOMBRE: clave.texto = it.Nombre; break;
             case ORDEN_TAMANO:

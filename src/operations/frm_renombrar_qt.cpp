@@ -65,7 +65,7 @@ void frmRenombrar::PrepararRenombrar(const cContenidoVisor& visor, std::int64_t 
     const ItemCarpeta& it = visor.Items[static_cast<std::size_t>(item)];
     estado_ = {};
     estado_.modo = ModoRenombrar::Renombrar;
-    estado_.tipo = it.Tipo;
+    estado_.tipo = CodigoTipo(it.Tipo);
     estado_.visor = &visor;
     estado_.oyente = oyente;
     if (visor.EnMiPC()) {

@@ -94,10 +94,10 @@ std::string TextoTipoUnidad(int tipo) {
 
 std::string TextoTipoItem(const ItemCarpeta& item) {
     if (item.Tipo == TIPO_UNIDAD) {
-        const auto* i = std::get_if<std::int32_t>(&item.Extension);
+        const std::int32_t i = item.PosLista;
         const auto& tabla = TablaUnidades();
-        if (i && *i >= 0 && static_cast<std::size_t>(*i) < tabla.size())
-            return TextoTipoUnidad(tabla[static_cast<std::size_t>(*i)].tipo);
+        if (i >= 0 && static_cast<std::size_t>(i) < tabla.size())
+            return TextoTipoUnidad(tabla[static_cast<std::size_t>(i)].tipo);
         return TextoTipoUnidad(0);
     }
     if (item.Tipo == TIPO_CARPETA || item.EsCarpeta()) return "Carpeta";
@@ -119,10 +119,10 @@ std::string ParteItem(cContenidoVisor& c, ItemCarpeta& it, std::string_view sep)
     }
     if (it.Tipo == TIPO_CARPETA) return Texto(General, 64);
     if (it.Tipo == TIPO_UNIDAD) {
-        const auto* i = std::get_if<std::int32_t>(&it.Extension);
+        const std::int32_t i = it.PosLista;
         const auto& tabla = TablaUnidades();
-        if (!i || *i < 0 || static_cast<std::size_t>(*i) >= tabla.size()) return {};
-        const RegistroUnidad& u = tabla[static_cast<std::size_t>(*i)];
+        if (i < 0 || static_cast<std::size_t>(i) >= tabla.size()) return {};
+        const RegistroUnidad& u = tabla[static_cast<std::size_t>(i)];
         const std::string tipo = TextoTipoUnidad(u.tipo);
         if (u.tipo == UNIDAD_EXTRAIBLE || u.tipo == 2) return "(" + tipo + ")";
         return Texto(frmMainSec, 64) + " " + FormatearTamano(EspacioLibre(u.raiz), 0, sep) +

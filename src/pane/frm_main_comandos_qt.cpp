@@ -241,7 +241,7 @@ ContextoMenus frmMain::Contexto() const {
     c.enUnidades = cont.EnMiPC() || cont.EnRed();
     c.nSel = aVisor_->Seleccion().nSel();
     const int i = aVisor_->Seleccion().sActual();
-    if (i >= 0 && i < aVisor_->nItems()) c.tipoActual = cont.Items[static_cast<size_t>(i)].Tipo;
+    if (i >= 0 && i < aVisor_->nItems()) c.tipoActual = CodigoTipo(cont.Items[static_cast<size_t>(i)].Tipo);
     c.portapapelesConRutas = !LeerPortapapeles().rutas.empty();
     c.arbolVisible = aVisor_->TreeVisible();
     c.modoVista = aVisor_->Distribucion().Geometria().ModoVer;

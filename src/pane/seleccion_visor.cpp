@@ -248,7 +248,7 @@ void cSeleccionVisor::InvertirSeleccion() {
     oyente_->ActualizarBarraEstado(nItems_ - 1);
 }
 
-int cSeleccionVisor::SelTipo(std::string_view tipo) const {
+int cSeleccionVisor::SelTipo(TipoItem tipo) const {
     return static_cast<int>(std::count_if(lista_.begin(), lista_.end(), [&](const ItemSel& s) {
         return items_[s.Item].Tipo == tipo;
     }));

@@ -414,8 +414,7 @@ void cVisor::ItemRenombrado(int item) {
     if (item < 0 || item >= nItems()) return;
     // Its fitted labels, on the strip and on a selection overlay, are of the old name.
     ItemCarpeta& it = contenido_.Items[static_cast<size_t>(item)];
-    it.TextoLinea.clear();
-    it.TextoIcono.clear();
+    it.BorrarEtiquetas();
     if (it.PosSeleccion > 0) seleccion_.SetTextoSlot(it.PosSeleccion - 1, {});
     RedibujarItem(item);
 }
