@@ -133,19 +133,20 @@ void Linea(const char* que, double ms, double unidad, const char* objetivo, doub
 // recursed once per element would overflow it and crash the benchmark.
 struct TrabajoPila {
     TablaItems* items;
+    std::vector<ClaveOrden>* claves;
 };
 
 void* OrdenarEnPilaPequena(void* p) {
     auto* t = static_cast<TrabajoPila*>(p);
-    OrdenarItems(*t->items, t->items->size(), ORDEN_NOMBRE);
+    OrdenarItems(*t->items, *t->claves, t->items->size(), ORDEN_NOMBRE);
     return nullptr;
 }
 
-bool OrdenarConPila(TablaItems& items, size_t pila) {
+bool OrdenarConPila(TablaItems& items, std::vector<ClaveOrden>& claves, size_t pila) {
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, pila);
-    TrabajoPila t{&items};
+    TrabajoPila t{&items, &claves};
     pthread_t hilo;
     const bool ok = pthread_create(&hilo, &attr, OrdenarEnPilaPequena, &t) == 0;
     pthread_attr_destroy(&attr);
@@ -225,18 +226,19 @@ int main(int argc, char** argv) {
     TablaItems barajada = ordenada;
     std::shuffle(barajada.begin(), barajada.end(), std::mt19937(12345));
     TablaItems trabajo;
+    std::vector<ClaveOrden> claves;
     auto Copiar = [&](const TablaItems& t) {
         return [&] {
             trabajo = t;
-            CalcularClavesOrden(trabajo, trabajo.size(), ORDEN_NOMBRE, carpeta);
+            claves = CalcularClavesOrden(trabajo, trabajo.size(), ORDEN_NOMBRE, carpeta);
         };
     };
-    auto OrdenarNombre = [&] { OrdenarItems(trabajo, trabajo.size(), ORDEN_NOMBRE); };
+    auto OrdenarNombre = [&] { OrdenarItems(trabajo, claves, trabajo.size(), ORDEN_NOMBRE); };
     const double yaOrdenada = Mejor(rondas, Copiar(ordenada), OrdenarNombre);
     const double desordenada = Mejor(rondas, Copiar(barajada), OrdenarNombre);
     Copiar(ordenada)();
     const size_t pila = 64 * 1024;
-    const bool pilaOk = OrdenarConPila(trabajo, pila);
+    const bool pilaOk = OrdenarConPila(trabajo, claves, pila);
 
     // (h): select all, then invert, on every entry.
     c->CambiarOrden(ORDEN_EXTENSION);
@@ -260,7 +262,7 @@ int main(int argc, char** argv) {
         const PatronComodin q("FILE-0*.TXT");
         coinciden = 0;
         for (const ItemCarpeta& it : c->Items)
-            coinciden += (p.Coincide(it.NombreMostrar) ? 1 : 0) + (q.Coincide(it.NombreMostrar) ? 1 : 0);
+            coinciden += (p.Coincide(it.NombreMostrar()) ? 1 : 0) + (q.Coincide(it.NombreMostrar()) ? 1 : 0);
     });
 
     const std::string q = "'" + carpeta + "'";

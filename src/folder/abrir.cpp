@@ -22,9 +22,9 @@ Apertura ICO_DblClick(const cContenidoVisor& c, std::int64_t i, bool shift, bool
     std::string destino;
     if (e->Tipo == TIPO_ARCHIVO) return {AccionAbrir::AbrirArchivo, ConBarra(c.RutaActual) + e->Nombre};
     if (e->Tipo == TIPO_UNIDAD || e->Tipo == TIPO_RED_CARPETA)
-        destino = e->RutaCompleta;
+        destino = e->RutaCompleta(c.RutaActual);
     else if (e->Tipo == TIPO_CARPETA)
-        destino = c.EnRed() ? e->RutaCompleta : ConBarra(c.RutaActual) + e->Nombre;
+        destino = c.EnRed() ? e->RutaCompleta(c.RutaActual) : ConBarra(c.RutaActual) + e->Nombre;
     else if (e->Tipo == TIPO_RED_COMPUTADORA)
         destino = "//" + e->Nombre;
     else

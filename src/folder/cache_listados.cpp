@@ -159,38 +159,24 @@ std::int32_t GrupoExtension(std::string_view nombre) {
     return it == porExtension->end() ? 1 : it->second;
 }
 
-void LlenarItemDeEntrada(ItemCarpeta& it, const std::string& carpeta, const EntradaListado& e) {
-    it.RutaCompleta.reserve(carpeta.size() + e.nombre.size());
-    it.RutaCompleta = carpeta;
-    it.RutaCompleta += e.nombre;
+void LlenarItemDeEntrada(ItemCarpeta& it, const EntradaListado& e) {
     it.Atributos = e.atributos;
     it.FechaModificacion = e.modificacion;
     it.FechaCreacion = e.creacion;
     if (e.atributos & ATR_DIRECTORIO) {
         it.Tipo = TIPO_CARPETA;
         it.Icono = 0;
-        it.Extension = std::string();
-        it.Ext = std::string(1, '\0');
     } else {
         it.Tipo = TIPO_ARCHIVO;
         it.Tamano = e.tamano;
         it.Icono = e.icono;
-        const auto punto = e.nombre.rfind('.');
-        if (punto != std::string::npos) {
-            it.Ext = Minusculas(std::string_view(e.nombre).substr(punto + 1));
-            it.Extension = it.Ext;
-        } else {
-            it.Extension = std::string(".");
-            it.Ext = std::string(1, '\1');
-        }
     }
-    it.NombreMostrar = e.nombre;
     it.Nombre = e.nombre;
 }
 
-ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e) {
+ItemCarpeta ItemDeEntrada(const EntradaListado& e) {
     ItemCarpeta it;
-    LlenarItemDeEntrada(it, carpeta, e);
+    LlenarItemDeEntrada(it, e);
     return it;
 }
 

@@ -104,10 +104,10 @@ ListadoCarpeta EnumerarCarpeta(const std::string& carpeta, bool ocultarArchivosS
 ListadoCarpeta ListadoDeEntradas(const std::string& carpeta, std::vector<EntradaDirectorio>& leidas,
                                  bool ocultarArchivosSistema);
 
-// The item a pane shows for a listed entry of `carpeta` (ending with '/').
-ItemCarpeta ItemDeEntrada(const std::string& carpeta, const EntradaListado& e);
+// The item a pane shows for a listed entry (its full path is made from the pane's folder).
+ItemCarpeta ItemDeEntrada(const EntradaListado& e);
 // The same, written into a freshly made item where it stands in its table.
-void LlenarItemDeEntrada(ItemCarpeta& it, const std::string& carpeta, const EntradaListado& e);
+void LlenarItemDeEntrada(ItemCarpeta& it, const EntradaListado& e);
 
 // Extension group of a file name: 1 when it has no extension or none of the groups has it,
 // else 2 + the group's position.

@@ -47,7 +47,7 @@ std::string UltimoComponente(const std::string& ruta) {
 
 namespace {
 
-// The extension text of a listed entry, as the item shown for it will hold it in `Ext`.
+// The extension text of a listed entry, as the item shown for it gives it in `Ext`.
 std::string ExtDe(const EntradaListado& e) {
     if (e.atributos & ATR_DIRECTORIO) return std::string(1, '\0');
     const auto punto = e.nombre.rfind('.');
@@ -197,8 +197,8 @@ void cContenidoVisor::FiltrarYOrdenar() {
     if (!entradas_) {  // the drive and network lists: shown as listed
         entradasItems_.reset();
         FiltrarItems(*listado_, txtFiltro, cboFiltro, Items, nCarpetas, nArchivos);
-        CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
-        OrdenarItems(Items, Items.size(), CriterioOrden);
+        std::vector<ClaveOrden> claves = CalcularClavesOrden(Items, Items.size(), CriterioOrden, RutaActual);
+        OrdenarItems(Items, claves, Items.size(), CriterioOrden);
         return;
     }
     const TablaEntradas& entradas = *entradas_;
@@ -232,7 +232,7 @@ void cContenidoVisor::FiltrarYOrdenar() {
             Items.reserve(orden.size());
             PaginasGrandes(Items.data(), Items.capacity() * sizeof(ItemCarpeta));
         }
-        for (const std::uint32_t i : orden) LlenarItemDeEntrada(Items.emplace_back(), RutaActual, entradas[i]);
+        for (const std::uint32_t i : orden) LlenarItemDeEntrada(Items.emplace_back(), entradas[i]);
     }
     entradasItems_ = entradas_;
     rutaItems_ = RutaActual;
@@ -277,15 +277,13 @@ bool cContenidoVisor::ReordenarItems(const std::vector<std::uint32_t>& orden) {
         ItemCarpeta& it = Items[k];
         const EntradaListado& e = entradas[orden[k]];
         // A renamed item (SetItemRuta) is made again from the listing, as a rebuild would.
-        if (it.Nombre != e.nombre || it.NombreMostrar != e.nombre) {
-            it = ItemDeEntrada(RutaActual, e);
+        if (it.Nombre != e.nombre) {
+            it = ItemDeEntrada(e);
             continue;
         }
         it.Tamano = (e.atributos & ATR_DIRECTORIO) ? 0 : e.tamano;
         it.PosSeleccion = 0;
-        it.TextoLinea.clear();
-        it.TextoIcono.clear();
-        it.Orden = ClaveOrden{};
+        it.BorrarEtiquetas();
     }
     return true;
 }
@@ -316,15 +314,15 @@ void cContenidoVisor::PrepararEncabezado(const std::string& ubicacion) {
 namespace {
 
 // An entry of the drive or network lists: a folder-like item that knows its place in the table.
-ItemCarpeta ItemDeLista(const char* tipo, std::int32_t icono, const std::string& nombre,
+ItemCarpeta ItemDeLista(TipoItem tipo, std::int32_t icono, const std::string& nombre,
                         const std::string& ruta, size_t indice) {
     ItemCarpeta it;
     it.Tipo = tipo;
     it.Icono = icono;
-    it.Nombre = it.NombreMostrar = nombre;
-    it.RutaCompleta = ruta;
+    it.Nombre = nombre;
+    it.SetRutaPropia(ruta);
     it.Atributos = ATR_DIRECTORIO;
-    it.Extension = static_cast<std::int32_t>(indice);
+    it.PosLista = static_cast<std::int32_t>(indice);
     return it;
 }
 
@@ -388,9 +386,9 @@ const ComputadoraRed* cContenidoVisor::ComputadoraElegida(const std::string& ubi
     const std::int64_t actual = vista_->ItemActual();
     if (actual < 0 || static_cast<size_t>(actual) >= Items.size()) return nullptr;
     const ItemCarpeta& it = Items[static_cast<size_t>(actual)];
-    const auto* pos = std::get_if<std::int32_t>(&it.Extension);
-    if (it.Tipo != TIPO_RED_COMPUTADORA || !pos || it.RutaCompleta != ubicacion) return nullptr;
-    return ComputadoraEn(*pos);
+    if (it.Tipo != TIPO_RED_COMPUTADORA || it.PosLista < 0 || it.RutaCompleta(RutaActual) != ubicacion)
+        return nullptr;
+    return ComputadoraEn(it.PosLista);
 }
 
 // Opening a computer from the network list lists its shares as folders.
@@ -400,11 +398,10 @@ void cContenidoVisor::CargarRecursosRed(const ComputadoraRed& c) {
         ItemCarpeta it;
         it.Tipo = TIPO_CARPETA;
         it.Icono = 2;
-        it.Nombre = it.NombreMostrar = c.recursos[i];
-        it.RutaCompleta = RutaComputadora(c) + "/" + c.recursos[i];
+        it.Nombre = c.recursos[i];
+        it.SetRutaPropia(RutaComputadora(c) + "/" + c.recursos[i]);
         it.Atributos = ATR_DIRECTORIO;
-        it.Ext = std::string(1, '\0');
-        it.Extension = static_cast<std::int32_t>(i);
+        it.PosLista = static_cast<std::int32_t>(i);
         recursos->push_back(std::move(it));
     }
     TotalSize = 0;
@@ -438,12 +435,10 @@ void cContenidoVisor::SetItemRuta(std::int64_t indice, const std::string& nombre
     if (indice < 0 || static_cast<size_t>(indice) >= Items.size()) return;
     ItemCarpeta& it = Items[static_cast<size_t>(indice)];
     it.Nombre = nombre;
-    it.TextoIcono.clear();
-    it.TextoLinea.clear();
+    it.BorrarEtiquetas();
     // A file or folder of this folder is reached by its full path: the old one names nothing,
-    // or worse, a new entry that took the old name.
-    if ((it.Tipo == TIPO_ARCHIVO || it.Tipo == TIPO_CARPETA) && !it.RutaCompleta.empty())
-        it.RutaCompleta = RutaActual + nombre;
+    // or worse, a new entry that took the old name. Made from the folder and the new name.
+    if (it.Tipo == TIPO_ARCHIVO || it.Tipo == TIPO_CARPETA) it.Textos.Vaciar();
 }
 
 std::string cContenidoVisor::GetRutaAFiles(std::int64_t indice) const {
@@ -453,7 +448,7 @@ std::string cContenidoVisor::GetRutaAFiles(std::int64_t indice) const {
 
 std::string cContenidoVisor::GetTipoAFiles(std::int64_t indice) const {
     if (indice < 0 || static_cast<size_t>(indice) >= Items.size()) return {};
-    return Items[static_cast<size_t>(indice)].Tipo;
+    return CodigoTipo(Items[static_cast<size_t>(indice)].Tipo);
 }
 
 }  // namespace quirvex

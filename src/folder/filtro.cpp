@@ -82,7 +82,7 @@ void FiltrarItems(const TablaItems& origen, std::string_view patron, int tipo, T
     destino.reserve(origen.size());
     for (const ItemCarpeta& it : origen) {
         const bool carpeta = it.EsCarpeta();
-        if (!PasaFiltro(p, tipo, it.NombreMostrar, carpeta)) continue;
+        if (!PasaFiltro(p, tipo, it.NombreMostrar(), carpeta)) continue;
         ++(carpeta ? nCarpetas : nArchivos);
         destino.push_back(it);
     }

@@ -145,51 +145,81 @@ std::string ClaveTamano(std::int64_t tamano) {
     return buf;
 }
 
-void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::string& carpeta) {
-    for (size_t i = 0; i < n && i < items.size(); ++i) {
-        ItemCarpeta& it = items[i];
-        it.Orden = ClaveOrden{};
+std::vector<ClaveOrden> CalcularClavesOrden(const TablaItems& items, size_t n, int criterio,
+                                            const std::string& carpeta) {
+    std::vector<ClaveOrden> claves(std::min(n, items.size()));
+    for (size_t i = 0; i < claves.size(); ++i) {
+        const ItemCarpeta& it = items[i];
+        ClaveOrden& clave = claves[i];
         switch (criterio) {
             case ORDEN_EXTENSION:
-                it.Orden.texto = Minusculas(it.Ext) + "." + it.NombreMostrar;
+                clave.texto = Minusculas(it.Ext()) + "." + it.NombreMostrar();
                 break;
-            case ORDEN_NOMBRE: it.Orden.texto = it.Nombre; break;
+            case ORDEN_NOMBRE: clave.texto = it.Nombre; break;
             case ORDEN_TAMANO:
                 if (it.Tipo == TIPO_ARCHIVO && EsRutaRed(carpeta)) {
                     // One question per file to a server would cost a round trip each.
-                    it.Orden.texto = ClaveTamano(it.Tamano);
+                    clave.texto = ClaveTamano(it.Tamano);
                 } else if (it.Tipo == TIPO_ARCHIVO) {
                     const auto e = Archivos().Consultar(carpeta + it.Nombre);
-                    it.Orden.texto = ClaveTamano(e ? e->tamano : 0);
+                    clave.texto = ClaveTamano(e ? e->tamano : 0);
                 }
                 break;
-            case ORDEN_CREACION: it.Orden.fecha = it.FechaCreacion; break;
-            case ORDEN_MODIFICACION: it.Orden.fecha = it.FechaModificacion; break;
+            case ORDEN_CREACION: clave.fecha = it.FechaCreacion; break;
+            case ORDEN_MODIFICACION: clave.fecha = it.FechaModificacion; break;
             default: break;
+        }
+    }
+    return claves;
+}
+
+namespace {
+
+// Moves each element once, along the cycles of the permutation, inside the table it is in: no
+// second table of the folder's size is allocated. Element i ends where desde[i] was.
+template <typename T>
+void Permutar(std::vector<T>& t, const std::vector<ClaveIndice>& desde, size_t n) {
+    std::vector<bool> hecho(n, false);
+    for (size_t inicio = 0; inicio < n; ++inicio) {
+        if (hecho[inicio] || desde[inicio].indice == inicio) continue;
+        T enMano = std::move(t[inicio]);
+        size_t j = inicio;
+        for (;;) {
+            hecho[j] = true;
+            const size_t k = desde[j].indice;
+            if (k == inicio) {
+                t[j] = std::move(enMano);
+                break;
+            }
+            t[j] = std::move(t[k]);
+            j = k;
         }
     }
 }
 
-void OrdenarItems(TablaItems& items, size_t n, int criterio, std::vector<std::uint32_t>* permutacion) {
-    n = std::min(n, items.size());
+}  // namespace
+
+void OrdenarItems(TablaItems& items, std::vector<ClaveOrden>& orden, size_t n, int criterio,
+                  std::vector<std::uint32_t>* permutacion) {
+    n = std::min({n, items.size(), orden.size()});
     if (permutacion) {
         permutacion->resize(items.size());
         for (size_t i = 0; i < items.size(); ++i) (*permutacion)[i] = static_cast<std::uint32_t>(i);
     }
     if (n < 2) return;
     // The text keys are copied side by side into one block: the sort compares keys of entries
-    // far apart in the table, and reading them from the item records (a few hundred bytes
-    // apart each) would miss the processor's cache on nearly every comparison.
+    // far apart in the table, and reading them one allocation each would miss the processor's
+    // cache on nearly every comparison.
     size_t total = 0;
-    for (size_t i = 0; i < n; ++i) total += items[i].Orden.texto.size();
+    for (size_t i = 0; i < n; ++i) total += orden[i].texto.size();
     std::string bloque;
     bloque.reserve(total);
     std::vector<ClaveIndice> claves;
     claves.reserve(n);
     for (size_t i = 0; i < n; ++i) {
-        const std::string& t = items[i].Orden.texto;
-        claves.push_back({std::string_view(bloque.data() + bloque.size(), t.size()),
-                          items[i].Orden.fecha, 0, static_cast<std::uint32_t>(i)});
+        const std::string& t = orden[i].texto;
+        claves.push_back({std::string_view(bloque.data() + bloque.size(), t.size()), orden[i].fecha, 0,
+                          static_cast<std::uint32_t>(i)});
         bloque += t;
     }
     OrdenarClaves(claves, criterio == ORDEN_CREACION || criterio == ORDEN_MODIFICACION
@@ -197,24 +227,8 @@ void OrdenarItems(TablaItems& items, size_t n, int criterio, std::vector<std::ui
                               : TipoClave::Texto);
     if (permutacion)
         for (size_t i = 0; i < n; ++i) (*permutacion)[i] = static_cast<std::uint32_t>(claves[i].indice);
-    // Each item moves once, along the cycles of the permutation, inside the table it is in: no
-    // second table of the folder's size is allocated.
-    std::vector<bool> hecho(n, false);
-    for (size_t inicio = 0; inicio < n; ++inicio) {
-        if (hecho[inicio] || claves[inicio].indice == inicio) continue;
-        ItemCarpeta enMano = std::move(items[inicio]);
-        size_t j = inicio;
-        for (;;) {
-            hecho[j] = true;
-            const size_t k = claves[j].indice;
-            if (k == inicio) {
-                items[j] = std::move(enMano);
-                break;
-            }
-            items[j] = std::move(items[k]);
-            j = k;
-        }
-    }
+    Permutar(items, claves, n);
+    Permutar(orden, claves, n);
 }
 
 }  // namespace quirvex

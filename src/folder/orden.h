@@ -18,16 +18,25 @@ enum CriterioOrden : int {
     ORDEN_MODIFICACION = 4,
 };
 
-// Computes `Orden` for the first n entries. The size mode reads each file's size again from
-// `carpeta` + name, so a file that grew since the listing sorts by its present size.
-void CalcularClavesOrden(TablaItems& items, size_t n, int criterio, const std::string& carpeta);
+// Sort key: text for the name, extension and size modes, a date for the two date modes. Kept
+// beside the items, never in them: only a sort needs it, and it builds the keys it sorts by.
+struct ClaveOrden {
+    std::string texto;
+    Fecha fecha = 0;
+};
 
-// Sorts entries 0..n-1 ascending by `Orden`. Equal keys end in the order the classic partition
+// The keys of the first n entries, in table order. The size mode reads each file's size again
+// from `carpeta` + name, so a file that grew since the listing sorts by its present size.
+std::vector<ClaveOrden> CalcularClavesOrden(const TablaItems& items, size_t n, int criterio,
+                                            const std::string& carpeta);
+
+// Sorts entries 0..n-1 ascending by their keys (`claves`, one per entry, moved with them).
+// Equal keys end in the order the classic partition
 // scheme leaves them; sorted input and deep recursion are handled (smaller side first, heap sort
 // past 2·log2(n) levels), so 100,000 sorted entries neither overflow the stack nor go quadratic.
 // When `permutacion` is given it receives the new order as the entries' former indices, so the
 // same order can be given again to an identical table without sorting.
-void OrdenarItems(TablaItems& items, size_t n, int criterio,
+void OrdenarItems(TablaItems& items, std::vector<ClaveOrden>& claves, size_t n, int criterio,
                   std::vector<std::uint32_t>* permutacion = nullptr);
 
 // One entry's key as the sort sees it: a view of its text, a date, or a whole number (a size,

@@ -65,13 +65,13 @@ void frmRenombrar::PrepararRenombrar(const cContenidoVisor& visor, std::int64_t 
     const ItemCarpeta& it = visor.Items[static_cast<std::size_t>(item)];
     estado_ = {};
     estado_.modo = ModoRenombrar::Renombrar;
-    estado_.tipo = it.Tipo;
+    estado_.tipo = CodigoTipo(it.Tipo);
     estado_.visor = &visor;
     estado_.oyente = oyente;
     if (visor.EnMiPC()) {
         const PartesEtiqueta e = SepararEtiquetaUnidad(it.Nombre);
         estado_.tipo = TIPO_UNIDAD;
-        estado_.unidad = it.RutaCompleta.empty() ? e.unidad : SinBarraFinal(it.RutaCompleta);
+        estado_.unidad = it.RutaPropia().empty() ? e.unidad : SinBarraFinal(it.RutaPropia());
         estado_.anterior = e.etiqueta;
         setWindowTitle(T(General, 19) + Q(estado_.unidad));
         txtNuevo_->setMaxLength(MAX_ETIQUETA);

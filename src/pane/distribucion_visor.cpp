@@ -100,9 +100,9 @@ int cDistribucionVisor::AnchoEtiqueta() const {
 }
 
 const std::string& cDistribucionVisor::EtiquetaLinea(ItemCarpeta& item) const {
-    if (item.TextoLinea.empty())
-        item.TextoLinea = AjustarTexto(item.Nombre, AnchoEtiqueta(), 1, anchoPuntos_, medir_);
-    return item.TextoLinea;
+    if (item.TextoLinea().empty())
+        item.SetTextoLinea(AjustarTexto(item.Nombre, AnchoEtiqueta(), 1, anchoPuntos_, medir_));
+    return item.TextoLinea();
 }
 
 void cDistribucionVisor::SetAltoLinea(int alto) {
@@ -116,17 +116,14 @@ void cDistribucionVisor::FixLabels(TablaItems& items, std::size_t nItems) const 
     const std::size_t n = std::min(nItems, items.size());
     const int ancho = AnchoEtiqueta();
     for (std::size_t i = 0; i < n; ++i) {
-        items[i].TextoLinea = AjustarTexto(items[i].Nombre, ancho, 1, anchoPuntos_, medir_);
-        items[i].TextoIcono.clear();
+        items[i].BorrarEtiquetas();
+        items[i].SetTextoLinea(AjustarTexto(items[i].Nombre, ancho, 1, anchoPuntos_, medir_));
     }
 }
 
 void cDistribucionVisor::InvalidarEtiquetas(TablaItems& items, std::size_t nItems) const {
     const std::size_t n = std::min(nItems, items.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        items[i].TextoLinea.clear();
-        items[i].TextoIcono.clear();
-    }
+    for (std::size_t i = 0; i < n; ++i) items[i].BorrarEtiquetas();
 }
 
 std::string cDistribucionVisor::CalcularEtiquetaIcono(const ItemCarpeta& item) const {
@@ -134,8 +131,8 @@ std::string cDistribucionVisor::CalcularEtiquetaIcono(const ItemCarpeta& item) c
 }
 
 const std::string& cDistribucionVisor::EtiquetaIcono(ItemCarpeta& item) const {
-    if (item.TextoIcono.empty()) item.TextoIcono = CalcularEtiquetaIcono(item);
-    return item.TextoIcono;
+    if (item.TextoIcono().empty()) item.SetTextoIcono(CalcularEtiquetaIcono(item));
+    return item.TextoIcono();
 }
 
 std::string cDistribucionVisor::EtiquetaOverlay(const ItemCarpeta& item) const {
@@ -296,8 +293,8 @@ int cDistribucionVisor::ItemEnFila(const TablaItems& items, int nItems, int fila
     const int xc = x - g_.IcoGL - columna * g_.IcoW - g_.IcoL;
     if (item.PosSeleccion != 0) return y <= AltoOverlay(item) ? i : -1;
     if (y < g_.IcoDH + g_.IcoGT) return (xc >= 0 && xc <= g_.IcoDW) ? i : -1;
-    const int lineas = ContarLineas(item.TextoIcono.empty() ? CalcularEtiquetaIcono(item)
-                                                            : item.TextoIcono);
+    const int lineas = ContarLineas(item.TextoIcono().empty() ? CalcularEtiquetaIcono(item)
+                                                              : item.TextoIcono());
     return y <= g_.IcoDD + g_.IcoDT + g_.IcoDH + altoLinea_ * lineas ? i : -1;
 }
 

@@ -94,10 +94,10 @@ std::string TextoTipoUnidad(int tipo) {
 
 std::string TextoTipoItem(const ItemCarpeta& item) {
     if (item.Tipo == TIPO_UNIDAD) {
-        const auto* i = std::get_if<std::int32_t>(&item.Extension);
+        const std::int32_t i = item.PosLista;
         const auto& tabla = TablaUnidades();
-        if (i && *i >= 0 && static_cast<std::size_t>(*i) < tabla.size())
-            return TextoTipoUnidad(tabla[static_cast<std::size_t>(*i)].tipo);
+        if (i >= 0 && static_cast<std::size_t>(i) < tabla.size())
+            return TextoTipoUnidad(tabla[static_cast<std::size_t>(i)].tipo);
         return TextoTipoUnidad(0);
     }
     if (item.Tipo == TIPO_CARPETA || item.EsCarpeta()) return "Carpeta";
@@ -111,7 +111,7 @@ std::string ParteItem(cContenidoVisor& c, ItemCarpeta& it, std::string_view sep)
     if (it.Tipo == TIPO_ARCHIVO) {
         // A key moving through a share must not wait on its server: the listing's size stands.
         if (c.EnRecursoRed()) return Texto(frmMainSec, 57) + ": " + FormatearTamano(it.Tamano, 0, sep);
-        if (const auto e = Archivos().Consultar(it.RutaCompleta); e && e->tamano != it.Tamano) {
+        if (const auto e = Archivos().Consultar(it.RutaCompleta(c.RutaActual)); e && e->tamano != it.Tamano) {
             c.TotalSize += e->tamano - it.Tamano;
             it.Tamano = e->tamano;
         }
@@ -119,10 +119,10 @@ std::string ParteItem(cContenidoVisor& c, ItemCarpeta& it, std::string_view sep)
     }
     if (it.Tipo == TIPO_CARPETA) return Texto(General, 64);
     if (it.Tipo == TIPO_UNIDAD) {
-        const auto* i = std::get_if<std::int32_t>(&it.Extension);
+        const std::int32_t i = it.PosLista;
         const auto& tabla = TablaUnidades();
-        if (!i || *i < 0 || static_cast<std::size_t>(*i) >= tabla.size()) return {};
-        const RegistroUnidad& u = tabla[static_cast<std::size_t>(*i)];
+        if (i < 0 || static_cast<std::size_t>(i) >= tabla.size()) return {};
+        const RegistroUnidad& u = tabla[static_cast<std::size_t>(i)];
         const std::string tipo = TextoTipoUnidad(u.tipo);
         if (u.tipo == UNIDAD_EXTRAIBLE || u.tipo == 2) return "(" + tipo + ")";
         return Texto(frmMainSec, 64) + " " + FormatearTamano(EspacioLibre(u.raiz), 0, sep) +

@@ -62,7 +62,7 @@ void PegarEnItem(cVisor& v, std::int32_t tipo) {
     const ItemCarpeta* it = Actual(v);
     if (!it || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_UNIDAD)) return;
     const std::string destino =
-        it->RutaCompleta.empty() ? v.Contenido().RutaActual + it->Nombre : it->RutaCompleta;
+        it->RutaCompleta(v.Contenido().RutaActual);
     Pegar(tipo, AgregarBarra(destino));
 }
 
@@ -120,7 +120,7 @@ void PropiedadesItem(frmMain& f, cVisor& v) {
     if (!it || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_ARCHIVO && it->Tipo != TIPO_UNIDAD))
         return;
     const std::string ruta =
-        it->RutaCompleta.empty() ? AgregarBarra(v.Contenido().RutaActual) + it->Nombre : it->RutaCompleta;
+        it->RutaCompleta(v.Contenido().RutaActual);
     MostrarPropiedades(&f, ruta, it->Tipo == TIPO_UNIDAD, f.Oyente());
 }
 
@@ -147,7 +147,7 @@ void NuevaBusquedaEnItem(frmMain& f, cVisor& v) {
     const ItemCarpeta* it = Actual(v);
     if (!it || EnUnidades(v) || (it->Tipo != TIPO_CARPETA && it->Tipo != TIPO_UNIDAD)) return;
     const std::string ruta =
-        it->RutaCompleta.empty() ? v.Contenido().RutaActual + it->Nombre : it->RutaCompleta;
+        it->RutaCompleta(v.Contenido().RutaActual);
     f.marco().NuevaBusqueda(Local(AgregarBarra(ruta)));
 }
 
@@ -244,7 +244,7 @@ ContextoMenus frmMain::Contexto() const {
     c.enUnidades = cont.EnMiPC() || cont.EnRed();
     c.nSel = aVisor_->Seleccion().nSel();
     const int i = aVisor_->Seleccion().sActual();
-    if (i >= 0 && i < aVisor_->nItems()) c.tipoActual = cont.Items[static_cast<size_t>(i)].Tipo;
+    if (i >= 0 && i < aVisor_->nItems()) c.tipoActual = CodigoTipo(cont.Items[static_cast<size_t>(i)].Tipo);
     c.portapapelesConRutas = !LeerPortapapeles().rutas.empty();
     c.arbolVisible = aVisor_->TreeVisible();
     c.modoVista = aVisor_->Distribucion().Geometria().ModoVer;

@@ -279,7 +279,7 @@ void frmMain::MostrarInfoAVisor() {
         return;
     }
     const ItemCarpeta& it = c.Items[static_cast<size_t>(i)];
-    const std::string ruta = it.RutaCompleta.empty() ? AgregarBarra(c.RutaActual) + it.Nombre : it.RutaCompleta;
+    const std::string ruta = it.RutaCompleta(c.RutaActual);
     marco_->MostrarInfo(QFile::decodeName(QByteArray::fromStdString(ruta)), QString::fromUtf8(it.Nombre));
 }
 

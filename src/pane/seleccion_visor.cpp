@@ -248,7 +248,7 @@ void cSeleccionVisor::InvertirSeleccion() {
     oyente_->ActualizarBarraEstado(nItems_ - 1);
 }
 
-int cSeleccionVisor::SelTipo(std::string_view tipo) const {
+int cSeleccionVisor::SelTipo(TipoItem tipo) const {
     return static_cast<int>(std::count_if(lista_.begin(), lista_.end(), [&](const ItemSel& s) {
         return items_[s.Item].Tipo == tipo;
     }));
@@ -258,15 +258,7 @@ std::vector<std::string> cSeleccionVisor::RutasSeleccion(std::string_view rutaAc
     std::vector<std::string> rutas;
     rutas.reserve(lista_.size());
     for (const ItemSel& slot : lista_) {
-        const ItemCarpeta& item = items_[slot.Item];
-        const bool enCarpeta = item.Tipo == TIPO_ARCHIVO || item.Tipo == TIPO_CARPETA;
-        if (!enCarpeta && !item.RutaCompleta.empty()) {
-            rutas.push_back(item.RutaCompleta);
-            continue;
-        }
-        std::string ruta(rutaActual);
-        if (!ruta.empty() && ruta.back() != SepRuta) ruta += SepRuta;
-        rutas.push_back(ruta + item.Nombre);
+        rutas.push_back(items_[slot.Item].RutaCompleta(rutaActual));
     }
     return rutas;
 }

@@ -73,8 +73,8 @@ public:
     void InvertirSeleccion();
     void DeseleccionarTodo();
 
-    // Number of selected items of a kind code ("A", "C", "U", "RC", "RF").
-    int SelTipo(std::string_view tipo) const;
+    // Number of selected items of a kind.
+    int SelTipo(TipoItem tipo) const;
     // Full paths of the selected items in ListaSel order: folders and files as the location
     // followed by the current name (so a rename is followed), other kinds their RutaCompleta.
     std::vector<std::string> RutasSeleccion(std::string_view rutaActual) const;

@@ -97,14 +97,15 @@ cVisor::~cVisor() = default;
 // large folder is not a status call per file), else from disk; a share's from its listing, so
 // that selecting never waits on a server.
 std::int64_t cVisor::TamanoActual(const ItemCarpeta& item) {
-    if (EsRutaRed(item.RutaCompleta)) return item.Tamano;
+    // A file's path starts with the folder's: no path is built for the answers the listing holds.
+    if (EsRutaRed(item.RutaPropia().empty() ? contenido_.RutaActual : item.RutaPropia())) return item.Tamano;
     if (!datosAlDiaSabido_) {
         datosAlDia_ = contenido_.DatosAlDia();
         datosAlDiaSabido_ = true;
         QTimer::singleShot(0, this, [this] { datosAlDiaSabido_ = false; });
     }
     if (datosAlDia_) return item.Tamano;
-    const auto e = Archivos().Consultar(item.RutaCompleta);
+    const auto e = Archivos().Consultar(item.RutaCompleta(contenido_.RutaActual));
     return e ? e->tamano : item.Tamano;
 }
 
@@ -421,8 +422,7 @@ void cVisor::ItemRenombrado(int item) {
     if (item < 0 || item >= nItems()) return;
     // Its fitted labels, on the strip and on a selection overlay, are of the old name.
     ItemCarpeta& it = contenido_.Items[static_cast<size_t>(item)];
-    it.TextoLinea.clear();
-    it.TextoIcono.clear();
+    it.BorrarEtiquetas();
     if (it.PosSeleccion > 0) seleccion_.SetTextoSlot(it.PosSeleccion - 1, {});
     RedibujarItem(item);
 }

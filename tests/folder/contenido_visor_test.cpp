@@ -71,19 +71,19 @@ TEST_F(ContenidoVisorTest, ItemFieldsDescribeTheEntry) {
     ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), false));
     const auto& it = c.Items[static_cast<size_t>(c.GetIndexItem("photo.JPG"))];
     EXPECT_EQ(it.Tipo, "A");
-    EXPECT_EQ(it.Ext, "jpg");
-    EXPECT_EQ(std::get<std::string>(it.Extension), "jpg");
+    EXPECT_EQ(it.Ext(), "jpg");
+    EXPECT_EQ(std::get<std::string>(it.Extension()), "jpg");
     EXPECT_EQ(it.Icono, 6);  // "*JPG*JPEG*" is the fifth group
-    EXPECT_EQ(it.RutaCompleta, tmp.Ruta("photo.JPG"));
+    EXPECT_EQ(it.RutaCompleta(c.RutaActual), tmp.Ruta("photo.JPG"));
     EXPECT_GT(it.FechaModificacion, 40000.0);
     const auto& sin = c.Items[static_cast<size_t>(c.GetIndexItem("noext"))];
-    EXPECT_EQ(std::get<std::string>(sin.Extension), ".");
-    EXPECT_EQ(sin.Ext, std::string(1, '\1'));
+    EXPECT_EQ(std::get<std::string>(sin.Extension()), ".");
+    EXPECT_EQ(sin.Ext(), std::string(1, '\1'));
     EXPECT_EQ(sin.Icono, 1);
     EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("archive.z"))].Icono, 9);
     const auto& dir = c.Items[static_cast<size_t>(c.GetIndexItem("dir"))];
     EXPECT_EQ(dir.Tipo, "C");
-    EXPECT_EQ(dir.Ext, std::string(1, '\0'));
+    EXPECT_EQ(dir.Ext(), std::string(1, '\0'));
     EXPECT_EQ(c.GetIndexItem("DIR"), -1);  // exact, case-sensitive
 }
 
@@ -124,8 +124,8 @@ TEST_F(ContenidoVisorTest, ANewSortLeavesEveryItemAsAFreshLoadWould) {
     ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
     // What a shown table picks up: a selection, fitted labels, a size seen to change, a rename.
     c.Items[3].PosSeleccion = 1;
-    c.Items[4].TextoLinea = "n1...";
-    c.Items[5].TextoIcono = "n2\r.txt";
+    c.Items[4].SetTextoLinea("n1...");
+    c.Items[5].SetTextoIcono("n2\r.txt");
     c.Items[6].Tamano = 999;
     const std::string renombrado = c.Items[7].Nombre;
     c.SetItemRuta(7, "other-name");
@@ -139,18 +139,18 @@ TEST_F(ContenidoVisorTest, ANewSortLeavesEveryItemAsAFreshLoadWould) {
             const ItemCarpeta& a = c.Items[i];
             const ItemCarpeta& b = fresco.Items[i];
             ASSERT_EQ(a.Nombre, b.Nombre) << criterio << " " << i;
-            EXPECT_EQ(a.NombreMostrar, b.NombreMostrar);
-            EXPECT_EQ(a.RutaCompleta, b.RutaCompleta);
+            EXPECT_EQ(a.NombreMostrar(), b.NombreMostrar());
+            EXPECT_EQ(a.RutaCompleta(c.RutaActual), b.RutaCompleta(fresco.RutaActual));
             EXPECT_EQ(a.Tipo, b.Tipo);
-            EXPECT_EQ(a.Ext, b.Ext);
-            EXPECT_EQ(a.Extension, b.Extension);
+            EXPECT_EQ(a.Ext(), b.Ext());
+            EXPECT_EQ(a.Extension(), b.Extension());
             EXPECT_EQ(a.Icono, b.Icono);
             EXPECT_EQ(a.Tamano, b.Tamano) << a.Nombre;
             EXPECT_EQ(a.Atributos, b.Atributos);
             EXPECT_EQ(a.FechaModificacion, b.FechaModificacion);
             EXPECT_EQ(a.PosSeleccion, 0);
-            EXPECT_EQ(a.TextoLinea, "");
-            EXPECT_EQ(a.TextoIcono, "");
+            EXPECT_EQ(a.TextoLinea(), "");
+            EXPECT_EQ(a.TextoIcono(), "");
         }
         EXPECT_EQ(c.GetIndexItem("other-name"), -1);
         EXPECT_GE(c.GetIndexItem(renombrado), 0);
@@ -205,7 +205,7 @@ TEST_F(ContenidoVisorTest, EmptyMissingAndOddlyNamedFolders) {
     ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
     const auto i = c.GetIndexItem(raro);
     ASSERT_GE(i, 0);
-    EXPECT_EQ(c.Items[static_cast<size_t>(i)].RutaCompleta, tmp.Ruta(raro));
+    EXPECT_EQ(c.Items[static_cast<size_t>(i)].RutaCompleta(c.RutaActual), tmp.Ruta(raro));
     EXPECT_EQ(c.Items[static_cast<size_t>(i)].Tamano, 2);
 }
 
@@ -245,7 +245,7 @@ TEST_F(ContenidoVisorTest, UpOneLevelReachesMyPcFromTheRootOnly) {
     EXPECT_EQ(c.TextoEstado, "Unidades disponibles: 2");
     EXPECT_EQ(c.Items[1].Nombre, "STICK (/media/usb)");
     EXPECT_EQ(c.Items[1].Icono, 5);
-    EXPECT_EQ(std::get<std::int32_t>(c.Items[1].Extension), 1);
+    EXPECT_EQ(std::get<std::int32_t>(c.Items[1].Extension()), 1);
     c.SubirNivel();  // nothing above My PC
     EXPECT_TRUE(c.EnMiPC());
 
@@ -301,6 +301,70 @@ TEST(GrupoExtension, TheFirstGroupThatHoldsTheExtension) {
     EXPECT_EQ(GrupoExtension("k.XT*LO"), 1);
 }
 
+// The full path is made when asked for: from the folder and the present name for its files and
+// folders, kept as listed for drives, computers and shares. Each must come back byte for byte.
+TEST_F(ContenidoVisorTest, EveryKindOfEntryGivesBackItsPathExactly) {
+    const std::string raro = "bad\xff name";
+    tmp.Archivo(raro, 1);
+    tmp.Carpeta("sub dir");
+    ASSERT_TRUE(c.CargarContenido(tmp.Ruta(), true));
+    const auto i = static_cast<size_t>(c.GetIndexItem(raro));
+    EXPECT_EQ(c.Items[i].RutaCompleta(c.RutaActual), tmp.Ruta(raro));
+    EXPECT_TRUE(c.Items[i].RutaPropia().empty());  // nothing kept per file
+    EXPECT_EQ(c.Items[static_cast<size_t>(c.GetIndexItem("sub dir"))].RutaCompleta(c.RutaActual),
+              tmp.Ruta("sub dir"));
+    c.SetItemRuta(static_cast<std::int64_t>(i), "renamed\xfe");
+    EXPECT_EQ(c.Items[i].RutaCompleta(c.RutaActual), tmp.Ruta("renamed\xfe"));
+
+    // A share's folder, with and without its closing separator, and a port.
+    ItemCarpeta enRecurso;
+    enRecurso.Nombre = "a b.txt";
+    EXPECT_EQ(enRecurso.RutaCompleta("//host:4455/share/sub/"), "//host:4455/share/sub/a b.txt");
+    EXPECT_EQ(enRecurso.RutaCompleta("//host/share"), "//host/share/a b.txt");
+
+    prueba::UnidadesFijas unidades({Volumen{"/", "ext4", "/dev/vda", "", UNIDAD_FIJA},
+                                    Volumen{"/media/usb/", "vfat", "/dev/sdb1", "STICK",
+                                            UNIDAD_EXTRAIBLE}});
+    ASSERT_TRUE(c.CargarContenido(TextoMiPC(), true));
+    ASSERT_EQ(c.Items.size(), 2u);
+    EXPECT_EQ(c.Items[0].RutaCompleta(c.RutaActual), "/");
+    EXPECT_EQ(c.Items[1].RutaCompleta(c.RutaActual), "/media/usb/");
+    const TablaItems copia = c.Items;  // a copy keeps its own paths
+    c.Items[1].SetRutaPropia("/otra/");
+    EXPECT_EQ(copia[1].RutaCompleta(c.RutaActual), "/media/usb/");
+}
+
+// The kind is one byte made from its code; the fitted labels live in a box only drawn items
+// have, which forgetting the labels frees unless the item keeps its own path there.
+TEST(ItemCarpeta, KindCodesAndLabelsKeptOffTheRecord) {
+    ItemCarpeta it;
+    EXPECT_STREQ(CodigoTipo(it.Tipo), "");  // no kind until one is given
+    EXPECT_FALSE(it.Tipo == TIPO_CARPETA);
+    for (const char* k : {TIPO_CARPETA, TIPO_ARCHIVO, TIPO_UNIDAD, TIPO_RED_COMPUTADORA, TIPO_RED_CARPETA}) {
+        it.Tipo = k;
+        EXPECT_STREQ(CodigoTipo(it.Tipo), k);
+        EXPECT_TRUE(it.Tipo == k);
+    }
+    EXPECT_FALSE(TipoItem("R") == TIPO_RED_COMPUTADORA);  // a prefix is not the code
+    EXPECT_LE(sizeof(ItemCarpeta), 96u);
+
+    it.Tipo = TIPO_ARCHIVO;
+    it.Nombre = "Foto.JPEG";
+    EXPECT_EQ(it.Ext(), "jpeg");
+    it.SetTextoLinea("Foto...");
+    it.SetTextoIcono("Foto\r.JPEG");
+    ASSERT_NE(it.Textos.Leer(), nullptr);
+    it.BorrarEtiquetas();
+    EXPECT_EQ(it.Textos.Leer(), nullptr);  // nothing left in the box: it is freed
+    EXPECT_EQ(it.TextoLinea(), "");
+
+    it.SetRutaPropia("/media/usb/");
+    it.SetTextoLinea("usb");
+    it.BorrarEtiquetas();
+    EXPECT_EQ(it.TextoLinea(), "");
+    EXPECT_EQ(it.RutaPropia(), "/media/usb/");
+}
+
 class RedFija final : public Red {
 public:
     std::vector<GrupoRed> Listar() override {
@@ -327,10 +391,13 @@ TEST_F(ContenidoVisorTest, OnlyTheComputerOpenedFromTheNetworkListListsShares) {
 
     // Opening the computer lists its shares.
     ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));
-    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta, true));
+    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta(c.RutaActual), true));
     EXPECT_EQ(c.RutaActual, "//nas/");
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"music", "photos"}));
-    EXPECT_EQ(c.Items[0].RutaCompleta, "//nas/music");
+    EXPECT_EQ(c.Items[0].RutaCompleta(c.RutaActual), "//nas/music");
+    EXPECT_EQ(c.Items[1].RutaCompleta(c.RutaActual), "//nas/photos");
+    c.SetItemRuta(1, "fotos");  // a renamed share is reached through the computer
+    EXPECT_EQ(c.Items[1].RutaCompleta(c.RutaActual), "//nas/fotos");
 
     // A missing folder typed at the network list is refused like anywhere else.
     ASSERT_TRUE(c.CargarContenido(TEXTO_RED, true));

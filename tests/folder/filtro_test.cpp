@@ -58,7 +58,7 @@ TEST(PatronComodin, EveryScriptMatchesWithoutRegardToCase) {
 
 ItemCarpeta Item(const std::string& nombre, bool carpeta) {
     ItemCarpeta it;
-    it.Nombre = it.NombreMostrar = nombre;
+    it.Nombre = nombre;
     it.Atributos = carpeta ? ATR_DIRECTORIO : ATR_ARCHIVO;
     it.Tipo = carpeta ? TIPO_CARPETA : TIPO_ARCHIVO;
     return it;

@@ -11,36 +11,48 @@
 namespace quirvex {
 namespace {
 
-TablaItems ConClaves(const std::vector<std::string>& claves) {
+// Items with their sort keys beside them, as a sort gets them.
+struct ConOrden {
     TablaItems t;
+    std::vector<ClaveOrden> claves;
+    void Ordenar(int criterio) { OrdenarItems(t, claves, t.size(), criterio); }
+};
+
+ConOrden ConClaves(const std::vector<std::string>& claves) {
+    ConOrden r;
     for (size_t i = 0; i < claves.size(); ++i) {
         ItemCarpeta it;
-        it.Orden.texto = claves[i];
         it.Nombre = std::to_string(i);  // remembers where it came from
-        t.push_back(std::move(it));
+        r.t.push_back(std::move(it));
+        r.claves.push_back({claves[i], 0});
     }
-    return t;
+    return r;
 }
 
-bool Ordenada(const TablaItems& t) {
-    for (size_t i = 1; i < t.size(); ++i)
-        if (t[i - 1].Orden.texto > t[i].Orden.texto) return false;
+bool Ordenada(const ConOrden& t) {
+    for (size_t i = 1; i < t.claves.size(); ++i)
+        if (t.claves[i - 1].texto > t.claves[i].texto) return false;
     return true;
 }
 
 // The plain partition scheme without the depth guard, to check that the guarded sort leaves
 // equal keys where the classic one does.
-void Referencia(TablaItems& t, std::ptrdiff_t lo, std::ptrdiff_t hi) {
+void Referencia(ConOrden& t, std::ptrdiff_t lo, std::ptrdiff_t hi) {
     if (lo >= hi) return;
-    const std::string p = t[static_cast<size_t>(hi)].Orden.texto;
+    auto K = [&](std::ptrdiff_t i) -> const std::string& { return t.claves[static_cast<size_t>(i)].texto; };
+    auto Cambiar = [&](std::ptrdiff_t i, std::ptrdiff_t j) {
+        std::swap(t.t[static_cast<size_t>(i)], t.t[static_cast<size_t>(j)]);
+        std::swap(t.claves[static_cast<size_t>(i)], t.claves[static_cast<size_t>(j)]);
+    };
+    const std::string p = K(hi);
     std::ptrdiff_t l = lo - 1, r = hi;
     for (;;) {
-        do ++l; while (t[static_cast<size_t>(l)].Orden.texto < p);
-        do --r; while (r > 0 && t[static_cast<size_t>(r)].Orden.texto > p);
+        do ++l; while (K(l) < p);
+        do --r; while (r > 0 && K(r) > p);
         if (l >= r) break;
-        std::swap(t[static_cast<size_t>(l)], t[static_cast<size_t>(r)]);
+        Cambiar(l, r);
     }
-    std::swap(t[static_cast<size_t>(l)], t[static_cast<size_t>(hi)]);
+    Cambiar(l, hi);
     Referencia(t, lo, l - 1);
     Referencia(t, l + 1, hi);
 }
@@ -50,11 +62,14 @@ TEST(OrdenarItems, EqualKeysEndWhereTheClassicSchemeLeavesThem) {
     for (int ronda = 0; ronda < 50; ++ronda) {
         std::vector<std::string> claves;
         for (int i = 0; i < 40; ++i) claves.push_back(std::string(1, char('a' + azar() % 6)));
-        TablaItems a = ConClaves(claves), b = a;
-        OrdenarItems(a, a.size(), ORDEN_NOMBRE);
-        Referencia(b, 0, static_cast<std::ptrdiff_t>(b.size()) - 1);
+        ConOrden a = ConClaves(claves), b = a;
+        a.Ordenar(ORDEN_NOMBRE);
+        Referencia(b, 0, static_cast<std::ptrdiff_t>(b.t.size()) - 1);
         ASSERT_TRUE(Ordenada(a));
-        for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i].Nombre, b[i].Nombre) << ronda;
+        for (size_t i = 0; i < a.t.size(); ++i) {
+            ASSERT_EQ(a.t[i].Nombre, b.t[i].Nombre) << ronda;
+            ASSERT_EQ(a.claves[i].texto, claves[std::stoul(a.t[i].Nombre)]) << ronda;
+        }
     }
 }
 
@@ -68,20 +83,22 @@ TEST(OrdenarItems, LargeSortedReversedAndUniformTablesFinish) {
             std::snprintf(buf, sizeof buf, "%08d", v);
             claves.push_back(buf);
         }
-        TablaItems t = ConClaves(claves);
-        OrdenarItems(t, t.size(), ORDEN_NOMBRE);
+        ConOrden t = ConClaves(claves);
+        t.Ordenar(ORDEN_NOMBRE);
         EXPECT_TRUE(Ordenada(t)) << forma;
     }
 }
 
 TEST(OrdenarItems, DatesSortChronologicallyAndSizesPastTenDigits) {
-    TablaItems t(3);
-    t[0].Orden.fecha = 45000.5;
-    t[1].Orden.fecha = 30000.0;
-    t[2].Orden.fecha = 45000.25;
-    OrdenarItems(t, t.size(), ORDEN_MODIFICACION);
-    EXPECT_EQ(t[0].Orden.fecha, 30000.0);
-    EXPECT_EQ(t[2].Orden.fecha, 45000.5);
+    ConOrden t = ConClaves({"0", "1", "2"});
+    t.claves[0].fecha = 45000.5;
+    t.claves[1].fecha = 30000.0;
+    t.claves[2].fecha = 45000.25;
+    t.Ordenar(ORDEN_MODIFICACION);
+    EXPECT_EQ(t.claves[0].fecha, 30000.0);
+    EXPECT_EQ(t.t[0].Nombre, "1");
+    EXPECT_EQ(t.claves[2].fecha, 45000.5);
+    EXPECT_EQ(t.t[2].Nombre, "0");
 
     EXPECT_LT(ClaveTamano(9'000'000'000), ClaveTamano(10'000'000'000));
     EXPECT_LT(ClaveTamano(2), ClaveTamano(10'000'000'000));

@@ -111,8 +111,8 @@ protected:
         v->picM()->repaint();
         for (int i = 0; i < v->nItems(); ++i) {
             const ItemCarpeta& it = v->Contenido().Items[static_cast<size_t>(i)];
-            if (!it.TextoIcono.empty()) {
-                EXPECT_EQ(it.TextoIcono, v->Distribucion().CalcularEtiquetaIcono(it));
+            if (!it.TextoIcono().empty()) {
+                EXPECT_EQ(it.TextoIcono(), v->Distribucion().CalcularEtiquetaIcono(it));
             }
         }
     }

@@ -260,7 +260,7 @@ TEST_F(MarcoReal, AnEntryRenamedFromOutsideIsDrawnUnderItsNewNameAndReachedByIt)
     EXPECT_GT(PixelesDistintos(antes.copy(celda), Captura(v->picM()).copy(celda)), 20);
     // Commands on the entry reach the file by its new path.
     const ItemCarpeta& it = v->Contenido().Items[static_cast<size_t>(Indice(v, "a_segundo.txt"))];
-    EXPECT_EQ(it.RutaCompleta, tmp.Ruta("a_segundo.txt"));
+    EXPECT_EQ(it.RutaCompleta(v->Contenido().RutaActual), tmp.Ruta("a_segundo.txt"));
 }
 
 TEST_F(MarcoReal, AShownFolderRenamedFromOutsideRenamesItsTabAndButtons) {
@@ -385,13 +385,13 @@ TEST_F(MarcoReal, DetailsRowsShowTheOneLineLabelAndARenameRefitsIt) {
     const int ancho = d.AnchoEtiqueta();
     EXPECT_EQ(ancho, v->Columnas()[0].ancho - (d.Geometria().IcoDW + d.Geometria().IcoDL + 2));
     const ItemCarpeta& l = v->Contenido().Items[static_cast<size_t>(Indice(v, largo))];
-    EXPECT_TRUE(l.TextoLinea.size() < largo.size() && l.TextoLinea.ends_with("..."))
-        << l.TextoLinea;
-    EXPECT_EQ(v->Contenido().Items[static_cast<size_t>(Indice(v, "corto"))].TextoLinea, "corto");
+    EXPECT_TRUE(l.TextoLinea().size() < largo.size() && l.TextoLinea().ends_with("..."))
+        << l.TextoLinea();
+    EXPECT_EQ(v->Contenido().Items[static_cast<size_t>(Indice(v, "corto"))].TextoLinea(), "corto");
     fs::rename(tmp.Ruta("corto"), tmp.Ruta("cortisimo"));
     ASSERT_TRUE(Esperar([&] { return Indice(v, "cortisimo") >= 0; }));
     QCoreApplication::processEvents();
-    EXPECT_EQ(v->Contenido().Items[static_cast<size_t>(Indice(v, "cortisimo"))].TextoLinea,
+    EXPECT_EQ(v->Contenido().Items[static_cast<size_t>(Indice(v, "cortisimo"))].TextoLinea(),
               "cortisimo");
 }
 

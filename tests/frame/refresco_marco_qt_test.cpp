@@ -137,7 +137,7 @@ TEST(LugarPorNombreTest, RestoredSelectionFollowsNamesNotPlaces) {
     TablaItems items;
     auto agregar = [&](const std::string& n, std::int64_t tamano) {
         ItemCarpeta it;
-        it.Nombre = it.NombreMostrar = n;
+        it.Nombre = n;
         it.Tipo = TIPO_ARCHIVO;
         it.Tamano = tamano;
         items.push_back(it);

@@ -47,7 +47,7 @@ TEST(DistribucionVisor, ViewModeChangesOnlyWhenSomethingChanges) {
     TablaItems items = Tabla(3, "un nombre bastante largo");
     d.ReubicarIconos(300, 100, 0);
     EXPECT_FALSE(d.SetViewMode(MODO_ICONOS, items, 3));
-    EXPECT_TRUE(items[0].TextoLinea.empty());  // nothing was refitted
+    EXPECT_TRUE(items[0].TextoLinea().empty());  // nothing was refitted
     EXPECT_TRUE(d.SetViewMode(MODO_PREVIEW, items, 3));
     EXPECT_EQ(d.Geometria().IcoW, 108);
     EXPECT_EQ(d.Geometria().IcoH, 142);
@@ -67,15 +67,15 @@ TEST(DistribucionVisor, FixLabelsFitsOneLineAndEmptiesTheIconCache) {
     cDistribucionVisor d(Medir6);
     TablaItems items = Tabla(3, "abcdefghijklmnop");
     items[1].Nombre = "corto";
-    for (auto& item : items) item.TextoIcono = "viejo";
+    for (auto& item : items) item.SetTextoIcono("viejo");
     d.FixLabels(items, 2);
     // Label width 74 - 8 = 66; the cut keeps 66 - 18 pixels for the name.
-    EXPECT_EQ(items[0].TextoLinea, "abcdefgh...");
-    EXPECT_EQ(items[1].TextoLinea, "corto");
-    EXPECT_TRUE(items[0].TextoIcono.empty());
-    EXPECT_EQ(items[2].TextoIcono, "viejo");  // not shown, not touched
+    EXPECT_EQ(items[0].TextoLinea(), "abcdefgh...");
+    EXPECT_EQ(items[1].TextoLinea(), "corto");
+    EXPECT_TRUE(items[0].TextoIcono().empty());
+    EXPECT_EQ(items[2].TextoIcono(), "viejo");  // not shown, not touched
     EXPECT_EQ(d.EtiquetaIcono(items[0]), "abcdefghijk\rlmnop");
-    EXPECT_EQ(items[0].TextoIcono, "abcdefghijk\rlmnop");
+    EXPECT_EQ(items[0].TextoIcono(), "abcdefghijk\rlmnop");
 }
 
 TEST(DistribucionVisor, StripRingFollowsTheScrollValue) {

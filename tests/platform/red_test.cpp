@@ -143,11 +143,11 @@ TEST_F(RedTest, AnAnnouncedComputerOpensAtItsAddressAndPort) {
     for (size_t i = 0; i < pane.Items.size(); ++i)
         if (pane.Items[i].Nombre == "Servidor") pos = static_cast<std::int64_t>(i);
     ASSERT_GE(pos, 0);
-    EXPECT_EQ(pane.Items[static_cast<size_t>(pos)].RutaCompleta, "//10.1.0.5:4455");
+    EXPECT_EQ(pane.Items[static_cast<size_t>(pos)].RutaCompleta(pane.RutaActual), "//10.1.0.5:4455");
     vista.actual = pos;
-    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pos)].RutaCompleta, true));
+    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pos)].RutaCompleta(pane.RutaActual), true));
     ASSERT_EQ(pane.Items.size(), 1u);
-    EXPECT_EQ(pane.Items[0].RutaCompleta, "//10.1.0.5:4455/pub");
+    EXPECT_EQ(pane.Items[0].RutaCompleta(pane.RutaActual), "//10.1.0.5:4455/pub");
 }
 
 TEST(DescubrimientoSistema, WithoutAnMdnsDaemonNothingIsFoundAndNothingIsSaid) {

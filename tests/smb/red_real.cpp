@@ -100,12 +100,12 @@ TEST_F(RedReal, MyLanShowsTheWorkgroupItsComputerItsSharesAndASharesFiles) {
     const std::int64_t pos = Posicion(pane, servidor);
     ASSERT_GE(pos, 0) << Nombres(pane);
     vista.actual = pos;
-    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pos)].RutaCompleta, true));
+    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pos)].RutaCompleta(pane.RutaActual), true));
     vista.actual = -1;
     const std::int64_t pub = Posicion(pane, "pub");
     ASSERT_GE(pub, 0);
     EXPECT_GE(Posicion(pane, "docs"), 0);
-    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pub)].RutaCompleta, true));
+    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pub)].RutaCompleta(pane.RutaActual), true));
     EXPECT_GE(Posicion(pane, "hola.txt"), 0);
     EXPECT_TRUE(dialogos.mensajes.empty());
 }
@@ -138,7 +138,7 @@ TEST_F(RedReal, AServerAnnouncedOverMdnsIsFoundAndOpensAtTheAnnouncedPort) {
     EXPECT_GE(Posicion(pane, "docs"), 0);
     const std::int64_t pub = Posicion(pane, "pub");
     ASSERT_GE(pub, 0);
-    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pub)].RutaCompleta, true));
+    ASSERT_TRUE(pane.CargarContenido(pane.Items[static_cast<size_t>(pub)].RutaCompleta(pane.RutaActual), true));
     EXPECT_EQ(pane.RutaActual, ruta + "/pub/");
     EXPECT_GE(Posicion(pane, "hola.txt"), 0);
     EXPECT_TRUE(dialogos.mensajes.empty());
@@ -169,7 +169,7 @@ TEST_F(EsteEquipoReal, MyLanListsThisMachineWhenItServesSmbOnLoopback) {
     ASSERT_TRUE(pane.CargarContenido(TEXTO_RED, true));
     std::int64_t pos = -1;
     for (size_t i = 0; i < pane.Items.size(); ++i)
-        if (pane.Items[i].RutaCompleta == "//127.0.0.1") pos = static_cast<std::int64_t>(i);
+        if (pane.Items[i].RutaCompleta(pane.RutaActual) == "//127.0.0.1") pos = static_cast<std::int64_t>(i);
     ASSERT_GE(pos, 0) << Nombres(pane);
     EXPECT_EQ(pane.Items[static_cast<size_t>(pos)].Nombre, local[0].nombre);
     vista.actual = pos;
@@ -178,7 +178,7 @@ TEST_F(EsteEquipoReal, MyLanListsThisMachineWhenItServesSmbOnLoopback) {
     EXPECT_GE(Posicion(pane, "docs"), 0);
     const std::int64_t pub = Posicion(pane, "pub");
     ASSERT_GE(pub, 0);
-    EXPECT_EQ(pane.Items[static_cast<size_t>(pub)].RutaCompleta, "//127.0.0.1/pub");
+    EXPECT_EQ(pane.Items[static_cast<size_t>(pub)].RutaCompleta(pane.RutaActual), "//127.0.0.1/pub");
     EXPECT_TRUE(dialogos.mensajes.empty());
 }
 

@@ -133,7 +133,7 @@ TEST_F(SmbReal, TheServerItsSharesAndTheNetworkListLeadToTheSameFolder) {
     EXPECT_EQ(c.Items[0].Nombre, equipo.substr(2));
     EXPECT_EQ(c.TextoEstado, "Computadoras disponibles: 1");
     vista.actual = 0;
-    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta, true));
+    ASSERT_TRUE(c.CargarContenido(c.Items[0].RutaCompleta(c.RutaActual), true));
     vista.actual = -1;
     std::vector<std::string> desdeRed = Nombres(c);
     std::sort(desdeRed.begin(), desdeRed.end());
@@ -142,8 +142,8 @@ TEST_F(SmbReal, TheServerItsSharesAndTheNetworkListLeadToTheSameFolder) {
     const auto pub = std::find_if(c.Items.begin(), c.Items.end(),
                                   [](const ItemCarpeta& it) { return it.Nombre == "pub"; });
     ASSERT_NE(pub, c.Items.end());
-    EXPECT_EQ(pub->RutaCompleta, equipo + "/pub");
-    ASSERT_TRUE(c.CargarContenido(pub->RutaCompleta, true));
+    EXPECT_EQ(pub->RutaCompleta(c.RutaActual), equipo + "/pub");
+    ASSERT_TRUE(c.CargarContenido(pub->RutaCompleta(c.RutaActual), true));
     EXPECT_EQ(c.RutaActual, equipo + "/pub/");
     EXPECT_NE(std::find_if(c.Items.begin(), c.Items.end(),
                            [](const ItemCarpeta& it) { return it.Nombre == "hola.txt"; }),
