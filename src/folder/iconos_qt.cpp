@@ -604,7 +604,10 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, const Mir
         return {s, it->second.imagen};
     }
     // Looked over each time the slot doubles: one stat per entry then, as many as were added.
-    if (r->entradas.size() >= std::max(MINIMO_REVISION, 2 * r->trasRevision)) QuitarDesaparecidos(*r);
+    // A slot that holds no more names than the folder shows need not be looked over yet.
+    if (r->entradas.size() >= std::max(MINIMO_REVISION, 2 * r->trasRevision) &&
+        (!cuentaVigentes_ || r->entradas.size() > cuentaVigentes_()))
+        QuitarDesaparecidos(*r);
     const std::int64_t porImagen = std::int64_t{tamano} * tamano * 4;
     if (static_cast<std::int64_t>(r->imagenes.size() + 1) * porImagen > limiteBytesRanura_ &&
         !r->imagenes.empty())

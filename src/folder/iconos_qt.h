@@ -166,9 +166,15 @@ public:
     // Forgets everything (the pane closes or the theme changes); waiting previews are dropped.
     void Vaciar();
     // The names the shown folder holds now, asked when a slot is looked over for files that
-    // have gone: with it that look-over makes no file-system call.
+    // have gone: with it that look-over makes no file-system call. cuenta, how many names it
+    // holds, is asked first: a slot holding no more entries than that is left as it is, so
+    // scrolling through a large folder never gathers all its names.
     using FuncionNombres = std::function<std::vector<std::string>()>;
-    void SetNombresVigentes(FuncionNombres nombres) { nombresVigentes_ = std::move(nombres); }
+    using FuncionCuenta = std::function<std::size_t()>;
+    void SetNombresVigentes(FuncionNombres nombres, FuncionCuenta cuenta = {}) {
+        nombresVigentes_ = std::move(nombres);
+        cuentaVigentes_ = std::move(cuenta);
+    }
 
     // From now on previews are decoded on the pool (hilos at once, 0 = by the processors) and
     // listo is told when one is in place.
@@ -225,6 +231,7 @@ private:
     std::unique_ptr<cColaPreviews> cola_;
     FuncionPreviewLista listo_;
     FuncionNombres nombresVigentes_;
+    FuncionCuenta cuentaVigentes_;
 };
 
 }  // namespace quirvex

@@ -44,9 +44,9 @@ std::string Separador() { return QLocale().decimalPoint().toStdString(); }
 }  // namespace
 
 std::string cVisor::Ajustar(std::string_view texto, int ancho, int lineas) const {
-    return AjustarTexto(texto, ancho, lineas, dist_.AnchoPuntos(), [this](std::string_view t) {
-        return metricas_.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
-    });
+    return AjustarTexto(
+        texto, ancho, lineas, dist_.AnchoPuntos(), [this](std::string_view t) { return medidor_.Ancho(t); },
+        [this](std::string_view t, std::size_t bytes) { return medidor_.AnchoInicio(t, bytes); });
 }
 
 void cVisor::PintarSuperficie(TipoSuperficie tipo, QPainter& p) {
