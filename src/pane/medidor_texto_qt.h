@@ -6,7 +6,9 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QTextLayout>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,9 +33,10 @@ private:
 
     QFont fuente_;
     QFontMetrics metricas_;
-    std::string texto_;          // the text laid out last
-    bool simple_ = false;        // its beginnings are read from anchos_
-    std::vector<int> anchos_;    // by byte count: width of the beginning that ends there
+    std::string texto_;                      // the text laid out last
+    bool simple_ = false;                    // its beginnings are read from its layout
+    std::unique_ptr<QTextLayout> disposicion_;
+    std::vector<int> unidades_;  // by byte count: UTF-16 units of the beginning ending there, -1 inside a character
 };
 
 }  // namespace quirvex
