@@ -496,6 +496,57 @@ QImage RenderizarImagenItem(const std::string& ruta, int tamano, bool conPreview
     return RenderizarSegun(limpia, Mirar(limpia), tamano, conPreview);
 }
 
+// --- cPreviewsRecordadas -------------------------------------------------------------------
+
+cPreviewsRecordadas& cPreviewsRecordadas::Programa() {
+    // Some 1,800 previews of the preview mode's 96-pixel boxes.
+    static cPreviewsRecordadas recordadas(std::int64_t{64} << 20);
+    return recordadas;
+}
+
+std::string cPreviewsRecordadas::Clave(const std::string& ruta, std::int64_t fecha, int tamano) {
+    return std::to_string(fecha) + '|' + std::to_string(tamano) + '|' + ruta;
+}
+
+QImage cPreviewsRecordadas::Buscar(const std::string& ruta, std::int64_t fecha, int tamano) {
+    if (fecha == 0) return {};
+    const auto it = recuerdos_.find(Clave(ruta, fecha, tamano));
+    if (it == recuerdos_.end()) return {};
+    it->second.uso = ++usos_;
+    return it->second.imagen;
+}
+
+void cPreviewsRecordadas::Guardar(const std::string& ruta, std::int64_t fecha, int tamano,
+                                  QImage imagen) {
+    // An unknown time cannot tell a changed file from the one decoded.
+    if (fecha == 0 || imagen.isNull() || imagen.sizeInBytes() > limite_) return;
+    auto [it, nueva] = recuerdos_.try_emplace(Clave(ruta, fecha, tamano));
+    if (!nueva) bytes_ -= it->second.imagen.sizeInBytes();
+    bytes_ += imagen.sizeInBytes();
+    it->second = {std::move(imagen), ++usos_};
+    if (bytes_ <= limite_) return;
+    // Over the bound: the older half goes at once, so a long scroll does not sort at every add.
+    std::vector<std::uint64_t> usos;
+    usos.reserve(recuerdos_.size());
+    for (const auto& [clave, r] : recuerdos_) usos.push_back(r.uso);
+    auto medio = usos.begin() + static_cast<std::ptrdiff_t>(usos.size() / 2);
+    std::nth_element(usos.begin(), medio, usos.end());
+    const std::uint64_t corte = *medio;
+    for (auto r = recuerdos_.begin(); r != recuerdos_.end();) {
+        if (r->second.uso < corte) {
+            bytes_ -= r->second.imagen.sizeInBytes();
+            r = recuerdos_.erase(r);
+        } else {
+            ++r;
+        }
+    }
+}
+
+void cPreviewsRecordadas::Vaciar() {
+    recuerdos_.clear();
+    bytes_ = 0;
+}
+
 // --- cCacheIconos -------------------------------------------------------------------------
 
 cCacheIconos::cCacheIconos(std::int64_t limiteBytesRanura) : limiteBytesRanura_(limiteBytesRanura) {}
@@ -557,7 +608,14 @@ QImage cCacheIconos::RenderizarOPedir(const std::string& ruta, const MiradaArchi
                                       bool conPreview, bool& aparte) {
     aparte = cola_ && conPreview && m.regular &&
              ElegirClaseImagen(ruta, m.bytes, true) == ClaseImagen::VistaPrevia;
-    if (aparte) return IconoEnCaja(ruta, false, tamano);
+    if (aparte) {
+        QImage recordada = cPreviewsRecordadas::Programa().Buscar(ruta, m.fecha, tamano);
+        if (!recordada.isNull()) {
+            aparte = false;
+            return recordada;
+        }
+        return IconoEnCaja(ruta, false, tamano);
+    }
     return RenderizarSegun(ruta, m, tamano, conPreview);
 }
 
@@ -604,7 +662,10 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, const Mir
         return {s, it->second.imagen};
     }
     // Looked over each time the slot doubles: one stat per entry then, as many as were added.
-    if (r->entradas.size() >= std::max(MINIMO_REVISION, 2 * r->trasRevision)) QuitarDesaparecidos(*r);
+    // A slot that holds no more names than the folder shows need not be looked over yet.
+    if (r->entradas.size() >= std::max(MINIMO_REVISION, 2 * r->trasRevision) &&
+        (!cuentaVigentes_ || r->entradas.size() > cuentaVigentes_()))
+        QuitarDesaparecidos(*r);
     const std::int64_t porImagen = std::int64_t{tamano} * tamano * 4;
     if (static_cast<std::int64_t>(r->imagenes.size() + 1) * porImagen > limiteBytesRanura_ &&
         !r->imagenes.empty())
@@ -630,7 +691,10 @@ void cCacheIconos::PreviewRecibida(ResultadoPreview&& res) {
     --pendientes_;
     ++renderizados_;
     // A file that is not a picture after all keeps the type icon it shows.
-    if (!res.imagen.isNull()) r.imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(res.imagen);
+    if (!res.imagen.isNull()) {
+        cPreviewsRecordadas::Programa().Guardar(p.ruta, p.fecha, p.tamano, res.imagen);
+        r.imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(res.imagen);
+    }
     if (listo_) listo_(p.item, p.nombre);
 }
 

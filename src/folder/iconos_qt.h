@@ -90,6 +90,34 @@ QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano);
 // The largest size a type icon is drawn at; a larger box gets it at its top-left corner.
 inline constexpr int ICONO_MAXIMO = 32;
 
+// Previews decoded on the pool are also remembered for the whole program (user-interface thread
+// only), by path, the listing's modification time and box size, up to `limiteBytes` of pictures
+// (the ones used longest ago go first): a pane that shows the folder again, in another tab or
+// after leaving it, draws them at once instead of asking the pool and the thumbnail cache.
+// A file whose listed modification time changed is a new key, so it is decoded again.
+class cPreviewsRecordadas {
+public:
+    explicit cPreviewsRecordadas(std::int64_t limiteBytes) : limite_(limiteBytes) {}
+    // The program's own.
+    static cPreviewsRecordadas& Programa();
+    // A null image when none is remembered.
+    QImage Buscar(const std::string& ruta, std::int64_t fecha, int tamano);
+    void Guardar(const std::string& ruta, std::int64_t fecha, int tamano, QImage imagen);
+    void Vaciar();
+    std::int64_t Bytes() const { return bytes_; }
+
+private:
+    struct Recuerdo {
+        QImage imagen;
+        std::uint64_t uso = 0;
+    };
+    static std::string Clave(const std::string& ruta, std::int64_t fecha, int tamano);
+    std::int64_t limite_;
+    std::int64_t bytes_ = 0;
+    std::uint64_t usos_ = 0;
+    std::unordered_map<std::string, Recuerdo> recuerdos_;
+};
+
 // The picture cCacheIconos renders for a path: the folder icon, a preview, the file's own icon
 // or its type icon, by ElegirClaseImagen, falling back to the type icon whenever the first
 // choice fails. Previews and file icons are only read from regular files (a fifo named x.jpg
@@ -166,9 +194,15 @@ public:
     // Forgets everything (the pane closes or the theme changes); waiting previews are dropped.
     void Vaciar();
     // The names the shown folder holds now, asked when a slot is looked over for files that
-    // have gone: with it that look-over makes no file-system call.
+    // have gone: with it that look-over makes no file-system call. cuenta, how many names it
+    // holds, is asked first: a slot holding no more entries than that is left as it is, so
+    // scrolling through a large folder never gathers all its names.
     using FuncionNombres = std::function<std::vector<std::string>()>;
-    void SetNombresVigentes(FuncionNombres nombres) { nombresVigentes_ = std::move(nombres); }
+    using FuncionCuenta = std::function<std::size_t()>;
+    void SetNombresVigentes(FuncionNombres nombres, FuncionCuenta cuenta = {}) {
+        nombresVigentes_ = std::move(nombres);
+        cuentaVigentes_ = std::move(cuenta);
+    }
 
     // From now on previews are decoded on the pool (hilos at once, 0 = by the processors) and
     // listo is told when one is in place.
@@ -225,6 +259,7 @@ private:
     std::unique_ptr<cColaPreviews> cola_;
     FuncionPreviewLista listo_;
     FuncionNombres nombresVigentes_;
+    FuncionCuenta cuentaVigentes_;
 };
 
 }  // namespace quirvex

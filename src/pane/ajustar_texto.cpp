@@ -34,7 +34,7 @@ struct CorteLinea {
 // halving rather than by measuring every beginning in turn: a handful of measurements per line
 // instead of one per character, which is what fitting the labels of a page of items costs.
 CorteLinea BuscarCorte(std::string_view resto, int ancho, bool recordarEspacios,
-                       const FuncionMedir& medir) {
+                       const FuncionMedirInicio& medir) {
     // limites[j]: bytes of the first j characters.
     std::vector<std::size_t> limites{0};
     for (std::size_t pos = 0; pos < resto.size();) {
@@ -44,10 +44,11 @@ CorteLinea BuscarCorte(std::string_view resto, int ancho, bool recordarEspacios,
     std::size_t corte = resto.size();
     std::size_t bajo = 1;
     std::size_t alto = limites.size() - 1;
-    if (alto >= 1 && medir(resto.substr(0, limites[alto])) > ancho) {
+    // The caller has measured the whole of resto wider than ancho.
+    if (alto >= 1) {
         while (bajo < alto) {  // the first j whose beginning is too wide lies in bajo..alto
             const std::size_t medio = bajo + (alto - bajo) / 2;
-            if (medir(resto.substr(0, limites[medio])) > ancho) alto = medio;
+            if (medir(resto, limites[medio]) > ancho) alto = medio;
             else bajo = medio + 1;
         }
         corte = limites[bajo - 1];
@@ -60,21 +61,25 @@ CorteLinea BuscarCorte(std::string_view resto, int ancho, bool recordarEspacios,
 }  // namespace
 
 std::string AjustarTexto(std::string_view texto, int ancho, int maxLineas, int anchoPuntos,
-                         const FuncionMedir& medir) {
+                         const FuncionMedir& medir, const FuncionMedirInicio& inicio) {
     if (anchoPuntos < 0) anchoPuntos = medir("...");
+    const FuncionMedirInicio medirInicio =
+        inicio ? inicio : FuncionMedirInicio([&medir](std::string_view t, std::size_t bytes) {
+            return medir(t.substr(0, bytes));
+        });
     std::string resultado;
     bool primera = true;
     int quedan = maxLineas;
     std::string_view resto = texto;
     for (;;) {
-        if (resto.empty() || medir(resto) <= ancho) {
+        if (resto.empty() || medirInicio(resto, resto.size()) <= ancho) {
             if (!primera) resultado += '\r';
             resultado += resto;
             return resultado;
         }
         const bool ultima = maxLineas > 0 && quedan == 1;
         CorteLinea corte =
-            BuscarCorte(resto, ultima ? ancho - anchoPuntos : ancho, !ultima, medir);
+            BuscarCorte(resto, ultima ? ancho - anchoPuntos : ancho, !ultima, medirInicio);
         // A line that would take nothing would loop for ever without a limit.
         if (corte.saltar == 0 && !ultima) {
             const std::size_t uno = SiguienteCaracter(resto, 0);

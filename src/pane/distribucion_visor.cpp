@@ -39,7 +39,8 @@ int Limitar(int nItems, const TablaItems& items) {
 
 }  // namespace
 
-cDistribucionVisor::cDistribucionVisor(FuncionMedir medir) : medir_(std::move(medir)) {
+cDistribucionVisor::cDistribucionVisor(FuncionMedir medir, FuncionMedirInicio inicio)
+    : medir_(std::move(medir)), inicio_(std::move(inicio)) {
     anchoPuntos_ = medir_("...");
     CambiarModo(MODO_ICONOS);
     ReubicarIconos(0, 0, 0);
@@ -101,7 +102,7 @@ int cDistribucionVisor::AnchoEtiqueta() const {
 
 const std::string& cDistribucionVisor::EtiquetaLinea(ItemCarpeta& item) const {
     if (item.TextoLinea().empty())
-        item.SetTextoLinea(AjustarTexto(item.Nombre, AnchoEtiqueta(), 1, anchoPuntos_, medir_));
+        item.SetTextoLinea(AjustarTexto(item.Nombre, AnchoEtiqueta(), 1, anchoPuntos_, medir_, inicio_));
     return item.TextoLinea();
 }
 
@@ -117,7 +118,7 @@ void cDistribucionVisor::FixLabels(TablaItems& items, std::size_t nItems) const 
     const int ancho = AnchoEtiqueta();
     for (std::size_t i = 0; i < n; ++i) {
         items[i].BorrarEtiquetas();
-        items[i].SetTextoLinea(AjustarTexto(items[i].Nombre, ancho, 1, anchoPuntos_, medir_));
+        items[i].SetTextoLinea(AjustarTexto(items[i].Nombre, ancho, 1, anchoPuntos_, medir_, inicio_));
     }
 }
 
@@ -127,7 +128,7 @@ void cDistribucionVisor::InvalidarEtiquetas(TablaItems& items, std::size_t nItem
 }
 
 std::string cDistribucionVisor::CalcularEtiquetaIcono(const ItemCarpeta& item) const {
-    return AjustarTexto(item.Nombre, AnchoEtiqueta(), 2, anchoPuntos_, medir_);
+    return AjustarTexto(item.Nombre, AnchoEtiqueta(), 2, anchoPuntos_, medir_, inicio_);
 }
 
 const std::string& cDistribucionVisor::EtiquetaIcono(ItemCarpeta& item) const {
@@ -136,7 +137,7 @@ const std::string& cDistribucionVisor::EtiquetaIcono(ItemCarpeta& item) const {
 }
 
 std::string cDistribucionVisor::EtiquetaOverlay(const ItemCarpeta& item) const {
-    return AjustarTexto(item.Nombre, std::max(g_.IcoW - 4, 1), 0, anchoPuntos_, medir_);
+    return AjustarTexto(item.Nombre, std::max(g_.IcoW - 4, 1), 0, anchoPuntos_, medir_, inicio_);
 }
 
 int cDistribucionVisor::AltoOverlay(const ItemCarpeta& item) const {

@@ -62,7 +62,8 @@ struct PlanDesplazamiento {
 
 class cDistribucionVisor {
 public:
-    explicit cDistribucionVisor(FuncionMedir medir);
+    // inicio: the beginnings of a label measured within it (see AjustarTexto); none = by medir.
+    explicit cDistribucionVisor(FuncionMedir medir, FuncionMedirInicio inicio = {});
 
     // Mode values from the mode table; no redraw. Numbers other than the three modes are ignored.
     void CambiarModo(int modo);
@@ -149,6 +150,7 @@ private:
     void PlanFilas(PlanDesplazamiento& plan, int nItems) const;
 
     FuncionMedir medir_;
+    FuncionMedirInicio inicio_;
     GeometriaVisor g_;
     int anchoUtil_ = 0;
     int altoViewport_ = 0;

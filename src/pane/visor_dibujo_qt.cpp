@@ -44,9 +44,9 @@ std::string Separador() { return QLocale().decimalPoint().toStdString(); }
 }  // namespace
 
 std::string cVisor::Ajustar(std::string_view texto, int ancho, int lineas) const {
-    return AjustarTexto(texto, ancho, lineas, dist_.AnchoPuntos(), [this](std::string_view t) {
-        return metricas_.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
-    });
+    return AjustarTexto(
+        texto, ancho, lineas, dist_.AnchoPuntos(), [this](std::string_view t) { return medidor_.Ancho(t); },
+        [this](std::string_view t, std::size_t bytes) { return medidor_.AnchoInicio(t, bytes); });
 }
 
 void cVisor::PintarSuperficie(TipoSuperficie tipo, QPainter& p) {
@@ -278,9 +278,15 @@ void cVisor::PintarItems(QPainter& p, const QRect& zona) {
     // With no current item to carry it, the keyboard's place is the pane itself.
     if (picM_->hasFocus() && seleccion_.sActual() < 0) {
         p.setClipping(false);
-        p.setPen(QPen(QColor(40, 110, 200), 2, Qt::DotLine));
+        // Two one-pixel dotted frames side by side: a two-pixel dotted pen is cut into dashes
+        // as polygons, which cost a page of scrolling some milliseconds.
+        QPen punteado(QColor(40, 110, 200), 1);
+        punteado.setDashPattern({2, 4});
+        p.setPen(punteado);
         p.setBrush(Qt::NoBrush);
-        p.drawRect(QRect(0, cabecera, picM_->width(), picM_->height() - cabecera).adjusted(2, 2, -3, -3));
+        const QRect marco = QRect(0, cabecera, picM_->width(), picM_->height() - cabecera).adjusted(2, 2, -3, -3);
+        p.drawRect(marco.adjusted(-1, -1, 0, 0));
+        p.drawRect(marco.adjusted(0, 0, -1, -1));
     }
     iconos_.Pintado();
 }

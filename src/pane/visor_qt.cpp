@@ -54,11 +54,10 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
       fuenteItems_(FuenteDe(11, false)),
       fuenteTitulo_(FuenteDe(16, true)),
       metricas_(fuenteItems_),
+      medidor_(fuenteItems_),
       seleccion_(contenido_.Items, this, [this](const ItemCarpeta& it) { return TamanoActual(it); }),
-      dist_([this](std::string_view t) {
-          return metricas_.horizontalAdvance(
-              QString::fromUtf8(t.data(), static_cast<int>(t.size())));
-      }) {
+      dist_([this](std::string_view t) { return medidor_.Ancho(t); },
+            [this](std::string_view t, std::size_t bytes) { return medidor_.AnchoInicio(t, bytes); }) {
     InstalarFabricaAccesible();
     picBT_ = new SuperficieVisor(this, TipoSuperficie::Titulo, this);
     picE_ = new SuperficieVisor(this, TipoSuperficie::Estado, this);
@@ -87,7 +86,7 @@ cVisor::cVisor(frmMain* host, int indice, QWidget* padre)
         nombres.reserve(contenido_.Items.size());
         for (const ItemCarpeta& it : contenido_.Items) nombres.push_back(it.Nombre);
         return nombres;
-    });
+    }, [this] { return contenido_.Items.size(); });
 }
 
 cVisor::~cVisor() = default;
@@ -260,6 +259,7 @@ void cVisor::SeguirFuente() {
     fuenteItems_ = items;
     fuenteTitulo_ = FuenteDe(16, true);
     metricas_ = QFontMetrics(fuenteItems_);
+    medidor_.SetFuente(fuenteItems_);
     dist_.SetAltoLinea(metricas_.height());
     if (picExplorer_) picExplorer_->setFont(fuenteItems_);
     FixLabels();

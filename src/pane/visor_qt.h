@@ -25,6 +25,7 @@
 #include "folder/iconos_qt.h"
 #include "pane/barra_desplazamiento.h"
 #include "pane/distribucion_visor.h"
+#include "pane/medidor_texto_qt.h"
 #include "pane/teclado_visor.h"
 #include "pane/oyente_visor.h"
 #include "pane/seleccion_visor.h"
@@ -252,6 +253,7 @@ private:
     QFont fuenteItems_;
     QFont fuenteTitulo_;
     QFontMetrics metricas_;
+    mutable cMedidorTexto medidor_;  // label widths in fuenteItems_, a cache
     cContenidoVisor contenido_{this};
     cCacheIconos iconos_;  // item pictures of the last three folders drawn
     cSeleccionVisor seleccion_;

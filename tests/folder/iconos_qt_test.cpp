@@ -204,6 +204,38 @@ TEST_F(IconosTest, LookingOverASlotKeepsThePicturesOfFilesStillThere) {
     EXPECT_EQ(cache.Renderizados(), antes);
 }
 
+// A pane scrolling through a large folder: the slot never holds more names than the folder, so
+// the folder's names are not gathered (that cost a page of scrolling tens of milliseconds each
+// time the slot doubled); once the folder holds fewer names than the slot, the gone ones go.
+TEST_F(IconosTest, SlotIsLookedOverOnlyWhenItHoldsMoreThanTheFolder) {
+    std::vector<std::string> nombres;
+    for (int i = 0; i < 1200; ++i) nombres.push_back("f" + std::to_string(i) + ".txt");
+    std::size_t enCarpeta = nombres.size();
+    int reunidas = 0;
+    cCacheIconos cache;
+    cache.SetNombresVigentes(
+        [&] {
+            ++reunidas;
+            return std::vector<std::string>(nombres.begin(), nombres.begin() + static_cast<long>(enCarpeta));
+        },
+        [&] { return enCarpeta; });
+    const MiradaArchivo m = MiradaDeListado(0, 1, 45000.0);
+    for (const auto& n : nombres) cache.AgregarIconoCache(dir.Ruta(n), m, 32, false, -1);
+    EXPECT_EQ(reunidas, 0);
+    EXPECT_EQ(cache.BytesImagenes(), std::int64_t{1200} * 32 * 32 * 4);
+
+    // Most files go and others come: the slot is looked over and keeps what is still there.
+    enCarpeta = 100;
+    for (int i = 0; i < 1200; ++i) {
+        nombres.insert(nombres.begin() + static_cast<long>(enCarpeta), "n" + std::to_string(i) + ".txt");
+        cache.AgregarIconoCache(dir.Ruta(nombres[enCarpeta]), m, 32, false, -1);
+        ++enCarpeta;
+    }
+    EXPECT_GE(reunidas, 1);
+    EXPECT_LE(cache.BytesImagenes(), std::int64_t{2} * 1300 * 32 * 32 * 4);
+    EXPECT_LT(cache.BytesImagenes(), std::int64_t{2400} * 32 * 32 * 4);
+}
+
 TEST_F(IconosTest, PreviewFitsTheLongerSideAndCentres) {
     cCacheIconos cache;
     const QImage ancha = cache.ImagenDe(GuardarImagen(dir, "ancha.jpg", 400, 200, Qt::green), 96, true);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "frame/marco_real_qt.h"
+#include "pane/ajustar_texto.h"
 #include "settings/frm_opciones_qt.h"
 #include "settings/fuente_especial_qt.h"
 #include "support/fuente_renombrada.h"
@@ -103,16 +104,23 @@ protected:
     }
 
     // The pane measures in the font it draws with: line step, "...", and the labels it has
-    // fitted (drawn once more to fill the cache).
+    // fitted (drawn once more to fill the cache), each as this font's metrics fit it (the
+    // font's letters are all as wide, so a beginning measured within its name is exact).
     static void MideEnSuFuente(cVisor* v) {
         const QFontMetrics fm(v->FuenteItems());
         EXPECT_EQ(v->Distribucion().AltoLinea(), fm.height());
         EXPECT_EQ(v->Distribucion().AnchoPuntos(), fm.horizontalAdvance(QStringLiteral("...")));
         v->picM()->repaint();
+        const FuncionMedir medir = [&fm](std::string_view t) {
+            return fm.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<int>(t.size())));
+        };
         for (int i = 0; i < v->nItems(); ++i) {
             const ItemCarpeta& it = v->Contenido().Items[static_cast<size_t>(i)];
+            const std::string etiqueta = v->Distribucion().CalcularEtiquetaIcono(it);
+            EXPECT_EQ(etiqueta, AjustarTexto(it.Nombre, v->Distribucion().AnchoEtiqueta(), 2,
+                                             fm.horizontalAdvance(QStringLiteral("...")), medir));
             if (!it.TextoIcono().empty()) {
-                EXPECT_EQ(it.TextoIcono(), v->Distribucion().CalcularEtiquetaIcono(it));
+                EXPECT_EQ(it.TextoIcono(), etiqueta);
             }
         }
     }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace quirvex {
 namespace {
 
@@ -100,6 +103,25 @@ TEST(AjustarTexto, ProportionalWidthsGiveTheRuleAsWrittenWithFewMeasurements) {
     medidas = 0;
     AjustarTexto(std::string(200, 'x'), 66, 2, 9, medir);
     EXPECT_LT(medidas, 30);
+}
+
+// With a measurer of beginnings, each line's text is what gets measured (once shaped, every
+// beginning is read from it) and the result is the rule's.
+TEST(AjustarTexto, BeginningsAreMeasuredWithinEachLinesText) {
+    const FuncionMedir medir = [](std::string_view t) { return static_cast<int>(6 * ContarCaracteres(t)); };
+    std::vector<std::string> textos;
+    const FuncionMedirInicio inicio = [&](std::string_view t, std::size_t bytes) {
+        if (textos.empty() || textos.back() != t) textos.emplace_back(t);
+        return medir(t.substr(0, bytes));
+    };
+    const std::string nombre = "un nombre bastante largo para tres lineas.txt";
+    for (int lineas : {0, 1, 2, 3}) {
+        textos.clear();
+        const std::string r = AjustarTexto(nombre, 60, lineas, 18, medir, inicio);
+        EXPECT_EQ(r, AjustarTexto(nombre, 60, lineas, 18, medir));
+        EXPECT_EQ(static_cast<int>(textos.size()), ContarLineas(r)) << r;
+        for (const std::string& t : textos) EXPECT_TRUE(nombre.ends_with(t)) << t;
+    }
 }
 
 TEST(AjustarTexto, LineCountIgnoresATrailingCarriageReturn) {
