@@ -190,6 +190,12 @@ int main(int argc, char** argv) {
         },
         [&] { c->CargarContenido(carpeta, false); });
 
+    // The program's panes watch what they show, and only a watched listing may be served again
+    // from the cache or re-sorted without reading the folder: measure as a pane does.
+    VistaVigilada vista;
+    const auto sinVista = std::move(c);
+    c = std::make_unique<cContenidoVisor>(&vista);
+    c->CargarContenido(carpeta, false);
     const double revisita = Mejor(
         rondas, [&] { c->CargarContenido(otra, false); },
         [&] { c->CargarContenido(carpeta, false); });
@@ -207,14 +213,10 @@ int main(int argc, char** argv) {
     };
     const double aNombre = CambioDesde(ORDEN_EXTENSION, ORDEN_NOMBRE);
     const double aFecha = CambioDesde(ORDEN_NOMBRE, ORDEN_MODIFICACION);
-    const double aTamano = CambioDesde(ORDEN_NOMBRE, ORDEN_TAMANO);
-    // The same in a pane that watches its folder, as the program's panes do: the watch vouches
-    // for the sizes the listing holds.
-    VistaVigilada vista;
-    const auto sinVista = std::move(c);
-    c = std::make_unique<cContenidoVisor>(&vista);
+    // The watch vouches for the sizes the listing holds; without one every size is read again.
     const double aTamanoVigilada = CambioDesde(ORDEN_NOMBRE, ORDEN_TAMANO);
     c = std::make_unique<cContenidoVisor>();
+    const double aTamano = CambioDesde(ORDEN_NOMBRE, ORDEN_TAMANO);
     c->CargarContenido(carpeta, false);
     // Going back to a mode the listing was shown in before.
     const double otraVez = Mejor(
@@ -273,9 +275,9 @@ int main(int argc, char** argv) {
     std::printf("entries: %zu, best of %d rounds\n", g_entradas, rondas);
     std::printf("%-46s %9.1f ms  (the unit)\n", "(a) opendir/readdir + statx loop", a);
     Linea("(b) CargarContenido, not cached", b, a, "<=", 1.3);
-    Linea("(c) revisit served from the cache", revisita, a, "<=", 0.15);
-    Linea("(d) sort change to name", aNombre, a, "<=", 0.15);
-    Linea("(d) sort change to modification date", aFecha, a, "<=", 0.15);
+    Linea("(c) revisit served from the cache (watched)", revisita, a, "<=", 0.15);
+    Linea("(d) sort change to name (watched)", aNombre, a, "<=", 0.15);
+    Linea("(d) sort change to modification date (watched)", aFecha, a, "<=", 0.15);
     Linea("(d) sort change to size, folder not watched (re-reads sizes)", aTamano, a, "<=", 1.1);
     Linea("(d) sort change to size, folder watched as a pane does", aTamanoVigilada, a, "<=", 1.1);
     Linea("(d) back to a mode shown before (name)", otraVez, a, "<=", 0.15);
