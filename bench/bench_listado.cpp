@@ -190,16 +190,6 @@ int main(int argc, char** argv) {
         },
         [&] { c->CargarContenido(carpeta, false); });
 
-    // The program's panes watch what they show, and only a watched listing may be served again
-    // from the cache or re-sorted without reading the folder: measure as a pane does.
-    VistaVigilada vista;
-    const auto sinVista = std::move(c);
-    c = std::make_unique<cContenidoVisor>(&vista);
-    c->CargarContenido(carpeta, false);
-    const double revisita = Mejor(
-        rondas, [&] { c->CargarContenido(otra, false); },
-        [&] { c->CargarContenido(carpeta, false); });
-
     // A change of sort mode right after the folder was listed: the first sort in that mode.
     auto CambioDesde = [&](int desde, int hacia) {
         return Mejor(
@@ -211,12 +201,25 @@ int main(int argc, char** argv) {
             },
             [&] { c->CambiarOrden(hacia); });
     };
+    // Before any watch exists: a listing nobody watches reads every size again.
+    const double aTamano = CambioDesde(ORDEN_NOMBRE, ORDEN_TAMANO);
+
+    // The program's panes watch what they show, and only a watched listing may be re-sorted
+    // without reading the folder again: measure as a pane does. A revisit comes back to a folder
+    // whose watch went when the pane left it, so its entries' times and sizes are read again.
+    VistaVigilada vista;
+    const auto sinVista = std::move(c);
+    c = std::make_unique<cContenidoVisor>(&vista);
+    c->CargarContenido(carpeta, false);
+    const double revisita = Mejor(
+        rondas, [&] { c->CargarContenido(otra, false); },
+        [&] { c->CargarContenido(carpeta, false); });
+
     const double aNombre = CambioDesde(ORDEN_EXTENSION, ORDEN_NOMBRE);
     const double aFecha = CambioDesde(ORDEN_NOMBRE, ORDEN_MODIFICACION);
     // The watch vouches for the sizes the listing holds; without one every size is read again.
     const double aTamanoVigilada = CambioDesde(ORDEN_NOMBRE, ORDEN_TAMANO);
     c = std::make_unique<cContenidoVisor>();
-    const double aTamano = CambioDesde(ORDEN_NOMBRE, ORDEN_TAMANO);
     c->CargarContenido(carpeta, false);
     // Going back to a mode the listing was shown in before.
     const double otraVez = Mejor(
@@ -275,7 +278,7 @@ int main(int argc, char** argv) {
     std::printf("entries: %zu, best of %d rounds\n", g_entradas, rondas);
     std::printf("%-46s %9.1f ms  (the unit)\n", "(a) opendir/readdir + statx loop", a);
     Linea("(b) CargarContenido, not cached", b, a, "<=", 1.3);
-    Linea("(c) revisit served from the cache (watched)", revisita, a, "<=", 0.15);
+    Linea("(c) revisit served from the cache", revisita, a, "<=", 0.15);
     Linea("(d) sort change to name (watched)", aNombre, a, "<=", 0.15);
     Linea("(d) sort change to modification date (watched)", aFecha, a, "<=", 0.15);
     Linea("(d) sort change to size, folder not watched (re-reads sizes)", aTamano, a, "<=", 1.1);

@@ -104,8 +104,13 @@ std::optional<ListadoCarpeta> ReleerDatos(const ListadoCarpeta& viejo) {
     ListadoCarpeta l = viejo;
     l.TotalSize = 0;
     bool fechasIguales = true;
-    for (EntradaListado& e : *entradas) {
-        const auto ahora = Archivos().Consultar(viejo.ruta + e.nombre);
+    std::vector<std::string_view> nombres;
+    nombres.reserve(entradas->size());
+    for (const EntradaListado& e : *entradas) nombres.push_back(e.nombre);
+    const auto estados = Archivos().ConsultarEn(viejo.ruta, nombres);
+    for (size_t i = 0; i < entradas->size(); ++i) {
+        EntradaListado& e = (*entradas)[i];
+        const auto& ahora = estados[i];
         if (!ahora || ahora->atributos != e.atributos) return std::nullopt;
         fechasIguales = fechasIguales && ahora->modificacion == e.modificacion && ahora->creacion == e.creacion;
         e.modificacion = ahora->modificacion;

@@ -126,6 +126,24 @@ public:
         return r;
     }
 
+    std::vector<std::optional<EntradaDirectorio>> ConsultarEn(
+        const std::string& carpeta, const std::vector<std::string_view>& nombres) override {
+        if (!EsRutaRed(carpeta)) return local_.ConsultarEn(carpeta, nombres);
+        // One listing of the folder rather than one question per name.
+        std::vector<std::optional<EntradaDirectorio>> r(nombres.size());
+        std::vector<EntradaSmb> entradas;
+        const int error = ConCredenciales(carpeta, [&] {
+            entradas.clear();
+            return Smb().Listar(carpeta, entradas);
+        });
+        if (error != 0) return r;
+        std::unordered_map<std::string_view, const EntradaSmb*> porNombre;
+        for (const EntradaSmb& e : entradas) porNombre.emplace(e.nombre, &e);
+        for (size_t i = 0; i < nombres.size(); ++i)
+            if (const auto it = porNombre.find(nombres[i]); it != porNombre.end()) r[i] = ComoEntrada(*it->second);
+        return r;
+    }
+
     bool Accesible(const std::string& carpeta) override {
         if (!EsRutaRed(carpeta)) return local_.Accesible(carpeta);
         // A host's share list is short; a folder is only looked at, so a large one is listed

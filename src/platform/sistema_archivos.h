@@ -67,6 +67,14 @@ public:
             if (const auto e = Consultar(carpeta + std::string(nombres[i]))) r[i] = e->tamano;
         return r;
     }
+    // What Consultar would say of each named entry of the folder (ending with '/'); nothing for
+    // a name that no longer exists.
+    virtual std::vector<std::optional<EntradaDirectorio>> ConsultarEn(
+        const std::string& carpeta, const std::vector<std::string_view>& nombres) {
+        std::vector<std::optional<EntradaDirectorio>> r(nombres.size());
+        for (size_t i = 0; i < nombres.size(); ++i) r[i] = Consultar(carpeta + std::string(nombres[i]));
+        return r;
+    }
     // True when the folder can be opened for listing.
     virtual bool Accesible(const std::string& carpeta) = 0;
     // What a listing would say of this one path (a link is described by what it points to, with

@@ -561,5 +561,17 @@ TEST_F(ArchivosRedTest, SizesOfAShareComeFromOneListing) {
     EXPECT_EQ(smb.consultas, 0);
 }
 
+// Checking a cached share listing asks the server once for the folder, not once per name.
+TEST_F(ArchivosRedTest, StatusOfAShareFolderComesFromOneListing) {
+    smb.archivos["//srv/pub/uno"] = "1";
+    const std::vector<std::string_view> nombres = {"falta", "uno"};
+    const auto r = Archivos().ConsultarEn("//srv/pub/", nombres);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_FALSE(r[0].has_value());
+    ASSERT_TRUE(r[1].has_value());
+    EXPECT_EQ(r[1]->tamano, 1);
+    EXPECT_EQ(smb.consultas, 0);
+}
+
 }  // namespace
 }  // namespace quirvex

@@ -104,6 +104,32 @@ TEST(SistemaArchivosLinux, SizesReadThroughTheFolderAreWhatEachQuerySays) {
     for (const char* cero : {"folder", "to-folder", "dangling", "gone"}) EXPECT_EQ(porNombre[cero], 0) << cero;
 }
 
+// The folder-wide status calls (two threads past 4,096 names) say what one call per path says.
+TEST(SistemaArchivosLinux, StatusReadThroughTheFolderIsWhatEachQuerySays) {
+    CarpetaTemporal tmp;
+    for (int i = 0; i < 4200; ++i) tmp.Archivo("f" + std::to_string(i), static_cast<std::uintmax_t>(i % 17) * 10);
+    tmp.Carpeta("folder");
+    tmp.Archivo(".hidden", 3);
+    fs::create_symlink(tmp.Ruta("folder"), tmp.Ruta("to-folder"));
+    fs::create_symlink(tmp.Ruta("nowhere"), tmp.Ruta("dangling"));
+    std::vector<std::string> nombres;
+    for (const auto& e : fs::directory_iterator(tmp.Ruta())) nombres.push_back(e.path().filename());
+    nombres.push_back("gone");
+    const std::vector<std::string_view> vistas(nombres.begin(), nombres.end());
+    const auto juntos = Archivos().ConsultarEn(tmp.Ruta(), vistas);
+    ASSERT_EQ(juntos.size(), nombres.size());
+    for (size_t i = 0; i < nombres.size(); ++i) {
+        const auto solo = Archivos().Consultar(tmp.Ruta(nombres[i]));
+        ASSERT_EQ(juntos[i].has_value(), solo.has_value()) << nombres[i];
+        if (!solo) continue;
+        EXPECT_EQ(juntos[i]->nombre, nombres[i]);
+        EXPECT_EQ(juntos[i]->atributos, solo->atributos) << nombres[i];
+        EXPECT_EQ(juntos[i]->tamano, solo->tamano) << nombres[i];
+        EXPECT_EQ(juntos[i]->modificacion, solo->modificacion) << nombres[i];
+    }
+    EXPECT_FALSE(juntos.back().has_value());
+}
+
 TEST(UnidadesLinux, TheRootComesFirstAndPseudoFileSystemsStayOut) {
     const auto vols = UnidadesSistema().Listar();
     ASSERT_FALSE(vols.empty());
