@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <thread>
 
 #include "folder/contenido_visor.h"
 #include "folder/orden.h"
@@ -361,6 +362,26 @@ TEST_F(SmbReal, ANewFileWhoseMakingTimedOutIsNotLeftOnTheShare) {
     EXPECT_TRUE(fs::is_regular_file(disco + "/pub/nuevos/quedo"));
     EXPECT_EQ(BajoNivel().CrearExclusivoEn(MANEJADOR_INVALIDO, carpeta + "quedo", error, info), MANEJADOR_INVALIDO);
     EXPECT_TRUE(BajoNivel().Es(error, ErrorComun::YaExiste));
+}
+
+// A connection made under a short time limit follows the limit once it is raised: a server
+// that takes longer than the old limit, but not the new one, is waited for.
+TEST_F(SmbReal, ARaisedTimeLimitHoldsForAConnectionMadeUnderTheShorterOne) {
+    SetTiempoLimiteRed(1000);
+    fs::create_directories(disco + "/pub/lento");
+    ASSERT_TRUE(Archivos().Accesible(equipo + "/pub/lento/"));
+    SetTiempoLimiteRed(120000);
+    Senal("STOP");
+    // How long the server is frozen is the point of the test, not a wait for a condition: longer
+    // than the old limit, far shorter than the new one.
+    std::thread deshielo([] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        Senal("CONT");
+    });
+    const int r = BajoNivel().CrearCarpeta(equipo + "/pub/lento/nueva");
+    deshielo.join();
+    EXPECT_EQ(r, 0);
+    EXPECT_TRUE(fs::is_directory(disco + "/pub/lento/nueva"));
 }
 
 TEST_F(SmbReal, AComputerThatIsNotThereListsNothingAndLeavesTheNetworkList) {

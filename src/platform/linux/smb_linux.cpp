@@ -14,6 +14,7 @@
 #include <libsmbclient.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -95,6 +96,17 @@ std::mutex& Biblioteca() {
 // when a call needs another one.
 int g_rangoProtocolos = -1;
 
+// libsmbclient fixes each connection's exchange limit when it connects. When the network time
+// limit changes, the idle connections go, so the next call reconnects under the limit in force
+// (a connection made during a short limit would otherwise give up on a slow server long after
+// the limit was raised). Connections holding open files keep theirs until the files close.
+void SeguirLimite(SMBCCTX* ctx) {
+    const int limite = std::max(TiempoLimiteRed(), 1000);  // the library's shortest
+    if (smbc_getTimeout(ctx) == limite) return;
+    smbc_setTimeout(ctx, limite);
+    smbc_getFunctionPurgeCachedServers(ctx)(ctx);
+}
+
 // One context and the only thread that touches it.
 class Contexto {
 public:
@@ -128,7 +140,7 @@ private:
         ctx = smbc_new_context();
         if (ctx) {
             smbc_setDebug(ctx, 0);
-            smbc_setTimeout(ctx, TiempoLimiteRed());
+            smbc_setTimeout(ctx, std::max(TiempoLimiteRed(), 1000));
             smbc_setOptionUseKerberos(ctx, 0);
             smbc_setOptionFallbackAfterKerberos(ctx, 1);
             smbc_setOptionUseCCache(ctx, 0);
@@ -153,6 +165,7 @@ private:
             // The protocol range is one setting for the whole process, read when a connection
             // is made: each call sets its own, so a share listed while a browse runs is not
             // held to the browse's SMB1.
+            if (ctx) SeguirLimite(ctx);
             if (ctx && g_rangoProtocolos != (exploracion_ ? 1 : 0)) {
                 smbc_setOptionProtocols(ctx, exploracion_ ? "NT1" : "SMB2_02",
                                         exploracion_ ? "NT1" : "SMB3");
