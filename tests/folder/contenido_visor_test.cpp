@@ -315,6 +315,13 @@ TEST_F(ContenidoVisorTest, EveryKindOfEntryGivesBackItsPathExactly) {
               tmp.Ruta("sub dir"));
     c.SetItemRuta(static_cast<std::int64_t>(i), "renamed\xfe");
     EXPECT_EQ(c.Items[i].RutaCompleta(c.RutaActual), tmp.Ruta("renamed\xfe"));
+    // The filter sees the new name, not the one the entry was listed under.
+    TablaItems filtrados;
+    std::int64_t nCarpetas = 0, nArchivos = 0;
+    FiltrarItems(c.Items, "renamed*", FILTRO_ARCHIVOS, filtrados, nCarpetas, nArchivos);
+    EXPECT_EQ(nArchivos, 1);
+    FiltrarItems(c.Items, "bad*", FILTRO_ARCHIVOS, filtrados, nCarpetas, nArchivos);
+    EXPECT_EQ(nArchivos, 0);
 
     // A share's folder, with and without its closing separator, and a port.
     ItemCarpeta enRecurso;
