@@ -250,16 +250,29 @@ TEST(TrabajosFondo, HandBacksRunOnTheOwnersThreadAndTerminarWaitsForTheRunningJo
     EXPECT_EQ(avisos, 2);
 
     Compuerta otra;
-    std::atomic<bool> tercero{false};
-    t->Encargar([&] { otra.Esperar(); });
-    t->Encargar([&] { tercero = true; });
+    std::atomic<bool> tercero{false}, acabado{false}, soltado{false};
+    t->Encargar([&] {
+        otra.Esperar();
+        acabado = true;
+    });
+    // The job behind it holds a witness that tells when the queue lets it go.
+    std::shared_ptr<int> testigo(new int(0), [&](int* p) {
+        delete p;
+        soltado = true;
+    });
+    t->Encargar([&, testigo] { tercero = true; });
+    testigo.reset();
     ASSERT_TRUE(Esperar([&] { return otra.Alcanzada(); }));
+    // The gate opens once the destruction has dropped the waiting job, so the running one ends
+    // while the destructor waits for it.
     std::thread abrir([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Esperar([&] { return soltado.load(); });
         otra.Abrir();
     });
     t.reset();  // waits for the job under way; the one behind it never starts
     abrir.join();
+    EXPECT_TRUE(soltado);
+    EXPECT_TRUE(acabado);
     EXPECT_FALSE(tercero);
 }
 

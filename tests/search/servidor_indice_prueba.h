@@ -61,9 +61,9 @@ private:
     bool listo_ = false;
 };
 
-// Polls until the condition holds, for at most five seconds.
+// Polls until the condition holds, up to a bound far beyond what a busy machine needs.
 inline bool Esperar(const std::function<bool()>& condicion) {
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!condicion()) {
         if (std::chrono::steady_clock::now() > limite) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
