@@ -42,6 +42,23 @@ int ConCredenciales(const std::string& ruta, const std::function<int()>& llamada
     return r;
 }
 
+// A share folder's entries, asking for a login while the server refuses.
+int ListarConLogin(const std::string& carpeta, std::vector<EntradaSmb>& entradas) {
+    return ConCredenciales(carpeta, [&] {
+        entradas.clear();
+        return Smb().Listar(carpeta, entradas);
+    });
+}
+
+// Each asked-for name's entry in one listing of its folder, rather than one question per name.
+void CruzarPorNombre(const std::vector<EntradaSmb>& entradas, const std::vector<std::string_view>& nombres,
+                     const std::function<void(size_t, const EntradaSmb&)>& porNombre) {
+    std::unordered_map<std::string_view, const EntradaSmb*> indice;
+    for (const EntradaSmb& e : entradas) indice.emplace(e.nombre, &e);
+    for (size_t i = 0; i < nombres.size(); ++i)
+        if (const auto it = indice.find(nombres[i]); it != indice.end()) porNombre(i, *it->second);
+}
+
 EntradaDirectorio ComoEntrada(const EntradaSmb& s) {
     EntradaDirectorio e;
     e.nombre = s.nombre;
@@ -101,46 +118,31 @@ public:
                 const std::function<void(EntradaDirectorio&&)>& porEntrada) override {
         if (!EsRutaRed(carpeta)) return local_.Listar(carpeta, porEntrada);
         std::vector<EntradaSmb> entradas;
-        const int r = ConCredenciales(carpeta, [&] {
-            entradas.clear();
-            return Smb().Listar(carpeta, entradas);
-        });
-        if (r != 0) return false;
+        if (ListarConLogin(carpeta, entradas) != 0) return false;
         RecordarEquipo(EquipoDeRuta(carpeta));
         for (const EntradaSmb& s : entradas) porEntrada(ComoEntrada(s));
         return true;
     }
 
-    // One listing of the folder rather than one question per name.
     std::vector<std::int64_t> Tamanos(const std::string& carpeta,
                                       const std::vector<std::string_view>& nombres) override {
         if (!EsRutaRed(carpeta)) return local_.Tamanos(carpeta, nombres);
         std::vector<std::int64_t> r(nombres.size(), 0);
         std::vector<EntradaSmb> entradas;
         if (Smb().Listar(carpeta, entradas) != 0) return r;
-        std::unordered_map<std::string_view, std::int64_t> porNombre;
-        for (const EntradaSmb& e : entradas)
-            if (!e.carpeta) porNombre.emplace(e.nombre, e.tamano);
-        for (size_t i = 0; i < nombres.size(); ++i)
-            if (const auto it = porNombre.find(nombres[i]); it != porNombre.end()) r[i] = it->second;
+        CruzarPorNombre(entradas, nombres, [&](size_t i, const EntradaSmb& e) {
+            if (!e.carpeta) r[i] = e.tamano;
+        });
         return r;
     }
 
     std::vector<std::optional<EntradaDirectorio>> ConsultarEn(
         const std::string& carpeta, const std::vector<std::string_view>& nombres) override {
         if (!EsRutaRed(carpeta)) return local_.ConsultarEn(carpeta, nombres);
-        // One listing of the folder rather than one question per name.
         std::vector<std::optional<EntradaDirectorio>> r(nombres.size());
         std::vector<EntradaSmb> entradas;
-        const int error = ConCredenciales(carpeta, [&] {
-            entradas.clear();
-            return Smb().Listar(carpeta, entradas);
-        });
-        if (error != 0) return r;
-        std::unordered_map<std::string_view, const EntradaSmb*> porNombre;
-        for (const EntradaSmb& e : entradas) porNombre.emplace(e.nombre, &e);
-        for (size_t i = 0; i < nombres.size(); ++i)
-            if (const auto it = porNombre.find(nombres[i]); it != porNombre.end()) r[i] = ComoEntrada(*it->second);
+        if (ListarConLogin(carpeta, entradas) != 0) return r;
+        CruzarPorNombre(entradas, nombres, [&](size_t i, const EntradaSmb& e) { r[i] = ComoEntrada(e); });
         return r;
     }
 
@@ -150,10 +152,7 @@ public:
         // once, by the load that follows.
         if (RaizRecurso(carpeta) == EquipoDeRuta(carpeta)) {
             std::vector<EntradaSmb> recursos;
-            return ConCredenciales(carpeta, [&] {
-                       recursos.clear();
-                       return Smb().Listar(carpeta, recursos);
-                   }) == 0;
+            return ListarConLogin(carpeta, recursos) == 0;
         }
         EntradaSmb e;
         const int r = ConCredenciales(carpeta, [&] { return Smb().Consultar(carpeta, e); });
