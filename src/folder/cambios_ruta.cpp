@@ -44,7 +44,7 @@ ResultadoCambio AplicarCambioRuta(cContenidoVisor& c, const CambioRuta& k) {
 
 void EjecutarEfecto(cContenidoVisor& c, const ResultadoCambio& r) {
     switch (r.efecto) {
-        case EfectoCambio::Refrescar: c.ActualizarContenido(); break;
+        case EfectoCambio::Refrescar: c.RefrescarPorCambio(); break;
         case EfectoCambio::IrAMiPC:
         case EfectoCambio::RecargarUnidades: c.CargarContenido(TextoMiPC(), true); break;
         default: break;

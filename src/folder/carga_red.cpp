@@ -77,6 +77,10 @@ void cContenidoVisor::LlegoListadoRed(const std::string& L, bool refresco, bool 
         if (RutaActual.empty()) MostrarMiPC(true, true);
         return;
     }
+    // No load in place can be under way here: it would have taken a new number. Events that
+    // run while this one fills the pane (a nested wait) may not start another.
+    if (cargando_) return;
+    const Cargando cargando(cargando_);
     const bool mismaCarpeta = refresco && L == RutaActual;
     if (bloquear) vista_->BloquearDibujo();
     vista_->VigilarAntesDeListar(L);  // lets go of the watch of the folder shown before

@@ -133,11 +133,7 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     // A key or click handled while this pane's listing waits on the network asks for another
     // load of the same pane: refused, so the one under way finishes on a pane it still knows.
     if (cargando_) return false;
-    cargando_ = true;
-    struct Fin {
-        bool& cargando;
-        ~Fin() { cargando = false; }
-    } fin{cargando_};
+    const Cargando cargando(cargando_);
     ++numeroCarga_;
     TerminarCargaRed();
     if (L.empty()) L = RutaActual;
@@ -221,7 +217,10 @@ void cContenidoVisor::FiltrarYOrdenar() {
         CriterioOrden < static_cast<int>(ordenes_->porCriterio.size()) && CriterioOrden != ORDEN_TAMANO)
         conocido = &ordenes_->porCriterio[static_cast<size_t>(CriterioOrden)];
     if (!conocido || conocido->size() != entradas.size()) {
-        const bool alDia = CriterioOrden == ORDEN_TAMANO && mvCache::AlDia(RutaActual, entradas_);
+        // A share's listing was read just now and holds the sizes: listing it again would wait on
+        // the network here, on the window's thread.
+        const bool alDia = CriterioOrden == ORDEN_TAMANO &&
+                           (EsRutaRed(RutaActual) || mvCache::AlDia(RutaActual, entradas_));
         OrdenarEntradas(entradas, pasan, CriterioOrden, RutaActual, alDia);
         if (conocido) *conocido = pasan;
     }
@@ -417,11 +416,19 @@ void cContenidoVisor::ActualizarContenido() {
     refrescando_ = false;
 }
 
+void cContenidoVisor::RefrescarPorCambio() {
+    // The pane is on its way to another folder: a change in the one it leaves is no reason to
+    // give that up.
+    if (cargaRed_.empty()) ActualizarContenido();
+}
+
 void cContenidoVisor::QuitarICO(std::int64_t) { ActualizarContenido(); }
 
 void cContenidoVisor::CambiarOrden(int criterio) {
     if (criterio == CriterioOrden) return;
     CriterioOrden = criterio;
+    // A listing on its way is sorted the new way when it comes.
+    if (!cargaRed_.empty()) return;
     CargarContenido(std::string(), true);
 }
 

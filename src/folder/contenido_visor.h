@@ -60,6 +60,8 @@ public:
     // Lists the shown folder again from disk (a change seen in it, or the refresh command),
     // keeping the current item, the selection and the scroll position.
     void ActualizarContenido();
+    // What a change in the shown folder asks for (the watch, a command's own change).
+    void RefrescarPorCambio();
     void QuitarICO(std::int64_t indice);
     // Sets the sort mode and reloads; choosing the current mode again does nothing.
     void CambiarOrden(int criterio);
@@ -132,6 +134,14 @@ private:
     std::string cargaRed_;
     // Set while a load runs: a network listing lets the window's events run meanwhile.
     bool cargando_ = false;
+    // Marks a load under way for as long as it lives.
+    struct Cargando {
+        explicit Cargando(bool& b) : cargando(b) { cargando = true; }
+        ~Cargando() { cargando = false; }
+        Cargando(const Cargando&) = delete;
+        Cargando& operator=(const Cargando&) = delete;
+        bool& cargando;
+    };
     bool refrescando_ = false;  // set by ActualizarContenido for its load
     void FiltrarYOrdenar();
 

@@ -85,7 +85,10 @@ void MDI::RecargarPaneles() {
         if (!v) continue;
         for (int i = 0; i < v->nVisores(); ++i) {
             cVisor* visor = v->GetVisor(i);
-            if (!visor || visor->Contenido().EnMiPC() || visor->Contenido().EnRed()) continue;
+            // A pane whose listing is on its way takes the new options when it comes.
+            if (!visor || visor->Contenido().EnMiPC() || visor->Contenido().EnRed() ||
+                !visor->Contenido().CargaRedEnCurso().empty())
+                continue;
             visor->Contenido().CargarContenido(std::string(), true);
         }
     }

@@ -386,7 +386,7 @@ void cVisor::SeguirCambio(const ResultadoCambio& r) {
                 tRefresco_ = new QTimer(this);
                 tRefresco_->setSingleShot(true);
                 tRefresco_->setInterval(100);
-                connect(tRefresco_, &QTimer::timeout, this, [this] { contenido_.ActualizarContenido(); });
+                connect(tRefresco_, &QTimer::timeout, this, [this] { contenido_.RefrescarPorCambio(); });
             }
             if (!tRefresco_->isActive()) tRefresco_->start();
             return;

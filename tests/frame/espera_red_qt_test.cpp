@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <atomic>
 
+#include "folder/orden.h"
 #include "frame/espera_red_qt.h"
 #include "frame/marco_real_qt.h"
 #include "platform/smb.h"
@@ -111,6 +112,41 @@ TEST_F(EsperaRedMarco, AShareLoadsWithoutAWaitOnTheWindowAndALaterLoadDropsItsLa
     ASSERT_EQ(izq->Contenido().nMostrados(), 1);
     EXPECT_EQ(izq->Contenido().Items[0].Nombre, "inmediato.txt");
     EXPECT_EQ(EsperasRedEnVentana(), esperas);  // no event loop ran inside a load
+    EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+// A pane sorted by size takes the sizes from the share's listing: the share is listed once, and
+// the window never waits for a second listing.
+TEST_F(EsperaRedMarco, ASharePaneSortedBySizeIsListedOnceAndTheWindowNeverWaits) {
+    cVisor* izq = Visor(0);
+    izq->Contenido().CambiarOrden(ORDEN_TAMANO);
+    const std::uint64_t esperas = EsperasRedEnVentana();
+    share.inmediato = true;
+    ASSERT_TRUE(izq->CargarContenido("//rapido/pub"));
+    ASSERT_TRUE(Esperar([&] { return entregadas == 1; }));
+    EXPECT_EQ(izq->Contenido().RutaActual, "//rapido/pub/");
+    EXPECT_EQ(share.listados, 1);
+    EXPECT_EQ(EsperasRedEnVentana(), esperas);
+}
+
+// While a share's listing is on its way, a change in the folder the pane leaves, a new sort order
+// and new options do not cancel it: the pane goes to the share, sorted the new way.
+TEST_F(EsperaRedMarco, AChangeInTheFolderLeftOrANewSortDoesNotCancelTheShareOnItsWay) {
+    cVisor* izq = Visor(0);
+    ASSERT_TRUE(izq->CargarContenido("//lento/pub"));
+    ASSERT_TRUE(Esperar([&] { return share.listados == 1; }));
+    tmp.Archivo("llega-mientras.txt");
+    izq->Contenido().RefrescarPorCambio();
+    izq->Contenido().CambiarOrden(ORDEN_TAMANO);
+    m->RecargarPaneles();
+    EXPECT_EQ(izq->Contenido().CargaRedEnCurso(), "//lento/pub/");
+    EXPECT_EQ(izq->Contenido().CriterioOrden, ORDEN_TAMANO);
+    share.liberado = true;
+    ASSERT_TRUE(Esperar([&] { return entregadas == 1; }));
+    EXPECT_EQ(izq->Contenido().RutaActual, "//lento/pub/");
+    ASSERT_EQ(izq->Contenido().nMostrados(), 1);
+    EXPECT_EQ(izq->Contenido().Items[0].Nombre, "remoto.txt");
+    EXPECT_EQ(share.listados, 1);
     EXPECT_TRUE(dialogos.mensajes.empty());
 }
 
