@@ -59,6 +59,7 @@ public:
         for (int despl = 0; despl < 64; despl += 7) {
             if (pos_ >= d_.size()) return false;
             const auto b = static_cast<unsigned char>(d_[pos_++]);
+            if (despl == 63 && b > 1) return false;  // bits past the 64th: damage, not a number
             v |= static_cast<std::uint64_t>(b & 0x7F) << despl;
             if (!(b & 0x80)) return true;
         }

@@ -43,6 +43,10 @@ TEST(BytesLE, FieldsRoundTripAndNoReadPassesTheEnd) {
     // Eleven continuation bytes are damage, not a number.
     EXPECT_FALSE(LectorLE(std::string(11, '\x80') + '\x01').Var(b));
     EXPECT_FALSE(LectorLE(std::string(3, '\x80')).Var(b));
+    // A tenth byte can hold only the 64th bit.
+    EXPECT_FALSE(LectorLE(std::string(9, '\xFF') + '\x02').Var(b));
+    EXPECT_TRUE(LectorLE(std::string(9, '\xFF') + '\x01').Var(b));
+    EXPECT_EQ(b, ~std::uint64_t{0});
 }
 
 TEST(ProtocoloIndice, FramesComeBackWholeWhateverTheStreamIsCutInto) {
