@@ -17,36 +17,38 @@ std::atomic<std::uint64_t> g_cortes{0};
 std::atomic<std::uint64_t> g_esperasVentana{0};
 std::atomic<std::thread::id> g_hiloVentana{};
 
+// These are never destroyed: a listing thread (which remembers its computer, may wait and hands
+// its answer over) can still be running while the program exits.
 std::mutex& MutexEspera() {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 EsperaRed& Espera() {
-    static EsperaRed espera;
-    return espera;
+    static auto* espera = new EsperaRed;
+    return *espera;
 }
 
 // Held while an answer is queued, so that uninstalling waits for a hand-over under way and
 // none comes after it.
 std::mutex& MutexEntrega() {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 EntregaVentana& Entrega() {
-    static EntregaVentana entrega;
-    return entrega;
+    static auto* entrega = new EntregaVentana;
+    return *entrega;
 }
 
 std::mutex& MutexEquipos() {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 std::vector<std::string>& Equipos() {
-    static std::vector<std::string> equipos;
-    return equipos;
+    static auto* equipos = new std::vector<std::string>;
+    return *equipos;
 }
 
 }  // namespace
