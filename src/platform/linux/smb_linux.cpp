@@ -245,6 +245,8 @@ struct LecturaSmb {
     std::vector<char> entregado, siguiente;
     std::size_t pedido = 0;  // what the read-ahead under way or done asked for; 0: none
     Resultado leido;         // its answer
+    // Whole chunks the caller read in a row since the open or its last seek (its thread only).
+    std::size_t seguidas = 0;
 };
 
 // Up to n bytes into `destino`, fewer only at the end of the file.
@@ -419,8 +421,11 @@ public:
             return -1;
         }
         std::memcpy(datos, l->entregado.data(), static_cast<std::size_t>(r.valor));
-        // A whole chunk of a file opened for reading: the next one is likely asked for next.
-        if (a.soloLectura && static_cast<std::size_t>(r.valor) == n && n > 0)
+        // Two whole chunks in a row of a file opened for reading: the next one is likely asked
+        // for next. A reader that takes one chunk and closes (a preview's header) costs no
+        // second transfer, nor holds the library up for one.
+        l->seguidas = static_cast<std::size_t>(r.valor) == n && n > 0 ? l->seguidas + 1 : 0;
+        if (a.soloLectura && l->seguidas >= 2)
             a.contexto->Poner([f, l, n](SMBCCTX* ctx) {
                 if (!ctx) return;
                 l->leido = LeerTodo(ctx, f, l->siguiente, n);
@@ -459,6 +464,7 @@ public:
         Archivo a;
         if (!Buscar(h, a, error)) return -1;
         SMBCFILE* f = a.archivo;
+        a.lectura->seguidas = 0;
         const Resultado r = EjecutarEn(a.contexto, [f, l = a.lectura, desplazamiento, desdeInicio](SMBCCTX* ctx) {
             DescartarAdelanto(ctx, f, *l);
             errno = 0;
