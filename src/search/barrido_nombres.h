@@ -141,7 +141,8 @@ inline bool Avx2Disponible() {
     static const bool si = __builtin_cpu_supports("avx2");
     return si;
 }
-inline bool ConAvx2() { return CaminoForzado() == 0 ? Avx2Disponible() : CaminoForzado() == 3 && Avx2Disponible(); }
+// Every path but the forced 16-byte one takes the widest pass.
+inline bool ConAvx2() { return CaminoForzado() != 2 && Avx2Disponible(); }
 #else
 template <typename Candidatos>
 std::size_t BarrerAvx2(const Ronda& r, std::size_t p, Candidatos& candidatos) {

@@ -58,8 +58,10 @@ void cIndiceNombres::Vaciar() {
     nombres_.clear();
     originales_.clear();
     tramos_.clear();
+    iniciales_.clear();
     vivas_ = retiradas_ = 0;
     std::fill(std::begin(frecuencia_), std::end(frecuencia_), 0u);
+    std::fill(std::begin(nombresCon_), std::end(nombresCon_), 0u);
 }
 
 namespace {
@@ -165,14 +167,31 @@ void cIndiceNombres::AgregarEntrada(std::string_view nombre, bool carpeta) {
         nombres_.append(nombre);
         nombres_.push_back('\0');
     }
+    ContarNombre(std::string_view(plegados_).substr(pos), 1);
+    // The string's own NUL stands for the terminator not yet appended.
+    const auto* u = reinterpret_cast<const unsigned char*>(plegados_.c_str()) + pos;
+    iniciales_.push_back(static_cast<std::uint16_t>(u[0] | (u[0] ? u[1] : 0) << 8));
     plegados_.push_back(carpeta ? '/' : '\0');
     ++vivas_;
+}
+
+void cIndiceNombres::ContarNombre(std::string_view plegado, std::uint32_t cambio) {
+    std::uint64_t visto[4] = {};
+    for (unsigned char c : plegado) {
+        const std::uint64_t bit = std::uint64_t{1} << (c & 63);
+        if (visto[c >> 6] & bit) continue;
+        visto[c >> 6] |= bit;
+        nombresCon_[c] += cambio;
+    }
 }
 
 void cIndiceNombres::CerrarListado(std::uint32_t id) {
     Carpeta& c = carpetas_[id];
     c.fin = static_cast<std::uint32_t>(plegados_.size());
-    if (c.fin > c.inicio) tramos_.push_back(Tramo{c.inicio, id});
+    if (c.fin == c.inicio) return;
+    std::size_t n = 0;
+    for (std::uint32_t i = c.inicio; i < c.fin; ++i) n += EsTerminador(plegados_[i]);
+    tramos_.push_back(Tramo{c.inicio, id, static_cast<std::uint32_t>(iniciales_.size() - n)});
 }
 
 bool cIndiceNombres::ListarUna(std::uint32_t id, ArbolIndice& arbol,
@@ -236,7 +255,15 @@ void cIndiceNombres::Retirar(std::uint32_t id) {
     Carpeta& c = carpetas_[id];
     char* p = plegados_.data();
     std::size_t n = 0;
-    for (std::uint32_t i = c.inicio; i < c.fin; ++i) n += EsTerminador(p[i]);
+    for (std::size_t i = c.inicio; i < c.fin; ++n) {
+        const std::size_t fin = FinDesde(p, i, plegados_.size());
+        ContarNombre(std::string_view(p + i, fin - i), ~std::uint32_t{0});
+        i = fin + 1;
+    }
+    if (n) {
+        const std::uint32_t primero = tramos_[TramoDe(c.inicio)].nombre;
+        std::fill_n(iniciales_.begin() + primero, n, std::uint16_t{0});
+    }
     // Zeroed, the old listing can never match a text again.
     std::memset(p + c.inicio, 0, c.fin - c.inicio);
     vivas_ -= n;
@@ -339,17 +366,22 @@ void cIndiceNombres::Compactar() {
     PaginasGrandes(pleg.data(), pleg.capacity());
     std::vector<Original> orig;
     std::vector<Tramo> tramos;
+    std::vector<std::uint16_t> iniciales;
+    iniciales.reserve(vivas_);
     for (std::uint32_t id = 0; id < carpetas_.size(); ++id) {
         Carpeta& c = carpetas_[id];
         const auto inicio = static_cast<std::uint32_t>(pleg.size());
         if (c.viva && c.fin > c.inicio) {
+            const std::uint32_t t = TramoDe(c.inicio);
+            const std::uint32_t hasta = t + 1 < tramos_.size() ? tramos_[t + 1].nombre : static_cast<std::uint32_t>(iniciales_.size());
+            tramos.push_back(Tramo{inicio, id, static_cast<std::uint32_t>(iniciales.size())});
+            iniciales.insert(iniciales.end(), iniciales_.begin() + tramos_[t].nombre, iniciales_.begin() + hasta);
             for (auto o = PrimerOriginal(c.inicio); o != originales_.end() && o->pos < c.fin; ++o) {
                 orig.push_back(Original{o->pos - c.inicio + inicio, static_cast<std::uint32_t>(nom.size())});
                 nom.append(nombres_.data() + o->off);
                 nom.push_back('\0');
             }
             pleg.append(plegados_, c.inicio, c.fin - c.inicio);
-            tramos.push_back(Tramo{inicio, id});
         }
         c.inicio = inicio;
         c.fin = static_cast<std::uint32_t>(pleg.size());
@@ -358,6 +390,7 @@ void cIndiceNombres::Compactar() {
     nombres_ = std::move(nom);
     originales_ = std::move(orig);
     tramos_ = std::move(tramos);
+    iniciales_ = std::move(iniciales);
     retiradas_ = 0;
     ContarBytes();
 }
@@ -370,6 +403,7 @@ void cIndiceNombres::ContarBytes() {
     nombresCarpetas_.shrink_to_fit();
     originales_.shrink_to_fit();
     tramos_.shrink_to_fit();
+    iniciales_.shrink_to_fit();
     carpetas_.shrink_to_fit();
     // What the buffers grew through is free now, but stays resident until handed back.
     DevolverMemoriaLibre();

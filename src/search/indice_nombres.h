@@ -10,7 +10,9 @@
 // is told by a short list of listing ranges, not by a number per name.
 //
 // A search scans the folded buffer: a hit just after a terminator is a prefix, a prefix that
-// reaches the next terminator is the whole name. Changing a folder appends its new listing and
+// reaches the next terminator is the whole name. A text of one byte is answered without that
+// pass: each name's first two bytes are kept in order beside the buffer (two bytes a name), and
+// how many live names hold each byte is kept up to date. Changing a folder appends its new listing and
 // zeroes the old range, so a retired name can never match again; the buffer is compacted when
 // the retired part outgrows the live one. Folder ids are stable for the life of the object (a
 // parent's id is always lower than its children's); folders are found by parent and name in an
@@ -37,8 +39,10 @@
 namespace quirvex {
 
 // The pass a search makes over the names: the widest the processor has, or one forced (for tests
-// that compare every path with a plain reading).
-enum class CaminoBarrido { Auto = 0, Simple = 1, Sse2 = 2, Avx2 = 3 };
+// that compare every path with a plain reading). Auto and Iniciales answer a text of one byte
+// from the names' first bytes, every longer one with the widest pass; the others never take
+// that short cut.
+enum class CaminoBarrido { Auto = 0, Simple = 1, Sse2 = 2, Avx2 = 3, Iniciales = 4 };
 // False, changing nothing, when the path cannot run on this processor or build.
 bool ForzarCaminoBarrido(CaminoBarrido camino);
 
@@ -138,9 +142,10 @@ private:
     struct Original {
         std::uint32_t pos, off;
     };
-    // From `pos` on, the name buffer holds a listing of `carpeta` (current or retired).
+    // From `pos` on, the name buffer holds a listing of `carpeta` (current or retired), whose
+    // first name is number `nombre` in iniciales_.
     struct Tramo {
-        std::uint32_t pos, carpeta;
+        std::uint32_t pos, carpeta, nombre;
     };
 
     // Positions are 32-bit: the name buffer stays below this.
@@ -150,6 +155,8 @@ private:
     std::uint32_t NuevaCarpeta(std::uint32_t padre, std::string_view nombre);
     void AgregarEntrada(std::string_view nombre, bool carpeta);
     void CerrarListado(std::uint32_t id);
+    // Adds `cambio` to the count of each byte the folded name holds (once a name).
+    void ContarNombre(std::string_view plegado, std::uint32_t cambio);
     // Lists the queued folders (and what they hold) breadth first.
     bool ListarCola(std::vector<std::uint32_t>& cola, ArbolIndice& arbol,
                     std::vector<std::uint32_t>* nuevas);
@@ -164,6 +171,13 @@ private:
     // The first name at or after `pos` kept apart from its folded form.
     std::vector<Original>::const_iterator PrimerOriginal(std::uint32_t pos) const;
     std::uint32_t TramoDe(std::uint32_t pos) const;
+    // A text of one byte (indice_nombres_iniciales.cpp): the whole-name and prefix hits from
+    // the first bytes, as keys (class, depth, name number); then, while the limit is not met,
+    // the hits elsewhere in the shallowest listings.
+    std::uint64_t BuscarUnByte(unsigned char b, std::size_t limite, std::vector<std::uint32_t>& aciertos) const;
+    std::uint64_t AlPrincipio(unsigned char b, std::size_t limite, std::vector<std::uint64_t>& claves) const;
+    void EntradasDeNumeros(const std::vector<std::uint64_t>& claves, std::vector<std::uint32_t>& aciertos) const;
+    void Dentro(unsigned char b, std::size_t cuantos, std::uint64_t quedan, std::vector<std::uint32_t>& aciertos) const;
     // The folder table: ids by (parent, name); dead ids stay until the table is rebuilt.
     std::uint32_t BuscarHija(std::uint32_t padre, std::string_view nombre) const;
     void IndexarCarpeta(std::uint32_t id);
@@ -191,6 +205,10 @@ private:
     std::size_t retiradas_ = 0;  // bytes of the name buffer that are zeroed listings
     std::size_t descartados_ = 0;
     std::uint32_t frecuencia_[256] = {};
+    // Each name's first folded byte and, when the name goes on, its second: one per name, in
+    // the buffer's order (zero once its listing is retired).
+    std::vector<std::uint16_t> iniciales_;
+    std::uint32_t nombresCon_[256] = {};  // live names holding each byte
 };
 
 }  // namespace quirvex

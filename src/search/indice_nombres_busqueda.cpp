@@ -258,7 +258,8 @@ bool ForzarCaminoBarrido(CaminoBarrido camino) {
 #if defined(__SSE2__)
     const bool puede = camino != CaminoBarrido::Avx2 || barrido::Avx2Disponible();
 #else
-    const bool puede = camino == CaminoBarrido::Auto || camino == CaminoBarrido::Simple;
+    const bool puede = camino == CaminoBarrido::Auto || camino == CaminoBarrido::Simple ||
+                       camino == CaminoBarrido::Iniciales;
 #endif
     if (puede) barrido::CaminoForzado() = static_cast<int>(camino);
     return puede;
@@ -270,10 +271,13 @@ std::uint64_t cIndiceNombres::Buscar(std::string_view texto, std::size_t limite,
     const std::string q = Plegar(texto);
     // No name holds a terminator: such a text matches nothing (and must not match across names).
     if (q.empty() || q.find_first_of(std::string_view("\0/", 2)) != std::string::npos || vivas_ == 0) return 0;
+    const auto camino = static_cast<CaminoBarrido>(barrido::CaminoForzado());
+    if (q.size() == 1 && (camino == CaminoBarrido::Auto || camino == CaminoBarrido::Iniciales))
+        return BuscarUnByte(static_cast<unsigned char>(q[0]), limite, aciertos);
     Ranking r(*this, q.size(), limite);
     std::size_t p = 1, siguiente = 1;
 #if defined(__SSE2__)
-    if (barrido::CaminoForzado() != static_cast<int>(CaminoBarrido::Simple))
+    if (camino != CaminoBarrido::Simple)
         p = BarrerAncho(q, plegados_, frecuencia_, r, siguiente);
 #endif
     // The rest (all of it on the plain path) a hit at a time.

@@ -267,6 +267,7 @@ bool cIndiceNombres::Reservar(std::uint64_t carpetas, const Cupo& cupo) {
     try {
         carpetas_.reserve(carpetas);
         tramos_.reserve(carpetas);
+        iniciales_.reserve(cupo.entradas);
         plegados_.reserve(cupo.plegados);
         PaginasGrandes(plegados_.data(), plegados_.capacity());
         nombres_.reserve(cupo.nombres);

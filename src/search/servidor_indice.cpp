@@ -1,6 +1,7 @@
 #include "search/servidor_indice.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
 
@@ -25,6 +26,9 @@ constexpr std::int64_t kPausaEscuchaMs = 1000;
 constexpr std::int64_t kAtencionEntreCarpetasMs = 10;
 // Threads that look up the sizes of hits: a disk slow to answer one query leaves another.
 constexpr std::size_t kHilosTamanos = 2;
+// A query's sizes are split among those threads in pieces of at least this many hits: a status
+// call each, a path walk each, a hundred of them cost more than most searches.
+constexpr std::size_t kAciertosPorPieza = 16;
 
 std::string CarpetaDeEntorno(const char* variable, const char* sufijoHome) {
     const char* v = std::getenv(variable);
@@ -617,7 +621,7 @@ bool cServidorIndice::Avanzar(Cliente& c) {
 
 ResultadosIndice cServidorIndice::Resultados(const std::string& texto) const {
     ResultadosIndice r = Aciertos(texto);
-    PonerTamanos(r);
+    PonerTamanos(r, 0, r.aciertos.size());
     return r;
 }
 
@@ -638,18 +642,28 @@ ResultadosIndice cServidorIndice::Aciertos(const std::string& texto) const {
     return r;
 }
 
-void cServidorIndice::PonerTamanos(ResultadosIndice& r) const {
-    for (AciertoIndice& a : r.aciertos)
+void cServidorIndice::PonerTamanos(ResultadosIndice& r, std::size_t desde, std::size_t hasta) const {
+    for (std::size_t i = desde; i < hasta; ++i) {
+        AciertoIndice& a = r.aciertos[i];
         if (!a.esCarpeta) a.tamano = arbol_.Tamano(a.carpeta + a.nombre);
+    }
 }
 
 void cServidorIndice::Consultar(Cliente& c) {
     auto r = std::make_shared<ResultadosIndice>(Aciertos(c.texto));
     c.esperando = true;
-    tamanos_->Encargar([this, r, serie = c.serie, popup = c.popup] {
-        PonerTamanos(*r);
-        tamanos_->Devolver([this, r, serie, popup] { Responder(serie, popup, *r); });
-    });
+    const std::size_t n = r->aciertos.size();
+    const std::size_t piezas = std::clamp<std::size_t>(n / kAciertosPorPieza, 1, kHilosTamanos);
+    auto quedan = std::make_shared<std::atomic<std::size_t>>(piezas);
+    for (std::size_t k = 0; k < piezas; ++k) {
+        tamanos_->Encargar([this, r, quedan, desde = n * k / piezas, hasta = n * (k + 1) / piezas, serie = c.serie,
+                            popup = c.popup] {
+            PonerTamanos(*r, desde, hasta);
+            // The last piece done sees every other piece's sizes (the count orders them).
+            if (quedan->fetch_sub(1) == 1)
+                tamanos_->Devolver([this, r, serie, popup] { Responder(serie, popup, *r); });
+        });
+    }
 }
 
 void cServidorIndice::Responder(std::uint64_t serie, std::int64_t popup, const ResultadosIndice& r) {

@@ -113,10 +113,11 @@ private:
     // Handles the frames that arrived, up to one that waits for an answer.
     bool Procesar(Cliente& c);
     bool Manejar(Cliente& c, const TramaIndice& t);
-    // The hits without their sizes, and the sizes (on any thread).
+    // The hits without their sizes, and the sizes of hits [desde, hasta) (on any thread).
     ResultadosIndice Aciertos(const std::string& texto) const;
-    void PonerTamanos(ResultadosIndice& r) const;
-    // A query: the sizes are looked up away from the loop, then Responder sends the answer.
+    void PonerTamanos(ResultadosIndice& r, std::size_t desde, std::size_t hasta) const;
+    // A query: the sizes are looked up away from the loop, a piece on each thread, then the
+    // last piece done has Responder send the answer.
     void Consultar(Cliente& c);
     void Responder(std::uint64_t serie, std::int64_t popup, const ResultadosIndice& r);
     // Runs what the threads handed back; drops the clients that are done.

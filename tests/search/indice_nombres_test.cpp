@@ -129,9 +129,10 @@ TEST(IndiceNombresFalso, RankedHitsAndTotalsAgreeWithAPlainReadingThroughChanges
     ASSERT_GT(indice.Nombres(), 2000u);
 
     const char* letras[] = {"a", "b", "ñ", "_", "x", "B", "Ñ"};
-    // Every pass over the names this machine can run: the plain one, 16-byte and 32-byte.
+    // Every pass over the names this machine can run: the plain one, 16-byte and 32-byte, and
+    // one-byte texts answered from the names' first bytes.
     std::vector<CaminoBarrido> caminos;
-    for (CaminoBarrido c : {CaminoBarrido::Simple, CaminoBarrido::Sse2, CaminoBarrido::Avx2})
+    for (CaminoBarrido c : {CaminoBarrido::Simple, CaminoBarrido::Sse2, CaminoBarrido::Avx2, CaminoBarrido::Iniciales})
         if (ForzarCaminoBarrido(c)) caminos.push_back(c);
     ForzarCaminoBarrido(CaminoBarrido::Auto);
     ASSERT_GE(caminos.size(), 1u);
@@ -184,7 +185,7 @@ TEST(IndiceNombresFalso, RankedHitsAndTotalsAgreeWithAPlainReadingThroughChanges
 // Every pass this machine can run, then back to the widest.
 std::vector<CaminoBarrido> Caminos() {
     std::vector<CaminoBarrido> caminos;
-    for (CaminoBarrido c : {CaminoBarrido::Simple, CaminoBarrido::Sse2, CaminoBarrido::Avx2})
+    for (CaminoBarrido c : {CaminoBarrido::Simple, CaminoBarrido::Sse2, CaminoBarrido::Avx2, CaminoBarrido::Iniciales})
         if (ForzarCaminoBarrido(c)) caminos.push_back(c);
     ForzarCaminoBarrido(CaminoBarrido::Auto);
     return caminos;
@@ -209,6 +210,38 @@ TEST(IndiceNombresFalso, NamesLongerThanARoundCountOneHitEachInEveryPass) {
         ForzarCaminoBarrido(camino);
         for (const char* q : {"a", "b", "ñ", "_", "xy", "ab", "ba", "bb", "a_b", "xya", "aaaa", "abababab", "c1", "3"}) {
             for (std::size_t limite : {std::size_t{0}, std::size_t{1}, std::size_t{9}, std::size_t{100}}) {
+                std::uint64_t total = 0;
+                const auto [esperado, esperadoTotal] = Referencia(indice, q, limite);
+                EXPECT_EQ(Obtenido(indice, q, limite, total), esperado)
+                    << "pass " << static_cast<int>(camino) << ": '" << q << "' limit " << limite;
+                EXPECT_EQ(total, esperadoTotal) << "pass " << static_cast<int>(camino) << ": '" << q << "'";
+            }
+        }
+    }
+    ForzarCaminoBarrido(CaminoBarrido::Auto);
+}
+
+TEST(IndiceNombresFalso, AOneByteTextRanksItsHitsInsideNamesByDepthOnceShallowFoldersMoveToTheEnd) {
+    // Few names begin with 'q', so hits inside names fill the limit. Listing the shallow folders
+    // again puts them after the deep ones in the buffer: depth, not buffer order, must rank.
+    ArbolFalso arbol;
+    for (int i = 0; i < 40; ++i) {
+        arbol.Agregar("a/b/c/hondo" + std::to_string(i) + "_q", false);
+        arbol.Agregar("a/b/medio" + std::to_string(i) + "q", false);
+    }
+    arbol.Agregar("a/b/c/qprefijo", false);
+    arbol.Agregar("a/b/c/q", false);
+    arbol.Agregar("arriba_q", false);
+    cIndiceNombres indice;
+    indice.Construir({arbol.raiz}, arbol);
+    arbol.Agregar("otro_q", false);
+    arbol.Agregar("a/mitad_q", false);
+    arbol.Quitar(arbol.raiz + "a/b/c/", "hondo3_q");
+    for (const char* c : {"", "a/", "a/b/c/"}) indice.ReleerCarpeta(*indice.CarpetaPorRuta(arbol.raiz + c), arbol, nullptr);
+    for (CaminoBarrido camino : Caminos()) {
+        ForzarCaminoBarrido(camino);
+        for (const char* q : {"q", "Q", "_", "o", "z"}) {
+            for (std::size_t limite : {std::size_t{1}, std::size_t{3}, std::size_t{5}, std::size_t{45}, std::size_t{100}}) {
                 std::uint64_t total = 0;
                 const auto [esperado, esperadoTotal] = Referencia(indice, q, limite);
                 EXPECT_EQ(Obtenido(indice, q, limite, total), esperado)

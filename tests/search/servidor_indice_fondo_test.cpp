@@ -221,6 +221,40 @@ TEST_F(ServidorOcupado, ASlowSizeHoldsUpOnlyItsOwnClientWhichHearsItsAnswersInOr
     EXPECT_EQ(deA[1].texto, "rapido");
 }
 
+// A query's sizes are looked up in pieces on several threads: the answer waits for the slowest
+// piece, and each hit carries its own file's size.
+TEST_F(ServidorOcupado, TheSizesOfManyHitsComeFromEveryPieceBeforeTheAnswerGoesOut) {
+    constexpr int kPartes = 40;
+    for (int i = 0; i < kPartes; ++i) arbol.Archivo("parte" + std::to_string(100 + i) + ".dat", 1 + i);
+    arbol.Archivo("parte_lento.bin", 7);
+    ArbolTamanoRetenido retenido;
+    ServidorEnHilo s(Opciones(), retenido);
+    ASSERT_TRUE(s.Listo());
+    auto a = Enlace();
+    std::vector<ResultadosIndice> deA;
+    a->alResultados = [&](std::int64_t, const ResultadosIndice& r) { deA.push_back(r); };
+    a->Enviar(MSG_VENTANA_POPUP, 5);
+    a->Enviar(MSG_SETTEXT, a->hWndTxtServidor(), "parte");
+    a->Enviar(MSG_BUSCAR, 0);
+    ASSERT_TRUE(Esperar([&] { return retenido.compuerta.Alcanzada(); }));
+    // Every other piece has had time to end: none of them may answer for the whole.
+    auto b = Enlace();
+    ASSERT_TRUE(Buscar(*b, "parte100"));
+    a->LeerPendiente();
+    EXPECT_TRUE(deA.empty());
+
+    retenido.compuerta.Abrir();
+    ASSERT_TRUE(Esperar([&] {
+        a->LeerPendiente();
+        return !deA.empty();
+    }));
+    ASSERT_EQ(deA[0].aciertos.size(), static_cast<std::size_t>(kPartes + 1));
+    for (const AciertoIndice& h : deA[0].aciertos) {
+        const std::int64_t esperado = h.nombre == "parte_lento.bin" ? 7 : std::stoi(h.nombre.substr(5, 3)) - 99;
+        EXPECT_EQ(h.tamano, esperado) << h.nombre;
+    }
+}
+
 // What a job hands back runs on the owner's thread, in order; Terminar waits for the job under
 // way; jobs not started when the object goes are dropped.
 TEST(TrabajosFondo, HandBacksRunOnTheOwnersThreadAndTerminarWaitsForTheRunningJob) {
