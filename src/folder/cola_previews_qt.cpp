@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <vector>
 
@@ -36,6 +38,63 @@ QThreadPool& Pool() {
 }
 
 }  // namespace
+
+// One cLecturaMiniaturas. Shared with the pool's tasks, which may outlive it: once it is
+// closed (the results taken, or the reader gone) they take nothing more and keep nothing.
+struct LoteMiniaturas {
+    std::vector<std::string> rutas;
+    int tamano = 0;
+    std::atomic<std::size_t> siguiente{0};
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<QImage> imagenes;
+    std::size_t hechas = 0;
+    bool cerrado = false;
+
+    // Reads until none is left, the batch is closed, or (on the calling thread) the time is up.
+    void Trabajar(std::chrono::steady_clock::time_point hasta) {
+        for (;;) {
+            if (std::chrono::steady_clock::now() >= hasta) return;
+            const std::size_t i = siguiente.fetch_add(1);
+            if (i >= rutas.size()) return;
+            {
+                std::lock_guard<std::mutex> l(m);
+                if (cerrado) return;
+            }
+            QImage img = MiniaturaCompartida(rutas[i], tamano);
+            std::lock_guard<std::mutex> l(m);
+            if (cerrado) return;
+            imagenes[i] = std::move(img);
+            if (++hechas == rutas.size()) cv.notify_all();
+        }
+    }
+};
+
+cLecturaMiniaturas::cLecturaMiniaturas(std::vector<std::string> rutas, int tamano)
+    : lote_(std::make_shared<LoteMiniaturas>()) {
+    lote_->rutas = std::move(rutas);
+    lote_->tamano = tamano;
+    lote_->imagenes.resize(lote_->rutas.size());
+    const int tareas = std::min(Pool().maxThreadCount(), static_cast<int>(lote_->rutas.size()));
+    for (int k = 0; k < tareas; ++k)
+        Pool().start([lote = lote_] { lote->Trabajar(std::chrono::steady_clock::time_point::max()); });
+}
+
+cLecturaMiniaturas::~cLecturaMiniaturas() {
+    std::lock_guard<std::mutex> l(lote_->m);
+    lote_->cerrado = true;
+}
+
+std::vector<QImage> cLecturaMiniaturas::Recoger(int limiteMs) {
+    LoteMiniaturas& lote = *lote_;
+    const auto hasta = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(limiteMs, 0));
+    lote.Trabajar(hasta);
+    std::unique_lock<std::mutex> l(lote.m);
+    if (lote.cerrado) return {};
+    lote.cv.wait_until(l, hasta, [&] { return lote.hechas == lote.rutas.size(); });
+    lote.cerrado = true;
+    return std::move(lote.imagenes);
+}
 
 struct cColaPreviews::Estado {
     struct Espera {
