@@ -51,10 +51,9 @@ struct LoteMiniaturas {
     std::size_t hechas = 0;
     bool cerrado = false;
 
-    // Reads until none is left, the batch is closed, or (on the calling thread) the time is up.
-    void Trabajar(std::chrono::steady_clock::time_point hasta) {
+    // Reads until none is left or the batch is closed.
+    void Trabajar() {
         for (;;) {
-            if (std::chrono::steady_clock::now() >= hasta) return;
             const std::size_t i = siguiente.fetch_add(1);
             if (i >= rutas.size()) return;
             {
@@ -75,9 +74,11 @@ cLecturaMiniaturas::cLecturaMiniaturas(std::vector<std::string> rutas, int taman
     lote_->rutas = std::move(rutas);
     lote_->tamano = tamano;
     lote_->imagenes.resize(lote_->rutas.size());
+    // Only threads free now: behind another pane's decodes the thumbnails would come too late
+    // for the frame, which then goes without them (the queue brings them after it).
     const int tareas = std::min(Pool().maxThreadCount(), static_cast<int>(lote_->rutas.size()));
     for (int k = 0; k < tareas; ++k)
-        Pool().start([lote = lote_] { lote->Trabajar(std::chrono::steady_clock::time_point::max()); });
+        if (Pool().tryStart([lote = lote_] { lote->Trabajar(); })) ++lanzadas_;
 }
 
 cLecturaMiniaturas::~cLecturaMiniaturas() {
@@ -87,11 +88,11 @@ cLecturaMiniaturas::~cLecturaMiniaturas() {
 
 std::vector<QImage> cLecturaMiniaturas::Recoger(int limiteMs) {
     LoteMiniaturas& lote = *lote_;
-    const auto hasta = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(limiteMs, 0));
-    lote.Trabajar(hasta);
     std::unique_lock<std::mutex> l(lote.m);
     if (lote.cerrado) return {};
-    lote.cv.wait_until(l, hasta, [&] { return lote.hechas == lote.rutas.size(); });
+    if (lanzadas_ == 0) limiteMs = 0;
+    lote.cv.wait_for(l, std::chrono::milliseconds(std::max(limiteMs, 0)),
+                     [&] { return lote.hechas == lote.rutas.size(); });
     lote.cerrado = true;
     return std::move(lote.imagenes);
 }

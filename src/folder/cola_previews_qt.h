@@ -46,10 +46,11 @@ struct ResultadoPreview {
 };
 
 // The shared cache's thumbnails of some files in boxes of `tamano` (MiniaturaCompartida), read
-// on the preview pool from construction on: the previews of a screen being painted, while the
-// rest of it is painted. Recoger reads what is left on the calling thread too. Nothing is
+// on the preview pool from construction on: the previews of a screen, read while the window's
+// thread paints the rest of it (that thread only waits for them, it reads no file). Nothing is
 // decoded from the pictures themselves, so on a local disk the whole takes a few milliseconds.
-// Destroying it stops the reading; the pool's tasks may outlive it and keep nothing.
+// When the pool has no thread free (another pane decoding), nothing is read and Recoger does
+// not wait. Destroying it stops the reading; the pool's tasks may outlive it and keep nothing.
 class cLecturaMiniaturas {
 public:
     cLecturaMiniaturas(std::vector<std::string> rutas, int tamano);
@@ -62,6 +63,7 @@ public:
 
 private:
     std::shared_ptr<LoteMiniaturas> lote_;
+    int lanzadas_ = 0;  // pool threads reading
 };
 
 class cColaPreviews {

@@ -188,8 +188,8 @@ public:
     // A screen in preview mode is being painted afresh: the previews of these items (full
     // paths as for AgregarIconoCache, with what the listing says of them) that the shared
     // thumbnail cache holds are read on the pool meanwhile, and TerminarAdelanto puts them in
-    // place (telling the pane of each, as for a decoded one) after helping to read what is
-    // left, for at most limiteMs. Items painted meanwhile show their type icon and are not asked
+    // place (telling the pane of each, as for a decoded one) after waiting for what is left,
+    // for at most limiteMs. Items painted meanwhile show their type icon and are not asked
     // of the pool until then; those the cache lacks, or that were not read in time, are asked
     // of it at TerminarAdelanto. Items whose picture is in place or remembered, and those that
     // are no local pictures, are left to the paint. Only once DecodificarAparte was called.
