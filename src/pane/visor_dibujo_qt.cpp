@@ -89,7 +89,8 @@ void cVisor::RedibujarTiras() {
 // local files, bounded in time; decoding a picture is still left to the pool after the paint.
 void cVisor::EmpezarAdelanto(int desde, int hasta) {
     const GeometriaVisor& g = dist_.Geometria();
-    if (!g.ModoPreview || contenido_.EnRed() || EsRutaEquipo(contenido_.RutaActual)) return;
+    // On a share, checking the pictures is a network call: the pool alone fetches those.
+    if (!g.ModoPreview || contenido_.EnRed() || contenido_.EnRecursoRed()) return;
     std::vector<cCacheIconos::ItemAdelantado> items;
     for (int i = std::max(desde, 0); i <= hasta && i < nItems(); ++i) {
         const ItemCarpeta& it = contenido_.Items[static_cast<size_t>(i)];
