@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <vector>
 
@@ -36,6 +38,64 @@ QThreadPool& Pool() {
 }
 
 }  // namespace
+
+// One cLecturaMiniaturas. Shared with the pool's tasks, which may outlive it: once it is
+// closed (the results taken, or the reader gone) they take nothing more and keep nothing.
+struct LoteMiniaturas {
+    std::vector<std::string> rutas;
+    int tamano = 0;
+    std::atomic<std::size_t> siguiente{0};
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<QImage> imagenes;
+    std::size_t hechas = 0;
+    bool cerrado = false;
+
+    // Reads until none is left or the batch is closed.
+    void Trabajar() {
+        for (;;) {
+            const std::size_t i = siguiente.fetch_add(1);
+            if (i >= rutas.size()) return;
+            {
+                std::lock_guard<std::mutex> l(m);
+                if (cerrado) return;
+            }
+            QImage img = MiniaturaCompartida(rutas[i], tamano);
+            std::lock_guard<std::mutex> l(m);
+            if (cerrado) return;
+            imagenes[i] = std::move(img);
+            if (++hechas == rutas.size()) cv.notify_all();
+        }
+    }
+};
+
+cLecturaMiniaturas::cLecturaMiniaturas(std::vector<std::string> rutas, int tamano)
+    : lote_(std::make_shared<LoteMiniaturas>()) {
+    lote_->rutas = std::move(rutas);
+    lote_->tamano = tamano;
+    lote_->imagenes.resize(lote_->rutas.size());
+    // Only threads free now: behind another pane's decodes the thumbnails would come too late
+    // for the frame, which then goes without them (the queue brings them after it).
+    const int tareas = std::min(Pool().maxThreadCount(), static_cast<int>(lote_->rutas.size()));
+    for (int k = 0; k < tareas; ++k)
+        if (Pool().tryStart([lote = lote_] { lote->Trabajar(); })) ++lanzadas_;
+}
+
+cLecturaMiniaturas::~cLecturaMiniaturas() {
+    std::lock_guard<std::mutex> l(lote_->m);
+    lote_->cerrado = true;
+}
+
+std::vector<QImage> cLecturaMiniaturas::Recoger(int limiteMs) {
+    LoteMiniaturas& lote = *lote_;
+    std::unique_lock<std::mutex> l(lote.m);
+    if (lote.cerrado) return {};
+    if (lanzadas_ == 0) limiteMs = 0;
+    lote.cv.wait_for(l, std::chrono::milliseconds(std::max(limiteMs, 0)),
+                     [&] { return lote.hechas == lote.rutas.size(); });
+    lote.cerrado = true;
+    return std::move(lote.imagenes);
+}
 
 struct cColaPreviews::Estado {
     struct Espera {

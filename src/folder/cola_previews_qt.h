@@ -22,10 +22,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QObject;
 
 namespace quirvex {
+
+struct LoteMiniaturas;
 
 struct PedidoPreview {
     std::string ruta;          // the file, exact bytes
@@ -40,6 +43,27 @@ struct PedidoPreview {
 struct ResultadoPreview {
     PedidoPreview pedido;
     QImage imagen;  // null when the file could not be read as a picture
+};
+
+// The shared cache's thumbnails of some files in boxes of `tamano` (MiniaturaCompartida), read
+// on the preview pool from construction on: the previews of a screen, read while the window's
+// thread paints the rest of it (that thread only waits for them, it reads no file). Nothing is
+// decoded from the pictures themselves, so on a local disk the whole takes a few milliseconds.
+// When the pool has no thread free (another pane decoding), nothing is read and Recoger does
+// not wait. Destroying it stops the reading; the pool's tasks may outlive it and keep nothing.
+class cLecturaMiniaturas {
+public:
+    cLecturaMiniaturas(std::vector<std::string> rutas, int tamano);
+    ~cLecturaMiniaturas();
+    cLecturaMiniaturas(const cLecturaMiniaturas&) = delete;
+    cLecturaMiniaturas& operator=(const cLecturaMiniaturas&) = delete;
+    // Once: returns when every thumbnail is read or limiteMs have passed, one image per path,
+    // null where the cache holds no current thumbnail or it was not read in time.
+    std::vector<QImage> Recoger(int limiteMs);
+
+private:
+    std::shared_ptr<LoteMiniaturas> lote_;
+    int lanzadas_ = 0;  // pool threads reading
 };
 
 class cColaPreviews {

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <system_error>
 #include <unordered_set>
+#include <utility>
 
 #include "folder/cache_listados.h"
 #include "folder/cola_previews_qt.h"
@@ -402,14 +403,23 @@ QImage DecodificarReducida(QIODevice& archivo, int lado, int limiteMB, QSize& or
 
 // A reduced picture of a picture of `original` (invalid: the reduced one's own size) drawn in
 // its box by the fitting rule.
+// A reduction to no less than half (a 128-pixel thumbnail into the 96-pixel box) is drawn
+// straight into the box with bilinear filtering, which loses nothing at that ratio and costs a
+// seventh of an area-averaged scaling; a stronger one is averaged, or it would shimmer.
 QImage PonerEnCaja(QImage img, QSize original, int tamano) {
     const QRect destino = UbicarEnCaja(original.isValid() ? original : img.size(), tamano);
-    if (destino.isEmpty()) return {};
-    if (destino.size() != img.size())
+    if (destino.isEmpty() || img.isNull()) return {};
+    if (destino.size() != img.size() &&
+        (2 * destino.width() < img.width() || 2 * destino.height() < img.height()))
         img = img.scaled(destino.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage caja = CajaVacia(tamano);
     QPainter p(&caja);
-    p.drawImage(destino.topLeft(), img);
+    if (destino.size() == img.size()) {
+        p.drawImage(destino.topLeft(), img);
+    } else {
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(destino, img);
+    }
     return caja;
 }
 
@@ -459,6 +469,20 @@ QImage VistaPreviaCompartida(const std::string& ruta, int tamano, int limiteMB) 
         cache.Guardar(o, leida.imagen, leida.original, lado);
     }
     return PonerEnCaja(std::move(leida.imagen), leida.original, tamano);
+}
+
+QImage MiniaturaCompartida(const std::string& ruta, int tamano) {
+    const cMiniaturas cache;
+    if (tamano <= 0 || EsRutaRed(ruta) || !cache.Disponible() || cache.Contiene(ruta) || ruta.empty() ||
+        ruta.front() != '/')
+        return {};
+    // Opened as for decoding: the cache must not show what its owner may not read.
+    const auto archivo = AbrirArchivo(ruta, std::int64_t{128} << 20);
+    if (!archivo) return {};
+    const OriginalMiniatura o = DescribirOriginal(ruta, *archivo);
+    if (o.mtime < 0) return {};
+    MiniaturaLeida leida = cache.Leer(o, LadoMiniatura(tamano));
+    return leida.imagen.isNull() ? QImage() : PonerEnCaja(std::move(leida.imagen), leida.original, tamano);
 }
 
 QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano) {
@@ -621,6 +645,7 @@ QImage cCacheIconos::RenderizarOPedir(const std::string& ruta, const MiradaArchi
 
 void cCacheIconos::Pedir(int ranura, const std::string& ruta, const std::string& nombre,
                          std::int64_t fecha, int item) {
+    if (enLectura_.count(ruta) > 0) return;  // its thumbnail is being read: asked after, if missing
     const Ranura& r = ranuras_[static_cast<size_t>(ranura)];
     cola_->Pedir({ruta, nombre, r.tamano, fecha, ranura, r.visita, item});
 }
@@ -631,19 +656,28 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, int taman
     return AgregarIconoCache(ruta, Mirar(SinBarraFinal(ruta)), tamano, conPreview, item);
 }
 
+namespace {
+
+// A clean path's folder (with its '/') and name.
+std::pair<std::string, std::string> PartirRuta(const std::string& limpia) {
+    const auto barra = limpia.rfind('/');
+    if (barra == std::string::npos) return {std::string(), limpia};
+    return {limpia.substr(0, barra + 1), limpia.substr(barra + 1)};
+}
+
+}  // namespace
+
 PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, const MiradaArchivo& mirada,
                                               int tamano, bool conPreview, int item) {
     if (tamano <= 0) return {};
     const std::string limpia = SinBarraFinal(ruta);
-    const auto barra = limpia.rfind('/');
-    const std::string carpeta = barra == std::string::npos ? std::string() : limpia.substr(0, barra + 1);
-    const std::string nombre = barra == std::string::npos ? limpia : limpia.substr(barra + 1);
+    const auto [carpeta, nombre] = PartirRuta(limpia);
     const std::int64_t fecha = mirada.fecha;
 
     const int s = ElegirRanura(carpeta, tamano, conPreview);
-    Ranura* r = &ranuras_[static_cast<size_t>(s)];
-    auto it = r->entradas.find(nombre);
-    if (it != r->entradas.end() && it->second.fecha == fecha) {
+    Ranura& r = ranuras_[static_cast<size_t>(s)];
+    const auto it = r.entradas.find(nombre);
+    if (it != r.entradas.end() && it->second.fecha == fecha) {
         // Still waiting: a request dropped by scrolling is made again, and one still waiting
         // moves up among the rows on screen now.
         if (it->second.pendiente) Pedir(s, limpia, nombre, fecha, item);
@@ -653,6 +687,13 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, const Mir
     bool aparte = false;
     QImage img = RenderizarOPedir(limpia, mirada, tamano, conPreview, aparte);
     if (!aparte) ++renderizados_;
+    return Poner(s, limpia, nombre, fecha, std::move(img), aparte, item);
+}
+
+PosicionIcono cCacheIconos::Poner(int s, const std::string& limpia, const std::string& nombre,
+                                  std::int64_t fecha, QImage img, bool aparte, int item) {
+    Ranura* r = &ranuras_[static_cast<size_t>(s)];
+    const auto it = r->entradas.find(nombre);
     if (it != r->entradas.end()) {
         r->imagenes[static_cast<size_t>(it->second.imagen - 1)] = std::move(img);
         it->second.fecha = fecha;
@@ -666,7 +707,7 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, const Mir
     if (r->entradas.size() >= std::max(MINIMO_REVISION, 2 * r->trasRevision) &&
         (!cuentaVigentes_ || r->entradas.size() > cuentaVigentes_()))
         QuitarDesaparecidos(*r);
-    const std::int64_t porImagen = std::int64_t{tamano} * tamano * 4;
+    const std::int64_t porImagen = std::int64_t{r->tamano} * r->tamano * 4;
     if (static_cast<std::int64_t>(r->imagenes.size() + 1) * porImagen > limiteBytesRanura_ &&
         !r->imagenes.empty())
         Reiniciar(*r);
@@ -678,6 +719,56 @@ PosicionIcono cCacheIconos::AgregarIconoCache(const std::string& ruta, const Mir
         Pedir(s, limpia, nombre, fecha, item);
     }
     return {s, posicion};
+}
+
+void cCacheIconos::EmpezarAdelanto(const std::vector<ItemAdelantado>& items, int tamano) {
+    lectura_.reset();
+    adelantados_.clear();
+    enLectura_.clear();
+    if (!cola_ || tamano <= 0) return;
+    std::vector<std::string> rutas;
+    for (const ItemAdelantado& a : items) {
+        std::string limpia = SinBarraFinal(a.ruta);
+        if (!a.mirada.regular || EsRutaRed(limpia) ||
+            ElegirClaseImagen(limpia, a.mirada.bytes, true) != ClaseImagen::VistaPrevia ||
+            !cPreviewsRecordadas::Programa().Buscar(limpia, a.mirada.fecha, tamano).isNull())
+            continue;
+        const auto [carpeta, nombre] = PartirRuta(limpia);
+        const Ranura& r = ranuras_[static_cast<size_t>(ElegirRanura(carpeta, tamano, true))];
+        const auto it = r.entradas.find(nombre);
+        if (it != r.entradas.end() && it->second.fecha == a.mirada.fecha && !it->second.pendiente) continue;
+        enLectura_.insert(limpia);
+        rutas.push_back(limpia);
+        adelantados_.push_back({std::move(limpia), a.mirada, a.item});
+    }
+    tamanoAdelanto_ = tamano;
+    if (!rutas.empty()) lectura_ = std::make_unique<cLecturaMiniaturas>(std::move(rutas), tamano);
+}
+
+void cCacheIconos::TerminarAdelanto(int limiteMs) {
+    if (!lectura_) return;
+    std::vector<QImage> leidas = lectura_->Recoger(limiteMs);
+    lectura_.reset();
+    enLectura_.clear();
+    const std::vector<ItemAdelantado> items = std::move(adelantados_);
+    adelantados_.clear();
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const ItemAdelantado& a = items[k];
+        const auto [carpeta, nombre] = PartirRuta(a.ruta);
+        const int s = ElegirRanura(carpeta, tamanoAdelanto_, true);
+        const Ranura& r = ranuras_[static_cast<size_t>(s)];
+        const auto it = r.entradas.find(nombre);
+        if (k >= leidas.size() || leidas[k].isNull()) {
+            // Painted meanwhile with its type icon and not asked of the pool: asked now.
+            if (it != r.entradas.end() && it->second.pendiente) Pedir(s, a.ruta, nombre, it->second.fecha, a.item);
+            continue;
+        }
+        if (it != r.entradas.end() && it->second.fecha != a.mirada.fecha) continue;
+        cPreviewsRecordadas::Programa().Guardar(a.ruta, a.mirada.fecha, tamanoAdelanto_, leidas[k]);
+        ++renderizados_;
+        Poner(s, a.ruta, nombre, a.mirada.fecha, std::move(leidas[k]), false, a.item);
+        if (listo_) listo_(a.item, nombre);
+    }
 }
 
 void cCacheIconos::PreviewRecibida(ResultadoPreview&& res) {

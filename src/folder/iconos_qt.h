@@ -18,12 +18,14 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "settings/opciones.h"
 
 namespace quirvex {
 class cColaPreviews;
+class cLecturaMiniaturas;
 struct ResultadoPreview;
 }
 
@@ -85,6 +87,9 @@ QImage RenderizarVistaPrevia(const std::string& ruta, int tamano, int limiteMB =
 // programs. Shares and the cache's own files are decoded as by RenderizarVistaPrevia. Reads
 // and writes files: for the preview pool, never for painting.
 QImage VistaPreviaCompartida(const std::string& ruta, int tamano, int limiteMB = 128);
+// Only the shared cache's side of that: the current thumbnail drawn into the box, or null when
+// the cache holds none (the picture is never decoded, nor a failure recorded). Local files only.
+QImage MiniaturaCompartida(const std::string& ruta, int tamano);
 // The icon stored in an ICO or CUR file, scaled into the box; null for any other file.
 QImage RenderizarIconoDelArchivo(const std::string& ruta, int tamano);
 // The largest size a type icon is drawn at; a larger box gets it at its top-left corner.
@@ -180,6 +185,21 @@ public:
     // always decoded apart (through the path router) and it shows its type icon meanwhile.
     PosicionIcono AgregarIconoCache(const std::string& ruta, const MiradaArchivo& listado,
                                     int tamano, bool conPreview, int item);
+    // A screen in preview mode is being painted afresh: the previews of these items (full
+    // paths as for AgregarIconoCache, with what the listing says of them) that the shared
+    // thumbnail cache holds are read on the pool meanwhile, and TerminarAdelanto puts them in
+    // place (telling the pane of each, as for a decoded one) after waiting for what is left,
+    // for at most limiteMs. Items painted meanwhile show their type icon and are not asked
+    // of the pool until then; those the cache lacks, or that were not read in time, are asked
+    // of it at TerminarAdelanto. Items whose picture is in place or remembered, and those that
+    // are no local pictures, are left to the paint. Only once DecodificarAparte was called.
+    struct ItemAdelantado {
+        std::string ruta;
+        MiradaArchivo mirada;
+        int item = -1;
+    };
+    void EmpezarAdelanto(const std::vector<ItemAdelantado>& items, int tamano);
+    void TerminarAdelanto(int limiteMs);
     // The picture at a position; a null image for a position that holds none.
     const QImage& Imagen(PosicionIcono pos) const;
     // Both at once.
@@ -248,6 +268,10 @@ private:
                             bool conPreview, bool& aparte);
     void Pedir(int ranura, const std::string& ruta, const std::string& nombre, std::int64_t fecha,
                int item);
+    // Stores the picture of a path in a slot, replacing the one it had; aparte: it stands in
+    // while the preview is asked of the pool.
+    PosicionIcono Poner(int ranura, const std::string& limpia, const std::string& nombre,
+                        std::int64_t fecha, QImage img, bool aparte, int item);
     void PreviewRecibida(ResultadoPreview&& r);
 
     std::int64_t limiteBytesRanura_;
@@ -257,6 +281,10 @@ private:
     std::int64_t renderizados_ = 0;
     int pendientes_ = 0;
     std::unique_ptr<cColaPreviews> cola_;
+    std::unique_ptr<cLecturaMiniaturas> lectura_;  // the thumbnails of a screen being painted
+    std::vector<ItemAdelantado> adelantados_;
+    std::unordered_set<std::string> enLectura_;     // their paths, not asked of the pool meanwhile
+    int tamanoAdelanto_ = 0;
     FuncionPreviewLista listo_;
     FuncionNombres nombresVigentes_;
     FuncionCuenta cuentaVigentes_;

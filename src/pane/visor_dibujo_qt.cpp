@@ -74,10 +74,31 @@ void cVisor::RedibujarTiras() {
     for (size_t k = 0; k < tiras_.size(); ++k) LimpiarTira(static_cast<int>(k));
     const PlanDesplazamiento plan = dist_.PlanCompleto(vsbValue(), nItems());
     iconos_.ConservarPreviews(plan.itemDesde, plan.itemHasta);
+    EmpezarAdelanto(plan.itemDesde, plan.itemHasta);
     primeraFila_ = plan.primeraFila;
     for (int i = plan.itemDesde; i <= plan.itemHasta; ++i) DibujarICO(i);
+    // The boxes whose thumbnails were read meanwhile are painted again (PreviewLista).
+    iconos_.TerminarAdelanto(LIMITE_ADELANTO_MS);
     picM_->update();
     vsb_->update();
+}
+
+// The whole view is drawn afresh (a load, a mode change, a resize): the thumbnails the shared
+// cache holds for it are read on the pool while its cells are painted, so the frame shows them
+// instead of type icons that the pool would replace one by one. Reading them is a few small
+// local files, bounded in time; decoding a picture is still left to the pool after the paint.
+void cVisor::EmpezarAdelanto(int desde, int hasta) {
+    const GeometriaVisor& g = dist_.Geometria();
+    // On a share, checking the pictures is a network call: the pool alone fetches those.
+    if (!g.ModoPreview || contenido_.EnRed() || contenido_.EnRecursoRed()) return;
+    std::vector<cCacheIconos::ItemAdelantado> items;
+    for (int i = std::max(desde, 0); i <= hasta && i < nItems(); ++i) {
+        const ItemCarpeta& it = contenido_.Items[static_cast<size_t>(i)];
+        if (it.Tipo != TIPO_ARCHIVO) continue;
+        items.push_back({contenido_.RutaActual + it.Nombre,
+                         MiradaDeListado(it.Atributos, it.Tamano, it.FechaModificacion), i});
+    }
+    iconos_.EmpezarAdelanto(items, g.IcoDW);
 }
 
 void cVisor::AplicarPlan(const PlanDesplazamiento& plan) {

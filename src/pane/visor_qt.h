@@ -210,6 +210,7 @@ private:
     void PintarBarra(QPainter& p);
     void AplicarPlan(const PlanDesplazamiento& plan);
     void RedibujarTiras();
+    void EmpezarAdelanto(int desde, int hasta);
     void AvisarExtensionDesconocida(const std::string& ext);
     void RecalcularBarra();
 
@@ -296,5 +297,8 @@ inline constexpr int ANCHO_VSB = 17;
 inline constexpr int ANCHO_SEPARADOR = 5;
 inline constexpr int MARGEN_ARBOL = 82;
 inline constexpr int ANCHO_BOTON_RUTA = 100;
+// How long a view drawn afresh in preview mode may wait for the shared cache's thumbnails of
+// its first screen (a cold, slow disk); what is not read by then comes from the pool.
+inline constexpr int LIMITE_ADELANTO_MS = 80;
 
 }  // namespace quirvex

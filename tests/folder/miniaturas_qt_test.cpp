@@ -319,5 +319,71 @@ TEST_F(MiniaturasTest, AnUnreadableFileIsNeitherLookedUpNorRecorded) {
     EXPECT_FALSE(fs::exists(Base() + "/fail"));
 }
 
+TEST_F(MiniaturasTest, OurThumbnailsArePlainPngsReadBackExactlyByAnyReader) {
+    // Opaque and with transparency, every pixel different: both are read back exactly, by the
+    // desktop's decoder as by the program's own reading of them.
+    QImage opaca(128, 96, QImage::Format_RGB32);
+    QImage transparente(100, 128, QImage::Format_ARGB32);
+    for (QImage* img : {&opaca, &transparente})
+        for (int y = 0; y < img->height(); ++y)
+            for (int x = 0; x < img->width(); ++x)
+                img->setPixel(x, y, qRgba(x * 2, y * 2, (x + y) % 256, img == &opaca ? 255 : (x * 7 + y) % 256));
+    const cMiniaturas cache;
+    for (QImage* img : {&opaca, &transparente}) {
+        const OriginalMiniatura o{"file:///f/" + std::to_string(img->width()) + ".png", kFecha, 1234};
+        ASSERT_TRUE(cache.Guardar(o, *img, QSize(4000, 3000), 128));
+        QFile f(QString::fromStdString(cache.Ruta(o.uri, 128)));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray png = f.readAll();
+        EXPECT_TRUE(png.startsWith("\x89PNG\r\n\x1a\n"));
+        // Stored rows: at least as large as the pixels (what makes them quick to read back).
+        EXPECT_GE(png.size(), qsizetype{img->width()} * img->height() * (img->hasAlphaChannel() ? 4 : 3));
+        QImage porDecodificador;
+        ASSERT_TRUE(porDecodificador.loadFromData(png, "PNG"));
+        const QImage leida = cache.Leer(o, 96).imagen;
+        ASSERT_FALSE(leida.isNull());
+        for (const QImage& r : {porDecodificador, leida}) {
+            EXPECT_EQ(r.convertToFormat(QImage::Format_ARGB32), img->convertToFormat(QImage::Format_ARGB32));
+            EXPECT_EQ(r.text("Thumb::URI").toStdString(), o.uri);
+            EXPECT_EQ(r.text("Thumb::MTime"), QString::number(kFecha));
+            EXPECT_EQ(r.text("Thumb::Size"), "1234");
+        }
+        EXPECT_EQ(cache.Leer(o, 96).original, QSize(4000, 3000));
+    }
+}
+
+TEST_F(MiniaturasTest, ACutShortThumbnailOfOursIsNotShownAndThePictureIsDecoded) {
+    const std::string ruta = Foto("d.png", Qt::red);
+    ASSERT_EQ(Centro(VistaPreviaCompartida(ruta, 96)), QColor(Qt::red));
+    const std::string miniatura = cMiniaturas().Ruta("file://" + ruta, 96);
+    // Another program's copy, half written (ours are renamed into place whole).
+    fs::resize_file(miniatura, fs::file_size(miniatura) / 2);
+    EXPECT_TRUE(MiniaturaCompartida(ruta, 96).isNull());
+    EXPECT_EQ(Centro(VistaPreviaCompartida(ruta, 96)), QColor(Qt::red));
+    EXPECT_FALSE(MiniaturaCompartida(ruta, 96).isNull());  // made again whole
+}
+
+TEST_F(MiniaturasTest, TheCacheAloneGivesOnlyCurrentThumbnailsAndNeverDecodes) {
+    const std::string ruta = Foto("e.png", Qt::red);
+    const std::string uri = "file://" + ruta;
+    // None yet: the picture is not decoded, nothing is written.
+    EXPECT_TRUE(MiniaturaCompartida(ruta, 96).isNull());
+    EXPECT_FALSE(fs::exists(Base()));
+    // Current: drawn into the box as the pool would.
+    Miniatura("normal", uri, kFecha, Qt::green);
+    EXPECT_EQ(MiniaturaCompartida(ruta, 96), VistaPreviaCompartida(ruta, 96));
+    EXPECT_EQ(Centro(MiniaturaCompartida(ruta, 96)), QColor(Qt::green));
+    // The picture changed after its thumbnail was made.
+    fotos.FijarFecha("e.png", kFecha + 1);
+    EXPECT_TRUE(MiniaturaCompartida(ruta, 96).isNull());
+    // A file recorded as undecodable has no preview here either; the record stays.
+    const std::string roto = fotos.ArchivoConTexto("roto.jpg", "not a picture");
+    fotos.FijarFecha("roto.jpg", kFecha);
+    EXPECT_TRUE(VistaPreviaCompartida(roto, 96).isNull());
+    ASSERT_TRUE(fs::exists(cMiniaturas().RutaFallo("file://" + roto)));
+    EXPECT_TRUE(MiniaturaCompartida(roto, 96).isNull());
+    EXPECT_TRUE(fs::exists(cMiniaturas().RutaFallo("file://" + roto)));
+}
+
 }  // namespace
 }  // namespace quirvex

@@ -86,5 +86,46 @@ TEST_F(MiniaturasMarco, AnotherProgramsThumbnailIsShownAndOursIsLeftForThem) {
     EXPECT_EQ(hecha.text("Thumb::MTime"), QString::number(kFecha + 7));
 }
 
+// A thumbnail as another program leaves it: made for the file's modification time `mtime`.
+void MiniaturaAjena(const std::string& destino, const std::string& archivo, std::int64_t mtime, QColor color) {
+    QImage img(128, 96, QImage::Format_RGB32);
+    img.fill(color);
+    img.setText("Thumb::URI", QString::fromStdString("file://" + archivo));
+    img.setText("Thumb::MTime", QString::number(mtime));
+    ASSERT_TRUE(img.save(QString::fromStdString(destino), "PNG"));
+}
+
+TEST_F(MiniaturasMarco, TheFirstFrameInPreviewModeHasTheCachedThumbnailsAndAStaleOneIsDecodedAfter) {
+    // Pictures painted one colour, thumbnails of another: what the pane shows tells which it took.
+    fs::create_directories(cache.Ruta() + "thumbnails/normal");
+    for (const char* nombre : {"a.png", "b.png", "c.png"}) {
+        QImage foto(300, 200, QImage::Format_RGB32);
+        foto.fill(Qt::red);
+        ASSERT_TRUE(foto.save(QString::fromStdString(fotos.Ruta(nombre)), "PNG"));
+        fotos.FijarFecha(nombre, kFecha);
+        MiniaturaAjena(Normal(fotos.Ruta(nombre)), fotos.Ruta(nombre), kFecha, Qt::green);
+    }
+    // Changed after its thumbnail was made: the thumbnail must not be shown.
+    fotos.FijarFecha("c.png", kFecha + 60);
+
+    Abrir(fotos.Ruta());
+    cVisor* v = Visor(0);
+    v->SetViewMode(MODO_PREVIEW);
+    // No turn of the event loop yet: the frame about to be shown already has the thumbnails.
+    const cColaPreviews* cola = v->Iconos().Cola();
+    EXPECT_EQ(v->Iconos().PreviewsPendientes(), 1);
+    EXPECT_EQ(cola->Decodificados(), 0);
+    EXPECT_EQ(CentroImagen(v, "a.png"), QColor(Qt::green));
+    EXPECT_EQ(CentroImagen(v, "b.png"), QColor(Qt::green));
+    EXPECT_NE(CentroImagen(v, "c.png"), QColor(Qt::green));
+
+    // The stale one is decoded from the picture after the paint, and its thumbnail replaced.
+    ASSERT_TRUE(Esperar([&] { return v->Iconos().PreviewsPendientes() == 0 && cola->Decodificando() == 0; }));
+    EXPECT_EQ(cola->Decodificados(), 1);
+    EXPECT_EQ(CentroImagen(v, "c.png"), QColor(Qt::red));
+    EXPECT_EQ(QImage(QString::fromStdString(Normal(fotos.Ruta("c.png")))).text("Thumb::MTime"),
+              QString::number(kFecha + 60));
+}
+
 }  // namespace
 }  // namespace quirvex::prueba
