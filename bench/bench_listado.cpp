@@ -354,8 +354,8 @@ int main(int argc, char** argv) {
         else
             std::printf("%-46s (no io_uring here: the threads were used)\n", "(b)   status calls through io_uring");
     };
-    Vias("(b) quiet, each way in turn, (a) of this run", tranquila);
-    Vias("(b) beside a busy loop on one core, (a) beside it too", ocupada);
+    Vias("(b) no busy loop added, each way in turn", tranquila);
+    Vias("(b) beside a busy loop (one core), (a) beside it too", ocupada);
     Linea("(c) revisit served from the cache", revisita, a, "<=", 0.15);
     Linea("(d) sort change to name (watched)", aNombre, a, "<=", 0.15);
     Linea("(d) sort change to modification date (watched)", aFecha, a, "<=", 0.15);
