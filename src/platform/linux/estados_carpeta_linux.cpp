@@ -104,13 +104,14 @@ public:
             while (siguiente < p.cuantos && !libres.empty()) {
                 io_uring_sqe* sqe = io_uring_get_sqe(&ring_);
                 if (!sqe) break;
-                Hueco& h = huecos[libres.back()];
-                io_uring_sqe_set_data64(sqe, libres.back());
+                const unsigned libre = libres.back();
                 libres.pop_back();
+                Hueco& h = huecos[libre];
                 h.indice = siguiente++;
                 h.enVuelo = true;
                 h.nombre.assign(p.nombre(h.indice));
                 io_uring_prep_statx(sqe, p.carpeta, h.nombre.c_str(), p.banderas, p.campos, &h.st);
+                io_uring_sqe_set_data64(sqe, libre);
             }
             const int r = io_uring_submit_and_wait(&ring_, 1);
             if (r < 0 && r != -EINTR && r != -EAGAIN && r != -EBUSY) {
