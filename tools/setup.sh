@@ -12,6 +12,7 @@ PAQUETES=(
   samba smbclient libsmbclient-dev iproute2
   avahi-daemon libavahi-client-dev dbus
   libblkid-dev e2fsprogs
+  liburing-dev
   desktop-file-utils appstream dpkg-dev lintian
   debootstrap
   attr acl

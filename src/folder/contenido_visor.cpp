@@ -72,8 +72,9 @@ void OrdenarEntradas(const TablaEntradas& entradas, std::vector<std::uint32_t>& 
         }
         OrdenarClaves(claves, TipoClave::Fechas);
     } else if (criterio == ORDEN_TAMANO) {
-        // The sort must see the sizes as they are now. A listing its watch vouches for holds
-        // them; otherwise they are read again from disk, all at once through the folder. As
+        // The sort must see the sizes as they are now. A listing its watch vouches for, or one
+        // this load has just read from disk, holds them; otherwise they are read again from
+        // disk, all at once through the folder. As
         // numbers they order as their zero-padded texts do; a folder's empty text sorts below
         // every file, so it takes 0 and a file its size plus one.
         std::vector<std::string_view> nombres;
@@ -164,8 +165,11 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     if (!equipo) {
         RutaActual = L;
         vista_->VigilarAntesDeListar(L);
+        const std::int64_t previa = mvCache::Buscar(L);
+        const auto antes = previa >= 0 ? mvCache::Entrada(previa).entradas : nullptr;
         const ListadoCarpeta& l = mvCache::ListarConCache(L, Opciones().HideDesktopIni == 1);
         entradas_ = l.entradas;
+        if (entradas_ != antes) recienLeidas_ = entradas_;
         listado_.reset();
         ordenes_ = l.ordenes;
         TotalSize = l.TotalSize;
@@ -186,6 +190,7 @@ void cContenidoVisor::MostrarCarpeta(const std::string& L, bool refresco) {
     else
         vista_->ScrollArriba();
     FiltrarYOrdenar();
+    recienLeidas_.reset();
     TerminarCarga(L, refresco);
 }
 
@@ -217,10 +222,11 @@ void cContenidoVisor::FiltrarYOrdenar() {
         CriterioOrden < static_cast<int>(ordenes_->porCriterio.size()) && CriterioOrden != ORDEN_TAMANO)
         conocido = &ordenes_->porCriterio[static_cast<size_t>(CriterioOrden)];
     if (!conocido || conocido->size() != entradas.size()) {
-        // A share's listing was read just now and holds the sizes: listing it again would wait on
-        // the network here, on the window's thread.
+        // Sizes read by this very load, or a share's listing (read just now: listing it again
+        // would wait on the network here, on the window's thread), are current.
         const bool alDia = CriterioOrden == ORDEN_TAMANO &&
-                           (EsRutaRed(RutaActual) || mvCache::AlDia(RutaActual, entradas_));
+                           (entradas_ == recienLeidas_ || EsRutaRed(RutaActual) ||
+                            mvCache::AlDia(RutaActual, entradas_));
         OrdenarEntradas(entradas, pasan, CriterioOrden, RutaActual, alDia);
         if (conocido) *conocido = pasan;
     }

@@ -149,6 +149,9 @@ private:
     std::shared_ptr<const std::vector<EntradaListado>> entradas_;
     std::shared_ptr<const TablaItems> listado_;
     std::shared_ptr<OrdenesListado> ordenes_;  // the folder's known sort orders
+    // The listing this load read from disk, set until it is shown: its sizes are as current as
+    // a second reading would make them.
+    std::shared_ptr<const std::vector<EntradaListado>> recienLeidas_;
     // What Items was last built from: the listing, the folder and each item's entry index.
     bool ReordenarItems(const std::vector<std::uint32_t>& orden);
     std::shared_ptr<const std::vector<EntradaListado>> entradasItems_;

@@ -92,4 +92,13 @@ SistemaArchivos& Archivos();
 // Replaces the process-wide instance; nullptr restores the real one. For tests.
 void SetSistemaArchivos(SistemaArchivos* sistema);
 
+// How the status calls of a folder-wide listing or query are made: shared between two threads,
+// or queued on the kernel's io_uring. Automatica keeps a small batch on one thread and takes the
+// ring for a large one where the kernel offers it; a forced way is taken for any batch (the ring
+// still falls back to the threads where it cannot be set up). For tests and benchmarks.
+enum class ViaEstados { Automatica, Hilos, Anillo };
+void SetViaEstados(ViaEstados via);
+// The way the last batch was made (Automatica when it stayed on one thread).
+ViaEstados UltimaViaEstados();
+
 }  // namespace quirvex

@@ -424,6 +424,7 @@ public:
     }
     bool Accesible(const std::string& carpeta) override { return real_.Accesible(carpeta); }
     std::optional<EntradaDirectorio> Consultar(const std::string& ruta) override {
+        ++consultas;
         return real_.Consultar(ruta);
     }
     std::optional<SelloCarpeta> Sello(const std::string& carpeta) override {
@@ -438,6 +439,7 @@ public:
     int listados = 0;
     int sellos = 0;
     int tamanosLeidos = 0;
+    int consultas = 0;
 
 private:
     SistemaArchivos& real_ = Archivos();
@@ -526,16 +528,21 @@ TEST_F(CacheListadosTest, TheSizeSortReadsAgainOnlyWhatTheWatchCannotVouchFor) {
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "c.txt", "a.txt", "b.txt"}));
     EXPECT_EQ(disco.tamanosLeidos, 0);
 
-    // The watch ends: nothing vouches for the sizes, so every sort reads the files' again.
+    // The watch ends: nothing vouches for the sizes, so every sort reads them again, once: the
+    // load behind the sort reads each entry's status, and the sort takes the sizes from it.
     mvCache::Soltada(tmp.Ruta());
     std::filesystem::resize_file(tmp.Ruta("c.txt"), 1000);
     c.CambiarOrden(ORDEN_NOMBRE);
+    int antes = disco.consultas;
     c.CambiarOrden(ORDEN_TAMANO);
     EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "a.txt", "b.txt", "c.txt"}));
-    EXPECT_EQ(disco.tamanosLeidos, 3);
+    EXPECT_EQ(disco.consultas - antes + disco.tamanosLeidos, 4);
+    std::filesystem::resize_file(tmp.Ruta("a.txt"), 5000);
     c.CambiarOrden(ORDEN_NOMBRE);
+    antes = disco.consultas;
     c.CambiarOrden(ORDEN_TAMANO);
-    EXPECT_EQ(disco.tamanosLeidos, 6);
+    EXPECT_EQ(Nombres(), (std::vector<std::string>{"d", "b.txt", "c.txt", "a.txt"}));
+    EXPECT_EQ(disco.consultas - antes + disco.tamanosLeidos, 4);
 }
 
 TEST_F(CacheListadosTest, AWatchedFolderIsServedAsListedUntilAnEventOrTheWatchEnds) {

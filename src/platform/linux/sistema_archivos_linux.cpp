@@ -9,11 +9,10 @@
 #include <unistd.h>
 
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "platform/fecha_local.h"
+#include "platform/linux/estados_carpeta_linux.h"
 #include "platform/sistema_archivos.h"
 #include "platform/archivos_red.h"
 
@@ -82,45 +81,35 @@ void Describir(const struct statx& st, bool esEnlace, EntradaDirectorio& e) {
     e.creacion = (st.stx_mask & STATX_BTIME) ? FechaDe(st.stx_btime) : e.modificacion;
 }
 
-// Describes `nombre` inside the folder open as dirfd (or the path itself with AT_FDCWD).
-bool DescribirEn(int dirfd, const char* nombre, EntradaDirectorio& e) {
-    struct statx st {};
-    if (!Statx(dirfd, nombre, AT_SYMLINK_NOFOLLOW, st)) return false;
+// Describes an entry of the folder open as dirfd (or a path with AT_FDCWD) from its own status
+// record: a link is described by its target where it can be reached.
+void DescribirDesde(int dirfd, const char* nombre, const struct statx& st, EntradaDirectorio& e) {
     if ((st.stx_mode & S_IFMT) != S_IFLNK) {
         Describir(st, false, e);
-        return true;
+        return;
     }
     struct statx destino {};
     if (Statx(dirfd, nombre, 0, destino))
         Describir(destino, true, e);
     else
         Describir(st, true, e);
+}
+
+bool DescribirEn(int dirfd, const char* nombre, EntradaDirectorio& e) {
+    struct statx st {};
+    if (!Statx(dirfd, nombre, AT_SYMLINK_NOFOLLOW, st)) return false;
+    DescribirDesde(dirfd, nombre, st, e);
     return true;
 }
 
-// Below this many entries a second thread costs more than it saves.
-constexpr size_t kMinimoParaDosHilos = 4096;
+// The status calls that describe entries as a listing does, for every name of the folder.
+PedidoEstados PedidoDescribir(int dirfd, size_t cuantos, std::function<std::string_view(size_t)> nombre) {
+    return {dirfd, AT_SYMLINK_NOFOLLOW | AT_STATX_SYNC_AS_STAT, kCampos, cuantos, std::move(nombre)};
+}
 
 struct CerrarDir {
     void operator()(DIR* d) const { closedir(d); }
 };
-
-// Runs trabajo(desde, hasta) over 0..n, sharing a large range with a second thread. Each index is
-// done by one thread only, so the result is the same as on one thread.
-template <typename Trabajo>
-void EnDosHilos(size_t n, const Trabajo& trabajo) {
-    const size_t mitad = n >= kMinimoParaDosHilos ? n / 2 : 0;
-    std::thread otro;
-    if (mitad > 0) {
-        try {
-            otro = std::thread([&] { trabajo(mitad, n); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the caller's thread does it all.
-        }
-    }
-    trabajo(0, otro.joinable() ? mitad : n);
-    if (otro.joinable()) otro.join();
-}
 
 class SistemaArchivosLinux final : public SistemaArchivos {
 public:
@@ -144,17 +133,20 @@ public:
             entradas.emplace_back().nombre = n;
             tipos.push_back(d->d_type);
         }
-        // The status calls are most of a listing's time; a large folder shares them with a
-        // second thread, and the entries stay in the order readdir gave them.
-        EnDosHilos(entradas.size(), [&](size_t desde, size_t hasta) {
-            for (size_t i = desde; i < hasta; ++i) {
-                EntradaDirectorio& e = entradas[i];
-                // An entry that vanished since readdir still shows, with size 0 and no dates.
-                if (!DescribirEn(fd, e.nombre.c_str(), e)) {
-                    e.atributos = tipos[i] == DT_DIR ? ATR_DIRECTORIO : ATR_ARCHIVO;
-                    if (e.nombre[0] == '.') e.atributos |= ATR_OCULTO;
-                }
+        // The status calls are most of a listing's time: they go out as one batch, and the
+        // entries stay in the order readdir gave them.
+        const auto pedido = PedidoDescribir(fd, entradas.size(), [&](size_t i) -> std::string_view {
+            return entradas[i].nombre;
+        });
+        EstadosEn(pedido, [&](size_t i, const struct statx* st) {
+            EntradaDirectorio& e = entradas[i];
+            if (st) {
+                DescribirDesde(fd, e.nombre.c_str(), *st, e);
+                return;
             }
+            // An entry that vanished since readdir still shows, with size 0 and no dates.
+            e.atributos = tipos[i] == DT_DIR ? ATR_DIRECTORIO : ATR_ARCHIVO;
+            if (e.nombre[0] == '.') e.atributos |= ATR_OCULTO;
         });
         return true;
     }
@@ -166,32 +158,27 @@ public:
         const int fd = open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return SistemaArchivos::Tamanos(carpeta, nombres);
         std::vector<std::int64_t> r(nombres.size(), 0);
-        EnDosHilos(nombres.size(), [&](size_t desde, size_t hasta) {
-            std::string nombre;
-            for (size_t i = desde; i < hasta; ++i) {
-                nombre.assign(nombres[i]);
-                struct statx st {};
-                if (statx(fd, nombre.c_str(), AT_STATX_SYNC_AS_STAT, STATX_TYPE | STATX_SIZE, &st) == 0 &&
-                    (st.stx_mode & S_IFMT) == S_IFREG)
-                    r[i] = static_cast<std::int64_t>(st.stx_size);
-            }
+        const PedidoEstados pedido{fd, AT_STATX_SYNC_AS_STAT, STATX_TYPE | STATX_SIZE, nombres.size(),
+                                   [&](size_t i) { return nombres[i]; }};
+        EstadosEn(pedido, [&](size_t i, const struct statx* st) {
+            if (st && (st->stx_mode & S_IFMT) == S_IFREG) r[i] = static_cast<std::int64_t>(st->stx_size);
         });
         close(fd);
         return r;
     }
 
-    // Through the folder's descriptor, shared with a second thread for a large folder.
+    // Through the folder's descriptor, as one batch of status calls.
     std::vector<std::optional<EntradaDirectorio>> ConsultarEn(
         const std::string& carpeta, const std::vector<std::string_view>& nombres) override {
         const int fd = open(carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) return SistemaArchivos::ConsultarEn(carpeta, nombres);
         std::vector<std::optional<EntradaDirectorio>> r(nombres.size());
-        EnDosHilos(nombres.size(), [&](size_t desde, size_t hasta) {
-            for (size_t i = desde; i < hasta; ++i) {
-                EntradaDirectorio e;
-                e.nombre.assign(nombres[i]);
-                if (DescribirEn(fd, e.nombre.c_str(), e)) r[i] = std::move(e);
-            }
+        const auto pedido = PedidoDescribir(fd, nombres.size(), [&](size_t i) { return nombres[i]; });
+        EstadosEn(pedido, [&](size_t i, const struct statx* st) {
+            if (!st) return;
+            EntradaDirectorio& e = r[i].emplace();
+            e.nombre.assign(nombres[i]);
+            DescribirDesde(fd, e.nombre.c_str(), *st, e);
         });
         close(fd);
         return r;
