@@ -38,8 +38,12 @@ marcados() {
     grep -qzxF "$marca" "$e" 2>/dev/null && echo "$p"
   done
 }
+# True while a process is still there and not yet a zombie (a killed one tears down for a while).
+vivo() { [ -d "/proc/$1" ] && [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" != Z ]; }
 limpiar() {
-  local quedan
+  local quedan vistos p
+  # Written down first: a process on its way out no longer shows its mark.
+  vistos=$(marcados)
   if [ -n "$pid" ]; then
     kill -CONT -- "-$pid" 2>/dev/null
     kill -TERM -- "-$pid" 2>/dev/null
@@ -48,6 +52,7 @@ limpiar() {
   fi
   for _ in $(seq 50); do
     quedan=$(marcados)
+    vistos="$vistos $quedan"
     [ -z "$quedan" ] && break
     # shellcheck disable=SC2086
     kill -CONT $quedan 2>/dev/null; kill -TERM $quedan 2>/dev/null
@@ -55,6 +60,10 @@ limpiar() {
   done
   # shellcheck disable=SC2086
   [ -n "$quedan" ] && kill -KILL $quedan 2>/dev/null
+  # Returns only once every one of them is gone.
+  for p in $vistos; do
+    for _ in $(seq 100); do vivo "$p" || break; sleep 0.1; done
+  done
   rm -rf "$dir"
 }
 trap limpiar EXIT
