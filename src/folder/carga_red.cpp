@@ -69,6 +69,7 @@ void cContenidoVisor::LlegoListadoRed(const std::string& L, bool refresco, bool 
     }
     TerminarCargaRed();
     if (r.codigo != 0) {
+        VolverHistorialPendiente();
         // A load cut short because the program is quitting has nothing to tell.
         if (!EsperasRedCortadas())
             DialogosSistema().Mensaje("No se pudo cargar el contenido.", Texto(General, 0), Botones::Aceptar,
@@ -81,6 +82,7 @@ void cContenidoVisor::LlegoListadoRed(const std::string& L, bool refresco, bool 
     // run while this one fills the pane (a nested wait) may not start another.
     if (cargando_) return;
     const Cargando cargando(cargando_);
+    historialAntes_ = -1;  // the move back or forward arrived
     const bool mismaCarpeta = refresco && L == RutaActual;
     if (bloquear) vista_->BloquearDibujo();
     vista_->VigilarAntesDeListar(L);  // lets go of the watch of the folder shown before
@@ -103,6 +105,7 @@ bool cContenidoVisor::MostrarRedAparte() {
         [this, vida = std::weak_ptr<char>(vida_), numero](std::vector<GrupoRed> arbol) {
             if (vida.expired() || numero != numeroCarga_) return;
             TerminarCargaRed();
+            historialAntes_ = -1;
             FijarRed(std::move(arbol));
             MostrarListaRed();
         });

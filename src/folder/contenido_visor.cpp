@@ -136,6 +136,7 @@ bool cContenidoVisor::CargarContenido(std::string L, bool bloquear) {
     if (cargando_) return false;
     const Cargando cargando(cargando_);
     ++numeroCarga_;
+    VolverHistorialPendiente();  // the listing it replaces never showed
     TerminarCargaRed();
     if (L.empty()) L = RutaActual;
     L = QuitarBarraFinal(SinSeparadoresRepetidos(L));

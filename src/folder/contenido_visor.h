@@ -159,6 +159,11 @@ private:
     std::vector<std::uint32_t> indicesItems_;
     std::vector<std::string> historial_;
     std::int64_t indexHistorial_ = 0;
+    // Where the history stood before a move back or forward whose listing is still on its way
+    // (-1: none): a listing that fails, or that another load replaces, never showed, so the
+    // position goes back there.
+    std::int64_t historialAntes_ = -1;
+    void VolverHistorialPendiente();
 };
 
 // While one lives, a load waits for a network listing in place, through the one waiting place

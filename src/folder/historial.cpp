@@ -39,8 +39,20 @@ void cContenidoVisor::GoHistorial(std::int64_t posicion) {
     if (posicion == indexHistorial_ || posicion < 0 ||
         static_cast<size_t>(posicion) >= historial_.size())
         return;
+    VolverHistorialPendiente();
+    const std::int64_t antes = indexHistorial_;
     indexHistorial_ = posicion;
-    CargarContenido(historial_[static_cast<size_t>(posicion)], true);
+    if (!CargarContenido(historial_[static_cast<size_t>(posicion)], true))
+        indexHistorial_ = antes;
+    else if (!cargaRed_.empty())
+        historialAntes_ = antes;
+    vista_->ActualizarAtrasAdelante();
+}
+
+void cContenidoVisor::VolverHistorialPendiente() {
+    if (historialAntes_ < 0) return;
+    indexHistorial_ = historialAntes_;
+    historialAntes_ = -1;
     vista_->ActualizarAtrasAdelante();
 }
 

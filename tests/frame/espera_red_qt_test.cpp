@@ -23,6 +23,7 @@ public:
     int Listar(const std::string&, std::vector<EntradaSmb>& e) override {
         const bool ahora = inmediato.load();  // decided before it counts as started
         ++listados;
+        if (falla != 0) return falla;
         if (ahora) {
             e = {EntradaSmb{"inmediato.txt"}};
             return 0;
@@ -58,6 +59,7 @@ public:
     std::atomic<bool> liberado{false};
     std::atomic<bool> inmediato{false};  // answers at once (a later load of another folder)
     std::atomic<int> listados{0};
+    std::atomic<int> falla{0};  // the error every listing ends in, 0 for none
 };
 
 class EsperaRedMarco : public MarcoReal {
@@ -148,6 +150,49 @@ TEST_F(EsperaRedMarco, AChangeInTheFolderLeftOrANewSortDoesNotCancelTheShareOnIt
     EXPECT_EQ(izq->Contenido().Items[0].Nombre, "remoto.txt");
     EXPECT_EQ(share.listados, 1);
     EXPECT_TRUE(dialogos.mensajes.empty());
+}
+
+// Back to a share whose listing fails, or is replaced by another load, never showed the share:
+// the history stays where the pane is, and what comes next is added after it.
+TEST_F(EsperaRedMarco, BackToAShareThatNeverShowsLeavesTheHistoryWhereThePaneIs) {
+    cContenidoVisor& c = Visor(0)->Contenido();
+    share.inmediato = true;
+    ASSERT_TRUE(c.CargarContenido("//rapido/pub", true));
+    ASSERT_TRUE(Esperar([&] { return entregadas == 1; }));
+    const std::string otra = tmp.Carpeta("otra");
+    ASSERT_TRUE(c.CargarContenido(otra, true));
+    ASSERT_EQ(c.IndexHistorial(), 2);
+
+    share.falla = 5;
+    c.GoHistorial(1);
+    ASSERT_TRUE(Esperar([&] { return entregadas == 2; }));
+    EXPECT_EQ(dialogos.mensajes, (std::vector<std::string>{"No se pudo cargar el contenido."}));
+    EXPECT_EQ(c.IndexHistorial(), 2);
+    EXPECT_EQ(c.Historial(c.IndexHistorial()), c.Historial(2));
+    EXPECT_EQ(QuitarBarraFinal(c.RutaActual), QuitarBarraFinal(otra));
+
+    // Replaced by a load of another folder before it comes: that folder follows the one shown.
+    share.falla = 0;
+    share.inmediato = false;
+    c.GoHistorial(1);
+    ASSERT_TRUE(Esperar([&] { return share.listados == 3; }));
+    const std::string tercera = tmp.Carpeta("tercera");
+    ASSERT_TRUE(c.CargarContenido(tercera, true));
+    EXPECT_EQ(c.UboundHistorial(), 3);
+    EXPECT_EQ(c.IndexHistorial(), 3);
+    EXPECT_EQ(c.Historial(2), QuitarBarraFinal(otra));
+    share.liberado = true;
+    ASSERT_TRUE(Esperar([&] { return entregadas == 3; }));
+    EXPECT_EQ(QuitarBarraFinal(c.RutaActual), QuitarBarraFinal(tercera));
+
+    // Back to the share when it answers: it shows, and the position is its own.
+    share.inmediato = true;
+    c.GoHistorial(1);
+    ASSERT_TRUE(Esperar([&] { return entregadas == 4; }));
+    EXPECT_EQ(c.RutaActual, "//rapido/pub/");
+    EXPECT_EQ(c.IndexHistorial(), 1);
+    c.CargarContenido(otra, true);
+    EXPECT_EQ(c.IndexHistorial(), 2);
 }
 
 // Closing the tab of a pane whose listing is on its way closes it at once; the answer that comes
