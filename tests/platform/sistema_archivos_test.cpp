@@ -80,18 +80,29 @@ TEST(SistemaArchivosLinux, ALargeFolderIsDescribedInReaddirOrderWhateverThreadSt
     }
 }
 
-TEST(SistemaArchivosLinux, SizesReadThroughTheFolderAreWhatEachQuerySays) {
-    CarpetaTemporal tmp;
-    // Past the size at which a second thread takes half the names.
-    for (int i = 0; i < 4200; ++i) tmp.Archivo("f" + std::to_string(i), static_cast<std::uintmax_t>(i % 17) * 1000);
-    tmp.Archivo("big", 10'000'000'000);
+// A folder past the size at which the status calls are shared out: 4,200 files of 17 sizes
+// (`unidad` apart), a folder, a link to it and a dangling link.
+void LlenarCarpetaGrande(const CarpetaTemporal& tmp, std::uintmax_t unidad) {
+    for (int i = 0; i < 4200; ++i) tmp.Archivo("f" + std::to_string(i), static_cast<std::uintmax_t>(i % 17) * unidad);
     tmp.Carpeta("folder");
-    fs::create_symlink(tmp.Ruta("big"), tmp.Ruta("to-big"));
     fs::create_symlink(tmp.Ruta("folder"), tmp.Ruta("to-folder"));
     fs::create_symlink(tmp.Ruta("nowhere"), tmp.Ruta("dangling"));
+}
+
+// Every name in the folder, and last one that is not there.
+std::vector<std::string> NombresYUnoQueFalta(const CarpetaTemporal& tmp) {
     std::vector<std::string> nombres;
     for (const auto& e : fs::directory_iterator(tmp.Ruta())) nombres.push_back(e.path().filename());
     nombres.push_back("gone");
+    return nombres;
+}
+
+TEST(SistemaArchivosLinux, SizesReadThroughTheFolderAreWhatEachQuerySays) {
+    CarpetaTemporal tmp;
+    LlenarCarpetaGrande(tmp, 1000);
+    tmp.Archivo("big", 10'000'000'000);
+    fs::create_symlink(tmp.Ruta("big"), tmp.Ruta("to-big"));
+    const std::vector<std::string> nombres = NombresYUnoQueFalta(tmp);
     const std::vector<std::string_view> vistas(nombres.begin(), nombres.end());
     const std::vector<std::int64_t> juntos = Archivos().Tamanos(tmp.Ruta(), vistas);
     const std::vector<std::int64_t> unoAUno = Archivos().SistemaArchivos::Tamanos(tmp.Ruta(), vistas);
@@ -107,14 +118,9 @@ TEST(SistemaArchivosLinux, SizesReadThroughTheFolderAreWhatEachQuerySays) {
 // The folder-wide status calls (two threads past 4,096 names) say what one call per path says.
 TEST(SistemaArchivosLinux, StatusReadThroughTheFolderIsWhatEachQuerySays) {
     CarpetaTemporal tmp;
-    for (int i = 0; i < 4200; ++i) tmp.Archivo("f" + std::to_string(i), static_cast<std::uintmax_t>(i % 17) * 10);
-    tmp.Carpeta("folder");
+    LlenarCarpetaGrande(tmp, 10);
     tmp.Archivo(".hidden", 3);
-    fs::create_symlink(tmp.Ruta("folder"), tmp.Ruta("to-folder"));
-    fs::create_symlink(tmp.Ruta("nowhere"), tmp.Ruta("dangling"));
-    std::vector<std::string> nombres;
-    for (const auto& e : fs::directory_iterator(tmp.Ruta())) nombres.push_back(e.path().filename());
-    nombres.push_back("gone");
+    const std::vector<std::string> nombres = NombresYUnoQueFalta(tmp);
     const std::vector<std::string_view> vistas(nombres.begin(), nombres.end());
     const auto juntos = Archivos().ConsultarEn(tmp.Ruta(), vistas);
     ASSERT_EQ(juntos.size(), nombres.size());
