@@ -6,6 +6,7 @@
 #include "folder/texto.h"
 #include "search/barrido_nombres.h"
 #include "search/indice_nombres.h"
+#include "search/mejores_claves.h"
 
 namespace quirvex {
 
@@ -40,20 +41,7 @@ public:
     bool Ofrecer(std::size_t pos, std::uint64_t clase) {
         if (!Admite(clase)) return false;
         if (pos >= finTramo_) Avanzar(pos);
-        const std::uint64_t clave = clase << 56 | profundidad_ << 40 | pos;
-        if (monton_.size() < limite_) {
-            monton_.push_back(clave);
-            std::push_heap(monton_.begin(), monton_.end());
-            if (monton_.size() == limite_) tope_ = monton_.front();
-        } else if (clave < tope_) {
-            std::pop_heap(monton_.begin(), monton_.end());
-            monton_.back() = clave;
-            std::push_heap(monton_.begin(), monton_.end());
-            tope_ = monton_.front();
-        } else {
-            return false;
-        }
-        return true;
+        return GuardarEntreMejores(monton_, limite_, clase << 56 | profundidad_ << 40 | pos, tope_);
     }
     // Where the listing that holds `pos` ends.
     std::size_t FinListado(std::size_t pos) {

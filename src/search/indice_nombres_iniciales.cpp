@@ -9,6 +9,7 @@
 
 #include "search/barrido_nombres.h"
 #include "search/indice_nombres.h"
+#include "search/mejores_claves.h"
 
 namespace quirvex {
 
@@ -66,17 +67,7 @@ std::uint64_t cIndiceNombres::AlPrincipio(unsigned char b, std::size_t limite,
             profundidad = carpetas_[tramos_[t].carpeta].profundidad;
         }
         const std::uint64_t clase = iniciales_[i] >> 8 ? 1 : 0;
-        const std::uint64_t clave = clase << 56 | profundidad << 40 | i;
-        if (claves.size() < limite) {
-            claves.push_back(clave);
-            std::push_heap(claves.begin(), claves.end());
-            if (claves.size() == limite) tope = claves.front();
-        } else if (clave < tope) {
-            std::pop_heap(claves.begin(), claves.end());
-            claves.back() = clave;
-            std::push_heap(claves.begin(), claves.end());
-            tope = claves.front();
-        }
+        GuardarEntreMejores(claves, limite, clase << 56 | profundidad << 40 | i, tope);
     });
     std::sort_heap(claves.begin(), claves.end());
     return cuantos;
