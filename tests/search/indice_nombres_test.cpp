@@ -191,6 +191,24 @@ std::vector<CaminoBarrido> Caminos() {
     return caminos;
 }
 
+// Every text at every limit, on every pass, ranks and counts as the plain reading does.
+void CompararEnCadaPasada(const cIndiceNombres& indice, std::initializer_list<const char*> textos,
+                          std::initializer_list<std::size_t> limites) {
+    for (CaminoBarrido camino : Caminos()) {
+        ForzarCaminoBarrido(camino);
+        for (const char* q : textos) {
+            for (std::size_t limite : limites) {
+                std::uint64_t total = 0;
+                const auto [esperado, esperadoTotal] = Referencia(indice, q, limite);
+                EXPECT_EQ(Obtenido(indice, q, limite, total), esperado)
+                    << "pass " << static_cast<int>(camino) << ": '" << q << "' limit " << limite;
+                EXPECT_EQ(total, esperadoTotal) << "pass " << static_cast<int>(camino) << ": '" << q << "'";
+            }
+        }
+    }
+    ForzarCaminoBarrido(CaminoBarrido::Auto);
+}
+
 TEST(IndiceNombresFalso, NamesLongerThanARoundCountOneHitEachInEveryPass) {
     // Names of up to a few hundred bytes: a name spans several 64-byte rounds, its first hit may
     // be rounds after its start or in a round with no other candidate, and rounds between two
@@ -206,19 +224,8 @@ TEST(IndiceNombresFalso, NamesLongerThanARoundCountOneHitEachInEveryPass) {
     }
     cIndiceNombres indice;
     indice.Construir({arbol.raiz}, arbol);
-    for (CaminoBarrido camino : Caminos()) {
-        ForzarCaminoBarrido(camino);
-        for (const char* q : {"a", "b", "ñ", "_", "xy", "ab", "ba", "bb", "a_b", "xya", "aaaa", "abababab", "c1", "3"}) {
-            for (std::size_t limite : {std::size_t{0}, std::size_t{1}, std::size_t{9}, std::size_t{100}}) {
-                std::uint64_t total = 0;
-                const auto [esperado, esperadoTotal] = Referencia(indice, q, limite);
-                EXPECT_EQ(Obtenido(indice, q, limite, total), esperado)
-                    << "pass " << static_cast<int>(camino) << ": '" << q << "' limit " << limite;
-                EXPECT_EQ(total, esperadoTotal) << "pass " << static_cast<int>(camino) << ": '" << q << "'";
-            }
-        }
-    }
-    ForzarCaminoBarrido(CaminoBarrido::Auto);
+    CompararEnCadaPasada(indice, {"a", "b", "ñ", "_", "xy", "ab", "ba", "bb", "a_b", "xya", "aaaa", "abababab", "c1", "3"},
+                         {0, 1, 9, 100});
 }
 
 TEST(IndiceNombresFalso, AOneByteTextRanksItsHitsInsideNamesByDepthOnceShallowFoldersMoveToTheEnd) {
@@ -238,19 +245,7 @@ TEST(IndiceNombresFalso, AOneByteTextRanksItsHitsInsideNamesByDepthOnceShallowFo
     arbol.Agregar("a/mitad_q", false);
     arbol.Quitar(arbol.raiz + "a/b/c/", "hondo3_q");
     for (const char* c : {"", "a/", "a/b/c/"}) indice.ReleerCarpeta(*indice.CarpetaPorRuta(arbol.raiz + c), arbol, nullptr);
-    for (CaminoBarrido camino : Caminos()) {
-        ForzarCaminoBarrido(camino);
-        for (const char* q : {"q", "Q", "_", "o", "z"}) {
-            for (std::size_t limite : {std::size_t{1}, std::size_t{3}, std::size_t{5}, std::size_t{45}, std::size_t{100}}) {
-                std::uint64_t total = 0;
-                const auto [esperado, esperadoTotal] = Referencia(indice, q, limite);
-                EXPECT_EQ(Obtenido(indice, q, limite, total), esperado)
-                    << "pass " << static_cast<int>(camino) << ": '" << q << "' limit " << limite;
-                EXPECT_EQ(total, esperadoTotal) << "pass " << static_cast<int>(camino) << ": '" << q << "'";
-            }
-        }
-    }
-    ForzarCaminoBarrido(CaminoBarrido::Auto);
+    CompararEnCadaPasada(indice, {"q", "Q", "_", "o", "z"}, {1, 3, 5, 45, 100});
 }
 
 TEST(IndiceNombresFalso, TheStreamedImageIsTheWholeImageInBoundedPiecesAndStopsWhenTold) {

@@ -115,7 +115,22 @@ public:
     Compuerta compuerta;
 };
 
-class ServidorOcupado : public ServidorIndice {};
+class ServidorOcupado : public ServidorIndice {
+protected:
+    // A client with its popup open that keeps every answer it hears in `oidos`, after asking
+    // for each text in turn.
+    std::unique_ptr<cEnlaceIndice> EnlaceQuePregunta(std::vector<ResultadosIndice>& oidos,
+                                                     std::initializer_list<const char*> textos) {
+        auto e = Enlace();
+        e->alResultados = [&oidos](std::int64_t, const ResultadosIndice& r) { oidos.push_back(r); };
+        e->Enviar(MSG_VENTANA_POPUP, 5);
+        for (const char* texto : textos) {
+            e->Enviar(MSG_SETTEXT, e->hWndTxtServidor(), texto);
+            e->Enviar(MSG_BUSCAR, 0);
+        }
+        return e;
+    }
+};
 
 std::size_t NombresEnArchivo(const std::string& ruta) {
     const LecturaArchivo l = CrearAlmacenArchivo(ruta)->Leer();
@@ -192,14 +207,8 @@ TEST_F(ServidorOcupado, ASlowSizeHoldsUpOnlyItsOwnClientWhichHearsItsAnswersInOr
     ArbolTamanoRetenido retenido;
     ServidorEnHilo s(Opciones(), retenido);
     ASSERT_TRUE(s.Listo());
-    auto a = Enlace();
     std::vector<ResultadosIndice> deA;
-    a->alResultados = [&](std::int64_t, const ResultadosIndice& r) { deA.push_back(r); };
-    a->Enviar(MSG_VENTANA_POPUP, 5);
-    a->Enviar(MSG_SETTEXT, a->hWndTxtServidor(), "lento");
-    a->Enviar(MSG_BUSCAR, 0);
-    a->Enviar(MSG_SETTEXT, a->hWndTxtServidor(), "rapido");
-    a->Enviar(MSG_BUSCAR, 0);
+    auto a = EnlaceQuePregunta(deA, {"lento", "rapido"});
     ASSERT_TRUE(Esperar([&] { return retenido.compuerta.Alcanzada(); }));
 
     auto b = Enlace();
@@ -230,12 +239,8 @@ TEST_F(ServidorOcupado, TheSizesOfManyHitsComeFromEveryPieceBeforeTheAnswerGoesO
     ArbolTamanoRetenido retenido;
     ServidorEnHilo s(Opciones(), retenido);
     ASSERT_TRUE(s.Listo());
-    auto a = Enlace();
     std::vector<ResultadosIndice> deA;
-    a->alResultados = [&](std::int64_t, const ResultadosIndice& r) { deA.push_back(r); };
-    a->Enviar(MSG_VENTANA_POPUP, 5);
-    a->Enviar(MSG_SETTEXT, a->hWndTxtServidor(), "parte");
-    a->Enviar(MSG_BUSCAR, 0);
+    auto a = EnlaceQuePregunta(deA, {"parte"});
     ASSERT_TRUE(Esperar([&] { return retenido.compuerta.Alcanzada(); }));
     // Every other piece has had time to end: none of them may answer for the whole.
     auto b = Enlace();
